@@ -1,0 +1,44 @@
+#pragma once
+// Failures carry a number and a one-line description, like the error values
+// the handlers of the windows catch and report.
+#include <QString>
+#include <exception>
+#include <string>
+
+namespace ErrNo {
+constexpr int InvalidArgument = 5;        // "Invalid procedure call or argument"
+constexpr int BadFileName = 52;           // "Bad file name or number"
+constexpr int FileNotFound = 53;          // "File not found"
+constexpr int DeviceIoError = 57;         // "Device I/O error"
+constexpr int DiskFull = 61;              // "Disk full"
+constexpr int InputPastEnd = 62;          // "Input past end of file"
+constexpr int DeviceUnavailable = 68;     // "Device unavailable"
+constexpr int PermissionDenied = 70;      // "Permission denied"
+constexpr int PathFileAccess = 75;        // "Path/File access error"
+constexpr int PathNotFound = 76;          // "Path not found"
+constexpr int InvalidPicture = 481;       // "Invalid picture"
+constexpr int InvalidPropertyValue = 380; // "Invalid property value"
+constexpr int NotMpegAudio = 32001;       // the media player's own numbers
+constexpr int NoSoundDevice = 32002;
+constexpr int DecoderFailure = 32003;
+}  // namespace ErrNo
+
+class AppError : public std::exception {
+public:
+    AppError(int number, QString description);
+    int number() const noexcept { return number_; }
+    const QString& description() const noexcept { return description_; }
+    const char* what() const noexcept override { return what_.c_str(); }
+
+private:
+    int number_;
+    QString description_;
+    std::string what_;
+};
+
+// The standard description of an error number ("File not found" for 53 ...).
+QString StandardDescription(int number);
+// An error with the standard description of its number.
+AppError MakeError(int number);
+// Maps an errno value from a failed file operation to an error value.
+AppError ErrorFromErrno(int errnoValue);

@@ -1,0 +1,30 @@
+#include "dialogs.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+const char* const kAppTitle = "Corvalle's MP3 Player";
+
+void QtDialogs::MessageBox(QWidget* parent, const QString& text, const QString& title, MsgIcon icon) {
+    QMessageBox box(parent);
+    box.setWindowTitle(title.isEmpty() ? QString::fromUtf8(kAppTitle) : title);
+    box.setText(text);
+    box.setTextFormat(Qt::PlainText);
+    box.setStandardButtons(QMessageBox::Ok);
+    switch (icon) {
+    case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
+    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
+    }
+    box.exec();
+}
+
+QString QtDialogs::GetOpenFileName(QWidget* parent) { return QFileDialog::getOpenFileName(parent); }
+
+namespace {
+QtDialogs g_realDialogs;
+Dialogs* g_dialogs = &g_realDialogs;
+}  // namespace
+
+Dialogs& AppDialogs() { return *g_dialogs; }
+void SetAppDialogs(Dialogs* dialogs) { g_dialogs = dialogs ? dialogs : &g_realDialogs; }

@@ -1,0 +1,30 @@
+#pragma once
+// Message boxes and the file dialog go through this interface, so that the
+// windows can be driven without blocking on a modal box.
+#include <QString>
+
+class QWidget;
+
+extern const char* const kAppTitle;  // "Corvalle's MP3 Player"
+
+enum class MsgIcon { None, Critical, Information };
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // A modal box with an OK button only; an empty title shows the application's title.
+    virtual void MessageBox(QWidget* parent, const QString& text, const QString& title = QString(),
+                            MsgIcon icon = MsgIcon::None) = 0;
+    // The open-file dialog: the chosen full path, or the empty text on cancel.
+    virtual QString GetOpenFileName(QWidget* parent) = 0;
+};
+
+class QtDialogs final : public Dialogs {
+public:
+    void MessageBox(QWidget* parent, const QString& text, const QString& title, MsgIcon icon) override;
+    QString GetOpenFileName(QWidget* parent) override;
+};
+
+// The dialogs the running program uses (a QtDialogs unless replaced).
+Dialogs& AppDialogs();
+void SetAppDialogs(Dialogs* dialogs);  // nullptr restores the real one

@@ -1,0 +1,102 @@
+#include "file_util.h"
+
+#include "app_error.h"
+
+#include <QFile>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+WriteFunction g_write;
+
+ssize_t DoWrite(int fd, const void* data, size_t size) {
+    if (g_write) return g_write(fd, data, size);
+    return ::write(fd, data, size);
+}
+
+std::string FolderOf(const std::string& path) {
+    auto slash = path.rfind('/');
+    if (slash == std::string::npos) return std::string();
+    return path.substr(0, slash + 1);
+}
+}  // namespace
+
+QString PathToText(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
+std::string TextToPath(const QString& text) { return QFile::encodeName(text).toStdString(); }
+
+std::string ReadWholeFile(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw ErrorFromErrno(errno);
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        throw MakeError(ErrNo::PathFileAccess);
+    }
+    std::string out;
+    if (st.st_size > 0) out.reserve(static_cast<size_t>(st.st_size));
+    char buf[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            int e = errno;
+            ::close(fd);
+            throw ErrorFromErrno(e);
+        }
+        if (n == 0) break;
+        out.append(buf, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    return out;
+}
+
+void WriteFileAtomically(const std::string& path, const std::string& bytes) {
+    std::string tmpl = FolderOf(path) + ".corvalle-save-XXXXXX";
+    std::string tmp = tmpl;
+    int fd = ::mkstemp(tmp.data());
+    if (fd < 0) throw ErrorFromErrno(errno);
+    auto fail = [&](int e) {
+        ::close(fd);
+        ::unlink(tmp.c_str());
+        throw ErrorFromErrno(e);
+    };
+    // Keep the old file's permissions where there is one; a new file gets the usual 0666 & ~umask.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        ::fchmod(fd, st.st_mode & 07777);
+    } else {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd, 0666 & ~mask);
+    }
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = DoWrite(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            fail(errno);
+        }
+        if (n == 0) fail(EIO);
+        done += static_cast<size_t>(n);
+    }
+    if (::fsync(fd) != 0) fail(errno);
+    if (::close(fd) != 0) {
+        int e = errno;
+        ::unlink(tmp.c_str());
+        throw ErrorFromErrno(e);
+    }
+    if (::rename(tmp.c_str(), path.c_str()) != 0) {
+        int e = errno;
+        ::unlink(tmp.c_str());
+        throw ErrorFromErrno(e);
+    }
+}
+
+void SetWriteFunctionForTesting(WriteFunction fn) { g_write = std::move(fn); }
+
+bool IsRegularFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}

@@ -1,0 +1,28 @@
+#pragma once
+// Small file helpers shared by the stored files: whole-file reads, atomic
+// replacement, and the conversion between path bytes and display text.
+#include <QString>
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <sys/types.h>
+
+// File names on Linux are bytes; the program keeps them as bytes and only
+// converts them to text for display.
+QString PathToText(const std::string& path);
+std::string TextToPath(const QString& text);
+
+// Reads the whole file; throws AppError.
+std::string ReadWholeFile(const std::string& path);
+
+// Replaces the file with the given bytes: writes a temporary file in the same
+// folder, flushes it and renames it over the old one, so a failure at any
+// point leaves the old file whole. Throws AppError.
+void WriteFileAtomically(const std::string& path, const std::string& bytes);
+
+// For tests: replaces the write(2) call used by WriteFileAtomically.
+using WriteFunction = std::function<ssize_t(int fd, const void* data, size_t size)>;
+void SetWriteFunctionForTesting(WriteFunction fn);  // empty restores write(2)
+
+// True when path names an existing regular file (not a folder).
+bool IsRegularFile(const std::string& path);

@@ -1,0 +1,21 @@
+#pragma once
+// A plain text label that acts as a button: it reports mouse-button presses
+// and releases (any button) and a click (the left button released over it).
+// It takes the keyboard focus too, and Space or Return click it.
+#include <QLabel>
+
+class CommandLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit CommandLabel(const QString& text, QWidget* parent = nullptr);
+
+signals:
+    void mouseDown(Qt::MouseButton button);
+    void mouseUp(Qt::MouseButton button);
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+};

@@ -1,0 +1,624 @@
+#include "frm_main.h"
+
+#include "app_error.h"
+#include "command_label.h"
+#include "dialogs.h"
+#include "file_util.h"
+#include "media_component.h"
+#include "module1.h"
+#include "playlist_file.h"
+#include "playlist_model.h"
+#include "playlist_view.h"
+#include "time_format.h"
+#include "twips.h"
+#include "main_links.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QImageReader>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTimer>
+#include <QUrl>
+
+namespace {
+constexpr char kControlMime[] = "application/x-corvalle-control";
+
+// Runs a handler body so that no failure leaves it: error values and any
+// other exception end the handler quietly.
+template <typename F>
+void Guarded(F&& body) {
+    try {
+        body();
+    } catch (const AppError&) {
+    } catch (const std::exception&) {
+    }
+}
+
+QString LimitMessage(int refused) {
+    return QStringLiteral("The playlist holds at most %1 entries: %2 %3 not added.")
+        .arg(PlaylistModel::kMaxEntries)
+        .arg(refused)
+        .arg(refused == 1 ? QStringLiteral("entry was") : QStringLiteral("entries were"));
+}
+}  // namespace
+
+static void InitResources() { Q_INIT_RESOURCE(resources); }
+
+frmMain::frmMain(MediaComponent* player, QWidget* parent) : QWidget(parent), MediaPlayer1(player) {
+    InitResources();
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QString::fromUtf8(kAppTitle));
+    setWindowIcon(QIcon(QStringLiteral(":/data/icon32.png")));
+    QFont f = font();
+    f.setPointSizeF(8.25);
+    setFont(f);
+    resize(TwipsSize(9960, 4605));
+    setAcceptDrops(true);
+    ExitProgram = [] { QCoreApplication::exit(0); };
+    BuildControls();
+    BuildMenus();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::BuildControls() {
+    auto label = [this](QLabel* l, const char* name, QRect r, Qt::Alignment align) {
+        l->setObjectName(QString::fromLatin1(name));
+        l->setParent(this);
+        l->setGeometry(r);
+        l->setAlignment(align | Qt::AlignVCenter);
+        return l;
+    };
+    const Qt::Alignment right = Qt::AlignRight, left = Qt::AlignLeft;
+    lblTotalTime = label(new QLabel(QStringLiteral("TotalTime: 00:00")), "lblTotalTime", TwipsRect(600, 0, 1455, 255), left);
+    lblElapsedTime = label(new QLabel(QStringLiteral("Remaining:")), "lblElapsedTime", TwipsRect(2520, 0, 1815, 255), left);
+    lblMessages = label(new QLabel(QString()), "lblMessages", TwipsRect(5160, 0, 4575, 255), left);
+
+    HScroll_4_Volume = new QScrollBar(Qt::Horizontal, this);
+    HScroll_4_Volume->setObjectName(QStringLiteral("HScroll_4_Volume"));
+    HScroll_4_Volume->setGeometry(TwipsRect(0, 480, 975, 255));
+    HScroll_4_Volume->setRange(0, 100);
+    HScroll_4_Volume->setSingleStep(1);
+    HScroll_4_Volume->setPageStep(10);
+    HScroll_4_Volume->setValue(10);
+    // A drag reports its value once, on release.
+    HScroll_4_Volume->setTracking(false);
+    HScroll_4_Volume->hide();
+    connect(HScroll_4_Volume, &QScrollBar::valueChanged, this, &frmMain::HScroll_4_Volume_Change);
+
+    Playlist = new PlaylistModel(this);
+    List1 = new PlaylistView(this);
+    List1->setObjectName(QStringLiteral("List1"));
+    List1->setModel(Playlist);
+    List1->setGeometry(TwipsRect(960, 360, 3735, 3180));
+    List1->setToolTip(QStringLiteral("Drag and Drop Multimedia Files here"));
+    Playlist->addMany({"/Data/Music/Corvalle - Evening Song.mp3 ", "/Data/Music/Corvalle - Morning Song.mp3",
+                       "/Data/Music/Corvalle - Night Song.mp3 "});
+    connect(List1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current, const QModelIndex&) { OnCurrentRowChanged(current.row()); });
+    connect(Playlist, &QAbstractItemModel::modelReset, this, &frmMain::RestoreSelectionFromAnchor);
+    connect(List1, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex&) { List1_DblClick(); });
+    connect(List1, &PlaylistView::mouseUp, this, &frmMain::List1_MouseUp);
+    connect(List1, &PlaylistView::dropped, this, &frmMain::List1_OLEDragDrop);
+
+    auto command = [this, label](const char* name, const QString& caption, QRect r) {
+        auto* l = new CommandLabel(caption);
+        label(l, name, r, Qt::AlignRight);
+        QPalette pal = l->palette();
+        pal.setColor(QPalette::WindowText, QColor(0, 0, 0));
+        l->setPalette(pal);
+        return l;
+    };
+    lblVolume = command("lblVolume", QStringLiteral("Volume"), TwipsRect(240, 840, 615, 255));
+    lblPrev = command("lblPrev", QStringLiteral("Prev"), TwipsRect(120, 1080, 735, 255));
+    lblPlay = command("lblPlay", QStringLiteral("Play"), TwipsRect(240, 1320, 615, 255));
+    lblStop = command("lblStop", QStringLiteral("Stop"), TwipsRect(240, 1560, 615, 255));
+    lblNext = command("lblNext", QStringLiteral("Next"), TwipsRect(120, 1800, 735, 255));
+    lblRandom = command("lblRandom", QStringLiteral("Random"), TwipsRect(0, 2040, 855, 255));
+    lblRandom->setToolTip(QStringLiteral("Randomize"));
+    lblExit = command("lblExit", QStringLiteral("Exit"), TwipsRect(120, 2280, 735, 255));
+    (void)right;
+
+    connect(lblVolume, &CommandLabel::clicked, this, &frmMain::lblVolume_Click);
+    connect(lblPlay, &CommandLabel::clicked, this, &frmMain::lblPlay_Click);
+    connect(lblStop, &CommandLabel::clicked, this, &frmMain::lblStop_Click);
+    connect(lblNext, &CommandLabel::clicked, this, &frmMain::lblNext_Click);
+    connect(lblPrev, &CommandLabel::clicked, this, &frmMain::lblPrev_Click);
+    connect(lblRandom, &CommandLabel::clicked, this, &frmMain::lblRandom_Click);
+    connect(lblExit, &CommandLabel::clicked, this, &frmMain::lblExit_Click);
+    // While a mouse button is held on a transport label it reads "Processing".
+    for (auto [l, caption] : {std::pair{lblPlay, "Play"}, std::pair{lblStop, "Stop"}, std::pair{lblNext, "Next"},
+                              std::pair{lblPrev, "Prev"}}) {
+        CommandLabel* target = l;
+        QString own = QString::fromLatin1(caption);
+        connect(l, &CommandLabel::mouseDown, this, [target](Qt::MouseButton) { target->setText(QStringLiteral("Processing")); });
+        connect(l, &CommandLabel::mouseUp, this, [target, own](Qt::MouseButton) { target->setText(own); });
+    }
+
+    imgTheme = new QLabel(this);
+    imgTheme->setObjectName(QStringLiteral("imgTheme"));
+    imgTheme->setGeometry(TwipsRect(5160, 360, 4500, 3150));
+    themePixmap_ = QPixmap(QStringLiteral(":/data/theme.jpg"));
+    imgTheme->setPixmap(themePixmap_);
+    imgTheme->setScaledContents(false);
+    imgTheme->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    imgTheme->installEventFilter(this);
+
+    imgMover = new QLabel(this);
+    imgMover->setObjectName(QStringLiteral("imgMover"));
+    imgMover->setGeometry(TwipsRect(4440, 3480, 225, 345));
+    imgMover->setPixmap(QPixmap(QStringLiteral(":/data/mover32.png")));
+    imgMover->setToolTip(QStringLiteral("Expand"));
+    imgMover->installEventFilter(this);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(60);
+    connect(Timer1, &QTimer::timeout, this, &frmMain::Timer1_Timer);
+    Timer1->start();
+
+    MediaPlayer1->setParent(this);
+    MediaPlayer1->setObjectName(QStringLiteral("MediaPlayer1"));
+    MediaPlayer1->setGeometry(TwipsRect(960, 3840, 4575, 615));
+    MediaPlayer1->hide();
+    connect(MediaPlayer1, &MediaComponent::lengthKnown, this, &frmMain::MediaPlayer1_LengthKnown);
+    connect(MediaPlayer1, &MediaComponent::endReached, this, &frmMain::MediaPlayer1_EndReached);
+
+    // The keyboard reaches the commands in the order they stand.
+    setTabOrder(lblVolume, lblPrev);
+    setTabOrder(lblPrev, lblPlay);
+    setTabOrder(lblPlay, lblStop);
+    setTabOrder(lblStop, lblNext);
+    setTabOrder(lblNext, lblRandom);
+    setTabOrder(lblRandom, lblExit);
+    setTabOrder(lblExit, List1);
+}
+
+void frmMain::BuildMenus() {
+    mnuTagInfo = new QMenu(QStringLiteral("File Info"), this);
+    mnuTagInfo->setObjectName(QStringLiteral("mnuTagInfo"));
+    mnuRemoveEntry = mnuTagInfo->addAction(QStringLiteral("Remove Entry"));
+    mnuRemoveEntry->setObjectName(QStringLiteral("mnuRemoveEntry"));
+    mnuLoadFiles = mnuTagInfo->addAction(QStringLiteral("Load Files"));
+    mnuLoadFiles->setObjectName(QStringLiteral("mnuLoadFiles"));
+    mnuEditTag = mnuTagInfo->addAction(QStringLiteral("Edit Tag"));
+    mnuEditTag->setObjectName(QStringLiteral("mnuEditTag"));
+    mnuMediaPlayerBar = mnuTagInfo->addAction(QStringLiteral("Hide Media Player Bar"));
+    mnuMediaPlayerBar->setObjectName(QStringLiteral("mnuMediaPlayerBar"));
+    mnuMediaPlayerBar->setCheckable(true);
+    mnuMediaPlayerBar->setChecked(true);
+
+    mnuSetTheme = new QMenu(QStringLiteral("Set Theme"), this);
+    mnuSetTheme->setObjectName(QStringLiteral("mnuSetTheme"));
+    mnuTheme = mnuSetTheme->addAction(QStringLiteral("Theme"));
+    mnuTheme->setObjectName(QStringLiteral("mnuTheme"));
+    mnuAutosize = mnuSetTheme->addAction(QStringLiteral("Autosize"));
+    mnuAutosize->setObjectName(QStringLiteral("mnuAutosize"));
+    mnuAutosize->setCheckable(true);
+    mnuAutosize->setChecked(true);
+
+    connect(mnuRemoveEntry, &QAction::triggered, this, &frmMain::mnuRemoveEntry_Click);
+    connect(mnuLoadFiles, &QAction::triggered, this, &frmMain::mnuLoadFiles_Click);
+    connect(mnuEditTag, &QAction::triggered, this, &frmMain::mnuEditTag_Click);
+    connect(mnuTheme, &QAction::triggered, this, &frmMain::mnuTheme_Click);
+    // A check-mark item is decided by its mark before the click: undo Qt's own
+    // toggle first, then let the handler set the mark.
+    connect(mnuMediaPlayerBar, &QAction::triggered, this, [this](bool now) {
+        mnuMediaPlayerBar->setChecked(!now);
+        mnuMediaPlayerBar_Click();
+    });
+    connect(mnuAutosize, &QAction::triggered, this, [this](bool now) {
+        mnuAutosize->setChecked(!now);
+        mnuAutosize_Click();
+    });
+}
+
+// ---- start-up -------------------------------------------------------------
+
+void frmMain::Form_Load() {
+    // Drops onto the list are handled by List1_OLEDragDrop.
+    List1->setAcceptDrops(true);
+    if (IsRegularFile(kFileListingName)) {
+        try {
+            OpenFileList(*Playlist);
+        } catch (const AppError& e) {
+            AppDialogs().MessageBox(this, QStringLiteral("Cannot read the playlist %1: %2")
+                                              .arg(QString::fromLatin1(kFileListingName), e.description()));
+        }
+    }
+    if (Playlist->count() > 0) Guarded([this] { SelectEntry(0); });
+}
+
+void frmMain::LoadSettings() {
+    try {
+        LinkLoadSettings([this](const std::string& item) {
+            try {
+                SetThemePicture(item);
+            } catch (const AppError& e) {
+                AppDialogs().MessageBox(this, QStringLiteral("Cannot show the theme picture %1: %2")
+                                                  .arg(PathToText(item), e.description()));
+            }
+        });
+    } catch (const AppError& e) {
+        AppDialogs().MessageBox(this, QStringLiteral("Cannot read the settings: %1").arg(e.description()));
+    }
+}
+
+void frmMain::lblExit_Click() {
+    Timer1->stop();
+    Guarded([this] { MediaPlayer1->stop(); });
+    hide();
+    if (ExitProgram) ExitProgram();
+}
+
+// ---- selection and information line ----------------------------------------
+
+int16_t frmMain::ListIndex() const {
+    QModelIndex idx = List1->selectionModel()->currentIndex();
+    return static_cast<int16_t>(idx.isValid() ? idx.row() : -1);
+}
+
+int16_t frmMain::ListCount() const { return static_cast<int16_t>(Playlist->count()); }
+
+void frmMain::SelectEntry(int k) {
+    if (k < 0 || k >= Playlist->count()) throw MakeError(ErrNo::InvalidPropertyValue);
+    {
+        settingSelection_ = true;
+        QModelIndex idx = Playlist->index(k, 0);
+        List1->selectionModel()->setCurrentIndex(idx, QItemSelectionModel::ClearAndSelect);
+        List1->scrollTo(idx);
+        settingSelection_ = false;
+    }
+    Playlist->setAnchorRow(k);
+    List1_Click();
+}
+
+void frmMain::OnCurrentRowChanged(int row) {
+    if (settingSelection_) return;
+    Playlist->setAnchorRow(row);
+    if (row >= 0) List1_Click();
+}
+
+void frmMain::RestoreSelectionFromAnchor() {
+    int row = Playlist->anchorRow();
+    settingSelection_ = true;
+    if (row >= 0) {
+        List1->selectionModel()->setCurrentIndex(Playlist->index(row, 0), QItemSelectionModel::ClearAndSelect);
+    } else {
+        List1->selectionModel()->clear();
+    }
+    settingSelection_ = false;
+    Playlist->setAnchorRow(row);
+}
+
+void frmMain::List1_Click() {
+    Guarded([this] {
+        int16_t c = ListIndex();
+        if (c < 0) return;
+        CurrentFile = Playlist->at(c);
+        setWindowTitle(LinkCaptionForFile(c, CurrentFile));
+    });
+}
+
+// ---- transport ---------------------------------------------------------------
+
+int32_t frmMain::Randomizer(int32_t& TheListSize) { return random_.Pick(TheListSize); }
+
+void frmMain::ShowError(const QString& description) {
+    AppDialogs().MessageBox(this, QStringLiteral("Error Found:  ") + description);
+}
+
+void frmMain::Play() {
+    if (Module1::RandomMode != 0) {
+        int32_t n = ListCount();
+        int32_t k = Randomizer(n);
+        SelectEntry(static_cast<int16_t>(k));
+    }
+    MediaPlayer1->setComponentEnabled(true);
+    int16_t c = ListIndex();
+    std::string path = c >= 0 ? Playlist->at(c) : std::string();
+    MediaPlayer1->setFileName(path);
+    MediaPlayer1->setAutoStart(true);
+    MediaPlayer1->play();
+}
+
+void frmMain::lblPlay_Click() {
+    try {
+        Play();
+    } catch (const AppError& e) {
+        ShowError(e.description());
+    } catch (const std::exception& e) {
+        ShowError(QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void frmMain::lblStop_Click() {
+    Guarded([this] { MediaPlayer1->stop(); });
+}
+
+void frmMain::lblNext_Click() {
+    // In random mode one pick is made and the component started once.
+    if (Module1::RandomMode != 0) {
+        lblPlay_Click();
+        return;
+    }
+    try {
+        int16_t c = ListIndex();
+        int16_t n = ListCount();
+        SelectEntry(c + 1 < n ? c + 1 : 0);
+    } catch (const AppError& e) {
+        ShowError(e.description());
+        return;
+    }
+    lblPlay_Click();
+}
+
+void frmMain::lblPrev_Click() {
+    if (Module1::RandomMode != 0) {
+        lblPlay_Click();
+        return;
+    }
+    try {
+        int16_t c = ListIndex();
+        SelectEntry(c > 0 ? c - 1 : 0);
+    } catch (const AppError& e) {
+        ShowError(e.description());
+        return;
+    }
+    lblPlay_Click();
+}
+
+void frmMain::lblRandom_Click() {
+    QFont f = lblRandom->font();
+    QPalette pal = lblRandom->palette();
+    if (Module1::RandomMode == -1) {
+        f.setBold(false);
+        lblRandom->setFont(f);
+        Module1::RandomMode = 0;
+        pal.setColor(QPalette::WindowText, QColor(0, 0, 0));
+    } else {
+        f.setBold(true);
+        lblRandom->setFont(f);
+        pal.setColor(QPalette::WindowText, QColor(0, 0, 255));  // 0xFF0000 as 0x00BBGGRR
+        Module1::RandomMode = -1;
+    }
+    lblRandom->setPalette(pal);
+}
+
+void frmMain::List1_DblClick() { lblPlay_Click(); }
+
+// ---- time display --------------------------------------------------------------
+
+void frmMain::Timer1_Timer() {
+    Guarded([this] {
+        double t = MediaPlayer1->currentPosition();
+        MinutesSeconds ms = SplitTime(t);
+        Minutes = static_cast<int16_t>(std::min<int64_t>(ms.minutes, 32767));
+        Seconds = static_cast<int16_t>(ms.seconds);
+        if (ms.minutes > 0 || ms.seconds > 0)
+            lblElapsedTime->setText(QStringLiteral("Elapsed Time: ") + FormatTime(t));
+        else
+            lblElapsedTime->setText(QStringLiteral("Elapsed Time: 00:00"));
+    });
+}
+
+void frmMain::MediaPlayer1_LengthKnown() {
+    Guarded([this] {
+        double t = MediaPlayer1->duration();
+        MinutesSeconds ms = SplitTime(t);
+        Minutes = static_cast<int16_t>(std::min<int64_t>(ms.minutes, 32767));
+        Seconds = static_cast<int16_t>(ms.seconds);
+        lblTotalTime->setText(QStringLiteral("Total Time: ") + FormatTime(t));
+    });
+}
+
+void frmMain::MediaPlayer1_EndReached() { lblNext_Click(); }
+
+// ---- volume ------------------------------------------------------------------------
+
+void frmMain::HScroll_4_Volume_Change() {
+    Guarded([this] {
+        int32_t volume = HScroll_4_Volume->value();
+        (void)LinkSetMasterVolume(volume);
+    });
+}
+
+void frmMain::lblVolume_Click() { HScroll_4_Volume->setVisible(!HScroll_4_Volume->isVisible()); }
+
+// ---- playlist menu -------------------------------------------------------------------
+
+void frmMain::List1_MouseUp(Qt::MouseButton button, const QPoint& globalPos) {
+    if (button == Qt::RightButton) mnuTagInfo->popup(globalPos);
+}
+
+void frmMain::SavePlaylistReporting() {
+    try {
+        SaveFileList(*Playlist);
+    } catch (const AppError& e) {
+        AppDialogs().MessageBox(this, QStringLiteral("Cannot save the playlist: ") + e.description());
+    }
+}
+
+void frmMain::mnuRemoveEntry_Click() {
+    int16_t c = ListIndex();
+    if (c < 0) return;  // nothing selected: nothing to remove
+    settingSelection_ = true;
+    Playlist->removeAt(c);
+    List1->selectionModel()->clear();
+    settingSelection_ = false;
+    Playlist->setAnchorRow(-1);
+    SavePlaylistReporting();
+}
+
+void frmMain::mnuLoadFiles_Click() {
+    Guarded([this] {
+        if (ShowFileLoader) ShowFileLoader(this, Playlist);
+    });
+    SavePlaylistReporting();
+}
+
+void frmMain::mnuEditTag_Click() {
+    int16_t c = ListIndex();
+    Module1::EditTagPath = c >= 0 ? Playlist->at(c) : std::string();
+    Guarded([this] {
+        if (ShowTagEditor) ShowTagEditor(this);
+    });
+}
+
+void frmMain::mnuMediaPlayerBar_Click() {
+    if (mnuMediaPlayerBar->isChecked()) {
+        MediaPlayer1->setVisible(true);
+        mnuMediaPlayerBar->setChecked(false);
+    } else {
+        MediaPlayer1->setVisible(false);
+        mnuMediaPlayerBar->setChecked(true);
+    }
+}
+
+// ---- drops -----------------------------------------------------------------------------
+
+int frmMain::AddEntries(const std::vector<std::string>& entries) {
+    int refused = Playlist->addMany(entries);
+    if (refused > 0) AppDialogs().MessageBox(this, LimitMessage(refused));
+    return refused;
+}
+
+void frmMain::List1_OLEDragDrop(const QMimeData* data) {
+    Guarded([this, data] {
+        if (!data || !data->hasUrls()) return;
+        std::vector<std::string> paths;
+        for (const QUrl& url : data->urls())
+            if (url.isLocalFile()) paths.push_back(TextToPath(url.toLocalFile()));
+        if (!paths.empty()) AddEntries(paths);
+    });
+}
+
+void frmMain::Form_DragDrop(QWidget* source, double xTwips, double yTwips) {
+    if (!source) return;
+    source->move(TwipsToPixels(xTwips), TwipsToPixels(yTwips));
+}
+
+void frmMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasFormat(QString::fromLatin1(kControlMime))) event->acceptProposedAction();
+}
+
+void frmMain::dragMoveEvent(QDragMoveEvent* event) {
+    if (event->mimeData()->hasFormat(QString::fromLatin1(kControlMime))) event->acceptProposedAction();
+}
+
+void frmMain::dropEvent(QDropEvent* event) {
+    const QMimeData* data = event->mimeData();
+    if (!data->hasFormat(QString::fromLatin1(kControlMime))) return;
+    QString name = QString::fromUtf8(data->data(QString::fromLatin1(kControlMime)));
+    QWidget* source = findChild<QWidget*>(name);
+    QPoint p = event->position().toPoint();
+    Form_DragDrop(source, PixelsToTwips(p.x()), PixelsToTwips(p.y()));
+    event->acceptProposedAction();
+}
+
+// ---- theme picture -----------------------------------------------------------------------
+
+void frmMain::SetThemePicture(const std::string& path) {
+    QPixmap pix;
+    if (!path.empty()) {
+        QImageReader reader(PathToText(path));
+        reader.setAutoTransform(false);
+        QImage image = reader.read();
+        if (image.isNull()) {
+            int number = reader.error() == QImageReader::FileNotFoundError ? ErrNo::FileNotFound : ErrNo::InvalidPicture;
+            throw MakeError(number);
+        }
+        pix = QPixmap::fromImage(image);
+    }
+    themePixmap_ = pix;
+    if (Stretch) {
+        imgTheme->setScaledContents(true);
+        imgTheme->setPixmap(pix);
+    } else {
+        imgTheme->setScaledContents(false);
+        imgTheme->setPixmap(pix);
+        QSize size = pix.isNull() ? QSize(0, 0) : pix.size();
+        imgTheme->resize(size);
+    }
+}
+
+void frmMain::imgTheme_MouseUp(Qt::MouseButton button, const QPoint& globalPos) {
+    if (button == Qt::RightButton) mnuSetTheme->popup(globalPos);
+}
+
+void frmMain::mnuTheme_Click() {
+    QString name = AppDialogs().GetOpenFileName(this);
+    if (name.isEmpty()) return;
+    Stretch = true;
+    std::string path = TextToPath(name);
+    try {
+        SetThemePicture(path);
+    } catch (const AppError& e) {
+        AppDialogs().MessageBox(this, QStringLiteral("Cannot show the picture %1: %2").arg(name, e.description()));
+        return;
+    }
+    try {
+        LinkSaveSettings(path);
+    } catch (const AppError& e) {
+        AppDialogs().MessageBox(this, QStringLiteral("Cannot save the settings: ") + e.description());
+    }
+}
+
+void frmMain::mnuAutosize_Click() {
+    if (mnuAutosize->isChecked()) {
+        Stretch = true;
+        imgTheme->setScaledContents(true);
+        mnuAutosize->setChecked(false);
+    } else {
+        Stretch = false;
+        imgTheme->setScaledContents(false);
+        imgTheme->resize(themePixmap_.isNull() ? QSize(0, 0) : themePixmap_.size());
+        mnuAutosize->setChecked(true);
+    }
+}
+
+// ---- sizing -------------------------------------------------------------------------------
+
+double frmMain::ThemeLeftTwips() const { return themeLeftTwips_; }
+
+void frmMain::Form_Resize() {
+    float windowWidth = static_cast<float>(PixelsToTwips(frameGeometry().width()));
+    float pictureWidth = static_cast<float>(PixelsToTwips(imgTheme->width()));
+    themeLeftTwips_ = windowWidth - pictureWidth;
+    imgTheme->move(TwipsToPixels(themeLeftTwips_), imgTheme->y());
+}
+
+void frmMain::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == imgTheme && event->type() == QEvent::MouseButtonRelease) {
+        auto* me = static_cast<QMouseEvent*>(event);
+        imgTheme_MouseUp(me->button(), me->globalPosition().toPoint());
+        return true;
+    }
+    if (watched == imgMover && event->type() == QEvent::MouseButtonPress) {
+        auto* me = static_cast<QMouseEvent*>(event);
+        if (me->button() == Qt::LeftButton) {
+            // The mover can be dragged to another place in the window.
+            auto* drag = new QDrag(imgMover);
+            auto* mime = new QMimeData;
+            mime->setData(QString::fromLatin1(kControlMime), imgMover->objectName().toUtf8());
+            drag->setMimeData(mime);
+            drag->setPixmap(imgMover->pixmap());
+            drag->exec(Qt::MoveAction);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

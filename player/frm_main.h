@@ -1,0 +1,136 @@
+#pragma once
+// The main window: the playlist, the transport labels, the time labels, the
+// volume slider, the theme picture and the embedded media player.
+#include <QPixmap>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "randomizer.h"
+
+class CommandLabel;
+class MediaComponent;
+class PlaylistModel;
+class PlaylistView;
+class QAction;
+class QLabel;
+class QMenu;
+class QMimeData;
+class QScrollBar;
+class QTimer;
+
+class frmMain : public QWidget {
+    Q_OBJECT
+public:
+    // Takes ownership of the media player component.
+    explicit frmMain(MediaComponent* player, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // Controls, named as designed.
+    QLabel* lblTotalTime = nullptr;
+    QLabel* lblElapsedTime = nullptr;
+    QLabel* lblMessages = nullptr;
+    QScrollBar* HScroll_4_Volume = nullptr;
+    PlaylistView* List1 = nullptr;
+    PlaylistModel* Playlist = nullptr;  // the entries of List1
+    CommandLabel* lblVolume = nullptr;
+    CommandLabel* lblPrev = nullptr;
+    CommandLabel* lblPlay = nullptr;
+    CommandLabel* lblStop = nullptr;
+    CommandLabel* lblNext = nullptr;
+    CommandLabel* lblRandom = nullptr;
+    CommandLabel* lblExit = nullptr;
+    QLabel* imgTheme = nullptr;
+    QLabel* imgMover = nullptr;
+    QTimer* Timer1 = nullptr;
+    MediaComponent* MediaPlayer1 = nullptr;
+    QMenu* mnuTagInfo = nullptr;
+    QAction* mnuRemoveEntry = nullptr;
+    QAction* mnuLoadFiles = nullptr;
+    QAction* mnuEditTag = nullptr;
+    QAction* mnuMediaPlayerBar = nullptr;
+    QMenu* mnuSetTheme = nullptr;
+    QAction* mnuTheme = nullptr;
+    QAction* mnuAutosize = nullptr;
+
+    // State kept between handlers.
+    std::string CurrentFile;
+    int16_t Minutes = 0;
+    int16_t Seconds = 0;
+    bool Stretch = false;  // the theme picture is scaled into its area
+
+    // What the Exit command runs (ends the program unless replaced).
+    std::function<void()> ExitProgram;
+    // What "Load Files" runs to show the folder search window.
+    std::function<void(QWidget* parent, PlaylistModel* list)> ShowFileLoader;
+    // What "Edit Tag" runs to show the tag editor.
+    std::function<void(QWidget* parent)> ShowTagEditor;
+
+    void Form_Load();
+    int32_t Randomizer(int32_t& TheListSize);
+
+    // The current index (-1 with nothing selected) and the entry count.
+    int16_t ListIndex() const;
+    int16_t ListCount() const;
+    // Selects entry k and runs the selection handler; throws AppError for an
+    // index without an entry.
+    void SelectEntry(int k);
+    // Adds entries with the list's sorted insertion; more than the list holds
+    // are refused with one message. Returns how many were refused.
+    int AddEntries(const std::vector<std::string>& entries);
+    // Shows a picture in imgTheme by the Stretch rule; an empty path clears it.
+    // Throws AppError when the file cannot be loaded as a picture.
+    void SetThemePicture(const std::string& path);
+    // Applies the stored settings (the theme picture).
+    void LoadSettings();
+    // The picture's left edge in twips, as the resize rule sets it.
+    double ThemeLeftTwips() const;
+
+public slots:
+    void List1_Click();
+    void List1_DblClick();
+    void List1_MouseUp(Qt::MouseButton button, const QPoint& globalPos);
+    void List1_OLEDragDrop(const QMimeData* data);
+    void Form_DragDrop(QWidget* source, double xTwips, double yTwips);
+    void lblPlay_Click();
+    void lblStop_Click();
+    void lblNext_Click();
+    void lblPrev_Click();
+    void lblRandom_Click();
+    void lblExit_Click();
+    void lblVolume_Click();
+    void HScroll_4_Volume_Change();
+    void Timer1_Timer();
+    void MediaPlayer1_LengthKnown();
+    void MediaPlayer1_EndReached();
+    void mnuRemoveEntry_Click();
+    void mnuLoadFiles_Click();
+    void mnuEditTag_Click();
+    void mnuMediaPlayerBar_Click();
+    void imgTheme_MouseUp(Qt::MouseButton button, const QPoint& globalPos);
+    void mnuTheme_Click();
+    void mnuAutosize_Click();
+    void Form_Resize();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void BuildControls();
+    void BuildMenus();
+    void Play();  // Play's steps without its error trap
+    void ShowError(const QString& description);
+    void SavePlaylistReporting();
+    void RestoreSelectionFromAnchor();
+    void OnCurrentRowChanged(int row);
+
+    RandomPicker random_;
+    bool settingSelection_ = false;
+    QPixmap themePixmap_;
+    double themeLeftTwips_ = 5160;
+};

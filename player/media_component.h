@@ -1,0 +1,38 @@
+#pragma once
+// What the main window asks of its embedded media player: the operations and
+// the two events it handles. The real component is MediaPlayer (an engine
+// over libmpg123 and ALSA with its own control bar); tests use a double.
+#include <QWidget>
+#include <string>
+
+class MediaComponent : public QWidget {
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+    ~MediaComponent() override = default;
+
+    // Enabled: the component accepts the calls that follow.
+    virtual void setComponentEnabled(bool enabled) = 0;
+    // FileName: the file to play (path bytes). Stops what plays, opens the
+    // file and, once its length is known, raises lengthKnown. With auto-start
+    // on, playback of the new file starts at once. Throws AppError.
+    virtual void setFileName(const std::string& path) = 0;
+    virtual std::string fileName() const = 0;
+    // AutoStart.
+    virtual void setAutoStart(bool autoStart) = 0;
+    // Play: starts (or resumes) playback of the current file. Throws AppError.
+    virtual void play() = 0;
+    // Stop: stops playback. Never throws.
+    virtual void stop() = 0;
+    // CurrentPosition in seconds; answered at every call, 0 with nothing loaded.
+    virtual double currentPosition() const = 0;
+    // Duration of the current file in seconds; 0 with nothing loaded.
+    virtual double duration() const = 0;
+    // Visible is QWidget::setVisible: it shows or hides the control bar.
+
+signals:
+    // Playback of the current file has ended (after its last sample was heard).
+    void endReached();
+    // The length of the newly loaded file is known.
+    void lengthKnown();
+};

@@ -1,0 +1,23 @@
+#pragma once
+// The playlist's list box: single selection; a right-button press does not
+// move the selection; drops of local files are handed to the window.
+#include <QListView>
+
+class QMimeData;
+
+class PlaylistView : public QListView {
+    Q_OBJECT
+public:
+    explicit PlaylistView(QWidget* parent = nullptr);
+
+signals:
+    void mouseUp(Qt::MouseButton button, const QPoint& globalPos);
+    void dropped(const QMimeData* data);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+};

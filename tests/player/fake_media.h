@@ -1,0 +1,44 @@
+#pragma once
+// A media player component double: records every call in order and answers
+// position and duration with preset values.
+#include "app_error.h"
+#include "media_component.h"
+
+#include <QStringList>
+
+class FakeMediaComponent : public MediaComponent {
+    Q_OBJECT
+public:
+    using MediaComponent::MediaComponent;
+    void setComponentEnabled(bool enabled) override { calls << QStringLiteral("enabled=%1").arg(enabled); }
+    void setFileName(const std::string& path) override {
+        calls << QStringLiteral("file=") + QString::fromStdString(path);
+        file = path;
+        if (failFileName) throw AppError(ErrNo::FileNotFound, QStringLiteral("File not found"));
+    }
+    std::string fileName() const override { return file; }
+    void setAutoStart(bool on) override { calls << QStringLiteral("autostart=%1").arg(on); }
+    void play() override { calls << QStringLiteral("play"); }
+    void stop() override { calls << QStringLiteral("stop"); }
+    double currentPosition() const override {
+        if (failPosition) throw AppError(ErrNo::DecoderFailure, QStringLiteral("broken"));
+        return position;
+    }
+    double duration() const override { return length; }
+
+    // The files handed over, in order.
+    QStringList files() const {
+        QStringList out;
+        for (const auto& c : calls)
+            if (c.startsWith(QLatin1String("file="))) out << c.mid(5);
+        return out;
+    }
+    int count(const QString& call) const { return static_cast<int>(calls.count(call)); }
+
+    QStringList calls;
+    std::string file;
+    double position = 0;
+    double length = 0;
+    bool failFileName = false;
+    bool failPosition = false;
+};

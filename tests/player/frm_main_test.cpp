@@ -1,0 +1,729 @@
+// The main window driven through its real widgets, with a recording double
+// of the media player component and of the message boxes.
+#include "fake_dialogs.h"
+#include "fake_media.h"
+#include "file_util.h"
+#include "command_label.h"
+#include "frm_main.h"
+#include "module1.h"
+#include "playlist_model.h"
+#include "playlist_view.h"
+#include "test_support.h"
+
+#include <QAction>
+#include <QImage>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <cerrno>
+#include <memory>
+#include <unistd.h>
+
+using namespace testsupport;
+
+namespace {
+struct Fixture {
+    QTemporaryDir dir;
+    std::unique_ptr<ScopedCurrentDir> cd;
+    FakeDialogs dialogs;
+    FakeMediaComponent* media = nullptr;
+    std::unique_ptr<frmMain> w;
+    int exits = 0;
+
+    explicit Fixture(const std::vector<std::string>& entries = {}, bool load = true) {
+        cd = std::make_unique<ScopedCurrentDir>(dir.path());
+        Module1::RandomMode = 0;
+        media = new FakeMediaComponent;
+        w = std::make_unique<frmMain>(media);
+        w->ExitProgram = [this] { ++exits; };
+        if (!entries.empty()) {
+            w->Playlist->clear();
+            w->Playlist->addMany(entries);
+        }
+        if (load) w->Form_Load();
+    }
+    QString path(const QString& name) const { return dir.filePath(name); }
+};
+
+QPoint Center(QWidget* w) { return w->rect().center(); }
+
+void ClickRow(PlaylistView* list, int row, Qt::MouseButton button = Qt::LeftButton) {
+    QRect r = list->visualRect(list->model()->index(row, 0));
+    QTest::mouseClick(list->viewport(), button, Qt::NoModifier, r.center());
+}
+}  // namespace
+
+class FrmMainTest : public QObject {
+    Q_OBJECT
+private slots:
+    void designedControlsAndMenus();
+    void startWithoutStoredFiles();
+    void startWithStoredPlaylist();
+    void startWithEmptyOrUnreadablePlaylist();
+    void playHandsTheSelectedEntryOver();
+    void nextWrapsAndPrevStops();
+    void transportOnAnEmptyList();
+    void randomModeMakesOnePick();
+    void randomLabelLook();
+    void playErrorsShowTheErrorBox();
+    void endOfFileRunsNext();
+    void timeLabels();
+    void buttonFeedback();
+    void contextMenuOnRightButtonOnly();
+    void removeEntryRemovesTheSelectedOne();
+    void removeWithNothingSelectedDoesNothing();
+    void failedSaveKeepsThePlaylist();
+    void loadFilesSavesAfterTheWindowCloses();
+    void editTagSetsThePath();
+    void dropsAddFiles();
+    void dropsPastTheLimit();
+    void controlDropMovesIt();
+    void playerBarToggle();
+    void volumeLabelAndSlider();
+    void themeChoiceAndAutosize();
+    void themeThatCannotBeLoaded();
+    void storedThemeIsShownAtStart();
+    void pictureFollowsTheRightEdge();
+    void exitEndsTheProgram();
+    void keyboardReachesTheCommands();
+};
+
+void FrmMainTest::designedControlsAndMenus() {
+    Fixture f({}, false);
+    frmMain* w = f.w.get();
+    QCOMPARE(w->windowTitle(), QStringLiteral("Corvalle's MP3 Player"));
+    QCOMPARE(w->size(), QSize(664, 307));
+    struct Expect {
+        QWidget* widget;
+        QRect rect;
+        QString text;
+    };
+    const std::vector<Expect> expected{
+        {w->lblTotalTime, {40, 0, 97, 17}, "TotalTime: 00:00"},
+        {w->lblElapsedTime, {168, 0, 121, 17}, "Remaining:"},
+        {w->lblMessages, {344, 0, 305, 17}, ""},
+        {w->HScroll_4_Volume, {0, 32, 65, 17}, QString()},
+        {w->List1, {64, 24, 249, 212}, QString()},
+        {w->lblVolume, {16, 56, 41, 17}, "Volume"},
+        {w->lblPrev, {8, 72, 49, 17}, "Prev"},
+        {w->lblPlay, {16, 88, 41, 17}, "Play"},
+        {w->lblStop, {16, 104, 41, 17}, "Stop"},
+        {w->lblNext, {8, 120, 49, 17}, "Next"},
+        {w->lblRandom, {0, 136, 57, 17}, "Random"},
+        {w->lblExit, {8, 152, 49, 17}, "Exit"},
+        {w->imgTheme, {344, 24, 300, 210}, QString()},
+        {w->imgMover, {296, 232, 15, 23}, QString()},
+        {w->MediaPlayer1, {64, 256, 305, 41}, QString()},
+    };
+    for (const auto& e : expected) {
+        QCOMPARE(e.widget->geometry(), e.rect);
+        if (auto* l = qobject_cast<QLabel*>(e.widget); l && !e.text.isNull()) QCOMPARE(l->text(), e.text);
+    }
+    // The seven command captions form one right-aligned column ending at 855 twips.
+    for (QLabel* l : {static_cast<QLabel*>(w->lblVolume), static_cast<QLabel*>(w->lblPrev),
+                      static_cast<QLabel*>(w->lblPlay), static_cast<QLabel*>(w->lblStop),
+                      static_cast<QLabel*>(w->lblNext), static_cast<QLabel*>(w->lblRandom),
+                      static_cast<QLabel*>(w->lblExit)}) {
+        QVERIFY(l->alignment() & Qt::AlignRight);
+        QCOMPARE(l->geometry().right() + 1, 57);
+        QCOMPARE(l->palette().color(QPalette::WindowText), QColor(0, 0, 0));
+        QVERIFY(!l->font().bold());
+    }
+    QVERIFY(w->lblTotalTime->alignment() & Qt::AlignLeft);
+    QCOMPARE(w->lblRandom->toolTip(), QStringLiteral("Randomize"));
+    QCOMPARE(w->imgMover->toolTip(), QStringLiteral("Expand"));
+    QCOMPARE(w->List1->toolTip(), QStringLiteral("Drag and Drop Multimedia Files here"));
+    QCOMPARE(w->imgTheme->pixmap().size(), QSize(300, 210));
+    QVERIFY(w->HScroll_4_Volume->isHidden());
+    QCOMPARE(w->HScroll_4_Volume->maximum(), 100);
+    QCOMPARE(w->HScroll_4_Volume->value(), 10);
+    QVERIFY(w->MediaPlayer1->isHidden());
+    QVERIFY(w->Timer1->isActive());
+    QCOMPARE(w->Timer1->interval(), 60);
+    // Three design-time entries, two with a trailing blank, sorted.
+    QCOMPARE(w->Playlist->count(), 3);
+    int blanks = 0;
+    for (int i = 0; i < 3; ++i) blanks += w->Playlist->at(i).back() == ' ';
+    QCOMPARE(blanks, 2);
+    QVERIFY(w->Playlist->at(0) < w->Playlist->at(1) && w->Playlist->at(1) < w->Playlist->at(2));
+
+    QCOMPARE(w->mnuTagInfo->title(), QStringLiteral("File Info"));
+    QStringList items;
+    for (QAction* a : w->mnuTagInfo->actions()) items << a->text();
+    QCOMPARE(items, (QStringList{"Remove Entry", "Load Files", "Edit Tag", "Hide Media Player Bar"}));
+    QVERIFY(w->mnuMediaPlayerBar->isChecked());
+    QCOMPARE(w->mnuSetTheme->title(), QStringLiteral("Set Theme"));
+    items.clear();
+    for (QAction* a : w->mnuSetTheme->actions()) items << a->text();
+    QCOMPARE(items, (QStringList{"Theme", "Autosize"}));
+    QVERIFY(w->mnuAutosize->isChecked());
+    QCOMPARE(Module1::RandomMode, int16_t(0));
+}
+
+void FrmMainTest::startWithoutStoredFiles() {
+    Fixture f;
+    QCOMPARE(f.w->Playlist->count(), 3);
+    QCOMPARE(f.w->ListIndex(), int16_t(0));
+    QCOMPARE(f.w->CurrentFile, f.w->Playlist->at(0));
+    // The sample file does not exist: the caption is empty and nothing is created.
+    QCOMPARE(f.w->windowTitle(), QString());
+    QVERIFY(!QFile::exists(PathToText(f.w->Playlist->at(0))));
+    QVERIFY(f.dialogs.boxes.empty());
+}
+
+void FrmMainTest::startWithStoredPlaylist() {
+    QTemporaryDir dir;
+    ScopedCurrentDir cd(dir.path());
+    QVERIFY(WriteBytes(QStringLiteral("FileListing.dat"), "/m/b.mp3\r\n/m/C.mp3\r\n/m/a.mp3\r\n"));
+    Fixture f;  // its own folder: no playlist there
+    QCOMPARE(f.w->Playlist->count(), 3);
+    QVERIFY(f.w->Playlist->at(0).rfind("/Data/Music/", 0) == 0);
+    {
+        ScopedCurrentDir back(dir.path());
+        FakeMediaComponent* media = new FakeMediaComponent;
+        frmMain w(media);
+        w.Form_Load();
+        QCOMPARE(w.Playlist->entries(), (std::vector<std::string>{"/m/a.mp3", "/m/b.mp3", "/m/C.mp3"}));
+        QCOMPARE(w.ListIndex(), int16_t(0));
+        QCOMPARE(w.CurrentFile, std::string("/m/a.mp3"));
+    }
+}
+
+void FrmMainTest::startWithEmptyOrUnreadablePlaylist() {
+    {
+        QTemporaryDir dir;
+        ScopedCurrentDir cd(dir.path());
+        QVERIFY(WriteBytes(QStringLiteral("FileListing.dat"), "\r\nx\r\n"));
+        FakeDialogs dialogs;
+        frmMain w(new FakeMediaComponent);
+        w.Form_Load();
+        QCOMPARE(w.Playlist->count(), 0);
+        QCOMPARE(w.ListIndex(), int16_t(-1));
+        QVERIFY(dialogs.boxes.empty());
+    }
+    {
+        // A folder of that name is no playlist: the samples stay.
+        QTemporaryDir dir;
+        ScopedCurrentDir cd(dir.path());
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("FileListing.dat")));
+        FakeDialogs dialogs;
+        frmMain w(new FakeMediaComponent);
+        w.Form_Load();
+        QCOMPARE(w.Playlist->count(), 3);
+        QVERIFY(dialogs.boxes.empty());
+    }
+}
+
+void FrmMainTest::playHandsTheSelectedEntryOver() {
+    Fixture f({"/m/a.mp3", "/m/b.mp3", "/m/c.mp3"});
+    f.w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.w.get()));
+    ClickRow(f.w->List1, 1);
+    QCOMPARE(f.w->ListIndex(), int16_t(1));
+    f.media->calls.clear();
+    QTest::mouseClick(f.w->lblPlay, Qt::LeftButton, Qt::NoModifier, Center(f.w->lblPlay));
+    QCOMPARE(f.media->calls, (QStringList{"enabled=1", "file=/m/b.mp3", "autostart=1", "play"}));
+    f.media->calls.clear();
+    QTest::mouseClick(f.w->lblStop, Qt::LeftButton, Qt::NoModifier, Center(f.w->lblStop));
+    QCOMPARE(f.media->calls, QStringList{"stop"});
+    QCOMPARE(f.w->ListIndex(), int16_t(1));
+    QTest::mouseClick(f.w->lblPlay, Qt::LeftButton, Qt::NoModifier, Center(f.w->lblPlay));
+    QCOMPARE(f.media->files(), QStringList{"/m/b.mp3"});
+    // A double-click plays the entry under the pointer.
+    f.media->calls.clear();
+    QRect r = f.w->List1->visualRect(f.w->Playlist->index(2, 0));
+    QTest::mouseClick(f.w->List1->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
+    QCOMPARE(f.media->files(), QStringList{});
+    QTest::mouseDClick(f.w->List1->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
+    QCOMPARE(f.w->ListIndex(), int16_t(2));
+    QCOMPARE(f.media->files(), QStringList{"/m/c.mp3"});
+    // A right click plays nothing.
+    f.media->calls.clear();
+    QTest::mouseClick(f.w->lblPlay, Qt::RightButton, Qt::NoModifier, Center(f.w->lblPlay));
+    QVERIFY(f.media->calls.isEmpty());
+}
+
+void FrmMainTest::nextWrapsAndPrevStops() {
+    Fixture f({"/m/a.mp3", "/m/b.mp3", "/m/c.mp3"});
+    QCOMPARE(f.w->ListIndex(), int16_t(0));
+    auto next = [&] { QTest::mouseClick(f.w->lblNext, Qt::LeftButton, Qt::NoModifier, Center(f.w->lblNext)); };
+    auto prev = [&] { QTest::mouseClick(f.w->lblPrev, Qt::LeftButton, Qt::NoModifier, Center(f.w->lblPrev)); };
+    next();
+    next();
+    next();  // wraps from the last entry to the first
+    QCOMPARE(f.media->files(), (QStringList{"/m/b.mp3", "/m/c.mp3", "/m/a.mp3"}));
+    QCOMPARE(f.media->count("play"), 3);
+    f.media->calls.clear();
+    prev();  // on entry 0: entry 0 again
+    QCOMPARE(f.w->ListIndex(), int16_t(0));
+    QCOMPARE(f.media->files(), QStringList{"/m/a.mp3"});
+    next();
+    next();
+    prev();
+    QCOMPARE(f.w->ListIndex(), int16_t(1));
+    // With nothing selected Next and Prev both select entry 0.
+    f.w->List1->selectionModel()->clear();
+    QCOMPARE(f.w->ListIndex(), int16_t(-1));
+    next();
+    QCOMPARE(f.w->ListIndex(), int16_t(0));
+    f.w->List1->selectionModel()->clear();
+    prev();
+    QCOMPARE(f.w->ListIndex(), int16_t(0));
+    // One entry: Next stays on it.
+    Fixture one({"/m/only.mp3"});
+    QTest::mouseClick(one.w->lblNext, Qt::LeftButton, Qt::NoModifier, Center(one.w->lblNext));
+    QCOMPARE(one.media->files(), QStringList{"/m/only.mp3"});
+    QVERIFY(one.dialogs.boxes.empty());
+}
+
+void FrmMainTest::transportOnAnEmptyList() {
+    Fixture f;
+    f.w->Playlist->clear();
+    f.media->calls.clear();
+    // Play with nothing selected hands the empty path on.
+    f.w->lblPlay_Click();
+    QCOMPARE(f.media->files(), QStringList{QString()});
+    f.media->calls.clear();
+    f.w->lblPrev_Click();
+    QCOMPARE(f.dialogs.boxes.size(), size_t(1));
+    QCOMPARE(f.dialogs.boxes[0].text, QStringLiteral("Error Found:  Invalid property value"));
+    QCOMPARE(f.dialogs.boxes[0].title, QString());
+    f.w->lblNext_Click();
+    QCOMPARE(f.dialogs.boxes.size(), size_t(2));
+    QCOMPARE(f.dialogs.boxes[1].text, QStringLiteral("Error Found:  Invalid property value"));
+    QVERIFY(f.media->calls.isEmpty());
+    // Random mode on an empty list: the pick 0 has no entry.
+    f.w->lblRandom_Click();
+    f.w->lblPlay_Click();
+    QCOMPARE(f.dialogs.boxes.size(), size_t(3));
+    QVERIFY(f.media->calls.isEmpty());
+    f.w->lblNext_Click();
+    f.w->lblPrev_Click();
+    QCOMPARE(f.dialogs.boxes.size(), size_t(5));
+    QVERIFY(f.media->calls.isEmpty());
+}
+
+void FrmMainTest::randomModeMakesOnePick() {
+    Fixture f({"/m/a.mp3", "/m/b.mp3", "/m/c.mp3"});
+    QTest::mouseClick(f.w->lblRandom, Qt::LeftButton, Qt::NoModifier, Center(f.w->lblRandom));
+    QCOMPARE(Module1::RandomMode, int16_t(-1));
+    QSet<QString> seen;
+    for (int i = 0; i < 30; ++i) {
+        for (auto* label : {f.w->lblNext, f.w->lblPrev, f.w->lblPlay}) {
+            f.media->calls.clear();
+            QTest::mouseClick(label, Qt::LeftButton, Qt::NoModifier, Center(label));
+            // One pick, the component started once, with the selected entry.
+            QCOMPARE(f.media->count("play"), 1);
+            QCOMPARE(f.media->files().size(), 1);
+            QCOMPARE(f.media->files()[0], PathToText(f.w->Playlist->at(f.w->ListIndex())));
+            seen.insert(f.media->files()[0]);
+        }
+    }
+    QCOMPARE(seen.size(), 3);
+    // End of file in random mode: one pick too.
+    f.media->calls.clear();
+    emit f.media->endReached();
+    QCOMPARE(f.media->count("play"), 1);
+    // One entry in random mode always plays it.
+    Fixture one({"/m/only.mp3"});
+    one.w->lblRandom_Click();
+    one.w->lblNext_Click();
+    one.w->lblPrev_Click();
+    QCOMPARE(one.media->files(), (QStringList{"/m/only.mp3", "/m/only.mp3"}));
+    Module1::RandomMode = 0;
+}
+
+void FrmMainTest::randomLabelLook() {
+    Fixture f;
+    f.w->lblRandom_Click();
+    QVERIFY(f.w->lblRandom->font().bold());
+    QCOMPARE(f.w->lblRandom->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    f.w->lblRandom_Click();
+    QVERIFY(!f.w->lblRandom->font().bold());
+    QCOMPARE(f.w->lblRandom->palette().color(QPalette::WindowText), QColor(0, 0, 0));
+    QCOMPARE(Module1::RandomMode, int16_t(0));
+    QCOMPARE(f.w->lblRandom->text(), QStringLiteral("Random"));
+}
+
+void FrmMainTest::playErrorsShowTheErrorBox() {
+    Fixture f({"/m/a.mp3", "/m/b.mp3"});
+    f.media->failFileName = true;
+    f.w->lblNext_Click();
+    // The new selection stays; the box names the failure; play was not reached.
+    QCOMPARE(f.w->ListIndex(), int16_t(1));
+    QCOMPARE(f.dialogs.boxes.size(), size_t(1));
+    QCOMPARE(f.dialogs.boxes[0].text, QStringLiteral("Error Found:  File not found"));
+    QCOMPARE(f.dialogs.boxes[0].icon, MsgIcon::None);
+    QCOMPARE(f.media->count("play"), 0);
+}
+
+void FrmMainTest::endOfFileRunsNext() {
+    Fixture f({"/m/a.mp3", "/m/b.mp3"});
+    f.w->SelectEntry(1);
+    emit f.media->endReached();
+    QCOMPARE(f.w->ListIndex(), int16_t(0));
+    QCOMPARE(f.media->files(), QStringList{"/m/a.mp3"});
+}
+
+void FrmMainTest::timeLabels() {
+    Fixture f;
+    QCOMPARE(f.w->lblElapsedTime->text(), QStringLiteral("Remaining:"));
+    QTRY_COMPARE(f.w->lblElapsedTime->text(), QStringLiteral("Elapsed Time: 00:00"));  // the timer runs
+    QCOMPARE(f.w->lblTotalTime->text(), QStringLiteral("TotalTime: 00:00"));
+    f.media->position = 61.5;
+    f.w->Timer1_Timer();
+    QCOMPARE(f.w->lblElapsedTime->text(), QStringLiteral("Elapsed Time: 01:01"));
+    QCOMPARE(f.w->Minutes, int16_t(1));
+    QCOMPARE(f.w->Seconds, int16_t(1));
+    f.media->position = -1;
+    f.w->Timer1_Timer();
+    QCOMPARE(f.w->lblElapsedTime->text(), QStringLiteral("Elapsed Time: 00:00"));
+    f.media->failPosition = true;
+    f.w->Timer1_Timer();  // a failed reading leaves the label and goes on
+    QCOMPARE(f.w->lblElapsedTime->text(), QStringLiteral("Elapsed Time: 00:00"));
+    f.media->length = 6000;
+    emit f.media->lengthKnown();
+    QCOMPARE(f.w->lblTotalTime->text(), QStringLiteral("Total Time: 100:00"));
+    f.media->length = 0;
+    emit f.media->lengthKnown();
+    QCOMPARE(f.w->lblTotalTime->text(), QStringLiteral("Total Time: 00:00"));
+    f.media->length = 225;
+    emit f.media->lengthKnown();
+    QCOMPARE(f.w->lblTotalTime->text(), QStringLiteral("Total Time: 03:45"));
+    f.w->lblStop_Click();
+    QCOMPARE(f.w->lblTotalTime->text(), QStringLiteral("Total Time: 03:45"));
+}
+
+void FrmMainTest::buttonFeedback() {
+    Fixture f;
+    f.w->show();
+    for (auto [label, caption] : {std::pair{f.w->lblPlay, "Play"}, std::pair{f.w->lblStop, "Stop"},
+                                  std::pair{f.w->lblNext, "Next"}, std::pair{f.w->lblPrev, "Prev"}}) {
+        for (Qt::MouseButton b : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}) {
+            QTest::mousePress(label, b, Qt::NoModifier, Center(label));
+            QCOMPARE(label->text(), QStringLiteral("Processing"));
+            QTest::mouseRelease(label, b, Qt::NoModifier, Center(label));
+            QCOMPARE(label->text(), QString::fromLatin1(caption));
+        }
+    }
+    // The command runs with the caption already back.
+    QStringList seenCaption;
+    f.w->Playlist->clear();
+    f.w->Playlist->add("/m/a.mp3");
+    f.w->SelectEntry(0);
+    connect(f.media, &QObject::objectNameChanged, [] {});
+    f.media->calls.clear();
+    QTest::mouseClick(f.w->lblPlay, Qt::LeftButton, Qt::NoModifier, Center(f.w->lblPlay));
+    QCOMPARE(f.w->lblPlay->text(), QStringLiteral("Play"));
+    for (QLabel* l : {static_cast<QLabel*>(f.w->lblRandom), static_cast<QLabel*>(f.w->lblExit),
+                      static_cast<QLabel*>(f.w->lblVolume)}) {
+        QString before = l->text();
+        QTest::mousePress(l, Qt::RightButton, Qt::NoModifier, Center(l));
+        QCOMPARE(l->text(), before);
+        QTest::mouseRelease(l, Qt::RightButton, Qt::NoModifier, Center(l));
+        QCOMPARE(l->text(), before);
+    }
+}
+
+void FrmMainTest::contextMenuOnRightButtonOnly() {
+    Fixture f({"/m/a.mp3", "/m/b.mp3"});
+    f.w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.w.get()));
+    ClickRow(f.w->List1, 1, Qt::LeftButton);
+    QVERIFY(!f.w->mnuTagInfo->isVisible());
+    ClickRow(f.w->List1, 0, Qt::MiddleButton);
+    QVERIFY(!f.w->mnuTagInfo->isVisible());
+    ClickRow(f.w->List1, 0, Qt::RightButton);
+    QTRY_VERIFY(f.w->mnuTagInfo->isVisible());
+    // The right click did not move the selection.
+    QCOMPARE(f.w->ListIndex(), int16_t(1));
+    f.w->mnuTagInfo->hide();
+    QTest::mouseClick(f.w->imgTheme, Qt::LeftButton, Qt::NoModifier, Center(f.w->imgTheme));
+    QVERIFY(!f.w->mnuSetTheme->isVisible());
+    QTest::mouseClick(f.w->imgTheme, Qt::RightButton, Qt::NoModifier, Center(f.w->imgTheme));
+    QTRY_VERIFY(f.w->mnuSetTheme->isVisible());
+    f.w->mnuSetTheme->hide();
+}
+
+void FrmMainTest::removeEntryRemovesTheSelectedOne() {
+    Fixture f({"/m/a.mp3", "/m/b.mp3", "/m/c.mp3"});
+    f.w->show();
+    ClickRow(f.w->List1, 1);
+    f.media->calls.clear();
+    QString caption = f.w->windowTitle();
+    ClickRow(f.w->List1, 2, Qt::RightButton);
+    f.w->mnuTagInfo->hide();
+    f.w->mnuRemoveEntry->trigger();
+    QCOMPARE(f.w->Playlist->entries(), (std::vector<std::string>{"/m/a.mp3", "/m/c.mp3"}));
+    QCOMPARE(f.w->ListIndex(), int16_t(-1));
+    QVERIFY(f.w->List1->selectionModel()->selectedIndexes().isEmpty());
+    QCOMPARE(ReadBytes(f.path("FileListing.dat")), std::string("/m/a.mp3\r\n/m/c.mp3\r\n"));
+    QVERIFY(f.media->calls.isEmpty());  // playback untouched
+    QCOMPARE(f.w->windowTitle(), caption);
+}
+
+void FrmMainTest::removeWithNothingSelectedDoesNothing() {
+    Fixture f({"/m/a.mp3"});
+    f.w->mnuRemoveEntry_Click();  // removes entry 0 (selected at start)
+    QCOMPARE(f.w->Playlist->count(), 0);
+    f.w->mnuRemoveEntry_Click();
+    QCOMPARE(f.w->Playlist->count(), 0);
+    QVERIFY(f.dialogs.boxes.empty());
+    QCOMPARE(ReadBytes(f.path("FileListing.dat")), std::string());
+}
+
+void FrmMainTest::failedSaveKeepsThePlaylist() {
+    Fixture f({"/m/a.mp3", "/m/b.mp3", "/m/c.mp3"});
+    QVERIFY(WriteBytes(f.path("FileListing.dat"), "/old.mp3\r\n"));
+    SetWriteFunctionForTesting([](int, const void*, size_t) -> ssize_t {
+        errno = EACCES;
+        return -1;
+    });
+    f.w->mnuRemoveEntry_Click();
+    SetWriteFunctionForTesting({});
+    QCOMPARE(f.w->Playlist->count(), 2);
+    QCOMPARE(f.dialogs.boxes.size(), size_t(1));
+    QCOMPARE(f.dialogs.boxes[0].text, QStringLiteral("Cannot save the playlist: Permission denied"));
+    QCOMPARE(ReadBytes(f.path("FileListing.dat")), std::string("/old.mp3\r\n"));
+}
+
+void FrmMainTest::loadFilesSavesAfterTheWindowCloses() {
+    Fixture f({"/m/b.mp3"});
+    f.w->List1_OLEDragDrop(nullptr);
+    bool shown = false;
+    f.w->ShowFileLoader = [&](QWidget* parent, PlaylistModel* list) {
+        shown = true;
+        QCOMPARE(parent, static_cast<QWidget*>(f.w.get()));
+        QVERIFY(!QFile::exists(f.path("FileListing.dat")));
+        list->addMany({"/m/c.mp3", "/m/a.mp3"});
+    };
+    f.w->mnuLoadFiles_Click();
+    QVERIFY(shown);
+    QCOMPARE(ReadBytes(f.path("FileListing.dat")), std::string("/m/a.mp3\r\n/m/b.mp3\r\n/m/c.mp3\r\n"));
+    // The selection stayed on its entry.
+    QCOMPARE(f.w->CurrentFile, std::string("/m/b.mp3"));
+    QCOMPARE(f.w->ListIndex(), int16_t(1));
+}
+
+void FrmMainTest::editTagSetsThePath() {
+    Fixture f({"/m/a.mp3", "/m/b.mp3"});
+    int shown = 0;
+    f.w->ShowTagEditor = [&](QWidget*) { ++shown; };
+    f.w->SelectEntry(1);
+    f.w->mnuEditTag_Click();
+    QCOMPARE(Module1::EditTagPath, std::string("/m/b.mp3"));
+    f.w->List1->selectionModel()->clear();
+    f.w->mnuEditTag_Click();
+    QCOMPARE(Module1::EditTagPath, std::string());
+    QCOMPARE(shown, 2);
+}
+
+void FrmMainTest::dropsAddFiles() {
+    Fixture f({"/m/m.mp3"});
+    f.w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.w.get()));
+    auto drop = [&](QMimeData* mime) {
+        QPoint at = f.w->List1->viewport()->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f.w->List1->viewport(), &enter);
+        QDropEvent dropEvent(at, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f.w->List1->viewport(), &dropEvent);
+    };
+    QMimeData three;
+    three.setUrls({QUrl::fromLocalFile("/x/z.txt"), QUrl::fromLocalFile("/x/a.MP3"), QUrl::fromLocalFile("/x/b.wav")});
+    drop(&three);
+    QCOMPARE(f.w->Playlist->entries(),
+             (std::vector<std::string>{"/m/m.mp3", "/x/a.MP3", "/x/b.wav", "/x/z.txt"}));
+    QMimeData folderAndDuplicate;
+    folderAndDuplicate.setUrls({QUrl::fromLocalFile(f.dir.path()), QUrl::fromLocalFile("/m/m.mp3")});
+    drop(&folderAndDuplicate);
+    QCOMPARE(f.w->Playlist->count(), 6);
+    QCOMPARE(f.w->Playlist->at(0), TextToPath(f.dir.path()).substr(0, 0) + f.w->Playlist->at(0));
+    int dups = 0;
+    for (const auto& e : f.w->Playlist->entries()) dups += e == "/m/m.mp3";
+    QCOMPARE(dups, 2);
+    bool folder = false;
+    for (const auto& e : f.w->Playlist->entries()) folder |= e == TextToPath(f.dir.path());
+    QVERIFY(folder);
+    QMimeData text;
+    text.setText(QStringLiteral("/x/not-a-file.mp3"));
+    drop(&text);
+    QCOMPARE(f.w->Playlist->count(), 6);
+    QVERIFY(f.dialogs.boxes.empty());
+    // The selection and the playlist file are left alone.
+    QCOMPARE(f.w->CurrentFile, std::string("/m/m.mp3"));
+    QCOMPARE(f.w->Playlist->at(f.w->ListIndex()), std::string("/m/m.mp3"));
+    QVERIFY(!QFile::exists(f.path("FileListing.dat")));
+    QVERIFY(f.media->calls.isEmpty());
+}
+
+void FrmMainTest::dropsPastTheLimit() {
+    Fixture f;
+    f.w->Playlist->clear();
+    std::vector<std::string> many;
+    for (int i = 0; i < PlaylistModel::kMaxEntries - 5; ++i) many.push_back("/m/" + std::to_string(i));
+    f.w->AddEntries(many);
+    QMimeData mime;
+    QList<QUrl> urls;
+    for (int i = 0; i < 10; ++i) urls << QUrl::fromLocalFile(QStringLiteral("/n/%1").arg(i));
+    mime.setUrls(urls);
+    f.w->List1_OLEDragDrop(&mime);
+    QCOMPARE(f.w->Playlist->count(), PlaylistModel::kMaxEntries);
+    QCOMPARE(f.dialogs.boxes.size(), size_t(1));
+    QVERIFY(f.dialogs.boxes[0].text.contains(QStringLiteral("5 entries were not added")));
+}
+
+void FrmMainTest::controlDropMovesIt() {
+    Fixture f;
+    QSize size = f.w->imgMover->size();
+    f.w->Form_DragDrop(f.w->imgMover, 1500, 300);
+    QCOMPARE(f.w->imgMover->geometry(), QRect(QPoint(100, 20), size));
+}
+
+void FrmMainTest::playerBarToggle() {
+    Fixture f;
+    f.w->show();
+    f.media->calls.clear();
+    f.w->mnuMediaPlayerBar->trigger();
+    QVERIFY(f.w->MediaPlayer1->isVisible());
+    QVERIFY(!f.w->mnuMediaPlayerBar->isChecked());
+    f.w->mnuMediaPlayerBar->trigger();
+    QVERIFY(!f.w->MediaPlayer1->isVisible());
+    QVERIFY(f.w->mnuMediaPlayerBar->isChecked());
+    QCOMPARE(f.w->mnuMediaPlayerBar->text(), QStringLiteral("Hide Media Player Bar"));
+    QVERIFY(f.media->calls.isEmpty());
+}
+
+void FrmMainTest::volumeLabelAndSlider() {
+    Fixture f;
+    f.w->show();
+    QVERIFY(f.w->HScroll_4_Volume->isHidden());
+    QTest::mouseClick(f.w->lblVolume, Qt::LeftButton, Qt::NoModifier, Center(f.w->lblVolume));
+    QVERIFY(f.w->HScroll_4_Volume->isVisible());
+    QCOMPARE(f.w->HScroll_4_Volume->value(), 10);
+    QTest::mouseClick(f.w->lblVolume, Qt::LeftButton, Qt::NoModifier, Center(f.w->lblVolume));
+    QVERIFY(f.w->HScroll_4_Volume->isHidden());
+    QCOMPARE(f.w->HScroll_4_Volume->value(), 10);
+    // A drag reports once, on release.
+    QSignalSpy changes(f.w->HScroll_4_Volume, &QScrollBar::valueChanged);
+    f.w->HScroll_4_Volume->setSliderDown(true);
+    f.w->HScroll_4_Volume->setSliderPosition(40);
+    f.w->HScroll_4_Volume->setSliderPosition(60);
+    QCOMPARE(changes.count(), 0);
+    f.w->HScroll_4_Volume->setSliderDown(false);
+    QCOMPARE(changes.count(), 1);
+    QCOMPARE(f.w->HScroll_4_Volume->value(), 60);
+}
+
+void FrmMainTest::themeChoiceAndAutosize() {
+    Fixture f;
+    QImage big(800, 600, QImage::Format_RGB32);
+    big.fill(Qt::red);
+    QString picture = f.path("sky, big.png");
+    QVERIFY(big.save(picture));
+    f.dialogs.nextFileName = QString();
+    f.w->mnuTheme_Click();  // cancelled: nothing changes
+    QVERIFY(!f.w->Stretch);
+    QVERIFY(!QFile::exists(f.path("Settings.dat")));
+    f.dialogs.nextFileName = picture;
+    f.w->mnuTheme_Click();
+    QVERIFY(f.w->Stretch);
+    QCOMPARE(f.w->imgTheme->size(), QSize(300, 210));  // scaled into the area
+    QVERIFY(f.w->imgTheme->hasScaledContents());
+    QVERIFY(f.w->mnuAutosize->isChecked());  // the mark is not touched
+    QCOMPARE(ReadBytes(f.path("Settings.dat")), TextToPath(picture) + "\r\n");
+    // First Autosize click only clears the mark; the second shows the own size.
+    f.w->mnuAutosize->trigger();
+    QVERIFY(!f.w->mnuAutosize->isChecked());
+    QVERIFY(f.w->Stretch);
+    QCOMPARE(f.w->imgTheme->size(), QSize(300, 210));
+    f.w->mnuAutosize->trigger();
+    QVERIFY(f.w->mnuAutosize->isChecked());
+    QVERIFY(!f.w->Stretch);
+    QCOMPARE(f.w->imgTheme->size(), QSize(800, 600));
+    f.w->mnuAutosize->trigger();
+    QVERIFY(f.w->Stretch);
+    QCOMPARE(f.w->imgTheme->size(), QSize(800, 600));
+    // Choosing again rewrites the same line.
+    QVERIFY(WriteBytes(f.path("Settings.dat"), "junk"));
+    f.w->mnuTheme_Click();
+    QCOMPARE(ReadBytes(f.path("Settings.dat")), TextToPath(picture) + "\r\n");
+}
+
+void FrmMainTest::themeThatCannotBeLoaded() {
+    Fixture f;
+    QVERIFY(WriteBytes(f.path("Settings.dat"), "/old.jpg\r\n"));
+    QVERIFY(WriteBytes(f.path("not-a-picture.jpg"), "plain text"));
+    f.dialogs.nextFileName = f.path("not-a-picture.jpg");
+    f.w->mnuTheme_Click();
+    QCOMPARE(f.dialogs.boxes.size(), size_t(1));
+    QVERIFY(f.dialogs.boxes[0].text.startsWith(QStringLiteral("Cannot show the picture")));
+    QCOMPARE(ReadBytes(f.path("Settings.dat")), std::string("/old.jpg\r\n"));
+    QCOMPARE(f.w->imgTheme->pixmap().size(), QSize(300, 210));
+}
+
+void FrmMainTest::storedThemeIsShownAtStart() {
+    Fixture f;
+    QImage img(120, 80, QImage::Format_RGB32);
+    img.fill(Qt::blue);
+    QVERIFY(img.save(f.path("a.png")));
+    QVERIFY(img.scaled(60, 40).save(f.path("b.png")));
+    QVERIFY(WriteBytes(f.path("Settings.dat"), TextToPath(f.path("a.png")) + "\r\n" + TextToPath(f.path("b.png")) + "\r\n"));
+    f.w->LoadSettings();
+    QVERIFY(!f.w->Stretch);
+    QCOMPARE(f.w->imgTheme->size(), QSize(60, 40));  // the last one stays, at its own size
+    QVERIFY(f.dialogs.boxes.empty());
+    // An empty line clears the picture; a missing file is reported.
+    QVERIFY(WriteBytes(f.path("Settings.dat"), "\r\n"));
+    f.w->LoadSettings();
+    QVERIFY(f.w->imgTheme->pixmap().isNull());
+    QVERIFY(WriteBytes(f.path("Settings.dat"), "/no/such/picture.jpg\r\n"));
+    f.w->LoadSettings();
+    QCOMPARE(f.dialogs.boxes.size(), size_t(1));
+}
+
+void FrmMainTest::pictureFollowsTheRightEdge() {
+    Fixture f;
+    f.w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.w.get()));
+    int outer = f.w->frameGeometry().width();
+    QCOMPARE(f.w->imgTheme->x(), outer - 300);
+    QCOMPARE(f.w->ThemeLeftTwips(), (outer - 300) * 15.0);
+    f.w->resize(800, 307);
+    QTRY_COMPARE(f.w->imgTheme->x(), f.w->frameGeometry().width() - 300);
+    f.w->resize(200, 307);  // narrower than the picture: a negative left edge
+    QTRY_COMPARE(f.w->imgTheme->x(), f.w->frameGeometry().width() - 300);
+    QVERIFY(f.w->imgTheme->x() < 0);
+    QCOMPARE(f.w->imgTheme->y(), 24);
+    QCOMPARE(f.w->List1->geometry(), QRect(64, 24, 249, 212));
+}
+
+void FrmMainTest::exitEndsTheProgram() {
+    Fixture f;
+    f.w->show();
+    QTest::mouseClick(f.w->lblExit, Qt::LeftButton, Qt::NoModifier, Center(f.w->lblExit));
+    QCOMPARE(f.exits, 1);
+    QVERIFY(!f.w->isVisible());
+    QVERIFY(!f.w->Timer1->isActive());
+    QVERIFY(!QFile::exists(f.path("FileListing.dat")));
+}
+
+void FrmMainTest::keyboardReachesTheCommands() {
+    Fixture f({"/m/a.mp3"});
+    f.w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.w.get()));
+    f.w->lblPlay->setFocus();
+    f.media->calls.clear();
+    QTest::keyClick(f.w->lblPlay, Qt::Key_Space);
+    QCOMPARE(f.media->count("play"), 1);
+    QTest::keyClick(f.w->lblPlay, Qt::Key_Return);
+    QCOMPARE(f.media->count("play"), 2);
+    QCOMPARE(f.w->lblPlay->accessibleName(), QStringLiteral("Play"));
+}
+
+QTEST_MAIN(FrmMainTest)
+#include "frm_main_test.moc"

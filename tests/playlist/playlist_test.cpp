@@ -1,0 +1,197 @@
+// The sorted playlist and its stored file.
+#include "app_error.h"
+#include "file_util.h"
+#include "playlist_file.h"
+#include "playlist_model.h"
+#include "test_support.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cerrno>
+#include <unistd.h>
+
+using namespace testsupport;
+
+class PlaylistTest : public QObject {
+    Q_OBJECT
+private slots:
+    void sortsWithoutRegardToCase();
+    void addManyMatchesOneByOne();
+    void anchorFollowsItsEntry();
+    void refusesPastTheLimit();
+    void formatWritesCrLfLines();
+    void parseLineRules_data();
+    void parseLineRules();
+    void roundTripThroughTheFile();
+    void loadReplacesAndSorts();
+    void interruptedSaveKeepsTheOldFile();
+    void missingFileLeavesListUntouched();
+};
+
+void PlaylistTest::sortsWithoutRegardToCase() {
+    PlaylistModel m;
+    m.add("b.mp3");
+    m.add("A.mp3");
+    m.add("c.mp3");
+    m.add("a.mp3");  // equal to "A.mp3" without case: goes after it
+    QCOMPARE(m.count(), 4);
+    QCOMPARE(m.at(0), std::string("A.mp3"));
+    QCOMPARE(m.at(1), std::string("a.mp3"));
+    QCOMPARE(m.at(2), std::string("b.mp3"));
+    QCOMPARE(m.at(3), std::string("c.mp3"));
+    PlaylistModel u;
+    u.add("/m/éclair.mp3");
+    u.add("/m/zebra.mp3");
+    u.add("/m/Éclair.mp3");  // folds to the first entry: stands right after it
+    QCOMPARE(u.at(0), std::string("/m/zebra.mp3"));
+    QCOMPARE(u.at(1), std::string("/m/éclair.mp3"));
+    QCOMPARE(u.at(2), std::string("/m/Éclair.mp3"));
+}
+
+void PlaylistTest::addManyMatchesOneByOne() {
+    std::vector<std::string> base{"m", "C", "x", "b", "B"}, more;
+    for (int i = 0; i < 200; ++i) more.push_back(std::string(1, static_cast<char>('a' + (i * 7) % 26)) + std::to_string(i % 3));
+    more.push_back("b");
+    PlaylistModel one, many;
+    for (auto& e : base) one.add(e);
+    for (auto& e : more) one.add(e);
+    many.addMany(base);
+    many.addMany(more);
+    QCOMPARE(many.entries(), one.entries());
+}
+
+void PlaylistTest::anchorFollowsItsEntry() {
+    PlaylistModel m;
+    m.addMany({"d", "f", "h"});
+    m.setAnchorRow(1);  // "f"
+    m.add("a");
+    QCOMPARE(m.anchorRow(), 2);
+    std::vector<std::string> batch;
+    for (int i = 0; i < 20; ++i) batch.push_back(i % 2 ? "b" : "z");
+    QSignalSpy reset(&m, &QAbstractItemModel::modelReset);
+    m.addMany(batch);
+    QCOMPARE(m.at(m.anchorRow()), std::string("f"));
+    m.removeAt(0);
+    QCOMPARE(m.at(m.anchorRow()), std::string("f"));
+    m.removeAt(m.anchorRow());
+    QCOMPARE(m.anchorRow(), -1);
+}
+
+void PlaylistTest::refusesPastTheLimit() {
+    PlaylistModel m;
+    std::vector<std::string> many(PlaylistModel::kMaxEntries - 2, "/x.mp3");
+    QCOMPARE(m.addMany(many), 0);
+    QCOMPARE(m.addMany({"a1", "a2", "a3", "a4", "a5"}), 3);
+    QCOMPARE(m.count(), PlaylistModel::kMaxEntries);
+    QCOMPARE(m.add("z"), -1);
+    QCOMPARE(m.count(), PlaylistModel::kMaxEntries);
+}
+
+void PlaylistTest::formatWritesCrLfLines() {
+    QCOMPARE(FormatFileListing({}), std::string());
+    QCOMPARE(FormatFileListing({"/a.mp3", " b ", "c"}), std::string("/a.mp3\r\n b \r\nc\r\n"));
+}
+
+void PlaylistTest::parseLineRules_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("empty file") << QByteArray() << QStringList{};
+    QTest::newRow("crlf lines") << QByteArray("ab\r\ncd\r\n") << QStringList{"ab", "cd"};
+    QTest::newRow("last line without end") << QByteArray("ab\r\ncd") << QStringList{"ab", "cd"};
+    QTest::newRow("lone cr") << QByteArray("ab\rcd\r") << QStringList{"ab", "cd"};
+    QTest::newRow("lone lf") << QByteArray("ab\ncd\n") << QStringList{"ab", "cd"};
+    QTest::newRow("short lines skipped") << QByteArray("\r\nx\r\nab\r\n\r\ny") << QStringList{"ab"};
+    QTest::newRow("trailing blanks kept") << QByteArray(" /a b \r\n") << QStringList{" /a b "};
+    QTest::newRow("one utf-8 character is short") << QByteArray("\xc3\xa9\r\n\xc3\xa9\xc3\xa9") << QStringList{"éé"};
+}
+
+void PlaylistTest::parseLineRules() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, lines);
+    QStringList got;
+    for (const auto& l : ParseFileListing(bytes.toStdString())) got << QString::fromStdString(l);
+    QCOMPARE(got, lines);
+}
+
+void PlaylistTest::roundTripThroughTheFile() {
+    QTemporaryDir dir;
+    ScopedCurrentDir cd(dir.path());
+    PlaylistModel m;
+    SaveFileList(m);
+    QCOMPARE(ReadBytes(QStringLiteral("FileListing.dat")), std::string());
+    m.addMany({"/music/b.mp3 ", "/music/A.mp3", std::string("/music/\xff\xfe raw.mp3")});
+    SaveFileList(m);
+    QCOMPARE(ReadBytes(QStringLiteral("FileListing.dat")),
+             std::string("/music/A.mp3\r\n/music/b.mp3 \r\n/music/\xff\xfe raw.mp3\r\n"));
+    PlaylistModel back;
+    OpenFileList(back);
+    QCOMPARE(back.entries(), m.entries());
+    // No temporary file is left behind.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+void PlaylistTest::loadReplacesAndSorts() {
+    QTemporaryDir dir;
+    ScopedCurrentDir cd(dir.path());
+    QVERIFY(WriteBytes(QStringLiteral("FileListing.dat"), "/z.mp3\r\n/B.mp3\n/a.mp3"));
+    PlaylistModel m;
+    m.addMany({"/old1", "/old2"});
+    OpenFileList(m);
+    QCOMPARE(m.entries(), (std::vector<std::string>{"/a.mp3", "/B.mp3", "/z.mp3"}));
+}
+
+void PlaylistTest::interruptedSaveKeepsTheOldFile() {
+    QTemporaryDir dir;
+    ScopedCurrentDir cd(dir.path());
+    const std::string old = "/old/one.mp3\r\n/old/two.mp3\r\n";
+    QVERIFY(WriteBytes(QStringLiteral("FileListing.dat"), old));
+    PlaylistModel m;
+    m.addMany({"/new/a.mp3", "/new/b.mp3", "/new/c.mp3"});
+    const size_t total = FormatFileListing(m.entries()).size();
+    for (size_t n = 0; n < total; ++n) {
+        size_t written = 0;
+        SetWriteFunctionForTesting([&](int fd, const void* data, size_t size) -> ssize_t {
+            if (written >= n) {
+                errno = ENOSPC;
+                return -1;
+            }
+            size_t chunk = std::min(size, n - written);
+            ssize_t r = ::write(fd, data, chunk);
+            if (r > 0) written += static_cast<size_t>(r);
+            return r;
+        });
+        bool threw = false;
+        try {
+            SaveFileList(m);
+        } catch (const AppError& e) {
+            threw = true;
+            QCOMPARE(e.number(), ErrNo::DiskFull);
+        }
+        SetWriteFunctionForTesting({});
+        QVERIFY2(threw, qPrintable(QStringLiteral("no error after %1 bytes").arg(n)));
+        QCOMPARE(ReadBytes(QStringLiteral("FileListing.dat")), old);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+    SaveFileList(m);
+    QCOMPARE(ReadBytes(QStringLiteral("FileListing.dat")).size(), total);
+}
+
+void PlaylistTest::missingFileLeavesListUntouched() {
+    QTemporaryDir dir;
+    ScopedCurrentDir cd(dir.path());
+    PlaylistModel m;
+    m.add("/keep.mp3");
+    try {
+        OpenFileList(m);
+        QFAIL("no error for a missing file");
+    } catch (const AppError& e) {
+        QCOMPARE(e.number(), ErrNo::FileNotFound);
+    }
+    QCOMPARE(m.count(), 1);
+    // A save into a folder that does not exist fails and reports it.
+    QVERIFY_THROWS_EXCEPTION(AppError, WriteFileAtomically("/nonexistent-dir/FileListing.dat", "x"));
+}
+
+QTEST_GUILESS_MAIN(PlaylistTest)
+#include "playlist_test.moc"

@@ -1,0 +1,13 @@
+#include "fake_dialogs.h"
+
+FakeDialogs::FakeDialogs() { SetAppDialogs(this); }
+FakeDialogs::~FakeDialogs() { SetAppDialogs(nullptr); }
+
+void FakeDialogs::MessageBox(QWidget*, const QString& text, const QString& title, MsgIcon icon) {
+    boxes.push_back(Box{text, title, icon});
+}
+
+QString FakeDialogs::GetOpenFileName(QWidget*) {
+    ++fileDialogCalls;
+    return nextFileName;
+}

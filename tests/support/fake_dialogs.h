@@ -1,0 +1,26 @@
+#pragma once
+// A Dialogs double: records every message box and answers the file dialog
+// with a preset name, so windows can be driven without a modal box.
+#include "dialogs.h"
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+class FakeDialogs final : public Dialogs {
+public:
+    struct Box {
+        QString text;
+        QString title;  // as passed (empty = application title)
+        MsgIcon icon;
+    };
+    FakeDialogs();    // installs itself as AppDialogs()
+    ~FakeDialogs() override;  // restores the real dialogs
+
+    void MessageBox(QWidget* parent, const QString& text, const QString& title, MsgIcon icon) override;
+    QString GetOpenFileName(QWidget* parent) override;
+
+    std::vector<Box> boxes;
+    QString nextFileName;  // the answer of the next file dialogs
+    int fileDialogCalls = 0;
+};

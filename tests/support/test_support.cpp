@@ -1,0 +1,54 @@
+#include "test_support.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStringList>
+#include <cmath>
+#include <vector>
+
+namespace testsupport {
+
+bool GenerateMp3(const QString& path, double seconds, double frequencyHz, const QStringList& lameArgs,
+                 int sampleRate) {
+    const int frames = static_cast<int>(std::lround(seconds * sampleRate));
+    std::vector<int16_t> pcm(static_cast<size_t>(frames));
+    for (int i = 0; i < frames; ++i) {
+        double v = frequencyHz > 0 ? 0.5 * std::sin(2.0 * M_PI * frequencyHz * i / sampleRate) : 0.0;
+        pcm[static_cast<size_t>(i)] = static_cast<int16_t>(std::lround(v * 32767.0));
+    }
+    QStringList args{QStringLiteral("--quiet"), QStringLiteral("-r"), QStringLiteral("-s"),
+                     QString::number(sampleRate / 1000.0), QStringLiteral("--bitwidth"), QStringLiteral("16"),
+                     QStringLiteral("--signed"), QStringLiteral("--little-endian"), QStringLiteral("-m"),
+                     QStringLiteral("m")};
+    args << lameArgs << QStringLiteral("-") << path;
+    QProcess lame;
+    lame.start(QStringLiteral("lame"), args);
+    if (!lame.waitForStarted(10000)) return false;
+    lame.write(reinterpret_cast<const char*>(pcm.data()), static_cast<qint64>(pcm.size() * sizeof(int16_t)));
+    lame.closeWriteChannel();
+    if (!lame.waitForFinished(60000)) return false;
+    return lame.exitStatus() == QProcess::NormalExit && lame.exitCode() == 0 && QFile::exists(path);
+}
+
+bool WriteBytes(const QString& path, const std::string& bytes) {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    return f.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
+}
+
+std::string ReadBytes(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    return f.readAll().toStdString();
+}
+
+ScopedCurrentDir::ScopedCurrentDir(const QString& dir) : previous_(QDir::currentPath()) {
+    QDir::setCurrent(dir);
+}
+ScopedCurrentDir::~ScopedCurrentDir() { QDir::setCurrent(previous_); }
+
+bool HaveProgram(const QString& name) { return !QStandardPaths::findExecutable(name).isEmpty(); }
+
+}  // namespace testsupport

@@ -1,0 +1,36 @@
+#pragma once
+// Helpers shared by the tests: generated MP3 files, temporary working
+// folders and small file utilities.
+#include <QString>
+#include <QStringList>
+#include <string>
+
+namespace testsupport {
+
+// Encodes `seconds` of a mono 44.1 kHz sine of `frequencyHz` (0 = silence)
+// into an MP3 at `path` with lame; `lameArgs` are added to lame's arguments
+// (for example {"--id3v1-only", "--tt", "Title"}). Returns false on failure.
+bool GenerateMp3(const QString& path, double seconds, double frequencyHz,
+                 const QStringList& lameArgs = {}, int sampleRate = 44100);
+
+// Writes bytes to a file, replacing it. Returns false on failure.
+bool WriteBytes(const QString& path, const std::string& bytes);
+// The whole content of a file (empty when it cannot be read).
+std::string ReadBytes(const QString& path);
+
+// Changes the process's current directory for the lifetime of the object.
+class ScopedCurrentDir {
+public:
+    explicit ScopedCurrentDir(const QString& dir);
+    ~ScopedCurrentDir();
+    ScopedCurrentDir(const ScopedCurrentDir&) = delete;
+    ScopedCurrentDir& operator=(const ScopedCurrentDir&) = delete;
+
+private:
+    QString previous_;
+};
+
+// True when a program is found on PATH.
+bool HaveProgram(const QString& name);
+
+}  // namespace testsupport
