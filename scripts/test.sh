@@ -1,0 +1,22 @@
+#!/bin/bash
+# Installs what is missing, builds every test and runs them all through ctest
+# beside a private PulseAudio daemon; then does the same with AddressSanitizer
+# and UndefinedBehaviorSanitizer (skip that with CORVALLE_SKIP_SANITIZERS=1).
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+jobs="$(nproc)"
+"$root/scripts/install-deps.sh"
+
+run_suite() {
+  local dir="$1"; shift
+  cmake -S "$root" -B "$dir" "$@" >/dev/null
+  cmake --build "$dir" -j"$jobs"
+  (cd "$dir" && "$root/tests/with-pulse.sh" ctest --output-on-failure --timeout 300)
+}
+
+echo "== tests =="
+run_suite "$root/build-test" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+if [ "${CORVALLE_SKIP_SANITIZERS:-0}" != "1" ]; then
+  echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
+  run_suite "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DCORVALLE_SANITIZE=ON -DCORVALLE_BUILD_BENCH=OFF
+fi
