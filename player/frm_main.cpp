@@ -328,20 +328,31 @@ void frmMain::Play() {
     MediaPlayer1->setFileName(path);
     MediaPlayer1->setAutoStart(true);
     MediaPlayer1->play();
+    SetPlaying(true);
+}
+
+void frmMain::SetPlaying(bool playing) {
+    bool changed = playing != playing_;
+    playing_ = playing;
+    // A new file while playing changes the metadata, so listeners hear of it too.
+    if (changed || playing) emit playbackChanged();
 }
 
 void frmMain::lblPlay_Click() {
     try {
         Play();
     } catch (const AppError& e) {
+        SetPlaying(false);
         ShowError(e.description());
     } catch (const std::exception& e) {
+        SetPlaying(false);
         ShowError(QString::fromLocal8Bit(e.what()));
     }
 }
 
 void frmMain::lblStop_Click() {
     Guarded([this] { MediaPlayer1->stop(); });
+    SetPlaying(false);
 }
 
 void frmMain::lblNext_Click() {
@@ -420,7 +431,10 @@ void frmMain::MediaPlayer1_LengthKnown() {
     });
 }
 
-void frmMain::MediaPlayer1_EndReached() { lblNext_Click(); }
+void frmMain::MediaPlayer1_EndReached() {
+    SetPlaying(false);
+    lblNext_Click();
+}
 
 // ---- volume ------------------------------------------------------------------------
 

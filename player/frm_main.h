@@ -86,6 +86,12 @@ public:
     void LoadSettings();
     // The picture's left edge in twips, as the resize rule sets it.
     double ThemeLeftTwips() const;
+    // True from a Play that started the component until Stop, a failed Play
+    // or the end of the file.
+    bool IsPlaying() const { return playing_; }
+
+signals:
+    void playbackChanged();
 
 public slots:
     void List1_Click();
@@ -128,9 +134,11 @@ private:
     void SavePlaylistReporting();
     void RestoreSelectionFromAnchor();
     void OnCurrentRowChanged(int row);
+    void SetPlaying(bool playing);
 
     RandomPicker random_;
     bool settingSelection_ = false;
     QPixmap themePixmap_;
     double themeLeftTwips_ = 5160;
+    bool playing_ = false;
 };

@@ -1,6 +1,7 @@
 // Corvalle's MP3 Player: start-up.
 #include "frm_main.h"
 #include "media_player.h"
+#include "mpris.h"
 
 #include <QApplication>
 
@@ -12,6 +13,8 @@ void Main() {
     window->Form_Load();
     window->LoadSettings();
     window->show();
+    // Media keys and desktop controls, when there is a session bus.
+    (new MprisService(window))->Register();
 }
 }  // namespace Module1
 
