@@ -1,7 +1,8 @@
 #!/bin/bash
 # Installs what is missing, builds every test and runs them all through ctest
 # beside a private PulseAudio daemon; then does the same with AddressSanitizer
-# and UndefinedBehaviorSanitizer (skip that with CORVALLE_SKIP_SANITIZERS=1).
+# and UndefinedBehaviorSanitizer, and runs the fuzz targets for a bounded time
+# (skip both with CORVALLE_SKIP_SANITIZERS=1; CORVALLE_FUZZ_SECONDS sets the time).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 jobs="$(nproc)"
@@ -17,6 +18,10 @@ run_suite() {
 echo "== tests =="
 run_suite "$root/build-test" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 if [ "${CORVALLE_SKIP_SANITIZERS:-0}" != "1" ]; then
+  echo "== fuzz targets, ${CORVALLE_FUZZ_SECONDS:-30} s each (ASan + UBSan) =="
+  if [ "${CORVALLE_FUZZ_SECONDS:-30}" != "0" ]; then
+    "$root/tests/fuzz/run-fuzzers.sh" "${CORVALLE_FUZZ_SECONDS:-30}"
+  fi
   echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
   run_suite "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DCORVALLE_SANITIZE=ON -DCORVALLE_BUILD_BENCH=OFF
 fi

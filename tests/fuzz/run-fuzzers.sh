@@ -1,0 +1,48 @@
+#!/bin/bash
+# Builds the libFuzzer targets with clang (ASan + UBSan) and runs each for a
+# bounded time: first over its saved regression inputs, then fuzzing from its
+# seed corpus. usage: run-fuzzers.sh [seconds-per-target] [target...]
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+root="$(cd "$here/../.." && pwd)"
+seconds="${1:-30}"; shift || true
+out="${CORVALLE_FUZZ_DIR:-$root/build-fuzz}"
+mkdir -p "$out"
+qt_flags=$(pkg-config --cflags Qt6Core)
+qt_libs=$(pkg-config --libs Qt6Core)
+cxx="clang++ -std=c++17 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined"
+declare -A sources=(
+  [playlist]="$root/playlist/playlist_file.cpp $root/playlist/playlist_model.cpp $root/common/file_util.cpp $root/common/app_error.cpp"
+  [wildcard]="$root/search/wildcard.cpp"
+)
+declare -A includes=(
+  [playlist]="-I$root/playlist -I$root/common"
+  [wildcard]="-I$root/search"
+)
+for extra in "$here"/targets.d/*.sh; do [ -f "$extra" ] && . "$extra"; done
+targets=("$@")
+[ ${#targets[@]} -eq 0 ] && targets=("${!sources[@]}")
+status=0
+for t in "${targets[@]}"; do
+  bin="$out/fuzz_$t"
+  moc_dir="$out/moc_$t"; mkdir -p "$moc_dir"
+  extra_src=""
+  # The playlist model is a Qt object: run moc over its header.
+  if [ "$t" = playlist ]; then
+    /usr/lib/qt6/libexec/moc "$root/playlist/playlist_model.h" -o "$moc_dir/moc_playlist_model.cpp"
+    extra_src="$moc_dir/moc_playlist_model.cpp"
+  fi
+  $cxx $qt_flags ${includes[$t]} "$here/fuzz_$t.cpp" ${sources[$t]} $extra_src $qt_libs -o "$bin"
+  corpus="$out/corpus_$t"; mkdir -p "$corpus"
+  cp -n "$here/corpus/$t/"* "$corpus/" 2>/dev/null || true
+  if [ -d "$here/regressions/$t" ] && [ -n "$(ls -A "$here/regressions/$t")" ]; then
+    "$bin" "$here/regressions/$t"/* >/dev/null 2>&1 || { echo "fuzz_$t: a regression input fails"; status=1; }
+  fi
+  echo "fuzz_$t: ${seconds}s"
+  if ! "$bin" -max_total_time="$seconds" -max_len=4096 -artifact_prefix="$out/crash_${t}_" "$corpus" 2>"$out/fuzz_$t.log"; then
+    echo "fuzz_$t: crash found, see $out/fuzz_$t.log"; status=1
+  fi
+  grep -E '^#[0-9]+.*DONE|stat::number_of_executed_units' "$out/fuzz_$t.log" | tail -1 || true
+  grep -E 'Done [0-9]+ runs' "$out/fuzz_$t.log" | tail -1 || true
+done
+exit $status
