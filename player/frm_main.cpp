@@ -12,6 +12,8 @@
 #include "time_format.h"
 #include "twips.h"
 #include "main_links.h"
+#include "user_settings.h"
+#include "volume_controler.h"
 
 #include <QAction>
 #include <QApplication>
@@ -239,7 +241,7 @@ void frmMain::Form_Load() {
 
 void frmMain::LoadSettings() {
     try {
-        LinkLoadSettings([this](const std::string& item) {
+        UserSettings::LoadSettings([this](const std::string& item) {
             try {
                 SetThemePicture(item);
             } catch (const AppError& e) {
@@ -441,7 +443,7 @@ void frmMain::MediaPlayer1_EndReached() {
 void frmMain::HScroll_4_Volume_Change() {
     Guarded([this] {
         int32_t volume = HScroll_4_Volume->value();
-        (void)LinkSetMasterVolume(volume);
+        (void)VolumeControler::SetMasterVolume(volume);
     });
 }
 
@@ -580,7 +582,7 @@ void frmMain::mnuTheme_Click() {
         return;
     }
     try {
-        LinkSaveSettings(path);
+        UserSettings::SaveSettings(path);
     } catch (const AppError& e) {
         AppDialogs().MessageBox(this, QStringLiteral("Cannot save the settings: ") + e.description());
     }
