@@ -1,12 +1,198 @@
+// The component as the main window sees it. Everything here runs on the UI
+// thread; the only code that runs elsewhere is the engine's ended callback,
+// which posts a queued call carrying the session id.
 #include "media_player.h"
 
-MediaPlayer::MediaPlayer(QWidget* parent) : MediaComponent(parent) {}
-MediaPlayer::~MediaPlayer() = default;
-void MediaPlayer::setComponentEnabled(bool) {}
-void MediaPlayer::setFileName(const std::string& path) { fileName_ = path; }
+#include "alsa_output.h"
+#include "app_error.h"
+#include "dialogs.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QStyle>
+#include <QTimer>
+#include <QToolButton>
+#include <cmath>
+
+namespace {
+QString Clock(double seconds) {
+    if (!(seconds > 0)) seconds = 0;
+    auto whole = static_cast<long long>(std::floor(seconds));
+    return QStringLiteral("%1:%2")
+        .arg(whole / 60, 2, 10, QLatin1Char('0'))
+        .arg(whole % 60, 2, 10, QLatin1Char('0'));
+}
+}  // namespace
+
+SeekSlider::SeekSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
+    connect(this, &QSlider::sliderReleased, this, [this] { emit seekRequested(value()); });
+}
+
+void SeekSlider::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && maximum() > minimum()) {
+        int span = width();
+        int v = QStyle::sliderValueFromPosition(minimum(), maximum(), event->position().toPoint().x(), span);
+        setValue(v);
+        emit seekRequested(v);
+        event->accept();
+        return;
+    }
+    QSlider::mousePressEvent(event);
+}
+
+MediaPlayer::MediaPlayer(QWidget* parent)
+    : MediaPlayer([] { return std::unique_ptr<AudioOutput>(new AlsaOutput()); }, parent) {}
+
+MediaPlayer::MediaPlayer(PlaybackEngine::OutputFactory outputs, QWidget* parent) : MediaComponent(parent) {
+    engine_ = std::make_unique<PlaybackEngine>(std::move(outputs), [this](uint64_t id) {
+        // Worker thread: hand the report to the UI thread.
+        QMetaObject::invokeMethod(this, [this, id] { onEnded(id); }, Qt::QueuedConnection);
+    });
+    buildBar();
+    refreshBar();
+}
+
+MediaPlayer::~MediaPlayer() {
+    // Join the workers while this object can still receive their posts.
+    engine_.reset();
+}
+
+void MediaPlayer::buildBar() {
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    playButton_ = new QToolButton(this);
+    playButton_->setObjectName(QStringLiteral("playPauseButton"));
+    stopButton_ = new QToolButton(this);
+    stopButton_->setObjectName(QStringLiteral("stopButton"));
+    stopButton_->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
+    stopButton_->setToolTip(QStringLiteral("Stop"));
+    slider_ = new SeekSlider(this);
+    slider_->setObjectName(QStringLiteral("seekSlider"));
+    slider_->setRange(0, 0);
+    readout_ = new QLabel(this);
+    readout_->setObjectName(QStringLiteral("positionReadout"));
+    layout->addWidget(playButton_);
+    layout->addWidget(stopButton_);
+    layout->addWidget(slider_, 1);
+    layout->addWidget(readout_);
+
+    refresh_ = new QTimer(this);
+    refresh_->setInterval(100);
+    connect(refresh_, &QTimer::timeout, this, &MediaPlayer::refreshBar);
+    connect(playButton_, &QToolButton::clicked, this, &MediaPlayer::playPauseClicked);
+    connect(stopButton_, &QToolButton::clicked, this, [this] { stop(); });
+    connect(slider_, &SeekSlider::seekRequested, this, [this](int ms) { seek(ms / 1000.0); });
+}
+
+void MediaPlayer::refreshBar() {
+    const bool playing = isPlaying();
+    playButton_->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+    playButton_->setToolTip(playing ? QStringLiteral("Pause") : QStringLiteral("Play"));
+    const double total = duration();
+    const double now = currentPosition();
+    slider_->setMaximum(static_cast<int>(std::lround(total * 1000)));
+    if (!slider_->isSliderDown()) slider_->setValue(static_cast<int>(std::lround(now * 1000)));
+    readout_->setText(Clock(now) + QStringLiteral(" / ") + Clock(total));
+    if (engine_->state() == PlaybackEngine::State::Stopped)
+        refresh_->stop();
+    else if (!refresh_->isActive())
+        refresh_->start();
+}
+
+void MediaPlayer::playPauseClicked() {
+    try {
+        if (isPlaying())
+            pause();
+        else
+            play();
+    } catch (const AppError& e) {
+        AppDialogs().MessageBox(this, QStringLiteral("Error Found:  ") + e.description());
+    } catch (const std::exception& e) {
+        AppDialogs().MessageBox(this, QStringLiteral("Error Found:  ") + QString::fromLocal8Bit(e.what()));
+    }
+    refreshBar();
+}
+
+void MediaPlayer::setComponentEnabled(bool enabled) { setEnabled(enabled); }
+
+void MediaPlayer::setFileName(const std::string& path) {
+    ++fileGeneration_;
+    fileName_ = path;
+    try {
+        if (path.empty()) {
+            engine_->unload();
+        } else {
+            engine_->load([path] { return Decoder::OpenFile(path); });
+            const uint64_t generation = fileGeneration_;
+            QMetaObject::invokeMethod(
+                this,
+                [this, generation] {
+                    if (generation == fileGeneration_) emit lengthKnown();
+                },
+                Qt::QueuedConnection);
+            if (autoStart_) engine_->play();
+        }
+    } catch (...) {
+        refreshBar();
+        throw;
+    }
+    refreshBar();
+}
+
 std::string MediaPlayer::fileName() const { return fileName_; }
-void MediaPlayer::setAutoStart(bool) {}
-void MediaPlayer::play() {}
-void MediaPlayer::stop() {}
-double MediaPlayer::currentPosition() const { return 0; }
-double MediaPlayer::duration() const { return 0; }
+
+void MediaPlayer::setAutoStart(bool autoStart) { autoStart_ = autoStart; }
+
+void MediaPlayer::play() {
+    if (!engine_->loaded()) {
+        // Nothing valid is set: an empty name, or a file that failed to open
+        // (and may have been mended since).
+        if (fileName_.empty()) throw MakeError(ErrNo::FileNotFound);
+        const std::string path = fileName_;
+        engine_->load([path] { return Decoder::OpenFile(path); });
+        const uint64_t generation = ++fileGeneration_;
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation] {
+                if (generation == fileGeneration_) emit lengthKnown();
+            },
+            Qt::QueuedConnection);
+    }
+    try {
+        engine_->play();
+    } catch (...) {
+        refreshBar();
+        throw;
+    }
+    refreshBar();
+}
+
+void MediaPlayer::pause() {
+    engine_->pause();
+    refreshBar();
+}
+
+void MediaPlayer::stop() {
+    engine_->stop();
+    refreshBar();
+}
+
+bool MediaPlayer::isPlaying() const { return engine_->state() == PlaybackEngine::State::Playing; }
+
+bool MediaPlayer::isPaused() const { return engine_->state() == PlaybackEngine::State::Paused; }
+
+void MediaPlayer::seek(double seconds) {
+    engine_->seek(seconds);
+    refreshBar();
+}
+
+double MediaPlayer::currentPosition() const { return engine_ ? engine_->position() : 0.0; }
+
+double MediaPlayer::duration() const { return engine_ && engine_->loaded() ? engine_->duration() : 0.0; }
+
+void MediaPlayer::onEnded(uint64_t sessionId) {
+    if (!engine_ || !engine_->finishSession(sessionId)) return;  // stale: stopped or replaced meanwhile
+    refreshBar();
+    emit endReached();
+}

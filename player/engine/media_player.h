@@ -1,12 +1,40 @@
 #pragma once
-// The real media player component (placeholder until the engine lands).
+// MediaPlayer, the real media player component: a PlaybackEngine (libmpg123
+// and ALSA) behind the MediaComponent operations, with its own control bar:
+// play/pause, stop, a seek slider and an "mm:ss / mm:ss" readout. Engine
+// reports reach the UI thread as queued calls and are dropped when they
+// belong to a file or a playback that is no longer current.
 #include "media_component.h"
+#include "playback_engine.h"
+
+#include <QSlider>
+#include <cstdint>
+#include <memory>
+
+class QLabel;
+class QTimer;
+class QToolButton;
+
+// A slider that jumps to the clicked point and reports a seek when a click
+// or a drag is complete.
+class SeekSlider : public QSlider {
+    Q_OBJECT
+public:
+    explicit SeekSlider(QWidget* parent = nullptr);
+signals:
+    void seekRequested(int value);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+};
 
 class MediaPlayer : public MediaComponent {
     Q_OBJECT
 public:
-    explicit MediaPlayer(QWidget* parent = nullptr);
+    explicit MediaPlayer(QWidget* parent = nullptr);  // plays through ALSA "default"
+    MediaPlayer(PlaybackEngine::OutputFactory outputs, QWidget* parent = nullptr);
     ~MediaPlayer() override;
+
     void setComponentEnabled(bool enabled) override;
     void setFileName(const std::string& path) override;
     std::string fileName() const override;
@@ -16,6 +44,27 @@ public:
     double currentPosition() const override;
     double duration() const override;
 
+    // Pauses playback (play resumes it).
+    void pause();
+    bool isPlaying() const;
+    bool isPaused() const;
+    // Moves playback to `seconds` (while playing or paused).
+    void seek(double seconds);
+
 private:
+    void buildBar();
+    void onEnded(uint64_t sessionId);
+    void playPauseClicked();
+    void refreshBar();
+
+    std::unique_ptr<PlaybackEngine> engine_;
     std::string fileName_;
+    bool autoStart_ = false;
+    uint64_t fileGeneration_ = 0;
+
+    QToolButton* playButton_ = nullptr;
+    QToolButton* stopButton_ = nullptr;
+    SeekSlider* slider_ = nullptr;
+    QLabel* readout_ = nullptr;
+    QTimer* refresh_ = nullptr;
 };

@@ -1,0 +1,135 @@
+// Playback cost: a 5-minute 320 kbps stereo MP3 played into the sound server
+// for a fixed stretch, by our player and by `mpg123 -o pulse` on the same file.
+// Prints CPU time per second of audio for both (median of the runs), the
+// ratio, and our peak resident set.
+//
+// usage: playback_bench [runs] [seconds-per-run]   (run beside a sound server,
+// for example under tests/with-pulse.sh)
+#include "bench_util.h"
+#include "media_player.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <sys/resource.h>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+int Child(const char* file, double seconds) {
+    int argc = 1;
+    char name[] = "playback_bench";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    MediaPlayer player;
+    try {
+        player.setComponentEnabled(true);
+        player.setFileName(file);
+        player.setAutoStart(true);
+        player.play();
+    } catch (...) {
+        return 3;
+    }
+    QTimer::singleShot(static_cast<int>(seconds * 1000), &app, [&] {
+        player.stop();
+        app.quit();
+    });
+    return app.exec();
+}
+
+bool MakeFile(const std::string& dir, std::string& mp3) {
+    std::string raw = dir + "/in.raw";
+    mp3 = dir + "/five-minutes.mp3";
+    std::ofstream out(raw, std::ios::binary);
+    const int rate = 44100, frames = rate * 300;
+    std::vector<int16_t> buf(2 * 4410);
+    for (int f = 0; f < frames; f += 4410) {
+        for (int i = 0; i < 4410; ++i) {
+            double t = static_cast<double>(f + i) / rate;
+            buf[2 * i] = static_cast<int16_t>(12000 * std::sin(2 * M_PI * 440 * t) + 3000 * std::sin(2 * M_PI * 3520 * t));
+            buf[2 * i + 1] = static_cast<int16_t>(12000 * std::sin(2 * M_PI * 554.37 * t));
+        }
+        out.write(reinterpret_cast<const char*>(buf.data()), static_cast<std::streamsize>(buf.size() * 2));
+    }
+    out.close();
+    std::string cmd = "lame --quiet -r -s 44.1 --bitwidth 16 --signed --little-endian -m s -b 320 '" + raw + "' '" + mp3 + "'";
+    bool ok = std::system(cmd.c_str()) == 0;
+    ::unlink(raw.c_str());
+    return ok;
+}
+
+struct Cost {
+    double cpuSeconds = -1;
+    long maxRssKb = 0;
+};
+
+Cost RunChild(const std::vector<std::string>& args) {
+    Cost cost;
+    pid_t pid = fork();
+    if (pid == 0) {
+        std::vector<char*> argv;
+        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        int devnull = open("/dev/null", O_WRONLY);
+        if (devnull >= 0) {
+            dup2(devnull, 1);
+            dup2(devnull, 2);
+        }
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    struct rusage ru {};
+    if (pid < 0 || wait4(pid, &status, 0, &ru) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return cost;
+    cost.cpuSeconds = ru.ru_utime.tv_sec + ru.ru_utime.tv_usec / 1e6 + ru.ru_stime.tv_sec + ru.ru_stime.tv_usec / 1e6;
+    cost.maxRssKb = ru.ru_maxrss;
+    return cost;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 3 && std::strcmp(argv[1], "--child") == 0) return Child(argv[2], std::atof(argv[3]));
+    int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    double seconds = argc > 2 ? std::max(2.0, std::atof(argv[2])) : 10.0;
+    if (!getenv("DISPLAY")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+
+    QTemporaryDir dir;
+    std::string mp3;
+    if (!MakeFile(dir.path().toStdString(), mp3)) {
+        std::fprintf(stderr, "playback_bench: lame failed\n");
+        return 1;
+    }
+    char self[4096];
+    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0) return 1;
+    self[n] = 0;
+    // 1152 samples per MPEG-1 layer III frame.
+    std::string frames = std::to_string(static_cast<long>(seconds * 44100 / 1152));
+    std::vector<double> ours, ref;
+    long rss = 0;
+    for (int i = 0; i < runs; ++i) {
+        Cost a = RunChild({self, "--child", mp3, std::to_string(seconds)});
+        Cost b = RunChild({"mpg123", "-q", "-o", "pulse", "-n", frames, mp3});
+        if (a.cpuSeconds < 0) {
+            std::fprintf(stderr, "playback_bench: our player failed\n");
+            return 2;
+        }
+        ours.push_back(a.cpuSeconds / seconds);
+        if (b.cpuSeconds >= 0) ref.push_back(b.cpuSeconds / seconds);
+        rss = std::max(rss, a.maxRssKb);
+    }
+    double o = bench::Median(ours) * 1000, r = bench::Median(ref) * 1000;
+    std::printf("playback_cpu  ours_ms_per_s=%.2f  mpg123_ms_per_s=%.2f  ratio=%.2f  runs=%d\n", o, r, r > 0 ? o / r : 0.0, runs);
+    std::printf("playback_rss  ours_mb=%.1f  -  ratio=-\n", rss / 1024.0);
+    return 0;
+}

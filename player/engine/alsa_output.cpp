@@ -1,0 +1,101 @@
+// Plays through alsa-lib. The PCM is opened non-blocking so that the engine's
+// worker never sits in a write it cannot leave: it waits with snd_pcm_wait and
+// a short timeout, and polls the delay at the end of a file instead of a
+// blocking drain.
+#include "alsa_output.h"
+
+#include "app_error.h"
+
+#include <alsa/asoundlib.h>
+
+namespace {
+constexpr unsigned kLatencyUs = 200000;
+
+AppError DeviceError(int err) {
+    return AppError(ErrNo::NoSoundDevice, StandardDescription(ErrNo::NoSoundDevice) + QStringLiteral(" (") +
+                                              QString::fromLocal8Bit(snd_strerror(err)) + QStringLiteral(")"));
+}
+}  // namespace
+
+AlsaOutput::AlsaOutput(std::string device) : device_(std::move(device)) {}
+
+AlsaOutput::~AlsaOutput() { close(); }
+
+void AlsaOutput::open(int rate, int channels) {
+    close();
+    if (rate <= 0 || channels <= 0) throw MakeError(ErrNo::InvalidArgument);
+    snd_pcm_t* pcm = nullptr;
+    int err = snd_pcm_open(&pcm, device_.c_str(), SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
+    if (err < 0) throw DeviceError(err);
+    err = snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16, SND_PCM_ACCESS_RW_INTERLEAVED, static_cast<unsigned>(channels),
+                             static_cast<unsigned>(rate), 1, kLatencyUs);
+    if (err < 0) {
+        snd_pcm_close(pcm);
+        throw DeviceError(err);
+    }
+    pcm_ = pcm;
+    channels_ = channels;
+    queued_ = 0;
+}
+
+long AlsaOutput::write(const int16_t* data, long frames) {
+    if (!pcm_) return -1;
+    snd_pcm_sframes_t n = snd_pcm_writei(pcm_, data, static_cast<snd_pcm_uframes_t>(frames));
+    if (n >= 0) {
+        queued_ += n;
+        return n;
+    }
+    if (n == -EAGAIN) return 0;
+    // An underrun or a suspend: prepare again and let the caller retry.
+    if (snd_pcm_recover(pcm_, static_cast<int>(n), 1) == 0) {
+        queued_ = 0;
+        return 0;
+    }
+    return -1;
+}
+
+void AlsaOutput::waitWritable(int timeoutMs) {
+    if (!pcm_) return;
+    if (snd_pcm_wait(pcm_, timeoutMs) < 0) {
+        // An xrun is recovered by the next write; do not spin meanwhile.
+        snd_pcm_recover(pcm_, -EPIPE, 1);
+        queued_ = 0;
+    }
+}
+
+long AlsaOutput::delay() {
+    if (!pcm_) return 0;
+    snd_pcm_sframes_t d = 0;
+    if (snd_pcm_delay(pcm_, &d) < 0 || d < 0) return 0;
+    return static_cast<long>(d);
+}
+
+bool AlsaOutput::drained() {
+    if (!pcm_) return true;
+    snd_pcm_state_t st = snd_pcm_state(pcm_);
+    if (st == SND_PCM_STATE_PREPARED) {
+        // Less than a buffer was written: playback has not started by itself.
+        if (queued_ == 0) return true;
+        if (snd_pcm_start(pcm_) < 0) return true;
+        return false;
+    }
+    if (st != SND_PCM_STATE_RUNNING) return true;  // xrun: everything was played
+    snd_pcm_sframes_t d = 0;
+    if (snd_pcm_delay(pcm_, &d) < 0) return true;
+    return d <= 0;
+}
+
+void AlsaOutput::drop() {
+    if (!pcm_) return;
+    snd_pcm_drop(pcm_);
+    snd_pcm_prepare(pcm_);
+    queued_ = 0;
+}
+
+void AlsaOutput::close() {
+    if (!pcm_) return;
+    snd_pcm_drop(pcm_);
+    snd_pcm_close(pcm_);
+    pcm_ = nullptr;
+    queued_ = 0;
+}

@@ -1,0 +1,30 @@
+#pragma once
+// AudioOutput over alsa-lib: a non-blocking playback PCM ("default" unless
+// another name is given), 16-bit interleaved, about 200 ms of buffer.
+#include "audio_output.h"
+
+#include <string>
+
+typedef struct _snd_pcm snd_pcm_t;
+
+class AlsaOutput final : public AudioOutput {
+public:
+    explicit AlsaOutput(std::string device = "default");
+    ~AlsaOutput() override;
+    AlsaOutput(const AlsaOutput&) = delete;
+    AlsaOutput& operator=(const AlsaOutput&) = delete;
+
+    void open(int rate, int channels) override;
+    long write(const int16_t* data, long frames) override;
+    void waitWritable(int timeoutMs) override;
+    long delay() override;
+    bool drained() override;
+    void drop() override;
+    void close() override;
+
+private:
+    std::string device_;
+    snd_pcm_t* pcm_ = nullptr;
+    int channels_ = 0;
+    long queued_ = 0;  // frames written since the last prepare
+};

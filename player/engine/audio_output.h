@@ -1,0 +1,28 @@
+#pragma once
+// The sound sink the playback engine writes decoded frames into: interleaved
+// signed 16-bit frames, written without blocking. AlsaOutput is the real one;
+// tests plug in their own.
+#include <cstdint>
+
+class AudioOutput {
+public:
+    virtual ~AudioOutput() = default;
+
+    // Opens the device for `rate` frames per second and `channels` channels.
+    // Throws AppError (ErrNo::NoSoundDevice) when it cannot be opened.
+    virtual void open(int rate, int channels) = 0;
+    // Takes up to `frames` frames without blocking; returns how many were
+    // taken (0 when the buffer is full) or -1 after an unrecoverable error.
+    virtual long write(const int16_t* data, long frames) = 0;
+    // Waits at most `timeoutMs` milliseconds for room in the buffer.
+    virtual void waitWritable(int timeoutMs) = 0;
+    // Frames written but not yet heard.
+    virtual long delay() = 0;
+    // Starts what is queued if needed and answers whether every frame written
+    // has been heard. Never blocks; the engine polls it at the end of a file.
+    virtual bool drained() = 0;
+    // Discards what is queued; the device is ready for new writes at once.
+    virtual void drop() = 0;
+    // Releases the device (safe to call twice).
+    virtual void close() = 0;
+};

@@ -1,0 +1,158 @@
+// libmpg123 behind a small interface. The output format is forced to signed
+// 16-bit at every rate libmpg123 supports, so a stream that changes rate or
+// channel count mid-way is reported as a format change instead of failing.
+// Reads go through our own reader callbacks, so a source that fails part-way
+// ends the stream rather than the program.
+#include "decoder.h"
+
+#include "app_error.h"
+
+#include <fcntl.h>
+#include <mpg123.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <mutex>
+
+namespace {
+void InitLibrary() {
+    static std::once_flag once;
+    std::call_once(once, [] { mpg123_init(); });
+}
+
+AppError Failure(const char* what) {
+    return AppError(ErrNo::DecoderFailure, StandardDescription(ErrNo::DecoderFailure) + QStringLiteral(" (") +
+                                               QString::fromUtf8(what) + QStringLiteral(")"));
+}
+}  // namespace
+
+FileSource::FileSource(const std::string& path) {
+    if (path.empty()) throw MakeError(ErrNo::FileNotFound);
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) throw ErrorFromErrno(errno);
+    struct stat st {};
+    if (fstat(fd_, &st) != 0) {
+        int e = errno;
+        ::close(fd_);
+        throw ErrorFromErrno(e);
+    }
+    if (!S_ISREG(st.st_mode) || st.st_size == 0) {
+        ::close(fd_);
+        throw S_ISDIR(st.st_mode) ? ErrorFromErrno(EISDIR) : MakeError(ErrNo::NotMpegAudio);
+    }
+}
+
+FileSource::~FileSource() { ::close(fd_); }
+
+ssize_t FileSource::read(void* buffer, size_t bytes) {
+    for (;;) {
+        ssize_t n = ::read(fd_, buffer, bytes);
+        if (n >= 0 || errno != EINTR) return n;
+    }
+}
+
+off_t FileSource::seek(off_t offset, int whence) { return ::lseek(fd_, offset, whence); }
+
+ssize_t Decoder::ReadCallback(void* handle, void* buffer, size_t bytes) {
+    auto* d = static_cast<Decoder*>(handle);
+    ssize_t n = d->source_->read(buffer, bytes);
+    if (n < 0) d->readFailed_ = true;
+    return n;
+}
+
+off_t Decoder::SeekCallback(void* handle, off_t offset, int whence) {
+    return static_cast<Decoder*>(handle)->source_->seek(offset, whence);
+}
+
+std::unique_ptr<Decoder> Decoder::OpenFile(const std::string& path) {
+    return std::make_unique<Decoder>(std::make_unique<FileSource>(path));
+}
+
+Decoder::Decoder(std::unique_ptr<ByteSource> source) : source_(std::move(source)) {
+    InitLibrary();
+    int err = MPG123_OK;
+    mh_ = mpg123_new(nullptr, &err);
+    if (!mh_) throw Failure(mpg123_plain_strerror(err));
+    struct Closer {
+        Decoder* d;
+        bool armed = true;
+        ~Closer() {
+            if (armed) {
+                mpg123_delete(d->mh_);
+                d->mh_ = nullptr;
+            }
+        }
+    } closer{this};
+
+    mpg123_param(mh_, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS, 0.0);
+    mpg123_format_none(mh_);
+    const long* rates = nullptr;
+    size_t count = 0;
+    mpg123_rates(&rates, &count);
+    for (size_t i = 0; i < count; ++i) mpg123_format(mh_, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
+
+    if (mpg123_replace_reader_handle(mh_, ReadCallback, SeekCallback, nullptr) != MPG123_OK ||
+        mpg123_open_handle(mh_, this) != MPG123_OK)
+        throw Failure(mpg123_strerror(mh_));
+
+    long rate = 0;
+    int channels = 0, encoding = 0;
+    auto notMpeg = [this] { return MakeError(readFailed_ ? ErrNo::DeviceIoError : ErrNo::NotMpegAudio); };
+    if (mpg123_getformat(mh_, &rate, &channels, &encoding) != MPG123_OK || rate <= 0 || channels <= 0)
+        throw notMpeg();
+    // The whole stream is parsed once: the exact length even without (or
+    // with a lying) Xing/LAME header, and a seek index for pause and seek.
+    if (mpg123_scan(mh_) != MPG123_OK || readFailed_) throw notMpeg();
+    off_t length = mpg123_length(mh_);
+    if (length <= 0) throw notMpeg();
+    rate_ = static_cast<int>(rate);
+    channels_ = channels;
+    length_ = static_cast<int64_t>(length);
+    closer.armed = false;
+}
+
+Decoder::~Decoder() {
+    if (mh_) {
+        mpg123_close(mh_);
+        mpg123_delete(mh_);
+    }
+}
+
+Decoder::Status Decoder::read(int16_t* out, size_t maxFrames, size_t& frames) {
+    frames = 0;
+    if (failed_ || !mh_) return Status::End;
+    const size_t frameBytes = sizeof(int16_t) * static_cast<size_t>(channels_);
+    for (int spins = 0; spins < 64; ++spins) {
+        size_t done = 0;
+        int r = mpg123_read(mh_, out, maxFrames * frameBytes, &done);
+        if (r == MPG123_NEW_FORMAT) {
+            long rate = 0;
+            int channels = 0, encoding = 0;
+            mpg123_getformat(mh_, &rate, &channels, &encoding);
+            if (rate <= 0 || channels <= 0 || encoding != MPG123_ENC_SIGNED_16) {
+                failed_ = true;
+                return Status::End;
+            }
+            if (rate != rate_ || channels != channels_) {
+                rate_ = static_cast<int>(rate);
+                channels_ = channels;
+                return Status::FormatChanged;
+            }
+            continue;  // the same format again (after a seek, for example)
+        }
+        frames = done / frameBytes;
+        if (frames > 0) return Status::Data;
+        if (r == MPG123_OK) continue;  // a frame that gave no output (gapless trim)
+        if (r != MPG123_DONE) failed_ = true;
+        return Status::End;
+    }
+    failed_ = true;
+    return Status::End;
+}
+
+bool Decoder::seek(int64_t frame) {
+    if (!mh_ || failed_) return false;
+    if (frame < 0) frame = 0;
+    return mpg123_seek(mh_, static_cast<off_t>(frame), SEEK_SET) >= 0;
+}

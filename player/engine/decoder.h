@@ -1,0 +1,77 @@
+#pragma once
+// MPEG audio decoding over libmpg123: opens a file (or any ByteSource),
+// finds its exact length (full scan, gapless) and hands out interleaved
+// signed 16-bit frames. One thread at a time uses a Decoder.
+#include <sys/types.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+typedef struct mpg123_handle_struct mpg123_handle;
+
+// Where the encoded bytes come from. read and seek follow read(2)/lseek(2):
+// -1 on failure.
+class ByteSource {
+public:
+    virtual ~ByteSource() = default;
+    virtual ssize_t read(void* buffer, size_t bytes) = 0;
+    virtual off_t seek(off_t offset, int whence) = 0;
+};
+
+// A file opened read-only. Throws AppError when it cannot be opened, is not
+// a regular file or is empty.
+class FileSource final : public ByteSource {
+public:
+    explicit FileSource(const std::string& path);
+    ~FileSource() override;
+    FileSource(const FileSource&) = delete;
+    FileSource& operator=(const FileSource&) = delete;
+    ssize_t read(void* buffer, size_t bytes) override;
+    off_t seek(off_t offset, int whence) override;
+
+private:
+    int fd_ = -1;
+};
+
+class Decoder {
+public:
+    enum class Status { Data, FormatChanged, End };
+
+    // Opens the stream and scans it. Throws AppError: ErrNo::NotMpegAudio
+    // when no MPEG audio frame is found, ErrNo::DecoderFailure otherwise.
+    explicit Decoder(std::unique_ptr<ByteSource> source);
+    ~Decoder();
+    Decoder(const Decoder&) = delete;
+    Decoder& operator=(const Decoder&) = delete;
+
+    // A decoder over the file at `path` (FileSource's errors, then the above).
+    static std::unique_ptr<Decoder> OpenFile(const std::string& path);
+
+    int rate() const { return rate_; }
+    int channels() const { return channels_; }
+    int64_t lengthFrames() const { return length_; }
+    double duration() const { return rate_ > 0 ? static_cast<double>(length_) / rate_ : 0.0; }
+
+    // Decodes up to `maxFrames` frames into `out` (room for maxFrames *
+    // channels() samples). Data: `frames` > 0 were decoded. FormatChanged:
+    // nothing decoded, rate() or channels() differ from before. End: the
+    // stream ended or cannot be read further (failed() tells which).
+    Status read(int16_t* out, size_t maxFrames, size_t& frames);
+    // Moves to `frame` (counted at the current rate). False on failure.
+    bool seek(int64_t frame);
+    bool failed() const { return failed_; }
+
+private:
+    static ssize_t ReadCallback(void* handle, void* buffer, size_t bytes);
+    static off_t SeekCallback(void* handle, off_t offset, int whence);
+
+    std::unique_ptr<ByteSource> source_;
+    bool readFailed_ = false;  // the source reported a read error
+    mpg123_handle* mh_ = nullptr;
+    int rate_ = 0;
+    int channels_ = 0;
+    int64_t length_ = 0;
+    bool failed_ = false;
+};

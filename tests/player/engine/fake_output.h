@@ -1,0 +1,89 @@
+#pragma once
+// An AudioOutput double. It "plays" in real time (or instantly) without a
+// device, records what it was given in a Stats block the test keeps after the
+// engine has destroyed the output, and can be told to fail.
+#include "app_error.h"
+#include "audio_output.h"
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <utility>
+#include <vector>
+
+struct FakeOutputStats {
+    std::mutex mutex;
+    std::vector<std::pair<int, int>> opens;  // (rate, channels) of each open
+    std::atomic<long long> frames{0};        // frames accepted in all
+    std::atomic<int> openCount{0};           // devices open now
+    std::atomic<int> destroyed{0};
+};
+
+class FakeOutput final : public AudioOutput {
+public:
+    struct Options {
+        bool realTime = true;
+        bool failOpen = false;
+        long long failAfterFrames = -1;  // write fails from then on
+    };
+    FakeOutput(std::shared_ptr<FakeOutputStats> stats, Options options) : stats_(std::move(stats)), options_(options) {}
+    ~FakeOutput() override {
+        close();
+        stats_->destroyed++;
+    }
+
+    void open(int rate, int channels) override {
+        close();
+        if (options_.failOpen) throw MakeError(ErrNo::NoSoundDevice);
+        {
+            std::lock_guard<std::mutex> lock(stats_->mutex);
+            stats_->opens.emplace_back(rate, channels);
+        }
+        rate_ = rate;
+        open_ = true;
+        stats_->openCount++;
+        restart();
+    }
+    long write(const int16_t*, long frames) override {
+        if (!open_) return -1;
+        if (options_.failAfterFrames >= 0 && stats_->frames >= options_.failAfterFrames) return -1;
+        long room = options_.realTime ? capacity() - queued() : frames;
+        long n = std::max(0L, std::min(room, frames));
+        written_ += n;
+        stats_->frames += n;
+        return n;
+    }
+    void waitWritable(int timeoutMs) override {
+        if (options_.realTime) std::this_thread::sleep_for(std::chrono::milliseconds(std::min(timeoutMs, 10)));
+    }
+    long delay() override { return queued(); }
+    bool drained() override { return queued() <= 0; }
+    void drop() override { restart(); }
+    void close() override {
+        if (open_) stats_->openCount--;
+        open_ = false;
+    }
+
+private:
+    long capacity() const { return rate_ / 5; }
+    long long consumed() const {
+        if (!options_.realTime) return written_;
+        auto us = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start_).count();
+        return std::min<long long>(written_, us * rate_ / 1000000);
+    }
+    long queued() const { return static_cast<long>(written_ - consumed()); }
+    void restart() {
+        // Frames queued so far are discarded: the clock restarts at `written_`.
+        start_ = std::chrono::steady_clock::now();
+        written_ = 0;
+    }
+
+    std::shared_ptr<FakeOutputStats> stats_;
+    Options options_;
+    int rate_ = 44100;
+    bool open_ = false;
+    long long written_ = 0;
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};

@@ -1,0 +1,480 @@
+// The engine and the component against a device double: broken and hostile
+// media, a source that fails part-way, a device that fails, a format change,
+// pause/seek/stop and the clean-up of threads and devices. Needs no sound
+// server.
+#include "app_error.h"
+#include "decoder.h"
+#include "fake_output.h"
+#include "media_player.h"
+#include "playback_engine.h"
+#include "test_support.h"
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QLabel>
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <fcntl.h>
+#include <random>
+#include <unistd.h>
+
+namespace {
+
+int ThreadCount() { return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(); }
+
+// Polls until the thread count is back to `baseline` (threads exit a moment
+// after they were told to).
+bool ThreadsBackTo(int baseline) {
+    for (int i = 0; i < 100 && ThreadCount() > baseline; ++i) QTest::qWait(20);
+    return ThreadCount() <= baseline;
+}
+
+// A file whose reads fail once `failAfter` bytes were read in all (over
+// every pass: the scan at open reads the whole file once).
+class FailingSource final : public ByteSource {
+public:
+    FailingSource(const std::string& path, long long failAfter) : file_(path), failAfter_(failAfter) {}
+    ssize_t read(void* buffer, size_t bytes) override {
+        if (total_ >= failAfter_) return -1;
+        ssize_t n = file_.read(buffer, bytes);
+        if (n > 0) total_ += n;
+        return n;
+    }
+    off_t seek(off_t offset, int whence) override { return file_.seek(offset, whence); }
+
+private:
+    FileSource file_;
+    long long failAfter_;
+    long long total_ = 0;
+};
+
+struct EndLog {
+    std::mutex mutex;
+    std::vector<uint64_t> ids;
+    size_t count() {
+        std::lock_guard<std::mutex> lock(mutex);
+        return ids.size();
+    }
+};
+
+}  // namespace
+
+class MediaEngineTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir_;
+    QString tone1_, tone2_, lowRate_, mixed_;
+    std::string path(const QString& name) const { return QFile::encodeName(dir_.filePath(name)).toStdString(); }
+
+    PlaybackEngine::OutputFactory outputs(std::shared_ptr<FakeOutputStats> stats, FakeOutput::Options o = {}) {
+        return [stats, o] { return std::unique_ptr<AudioOutput>(new FakeOutput(stats, o)); };
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(dir_.isValid());
+        if (!testsupport::HaveProgram(QStringLiteral("lame"))) QSKIP("lame is not installed");
+        tone1_ = dir_.filePath(QStringLiteral("tone1.mp3"));
+        tone2_ = dir_.filePath(QStringLiteral("tone2.mp3"));
+        lowRate_ = dir_.filePath(QStringLiteral("low.mp3"));
+        QVERIFY(testsupport::GenerateMp3(tone1_, 1.0, 440));
+        QVERIFY(testsupport::GenerateMp3(tone2_, 2.0, 440));
+        QVERIFY(testsupport::GenerateMp3(lowRate_, 1.0, 440, {}, 22050));
+        // A stream whose sample rate changes half-way.
+        mixed_ = dir_.filePath(QStringLiteral("mixed.mp3"));
+        QVERIFY(testsupport::WriteBytes(mixed_, testsupport::ReadBytes(tone1_) + testsupport::ReadBytes(lowRate_)));
+    }
+
+    // ---- opening -------------------------------------------------------------
+
+    void decoderFindsExactLength() {
+        auto d = Decoder::OpenFile(QFile::encodeName(tone2_).toStdString());
+        QCOMPARE(d->rate(), 44100);
+        QCOMPARE(d->channels(), 1);
+        QVERIFY2(std::abs(d->duration() - 2.0) < 0.05, qPrintable(QString::number(d->duration())));
+        // Decoding yields that many frames, no more (gapless trim of the
+        // encoder's delay and padding).
+        std::vector<int16_t> buf(4096);
+        size_t frames = 0, total = 0;
+        while (d->read(buf.data(), buf.size(), frames) == Decoder::Status::Data) total += frames;
+        QVERIFY(!d->failed());
+        QCOMPARE(static_cast<int64_t>(total), d->lengthFrames());
+    }
+
+    void brokenFileIsAnError_data() {
+        QTest::addColumn<QByteArray>("content");  // "<missing>" and "<dir>" are special
+        QTest::addColumn<int>("number");
+        std::mt19937 rng(12345);
+        QByteArray random(64 * 1024, '\0');
+        for (auto& c : random) c = static_cast<char>(rng() & 0xff);
+        QTest::newRow("random bytes") << random << ErrNo::NotMpegAudio;
+        QTest::newRow("empty file") << QByteArray() << ErrNo::NotMpegAudio;
+        QTest::newRow("missing file") << QByteArray("<missing>") << ErrNo::FileNotFound;
+        QTest::newRow("folder") << QByteArray("<dir>") << ErrNo::PathFileAccess;
+        // An ID3v2 header that announces 4 KiB of tag, and nothing after it.
+        QTest::newRow("ID3v2 header only") << QByteArray("ID3\x03\x00\x00\x00\x00\x20\x00", 10) << ErrNo::NotMpegAudio;
+        QTest::newRow("ID3v2 tag then zeros")
+            << (QByteArray("ID3\x03\x00\x00\x00\x00\x00\x10", 10) + QByteArray(16 + 3000, '\0')) << ErrNo::NotMpegAudio;
+        QTest::newRow("text file") << QByteArray("#EXTM3U\nnot music at all\n").repeated(100) << ErrNo::NotMpegAudio;
+    }
+
+    void brokenFileIsAnError() {
+        QFETCH(QByteArray, content);
+        QFETCH(int, number);
+        QString file = dir_.filePath(QStringLiteral("broken"));
+        QFile::remove(file);
+        QDir(dir_.path()).rmdir(QStringLiteral("broken"));
+        if (content == "<dir>")
+            QVERIFY(QDir(dir_.path()).mkdir(QStringLiteral("broken")));
+        else if (content != "<missing>")
+            QVERIFY(testsupport::WriteBytes(file, content.toStdString()));
+
+        auto stats = std::make_shared<FakeOutputStats>();
+        MediaPlayer player(outputs(stats));
+        QSignalSpy length(&player, &MediaComponent::lengthKnown);
+        QSignalSpy ended(&player, &MediaComponent::endReached);
+        player.setAutoStart(true);
+        int got = 0;
+        try {
+            player.setFileName(path(QStringLiteral("broken")));
+        } catch (const AppError& e) {
+            got = e.number();
+            QVERIFY(!e.description().isEmpty());
+        }
+        QCOMPARE(got, number);
+        got = 0;
+        try {
+            player.play();
+        } catch (const AppError& e) {
+            got = e.number();
+        }
+        QCOMPARE(got, number);
+        QTest::qWait(50);
+        QCOMPARE(length.count(), 0);
+        QCOMPARE(ended.count(), 0);
+        QCOMPARE(player.duration(), 0.0);
+        QCOMPARE(player.currentPosition(), 0.0);
+        QVERIFY(stats->opens.empty());
+        QDir(dir_.path()).rmdir(QStringLiteral("broken"));
+    }
+
+    void emptyPathIsNotPlayable() {
+        auto stats = std::make_shared<FakeOutputStats>();
+        MediaPlayer player(outputs(stats));
+        QSignalSpy length(&player, &MediaComponent::lengthKnown);
+        player.setFileName(path(QStringLiteral("tone1.mp3")));
+        player.setFileName(std::string());
+        int got = 0;
+        try {
+            player.play();
+        } catch (const AppError& e) {
+            got = e.number();
+        }
+        QCOMPARE(got, ErrNo::FileNotFound);
+        QTest::qWait(30);
+        QCOMPARE(length.count(), 0);  // the event of the file replaced at once is dropped
+        QCOMPARE(player.duration(), 0.0);
+    }
+
+    void truncatedFilePlaysWhatItHasAndEnds() {
+        // The first 1000 bytes of a real file: its header promises two seconds,
+        // the scan finds a few frames. It plays them and ends normally.
+        QString file = dir_.filePath(QStringLiteral("truncated.mp3"));
+        QVERIFY(testsupport::WriteBytes(file, testsupport::ReadBytes(tone2_).substr(0, 1000)));
+        auto stats = std::make_shared<FakeOutputStats>();
+        MediaPlayer player(outputs(stats));
+        QSignalSpy length(&player, &MediaComponent::lengthKnown);
+        QSignalSpy ended(&player, &MediaComponent::endReached);
+        player.setAutoStart(true);
+        player.setFileName(path(QStringLiteral("truncated.mp3")));
+        QVERIFY(length.wait(2000));
+        QVERIFY2(player.duration() > 0 && player.duration() < 0.1, qPrintable(QString::number(player.duration())));
+        QVERIFY(ended.wait(3000));
+        QTest::qWait(100);
+        QCOMPARE(ended.count(), 1);
+        QCOMPARE(stats->openCount.load(), 0);
+        QVERIFY(stats->frames > 0 && stats->frames < 4410);
+    }
+
+    void readFailingDuringOpenIsAnError() {
+        const std::string p = QFile::encodeName(tone2_).toStdString();
+        int got = 0;
+        try {
+            Decoder d(std::make_unique<FailingSource>(p, 5000));
+        } catch (const AppError& e) {
+            got = e.number();
+        }
+        QCOMPARE(got, ErrNo::DeviceIoError);
+    }
+
+    // ---- playing -------------------------------------------------------------
+
+    void readFailingPartWayEndsOnce() {
+        const std::string p = QFile::encodeName(tone2_).toStdString();
+        const long long size = static_cast<long long>(testsupport::ReadBytes(tone2_).size());
+        auto stats = std::make_shared<FakeOutputStats>();
+        auto log = std::make_shared<EndLog>();
+        const int baseline = ThreadCount();
+        {
+            PlaybackEngine engine(outputs(stats, {false, false, -1}), [log](uint64_t id) {
+                std::lock_guard<std::mutex> lock(log->mutex);
+                log->ids.push_back(id);
+            });
+            // The scan reads the file once; playback fails half-way through.
+            engine.load([p, size] { return std::make_unique<Decoder>(std::make_unique<FailingSource>(p, size + size / 2)); });
+            engine.play();
+            for (int i = 0; i < 200 && log->count() == 0; ++i) QTest::qWait(10);
+            QCOMPARE(log->count(), size_t(1));
+            QVERIFY(engine.finishSession(log->ids[0]));
+            QCOMPARE(engine.state(), PlaybackEngine::State::Stopped);
+            QVERIFY2(stats->frames > 20000 && stats->frames < 80000, qPrintable(QString::number(stats->frames)));
+            QCOMPARE(stats->openCount.load(), 0);
+        }
+        QVERIFY(ThreadsBackTo(baseline));
+    }
+
+    void deviceFailingPartWayEndsOnce() {
+        auto stats = std::make_shared<FakeOutputStats>();
+        MediaPlayer player(outputs(stats, {false, false, 10000}));
+        QSignalSpy ended(&player, &MediaComponent::endReached);
+        player.setFileName(path(QStringLiteral("tone2.mp3")));
+        player.play();
+        QVERIFY(ended.wait(3000));
+        QTest::qWait(50);
+        QCOMPARE(ended.count(), 1);
+        QVERIFY(!player.isPlaying());
+        QCOMPARE(player.currentPosition(), 0.0);
+        QCOMPARE(stats->openCount.load(), 0);
+        QVERIFY(stats->frames < 20000);
+    }
+
+    void formatChangeReopensTheDevice() {
+        auto stats = std::make_shared<FakeOutputStats>();
+        MediaPlayer player(outputs(stats, {false, false, -1}));
+        QSignalSpy ended(&player, &MediaComponent::endReached);
+        player.setFileName(QFile::encodeName(mixed_).toStdString());
+        player.play();
+        QVERIFY(ended.wait(5000));
+        std::lock_guard<std::mutex> lock(stats->mutex);
+        QCOMPARE(stats->opens.size(), size_t(2));
+        QCOMPARE(stats->opens[0], std::make_pair(44100, 1));
+        QCOMPARE(stats->opens[1], std::make_pair(22050, 1));
+        // Both halves were played: about a second at each rate.
+        QVERIFY2(std::abs(stats->frames - (44100 + 22050)) < 6000, qPrintable(QString::number(stats->frames)));
+        QCOMPARE(stats->openCount.load(), 0);
+    }
+
+    void noSoundDeviceIsAnError() {
+        auto stats = std::make_shared<FakeOutputStats>();
+        MediaPlayer player(outputs(stats, {true, true, -1}));
+        QSignalSpy length(&player, &MediaComponent::lengthKnown);
+        int got = 0;
+        try {
+            player.play();  // nothing set yet
+        } catch (const AppError& e) {
+            got = e.number();
+        }
+        QCOMPARE(got, ErrNo::FileNotFound);
+        player.setAutoStart(true);
+        got = 0;
+        try {
+            player.setFileName(path(QStringLiteral("tone1.mp3")));
+        } catch (const AppError& e) {
+            got = e.number();
+        }
+        QCOMPARE(got, ErrNo::NoSoundDevice);
+        // The file itself is loaded; its length is reported.
+        QVERIFY(length.wait(1000));
+        QVERIFY(std::abs(player.duration() - 1.0) < 0.05);
+        got = 0;
+        try {
+            player.play();
+        } catch (const AppError& e) {
+            got = e.number();
+        }
+        QCOMPARE(got, ErrNo::NoSoundDevice);
+        QVERIFY(!player.isPlaying());
+    }
+
+    void endComesAfterTheLastFrameIsHeard() {
+        auto stats = std::make_shared<FakeOutputStats>();
+        MediaPlayer player(outputs(stats));
+        QSignalSpy ended(&player, &MediaComponent::endReached);
+        player.setFileName(path(QStringLiteral("tone1.mp3")));
+        QElapsedTimer clock;
+        clock.start();
+        player.play();
+        double last = 0;
+        bool monotone = true;
+        while (ended.count() == 0 && clock.elapsed() < 4000) {
+            QTest::qWait(15);
+            double p = player.currentPosition();
+            if (ended.count() == 0 && p + 1e-9 < last) monotone = false;
+            last = std::max(last, p);
+        }
+        QCOMPARE(ended.count(), 1);
+        QVERIFY2(clock.elapsed() >= 950, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(monotone);
+        QVERIFY(last <= player.duration() + 1e-9);
+        QVERIFY(last > 0.8);
+        QCOMPARE(player.currentPosition(), 0.0);
+        QTest::qWait(200);
+        QCOMPARE(ended.count(), 1);
+    }
+
+    void pauseHoldsAndSeekMoves() {
+        auto stats = std::make_shared<FakeOutputStats>();
+        MediaPlayer player(outputs(stats));
+        QSignalSpy ended(&player, &MediaComponent::endReached);
+        player.setFileName(path(QStringLiteral("tone2.mp3")));
+        player.play();
+        QTest::qWait(400);
+        player.pause();
+        QTest::qWait(60);
+        QVERIFY(player.isPaused());
+        const double held = player.currentPosition();
+        QVERIFY2(held > 0.2 && held < 0.6, qPrintable(QString::number(held)));
+        QTest::qWait(300);
+        QCOMPARE(player.currentPosition(), held);
+        player.seek(1.5);
+        QTest::qWait(60);
+        QVERIFY(std::abs(player.currentPosition() - 1.5) < 0.01);
+        QCOMPARE(ended.count(), 0);
+        player.play();  // resumes from 1.5
+        QVERIFY(player.isPlaying());
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(ended.wait(3000));
+        QVERIFY2(clock.elapsed() > 350 && clock.elapsed() < 1500, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(ended.count(), 1);
+    }
+
+    void stopAndNewFilesNeverDeliverAStaleEnd() {
+        auto stats = std::make_shared<FakeOutputStats>();
+        const int baseline = ThreadCount();
+        {
+            MediaPlayer player(outputs(stats));
+            QSignalSpy ended(&player, &MediaComponent::endReached);
+            QSignalSpy length(&player, &MediaComponent::lengthKnown);
+            player.setFileName(path(QStringLiteral("tone1.mp3")));
+            player.play();
+            QTest::qWait(900);
+            player.stop();
+            QCOMPARE(player.currentPosition(), 0.0);
+            QTest::qWait(500);
+            QCOMPARE(ended.count(), 0);
+            // Replace the file over and over, some of the time just as the
+            // previous one ends.
+            player.setAutoStart(true);
+            for (int i = 0; i < 12; ++i) {
+                player.setFileName(path(QStringLiteral("tone1.mp3")));
+                QTest::qWait(i % 2 ? 990 : 40 + 10 * i);
+            }
+            length.clear();
+            QElapsedTimer clock;
+            clock.start();
+            player.setFileName(path(QStringLiteral("tone2.mp3")));
+            QVERIFY(length.wait(1000));
+            QCOMPARE(length.count(), 1);
+            QVERIFY(std::abs(player.duration() - 2.0) < 0.05);
+            QVERIFY(ended.wait(4000));
+            QVERIFY2(clock.elapsed() >= 1900, qPrintable(QString::number(clock.elapsed())));
+            QCOMPARE(ended.count(), 1);
+            player.play();
+            QTest::qWait(200);
+            // Destroyed while playing.
+        }
+        QVERIFY(ThreadsBackTo(baseline));
+        QCOMPARE(stats->openCount.load(), 0);
+    }
+
+    void endOfAReplacedPlaybackIsDropped() {
+        // The worker has already reported its end when the UI thread stops or
+        // replaces the file, before it got to the queued report.
+        auto stats = std::make_shared<FakeOutputStats>();
+        MediaPlayer player(outputs(stats, {false, false, -1}));
+        QSignalSpy ended(&player, &MediaComponent::endReached);
+        QSignalSpy length(&player, &MediaComponent::lengthKnown);
+        player.setFileName(path(QStringLiteral("tone1.mp3")));
+        player.play();
+        std::this_thread::sleep_for(std::chrono::milliseconds(600));
+        player.stop();
+        QTest::qWait(100);
+        QCOMPARE(ended.count(), 0);
+
+        length.clear();
+        player.play();
+        std::this_thread::sleep_for(std::chrono::milliseconds(600));
+        player.setFileName(path(QStringLiteral("tone2.mp3")));  // not started: auto-start is off
+        player.setFileName(path(QStringLiteral("tone1.mp3")));
+        QTest::qWait(100);
+        QCOMPARE(ended.count(), 0);
+        QCOMPARE(length.count(), 1);  // only the file that is current now
+        QVERIFY(std::abs(player.duration() - 1.0) < 0.05);
+
+        player.play();  // and a natural end is still reported
+        QVERIFY(ended.wait(2000));
+        QCOMPARE(ended.count(), 1);
+    }
+
+    void deletedWhilePlayingPlaysOn() {
+        QString file = dir_.filePath(QStringLiteral("doomed.mp3"));
+        QVERIFY(QFile::copy(tone1_, file));
+        auto stats = std::make_shared<FakeOutputStats>();
+        MediaPlayer player(outputs(stats));
+        QSignalSpy ended(&player, &MediaComponent::endReached);
+        player.setFileName(path(QStringLiteral("doomed.mp3")));
+        player.play();
+        QTest::qWait(200);
+        QVERIFY(QFile::remove(file));
+        QVERIFY(ended.wait(3000));
+        QCOMPARE(ended.count(), 1);
+        // Play again: the file is gone now.
+        int got = 0;
+        try {
+            player.play();
+        } catch (const AppError& e) {
+            got = e.number();
+        }
+        QCOMPARE(got, ErrNo::FileNotFound);
+    }
+
+    void controlBarDrivesTheEngine() {
+        auto stats = std::make_shared<FakeOutputStats>();
+        MediaPlayer player(outputs(stats));
+        player.resize(400, 40);
+        player.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&player));
+        auto* playButton = player.findChild<QAbstractButton*>(QStringLiteral("playPauseButton"));
+        auto* stopButton = player.findChild<QAbstractButton*>(QStringLiteral("stopButton"));
+        auto* slider = player.findChild<QSlider*>(QStringLiteral("seekSlider"));
+        auto* readout = player.findChild<QLabel*>(QStringLiteral("positionReadout"));
+        QVERIFY(playButton && stopButton && slider && readout);
+        QCOMPARE(readout->text(), QStringLiteral("00:00 / 00:00"));
+        player.setFileName(path(QStringLiteral("tone2.mp3")));
+        QCOMPARE(readout->text(), QStringLiteral("00:00 / 00:02"));
+        QTest::mouseClick(playButton, Qt::LeftButton);
+        QVERIFY(player.isPlaying());
+        QTest::qWait(300);
+        QTest::mouseClick(playButton, Qt::LeftButton);
+        QTest::qWait(50);
+        QVERIFY(player.isPaused());
+        // A click three quarters along the slider jumps there.
+        QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(slider->width() * 3 / 4, slider->height() / 2));
+        QTest::qWait(50);
+        QVERIFY2(std::abs(player.currentPosition() - 1.5) < 0.15, qPrintable(QString::number(player.currentPosition())));
+        QTest::qWait(150);
+        QCOMPARE(readout->text(), QStringLiteral("00:01 / 00:02"));
+        QTest::mouseClick(stopButton, Qt::LeftButton);
+        QVERIFY(!player.isPlaying() && !player.isPaused());
+        QCOMPARE(player.currentPosition(), 0.0);
+        QCOMPARE(readout->text(), QStringLiteral("00:00 / 00:02"));
+        QCOMPARE(slider->value(), 0);
+    }
+};
+
+QTEST_MAIN(MediaEngineTest)
+#include "media_engine_test.moc"

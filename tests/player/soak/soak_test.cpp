@@ -1,0 +1,112 @@
+// Soak: the real window with the real player plays 200 very short generated
+// files by itself (the end of each file runs Next), with random mode off and
+// then on, while random clicks reach the transport labels. At the end nothing
+// has crashed, no unexpected message box was shown and the player's threads
+// are gone again.
+#include "command_label.h"
+#include "fake_dialogs.h"
+#include "frm_main.h"
+#include "media_player.h"
+#include "module1.h"
+#include "playlist_model.h"
+#include "test_support.h"
+
+#include <QDir>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace testsupport;
+
+namespace {
+QString ThreadNames();
+// Threads other than Qt's shared pool (which keeps idle threads a while).
+int ThreadCount() {
+    int n = 0;
+    for (const QString& name : ThreadNames().split(QLatin1Char(',')))
+        if (name != QLatin1String("Thread (pooled)")) ++n;
+    return n;
+}
+QString ThreadNames() {
+    QStringList names;
+    for (const QString& t : QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile f(QStringLiteral("/proc/self/task/%1/comm").arg(t));
+        if (f.open(QIODevice::ReadOnly)) names << QString::fromUtf8(f.readAll()).trimmed();
+    }
+    return names.join(QLatin1Char(','));
+}
+}  // namespace
+
+class SoakTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void playsOnWithClicks_data();
+    void playsOnWithClicks();
+
+private:
+    QTemporaryDir dir_;
+    std::vector<std::string> files_;
+};
+
+void SoakTest::initTestCase() {
+    if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) QSKIP("no private sound server (run under tests/with-pulse.sh)");
+    QString master = dir_.filePath(QStringLiteral("master.mp3"));
+    QVERIFY(GenerateMp3(master, 0.08, 660));
+
+    for (int i = 0; i < 200; ++i) {
+        QString p = dir_.filePath(QStringLiteral("t%1.mp3").arg(i, 3, 10, QLatin1Char('0')));
+        QVERIFY(QFile::copy(master, p));
+        files_.push_back(p.toStdString());
+    }
+}
+
+void SoakTest::playsOnWithClicks_data() {
+    QTest::addColumn<bool>("random");
+    QTest::newRow("in order") << false;
+    QTest::newRow("random mode") << true;
+}
+
+void SoakTest::playsOnWithClicks() {
+    QFETCH(bool, random);
+    ScopedCurrentDir cd(dir_.path());
+    FakeDialogs dialogs;
+    Module1::RandomMode = 0;
+    const int idleThreads = ThreadCount();
+    {
+        frmMain w(new MediaPlayer);
+        w.Playlist->clear();
+        w.Playlist->addMany(files_);
+        w.Form_Load();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        if (random) w.lblRandom_Click();
+        int ends = 0;
+        connect(w.MediaPlayer1, &MediaComponent::endReached, this, [&] { ++ends; });
+        w.lblPlay_Click();
+
+        // Random clicks on the transport labels while it plays on.
+        QRandomGenerator rng(random ? 7 : 11);
+        CommandLabel* labels[] = {w.lblPlay, w.lblStop, w.lblNext, w.lblPrev};
+        QTimer clicker;
+        int clicks = 0;
+        connect(&clicker, &QTimer::timeout, this, [&] {
+            CommandLabel* l = labels[rng.bounded(4)];
+            QTest::mouseClick(l, Qt::LeftButton, Qt::NoModifier, l->rect().center());
+            ++clicks;
+            if (!w.IsPlaying()) w.lblPlay_Click();  // keep it going after a Stop
+        });
+        clicker.start(900);
+        QTRY_VERIFY_WITH_TIMEOUT(ends >= 200, 120000);
+        clicker.stop();
+        QVERIFY(clicks > 5);
+        w.lblStop_Click();
+        QVERIFY(dialogs.boxes.empty());
+        if (random) w.lblRandom_Click();
+    }
+    // The player's worker and the sound device's threads have ended.
+    QTRY_VERIFY2_WITH_TIMEOUT(ThreadCount() == idleThreads, qPrintable(ThreadNames()), 5000);
+}
+
+QTEST_MAIN(SoakTest)
+#include "soak_test.moc"
