@@ -15,7 +15,15 @@ void CommandLabel::mousePressEvent(QMouseEvent* event) {
 
 void CommandLabel::mouseReleaseEvent(QMouseEvent* event) {
     emit mouseUp(event->button());
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit clicked();
+    bool swallow = swallowClick_;
+    swallowClick_ = false;
+    if (!swallow && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit clicked();
+    event->accept();
+}
+
+void CommandLabel::mouseDoubleClickEvent(QMouseEvent* event) {
+    emit mouseDown(event->button());
+    swallowClick_ = true;
     event->accept();
 }
 

@@ -5,6 +5,7 @@
 #include "dialogs.h"
 #include "file_util.h"
 #include "media_component.h"
+#include "media_player.h"
 #include "module1.h"
 #include "playlist_file.h"
 #include "playlist_model.h"
@@ -93,6 +94,7 @@ void frmMain::BuildControls() {
     HScroll_4_Volume->setValue(10);
     // A drag reports its value once, on release.
     HScroll_4_Volume->setTracking(false);
+    HScroll_4_Volume->setFocusPolicy(Qt::TabFocus);
     HScroll_4_Volume->hide();
     connect(HScroll_4_Volume, &QScrollBar::valueChanged, this, &frmMain::HScroll_4_Volume_Change);
 
@@ -110,6 +112,7 @@ void frmMain::BuildControls() {
     connect(List1, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex&) { List1_DblClick(); });
     connect(List1, &PlaylistView::mouseUp, this, &frmMain::List1_MouseUp);
     connect(List1, &PlaylistView::dropped, this, &frmMain::List1_OLEDragDrop);
+    connect(List1, &PlaylistView::reselected, this, &frmMain::List1_Click);
 
     auto command = [this, label](const char* name, const QString& caption, QRect r) {
         auto* l = new CommandLabel(caption);
@@ -182,6 +185,7 @@ void frmMain::BuildControls() {
     setTabOrder(lblNext, lblRandom);
     setTabOrder(lblRandom, lblExit);
     setTabOrder(lblExit, List1);
+    setTabOrder(List1, HScroll_4_Volume);
 }
 
 void frmMain::BuildMenus() {
@@ -229,11 +233,21 @@ void frmMain::Form_Load() {
     // Drops onto the list are handled by List1_OLEDragDrop.
     List1->setAcceptDrops(true);
     if (IsRegularFile(kFileListingName)) {
+        QString problem;
         try {
-            OpenFileList(*Playlist);
+            int refused = OpenFileList(*Playlist);
+            if (refused > 0) AppDialogs().MessageBox(this, LimitMessage(refused));
         } catch (const AppError& e) {
-            AppDialogs().MessageBox(this, QStringLiteral("Cannot read the playlist %1: %2")
-                                              .arg(QString::fromLatin1(kFileListingName), e.description()));
+            problem = e.description();
+        } catch (const std::exception& e) {
+            problem = QString::fromLocal8Bit(e.what());
+        }
+        if (!problem.isEmpty()) {
+            // Saving now would replace the stored playlist with the samples.
+            playlistUnreadable_ = true;
+            AppDialogs().MessageBox(this, QStringLiteral("Cannot read the playlist %1: %2. It is kept as it is and "
+                                                         "will not be overwritten in this session.")
+                                              .arg(QString::fromLatin1(kFileListingName), problem));
         }
     }
     if (Playlist->count() > 0) Guarded([this] { SelectEntry(0); });
@@ -251,10 +265,15 @@ void frmMain::LoadSettings() {
         });
     } catch (const AppError& e) {
         AppDialogs().MessageBox(this, QStringLiteral("Cannot read the settings: %1").arg(e.description()));
+    } catch (const std::exception& e) {
+        AppDialogs().MessageBox(this, QStringLiteral("Cannot read the settings: %1").arg(QString::fromLocal8Bit(e.what())));
     }
 }
 
 void frmMain::lblExit_Click() {
+    // No further handler runs: the player's queued reports are cut off.
+    exiting_ = true;
+    disconnect(MediaPlayer1, nullptr, this, nullptr);
     Timer1->stop();
     Guarded([this] { MediaPlayer1->stop(); });
     hide();
@@ -306,7 +325,10 @@ void frmMain::List1_Click() {
         int16_t c = ListIndex();
         if (c < 0) return;
         CurrentFile = Playlist->at(c);
-        setWindowTitle(LinkCaptionForFile(c, CurrentFile));
+        // "[*]" in a title is Qt's modified-mark placeholder; double it to show it as text.
+        QString caption = LinkCaptionForFile(c, CurrentFile);
+        caption.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+        setWindowTitle(caption);
     });
 }
 
@@ -319,6 +341,7 @@ void frmMain::ShowError(const QString& description) {
 }
 
 void frmMain::Play() {
+    if (exiting_) return;
     if (Module1::RandomMode != 0) {
         int32_t n = ListCount();
         int32_t k = Randomizer(n);
@@ -331,6 +354,12 @@ void frmMain::Play() {
     MediaPlayer1->setAutoStart(true);
     MediaPlayer1->play();
     SetPlaying(true);
+}
+
+bool frmMain::IsPlaying() const {
+    // The component's own bar can pause and stop it too.
+    if (auto* real = qobject_cast<const MediaPlayer*>(MediaPlayer1)) return real->isPlaying();
+    return playing_;
 }
 
 void frmMain::SetPlaying(bool playing) {
@@ -456,6 +485,13 @@ void frmMain::List1_MouseUp(Qt::MouseButton button, const QPoint& globalPos) {
 }
 
 void frmMain::SavePlaylistReporting() {
+    if (exiting_) return;
+    if (playlistUnreadable_) {
+        AppDialogs().MessageBox(this, QStringLiteral("Cannot save the playlist: %1 could not be read at start-up and is "
+                                                     "kept as it is.")
+                                          .arg(QString::fromLatin1(kFileListingName)));
+        return;
+    }
     try {
         SaveFileList(*Playlist);
     } catch (const AppError& e) {
@@ -503,7 +539,9 @@ void frmMain::mnuMediaPlayerBar_Click() {
 
 int frmMain::AddEntries(const std::vector<std::string>& entries) {
     int refused = Playlist->addMany(entries);
-    if (refused > 0) AppDialogs().MessageBox(this, LimitMessage(refused));
+    // Told after the handler (a drop, say) has returned, not inside it.
+    if (refused > 0)
+        QTimer::singleShot(0, this, [this, refused] { AppDialogs().MessageBox(this, LimitMessage(refused)); });
     return refused;
 }
 

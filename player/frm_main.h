@@ -88,7 +88,7 @@ public:
     double ThemeLeftTwips() const;
     // True from a Play that started the component until Stop, a failed Play
     // or the end of the file.
-    bool IsPlaying() const { return playing_; }
+    bool IsPlaying() const;
 
 signals:
     void playbackChanged();
@@ -141,4 +141,6 @@ private:
     QPixmap themePixmap_;
     double themeLeftTwips_ = 5160;
     bool playing_ = false;
+    bool exiting_ = false;
+    bool playlistUnreadable_ = false;
 };

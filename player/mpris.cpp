@@ -66,7 +66,12 @@ QVariantMap MprisService::Metadata() const {
     m.insert(QStringLiteral("xesam:url"), QUrl::fromLocalFile(PathToText(path)).toString());
     double length = window_->MediaPlayer1->duration();
     if (length > 0) m.insert(QStringLiteral("mpris:length"), static_cast<qlonglong>(length * 1e6));
-    QStringList titleArtist = ReadTitleArtist ? ReadTitleArtist(path) : QStringList();
+    QStringList titleArtist;
+    try {
+        if (ReadTitleArtist) titleArtist = ReadTitleArtist(path);
+    } catch (...) {
+        titleArtist.clear();
+    }
     if (titleArtist.size() == 2) {
         m.insert(QStringLiteral("xesam:title"), titleArtist[0]);
         m.insert(QStringLiteral("xesam:artist"), QStringList{titleArtist[1]});

@@ -13,9 +13,14 @@ public:
 signals:
     void mouseUp(Qt::MouseButton button, const QPoint& globalPos);
     void dropped(const QMimeData* data);
+    // A left press on the entry that is already the current one.
+    void reselected();
 
 protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event = nullptr) const override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;

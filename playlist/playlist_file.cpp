@@ -46,7 +46,7 @@ void SaveFileList(const PlaylistModel& list) {
     WriteFileAtomically(kFileListingName, FormatFileListing(list.entries()));
 }
 
-void OpenFileList(PlaylistModel& list) {
+int OpenFileList(PlaylistModel& list) {
     std::string bytes = ReadWholeFile(kFileListingName);
-    list.replaceAll(ParseFileListing(bytes));
+    return list.replaceAll(ParseFileListing(bytes));
 }

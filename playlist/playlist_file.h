@@ -17,5 +17,6 @@ std::vector<std::string> ParseFileListing(const std::string& bytes);
 // Throws AppError; the old file is then left whole.
 void SaveFileList(const PlaylistModel& list);
 // Replaces the list's entries with the stored playlist. Throws AppError when
-// the file cannot be read, and then leaves the list untouched.
-void OpenFileList(PlaylistModel& list);
+// the file cannot be read, and then leaves the list untouched. Returns how
+// many lines were refused because the list was full.
+int OpenFileList(PlaylistModel& list);
