@@ -12,7 +12,7 @@
 #include "playlist_view.h"
 #include "time_format.h"
 #include "twips.h"
-#include "main_links.h"
+#include "tag_record.h"
 #include "user_settings.h"
 #include "volume_controler.h"
 
@@ -326,7 +326,7 @@ void frmMain::List1_Click() {
         if (c < 0) return;
         CurrentFile = Playlist->at(c);
         // "[*]" in a title is Qt's modified-mark placeholder; double it to show it as text.
-        QString caption = LinkCaptionForFile(c, CurrentFile);
+        QString caption = CaptionForFile(c, CurrentFile);
         caption.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
         setWindowTitle(caption);
     });

@@ -1,7 +1,10 @@
 // Corvalle's MP3 Player: start-up.
+#include "file_util.h"
+#include "frm_edit_tag_information.h"
 #include "frm_main.h"
 #include "media_player.h"
 #include "mpris.h"
+#include "tag_record.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -14,6 +17,13 @@ void Main() {
     auto* window = new frmMain(new MediaPlayer);
     window->setAttribute(Qt::WA_DeleteOnClose);
     MainWindow = window;
+    window->ShowTagEditor = [](QWidget* parent) { frmEditTagInformation::ShowModal(parent); };
+    MprisService::ReadTitleArtist = [](const std::string& path) {
+        TagReadResult tag = ReadTagRecord(path);
+        if (tag.status != TagStatus::Found) return QStringList();
+        return QStringList{DisplayText(tag.record.Title, sizeof tag.record.Title),
+                           DisplayText(tag.record.Artist, sizeof tag.record.Artist)};
+    };
     window->Form_Load();
     window->LoadSettings();
     window->show();

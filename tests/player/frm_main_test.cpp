@@ -94,6 +94,7 @@ private slots:
     void doubleClicksThatMustNotPlay();
     void reclickingTheSelectedEntryRebuildsTheCaption();
     void oversizedAndUnreadablePlaylists();
+    void captionFollowsTheSelectedTag();
 };
 
 void FrmMainTest::designedControlsAndMenus() {
@@ -809,6 +810,32 @@ void FrmMainTest::oversizedAndUnreadablePlaylists() {
         QCOMPARE(dialogs.boxes.size(), size_t(2));
         QVERIFY(QFileInfo(QStringLiteral("FileListing.dat")).isSymLink());
     }
+}
+
+void FrmMainTest::captionFollowsTheSelectedTag() {
+    Fixture f({}, false);
+    auto tagged = [](const std::string& title, const std::string& artist) {
+        std::string t = title, a = artist;
+        t.resize(30, ' ');
+        a.resize(30, ' ');
+        return std::string(500, 'x') + "TAG" + t + a + std::string(64, ' ') + std::string(1, '\x01');
+    };
+    QVERIFY(WriteBytes(f.path("a.mp3"), tagged("Abc", "Xyz")));
+    QVERIFY(WriteBytes(f.path("b.mp3"), std::string(500, 'x')));
+    QVERIFY(WriteBytes(f.path("c.mp3"), tagged("Second", "Band")));
+    f.w->Playlist->clear();
+    f.w->Playlist->addMany({TextToPath(f.path("a.mp3")), TextToPath(f.path("b.mp3")), TextToPath(f.path("c.mp3")),
+                            TextToPath(f.path("d-missing.mp3"))});
+    f.w->Form_Load();
+    QCOMPARE(f.w->windowTitle(), QStringLiteral(" 0. - Abc: Xyz") + QString(27, QLatin1Char(' ')));
+    f.w->SelectEntry(2);
+    QCOMPARE(f.w->windowTitle(), QStringLiteral(" 2. - Second: Band") + QString(26, QLatin1Char(' ')));
+    f.w->SelectEntry(1);  // no tag
+    QCOMPARE(f.w->windowTitle(), QString());
+    f.w->SelectEntry(2);
+    f.w->SelectEntry(3);  // missing: empty, not the previous tag, and not created
+    QCOMPARE(f.w->windowTitle(), QString());
+    QVERIFY(!QFile::exists(f.path("d-missing.mp3")));
 }
 
 QTEST_MAIN(FrmMainTest)

@@ -1,0 +1,164 @@
+#include "frm_edit_tag_information.h"
+
+#include "app_error.h"
+#include "dialogs.h"
+#include "file_util.h"
+#include "module1.h"
+#include "twips.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+
+namespace {
+QPointer<frmEditTagInformation> g_instance;
+const QString kFailedTitle = QStringLiteral("Tag Update Failed");
+}  // namespace
+
+frmEditTagInformation::frmEditTagInformation(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmEditTagInformation"));
+    setWindowTitle(QStringLiteral("MP3 Tag Information "));
+    setWindowIcon(QIcon(QStringLiteral(":/data/icon32.png")));
+    QFont f = font();
+    f.setPointSizeF(8.25);
+    setFont(f);
+    resize(TwipsSize(5655, 3630));
+
+    auto label = [this](const char* name, const char* text, int top) {
+        auto* l = new QLabel(QString::fromLatin1(text), this);
+        l->setObjectName(QString::fromLatin1(name));
+        l->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+        l->setGeometry(TwipsRect(840, top, 855, 255));
+        return l;
+    };
+    Label1 = label("Label1", "Title", 240);
+    Label2 = label("Label2", "Artist", 600);
+    Label3 = label("Label3", "Album", 960);
+    Label4 = label("Label4", "Year", 1320);
+    Label5 = label("Label5", "Comment", 1680);
+    Label6 = label("Label6", "Genre", 2040);
+
+    auto box = [this](const char* name, QRect r) {
+        auto* e = new QLineEdit(this);
+        e->setObjectName(QString::fromLatin1(name));
+        e->setGeometry(r);
+        return e;
+    };
+    txtTitle = box("txtTitle", TwipsRect(1680, 240, 2535, 285));
+    txtArtist = box("txtArtist", TwipsRect(1680, 600, 2535, 285));
+    txtAlbum = box("txtAlbum", TwipsRect(1680, 960, 2535, 285));
+    txtYear = box("txtYear", TwipsRect(1680, 1320, 2535, 285));
+    txtComment = box("txtComment", TwipsRect(1680, 1680, 2535, 285));
+    Combo1 = new QComboBox(this);
+    Combo1->setObjectName(QStringLiteral("Combo1"));
+    Combo1->setEditable(true);
+    Combo1->setInsertPolicy(QComboBox::NoInsert);
+    Combo1->setGeometry(TwipsRect(1680, 2040, 1575, 315));
+    txtGenreCode = box("txtGenreCode", TwipsRect(3360, 2040, 855, 285));
+
+    cmdWriteTag = new QPushButton(QStringLiteral("Save Tag"), this);
+    cmdWriteTag->setObjectName(QStringLiteral("cmdWriteTag"));
+    cmdWriteTag->setGeometry(TwipsRect(1680, 2520, 1095, 375));
+    cmdClose = new QPushButton(QStringLiteral("Cancel"), this);
+    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    cmdClose->setGeometry(TwipsRect(3000, 2520, 1095, 375));
+    // Neither button is the default or the cancel button.
+    for (QPushButton* b : {cmdWriteTag, cmdClose}) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
+    connect(cmdWriteTag, &QPushButton::clicked, this, &frmEditTagInformation::cmdWriteTag_Click);
+    connect(cmdClose, &QPushButton::clicked, this, &frmEditTagInformation::cmdClose_Click);
+
+    // Tab order: Save Tag first, Cancel last.
+    QWidget* order[] = {cmdWriteTag, Combo1, txtGenreCode, txtComment, txtYear, txtAlbum, txtArtist, txtTitle, cmdClose};
+    for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+}
+
+frmEditTagInformation* frmEditTagInformation::Instance(QWidget* parent) {
+    if (!g_instance) g_instance = new frmEditTagInformation(parent);
+    return g_instance;
+}
+
+void frmEditTagInformation::ShowModal(QWidget* parent) {
+    frmEditTagInformation* w = Instance(parent);
+    w->Form_Load();
+    w->exec();
+}
+
+void frmEditTagInformation::Form_Load() {
+    for (QLineEdit* e : {txtTitle, txtArtist, txtAlbum, txtYear, txtComment, txtGenreCode}) e->clear();
+    cmdClose->setText(QStringLiteral("Cancel"));
+    Combo1->clear();
+    for (const char* name : GenreList) Combo1->addItem(QString::fromLatin1(name));
+    Combo1->setCurrentIndex(-1);
+    Combo1->setEditText(QString());
+    cmdWriteTag->setFocus();
+    tag_ = TagRecord{};
+    fileHadTag_ = false;
+    readable_ = false;
+
+    const std::string& path = Module1::EditTagPath;
+    if (path.empty()) return;
+    TagReadResult r = ReadTagRecord(path);
+    if (r.status == TagStatus::Unreadable) {
+        AppDialogs().MessageBox(this, QStringLiteral("Cannot read the tag of %1: %2").arg(PathToText(path), r.errorDescription));
+        return;
+    }
+    readable_ = true;
+    if (r.status == TagStatus::NoTag) {
+        tag_.Genre = 255;  // a new tag names no genre unless one is chosen
+        AppDialogs().MessageBox(this, QStringLiteral("No tag"));
+        return;
+    }
+    fileHadTag_ = true;
+    tag_ = r.record;
+    txtTitle->setText(DisplayText(tag_.Title, sizeof tag_.Title));
+    txtArtist->setText(DisplayText(tag_.Artist, sizeof tag_.Artist));
+    txtAlbum->setText(DisplayText(tag_.Album, sizeof tag_.Album));
+    txtYear->setText(DisplayText(tag_.Year, sizeof tag_.Year));
+    txtComment->setText(DisplayText(tag_.Comment, sizeof tag_.Comment));
+    txtGenreCode->setText(GenreCodeText(tag_.Genre));
+    Combo1->setCurrentIndex(tag_.Genre < kGenreCount ? tag_.Genre : -1);
+    if (tag_.Genre >= kGenreCount) Combo1->setEditText(QString());
+}
+
+void frmEditTagInformation::cmdWriteTag_Click() {
+    const std::string path = Module1::EditTagPath;
+    try {
+        // The genre is the entry chosen in the list; with none chosen the byte read is kept.
+        uint8_t genre = tag_.Genre;
+        int chosen = Combo1->currentIndex();
+        if (chosen >= 0 && chosen < kGenreCount && Combo1->currentText() == Combo1->itemText(chosen))
+            genre = static_cast<uint8_t>(chosen);
+        TagRecord record = BuildTagRecord(txtTitle->text(), txtArtist->text(), txtAlbum->text(), txtYear->text(),
+                                          txtComment->text(), genre);
+        if (path.empty()) return;
+        if (!readable_) {
+            // What could not be read is not written over.
+            TagReadResult again = ReadTagRecord(path);
+            if (again.status == TagStatus::Unreadable) throw AppError(again.errorNumber, again.errorDescription);
+            fileHadTag_ = again.status == TagStatus::Found;
+            readable_ = true;
+        }
+        WriteTagRecord(path, record, fileHadTag_);
+        fileHadTag_ = true;  // a new tag was appended: the next save overwrites it
+        tag_ = record;
+        cmdClose->setText(QStringLiteral("Close"));
+    } catch (const AppError& e) {
+        cmdClose->setText(QStringLiteral("Cancel"));
+        QString text = e.number() == ErrNo::PermissionDenied
+                           ? QStringLiteral("Cannot edit ") + PathToText(path) + QStringLiteral(" while the file is opened")
+                           : (e.number() >= 0 ? QStringLiteral(" ") : QString()) + QString::number(e.number()) +
+                                 QStringLiteral(" ") + e.description() + QStringLiteral(" occurred and you cannot edit ") +
+                                 PathToText(path) + QStringLiteral(" while the file is opened");
+        AppDialogs().MessageBox(this, text, kFailedTitle, MsgIcon::Critical);
+    } catch (const std::exception& e) {
+        cmdClose->setText(QStringLiteral("Cancel"));
+        AppDialogs().MessageBox(this, QString::fromLocal8Bit(e.what()), kFailedTitle, MsgIcon::Critical);
+    }
+}
+
+void frmEditTagInformation::cmdClose_Click() { reject(); }

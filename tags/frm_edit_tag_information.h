@@ -1,0 +1,50 @@
+#pragma once
+// The tag editor: shows the ID3v1 tag of one playlist entry (the path in
+// Module1::EditTagPath) and writes it back on "Save Tag".
+#include "tag_record.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+class frmEditTagInformation : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmEditTagInformation(QWidget* parent = nullptr);
+
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLineEdit* txtTitle = nullptr;
+    QLineEdit* txtArtist = nullptr;
+    QLineEdit* txtAlbum = nullptr;
+    QLineEdit* txtYear = nullptr;
+    QLineEdit* txtComment = nullptr;
+    QComboBox* Combo1 = nullptr;
+    QLineEdit* txtGenreCode = nullptr;
+    QPushButton* cmdWriteTag = nullptr;
+    QPushButton* cmdClose = nullptr;
+
+    // Runs on every opening, before the window is shown: empties the
+    // controls, fills the genre list and reads the tag.
+    void Form_Load();
+
+    // The single editor window, created on first use and shown modally.
+    static void ShowModal(QWidget* parent);
+    static frmEditTagInformation* Instance(QWidget* parent);
+
+public slots:
+    void cmdWriteTag_Click();
+    void cmdClose_Click();
+
+private:
+    TagRecord tag_{};
+    bool fileHadTag_ = false;  // the file ended in a tag when it was read
+    bool readable_ = false;    // the tag (or its absence) could be read
+};

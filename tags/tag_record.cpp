@@ -1,0 +1,211 @@
+#include "tag_record.h"
+
+#include "app_error.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+const std::array<const char*, kGenreCount> GenreList = {
+    "Blues",       "Classic Rock", "Country",   "Dance",       "Disco",        "Funk",    "Grunge",
+    "Hip -Hop",    "Jazz",         "Metal",     "New Age",     "Oldies",       "Other",   "Pop",
+    "R&b",         "Rap",          "Reggae",    "Rock",        "Techno",       "Industrial", "Alternative",
+    "Ska",         "Death Metal",  "Pranks",    "Soundtrack",  "Euro -Techno", "Ambient", "Trip -Hop",
+    "Vocal",       "Jazz Funk",    "Fusion",    "Trance",      "Classical",    "Instrumental"};
+
+namespace {
+// Windows-1252 0x80..0x9F; the five undefined bytes map to the C1 controls
+// of the same value, so every byte round-trips.
+const char16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                            0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                            0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                            0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+TagOpenFunction g_open;
+
+int OpenForTag(const char* path, int flags) {
+    if (g_open) return g_open(path, flags);
+    return ::open(path, flags | O_CLOEXEC);
+}
+
+bool IsTag(const char* bytes) { return bytes[0] == 'T' && bytes[1] == 'A' && bytes[2] == 'G'; }
+
+TagReadResult Unreadable(int number) {
+    TagReadResult r;
+    r.status = TagStatus::Unreadable;
+    r.errorNumber = number;
+    r.errorDescription = StandardDescription(number);
+    return r;
+}
+
+TagReadResult FromRecordBytes(const char* bytes) {
+    TagReadResult r;
+    if (!IsTag(bytes)) {
+        r.status = TagStatus::NoTag;
+        return r;
+    }
+    r.status = TagStatus::Found;
+    std::memcpy(&r.record, bytes, sizeof(TagRecord));
+    return r;
+}
+
+QString CutAtNul(const char* field, size_t width) {
+    const void* nul = std::memchr(field, 0, width);
+    size_t n = nul ? static_cast<size_t>(static_cast<const char*>(nul) - field) : width;
+    return FromCp1252(field, n);
+}
+
+QString TrimTrailingSpaces(QString s) {
+    int n = static_cast<int>(s.size());
+    while (n > 0 && s[n - 1] == QLatin1Char(' ')) --n;
+    s.truncate(n);
+    return s;
+}
+
+bool WriteAll(int fd, const char* data, size_t size, off_t at) {
+    while (size > 0) {
+        ssize_t n = ::pwrite(fd, data, size, at);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= static_cast<size_t>(n);
+        at += n;
+    }
+    return true;
+}
+}  // namespace
+
+QString FromCp1252(const char* data, size_t size) {
+    QString out;
+    out.reserve(static_cast<qsizetype>(size));
+    for (size_t i = 0; i < size; ++i) {
+        unsigned char b = static_cast<unsigned char>(data[i]);
+        out.append(b >= 0x80 && b < 0xA0 ? QChar(kHigh[b - 0x80]) : QChar(b));
+    }
+    return out;
+}
+
+std::string ToCp1252(const QString& text) {
+    std::string out;
+    out.reserve(static_cast<size_t>(text.size()));
+    for (int i = 0; i < text.size(); ++i) {
+        char16_t c = text[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            ++i;  // one character outside the code page
+            out += '?';
+            continue;
+        }
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+            out += static_cast<char>(c);
+            continue;
+        }
+        char byte = '?';
+        for (int k = 0; k < 32; ++k)
+            if (kHigh[k] == c) byte = static_cast<char>(0x80 + k);
+        out += byte;
+    }
+    return out;
+}
+
+void StoreField(char* field, size_t width, const QString& text) {
+    std::string bytes = ToCp1252(text);
+    std::memset(field, ' ', width);
+    std::memcpy(field, bytes.data(), std::min(width, bytes.size()));
+}
+
+// Trailing spaces of the field go first; then the text ends before a NUL, so
+// "Abc  " followed by NULs keeps its two spaces.
+QString DisplayText(const char* field, size_t width) {
+    while (width > 0 && field[width - 1] == ' ') --width;
+    return CutAtNul(field, width);
+}
+
+QString GenreCodeText(uint8_t genre) { return QString::number(genre); }
+
+TagRecord BuildTagRecord(const QString& title, const QString& artist, const QString& album, const QString& year,
+                         const QString& comment, uint8_t genre) {
+    TagRecord r{};
+    std::memcpy(r.TagId, "TAG", 3);
+    StoreField(r.Title, sizeof r.Title, title);
+    StoreField(r.Artist, sizeof r.Artist, artist);
+    StoreField(r.Album, sizeof r.Album, album);
+    StoreField(r.Year, sizeof r.Year, year);
+    StoreField(r.Comment, sizeof r.Comment, comment);
+    r.Genre = genre;
+    return r;
+}
+
+TagReadResult ParseTagBytes(const std::string& fileBytes) {
+    if (fileBytes.size() < sizeof(TagRecord)) return Unreadable(ErrNo::InputPastEnd);
+    return FromRecordBytes(fileBytes.data() + fileBytes.size() - sizeof(TagRecord));
+}
+
+TagReadResult ReadTagRecord(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return Unreadable(ErrorFromErrno(errno).number());
+    struct stat st {};
+    char bytes[sizeof(TagRecord)];
+    TagReadResult result;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        result = Unreadable(ErrNo::PathFileAccess);
+    } else if (st.st_size < static_cast<off_t>(sizeof(TagRecord))) {
+        result = Unreadable(ErrNo::InputPastEnd);
+    } else {
+        ssize_t n;
+        do {
+            n = ::pread(fd, bytes, sizeof bytes, st.st_size - static_cast<off_t>(sizeof bytes));
+        } while (n < 0 && errno == EINTR);
+        result = n == static_cast<ssize_t>(sizeof bytes) ? FromRecordBytes(bytes) : Unreadable(ErrNo::DeviceIoError);
+    }
+    ::close(fd);
+    return result;
+}
+
+void WriteTagRecord(const std::string& path, const TagRecord& record, bool fileHadTag) {
+    // Read and write: the tag is checked to still be there before it is replaced.
+    int fd = OpenForTag(path.c_str(), fileHadTag ? O_RDWR : O_WRONLY);
+    if (fd < 0) throw ErrorFromErrno(errno);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw MakeError(ErrNo::PathFileAccess);
+    }
+    const off_t size = st.st_size;
+    off_t at = size;
+    if (fileHadTag) {
+        char id[3];
+        ssize_t n = size >= static_cast<off_t>(sizeof(TagRecord))
+                        ? ::pread(fd, id, sizeof id, size - static_cast<off_t>(sizeof(TagRecord)))
+                        : -1;
+        if (n != 3 || !IsTag(id)) {
+            // The file changed since it was read; its last bytes are audio now.
+            ::close(fd);
+            throw AppError(ErrNo::PathFileAccess, QStringLiteral("The file no longer ends in a tag"));
+        }
+        at = size - static_cast<off_t>(sizeof(TagRecord));
+    }
+    if (!WriteAll(fd, reinterpret_cast<const char*>(&record), sizeof record, at)) {
+        int e = errno;
+        if (!fileHadTag && ::ftruncate(fd, size) != 0) {
+            // Nothing more can be done; the original bytes are untouched either way.
+        }
+        ::close(fd);
+        throw ErrorFromErrno(e ? e : EIO);
+    }
+    if (::close(fd) != 0) throw ErrorFromErrno(errno);
+}
+
+QString InformationLine(int16_t index, const TagRecord& record) {
+    QString number = index >= 0 ? QStringLiteral(" ") + QString::number(index) : QString::number(index);
+    return number + QStringLiteral(". - ") + TrimTrailingSpaces(CutAtNul(record.Title, sizeof record.Title)) +
+           QStringLiteral(": ") + CutAtNul(record.Artist, sizeof record.Artist);
+}
+
+QString CaptionForFile(int16_t index, const std::string& path) {
+    TagReadResult r = ReadTagRecord(path);
+    return r.status == TagStatus::Found ? InformationLine(index, r.record) : QString();
+}
+
+void SetTagOpenFunctionForTesting(TagOpenFunction fn) { g_open = std::move(fn); }

@@ -1,0 +1,73 @@
+#pragma once
+// The ID3v1 tag: the last 128 bytes of an MP3 file, its genre table, the
+// Windows-1252 text of its fields and the information line built from it.
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+struct TagRecord {
+    char TagId[3];
+    char Title[30];
+    char Artist[30];
+    char Album[30];
+    char Year[4];
+    char Comment[30];
+    uint8_t Genre;
+};
+static_assert(sizeof(TagRecord) == 128, "an ID3v1 tag is 128 bytes");
+
+constexpr int kGenreCount = 34;
+// The genre names; a name's position is its genre code.
+extern const std::array<const char*, kGenreCount> GenreList;
+
+enum class TagStatus {
+    Found,       // the record was read
+    NoTag,       // the file's last 128 bytes are not a tag
+    Unreadable,  // missing, cannot be opened or read, or shorter than 128 bytes
+};
+
+struct TagReadResult {
+    TagStatus status = TagStatus::Unreadable;
+    TagRecord record{};
+    int errorNumber = 0;  // for Unreadable
+    QString errorDescription;
+};
+
+// Reads the tag at the end of a file. Opens it read-only: a missing file is
+// never created.
+TagReadResult ReadTagRecord(const std::string& path);
+// The same check on the last 128 bytes of a file already in memory.
+TagReadResult ParseTagBytes(const std::string& fileBytes);
+
+// Writes the record. With `fileHadTag` the last 128 bytes must still be a tag
+// and are overwritten (the file keeps its length); without it the record is
+// appended and nothing of the file is overwritten. A missing file is never
+// created. Throws AppError: 70 when writing is refused. The file is closed
+// on every path.
+void WriteTagRecord(const std::string& path, const TagRecord& record, bool fileHadTag);
+
+// Windows-1252, one byte per character. A character without a byte becomes "?".
+QString FromCp1252(const char* data, size_t size);
+std::string ToCp1252(const QString& text);
+
+// Stores text into a field: padded with spaces or cut to the width.
+void StoreField(char* field, size_t width, const QString& text);
+// The text shown for a field: trailing spaces removed, then up to its first NUL.
+QString DisplayText(const char* field, size_t width);
+QString GenreCodeText(uint8_t genre);
+// A record with "TAG", the five texts stored by the pad-or-cut rule and the genre.
+TagRecord BuildTagRecord(const QString& title, const QString& artist, const QString& album, const QString& year,
+                         const QString& comment, uint8_t genre);
+
+// The information line: index with a sign position, ". - ", the title (cut at
+// its first NUL, trailing blanks removed), ": ", the artist (cut at its first
+// NUL, otherwise as read).
+QString InformationLine(int16_t index, const TagRecord& record);
+// The information line for a file; empty when it has no readable tag.
+QString CaptionForFile(int16_t index, const std::string& path);
+
+// For tests: replaces open(2) in the tag writer.
+using TagOpenFunction = std::function<int(const char* path, int flags)>;
+void SetTagOpenFunctionForTesting(TagOpenFunction fn);

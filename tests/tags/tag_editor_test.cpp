@@ -1,0 +1,262 @@
+// The tag editor window driven through its widgets.
+#include "app_error.h"
+#include "fake_dialogs.h"
+#include "frm_edit_tag_information.h"
+#include "module1.h"
+#include "tag_record.h"
+#include "test_support.h"
+#include "twips.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cerrno>
+
+using namespace testsupport;
+
+namespace {
+std::string SpaceTag(const std::string& audio, uint8_t genre) {
+    auto pad = [](std::string s, size_t w) {
+        s.resize(w, ' ');
+        return s;
+    };
+    return audio + "TAG" + pad("Abc", 30) + pad("Xyz", 30) + pad("Alb", 30) + pad("1999", 4) + pad("Note", 30) +
+           std::string(1, static_cast<char>(genre));
+}
+
+void Click(QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton, Qt::NoModifier, b->rect().center()); }
+}  // namespace
+
+class TagEditorTest : public QObject {
+    Q_OBJECT
+private slots:
+    void designedWindow();
+    void emptyPathShowsNothingAndWritesNothing();
+    void editSaveAndReopenALameTag();
+    void untaggedFileGainsATag();
+    void genreRules();
+    void refusedWriteAndLaterSuccess();
+    void immutableFileIsRefused();
+    void missingFileIsReportedNotCreated();
+};
+
+void TagEditorTest::designedWindow() {
+    FakeDialogs dialogs;
+    frmEditTagInformation w;
+    Module1::EditTagPath.clear();
+    w.Form_Load();
+    QCOMPARE(w.windowTitle(), QStringLiteral("MP3 Tag Information "));
+    QCOMPARE(w.size(), TwipsSize(5655, 3630));
+    QCOMPARE(w.Label1->text(), QStringLiteral("Title"));
+    QCOMPARE(w.Label6->text(), QStringLiteral("Genre"));
+    QVERIFY(w.Label5->alignment() & Qt::AlignHCenter);
+    QCOMPARE(w.Label3->geometry(), TwipsRect(840, 960, 855, 255));
+    QCOMPARE(w.txtComment->geometry(), TwipsRect(1680, 1680, 2535, 285));
+    QCOMPARE(w.Combo1->geometry(), TwipsRect(1680, 2040, 1575, 315));
+    QCOMPARE(w.txtGenreCode->geometry(), TwipsRect(3360, 2040, 855, 285));
+    QCOMPARE(w.cmdWriteTag->geometry(), TwipsRect(1680, 2520, 1095, 375));
+    QCOMPARE(w.cmdClose->geometry(), TwipsRect(3000, 2520, 1095, 375));
+    QCOMPARE(w.cmdWriteTag->text(), QStringLiteral("Save Tag"));
+    QCOMPARE(w.cmdClose->text(), QStringLiteral("Cancel"));
+    QVERIFY(!w.cmdWriteTag->isDefault() && !w.cmdClose->isDefault());
+    QVERIFY(w.Combo1->isEditable());
+    QCOMPARE(w.Combo1->count(), 34);
+    QCOMPARE(w.Combo1->itemText(0), QStringLiteral("Blues"));
+    QCOMPARE(w.Combo1->itemText(33), QStringLiteral("Instrumental"));
+    // Tab order: Save Tag, the genre list, the code, then the boxes bottom up, Cancel last.
+    QWidget* order[] = {w.cmdWriteTag, w.Combo1, w.txtGenreCode, w.txtComment, w.txtYear,
+                        w.txtAlbum,    w.txtArtist, w.txtTitle,  w.cmdClose};
+    for (size_t i = 0; i + 1 < std::size(order); ++i) {
+        QWidget* next = order[i]->nextInFocusChain();
+        while (next && next->focusPolicy() == Qt::NoFocus) next = next->nextInFocusChain();
+        if (order[i] == w.Combo1) continue;  // the editable combo's line edit sits in between
+        QCOMPARE(next, order[i + 1]);
+    }
+}
+
+void TagEditorTest::emptyPathShowsNothingAndWritesNothing() {
+    FakeDialogs dialogs;
+    frmEditTagInformation w;
+    Module1::EditTagPath.clear();
+    w.Form_Load();
+    QVERIFY(dialogs.boxes.empty());
+    QCOMPARE(w.Combo1->currentIndex(), -1);
+    QVERIFY(w.txtTitle->text().isEmpty());
+    w.txtTitle->setText(QStringLiteral("typed"));
+    Click(w.cmdWriteTag);
+    QVERIFY(dialogs.boxes.empty());
+    QCOMPARE(w.cmdClose->text(), QStringLiteral("Cancel"));
+}
+
+void TagEditorTest::editSaveAndReopenALameTag() {
+    if (!HaveProgram(QStringLiteral("lame"))) QSKIP("lame is not installed");
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("song.mp3"));
+    QVERIFY(GenerateMp3(path, 0.3, 440, {"--id3v1-only", "--tt", "Title", "--ta", "Artist", "--tg", "Jazz"}));
+    const qint64 length = QFileInfo(path).size();
+    FakeDialogs dialogs;
+    frmEditTagInformation w;
+    Module1::EditTagPath = path.toStdString();
+    w.Form_Load();
+    w.show();
+    QVERIFY(dialogs.boxes.empty());
+    QCOMPARE(w.txtTitle->text(), QStringLiteral("Title"));
+    QCOMPARE(w.txtArtist->text(), QStringLiteral("Artist"));
+    QCOMPARE(w.Combo1->currentText(), QStringLiteral("Jazz"));
+    QCOMPARE(w.txtGenreCode->text(), QStringLiteral("8"));
+    w.txtTitle->clear();
+    QTest::keyClicks(w.txtTitle, QStringLiteral("A much longer title than thirty characters"));
+    w.txtYear->setText(QStringLiteral("99"));
+    w.Combo1->setCurrentIndex(33);
+    Click(w.cmdWriteTag);
+    QVERIFY(dialogs.boxes.empty());
+    QCOMPARE(w.cmdClose->text(), QStringLiteral("Close"));
+    QCOMPARE(QFileInfo(path).size(), length);
+    std::string bytes = ReadBytes(path);
+    QCOMPARE(bytes.substr(bytes.size() - 125, 30), std::string("A much longer title than thirt"));
+    QCOMPARE(bytes.substr(bytes.size() - 35, 4), std::string("99  "));
+    QCOMPARE(static_cast<uint8_t>(bytes.back()), uint8_t(33));
+    // Reopened: the texts without their padding, the saved genre with its code.
+    w.Form_Load();
+    QCOMPARE(w.cmdClose->text(), QStringLiteral("Cancel"));
+    QCOMPARE(w.txtYear->text(), QStringLiteral("99"));
+    QCOMPARE(w.txtArtist->text(), QStringLiteral("Artist"));
+    QCOMPARE(w.Combo1->currentText(), QStringLiteral("Instrumental"));
+    QCOMPARE(w.txtGenreCode->text(), QStringLiteral("33"));
+    Click(w.cmdClose);
+    QVERIFY(!w.isVisible());
+}
+
+void TagEditorTest::untaggedFileGainsATag() {
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("plain.mp3"));
+    const std::string audio(2000, '\x42');
+    QVERIFY(WriteBytes(path, audio));
+    FakeDialogs dialogs;
+    frmEditTagInformation w;
+    Module1::EditTagPath = path.toStdString();
+    w.Form_Load();
+    QCOMPARE(dialogs.boxes.size(), size_t(1));
+    QCOMPARE(dialogs.boxes[0].text, QStringLiteral("No tag"));
+    QCOMPARE(dialogs.boxes[0].title, QString());
+    QCOMPARE(dialogs.boxes[0].icon, MsgIcon::None);
+    QVERIFY(w.txtTitle->text().isEmpty());
+    w.txtTitle->setText(QStringLiteral("New"));
+    Click(w.cmdWriteTag);
+    std::string bytes = ReadBytes(path);
+    QCOMPARE(bytes.size(), audio.size() + 128);
+    QCOMPARE(bytes.substr(0, audio.size()), audio);
+    QCOMPARE(static_cast<uint8_t>(bytes.back()), uint8_t(255));  // no genre chosen
+    // A second save overwrites the new tag instead of appending another.
+    Click(w.cmdWriteTag);
+    QCOMPARE(ReadBytes(path).size(), audio.size() + 128);
+    QCOMPARE(w.cmdClose->text(), QStringLiteral("Close"));
+}
+
+void TagEditorTest::genreRules() {
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("a.mp3"));
+    FakeDialogs dialogs;
+    frmEditTagInformation w;
+    Module1::EditTagPath = path.toStdString();
+    for (uint8_t read : {uint8_t(0), uint8_t(32), uint8_t(34), uint8_t(255)}) {
+        QVERIFY(WriteBytes(path, SpaceTag(std::string(300, 'q'), read)));
+        w.Form_Load();
+        QCOMPARE(w.txtGenreCode->text(), QString::number(read));
+        QCOMPARE(w.Combo1->currentIndex(), read < 34 ? int(read) : -1);
+        // The typed code is never read; no selection keeps the byte read.
+        w.txtGenreCode->setText(QStringLiteral("17"));
+        Click(w.cmdWriteTag);
+        QCOMPARE(static_cast<uint8_t>(ReadBytes(path).back()), read);
+    }
+    w.Combo1->setCurrentIndex(0);
+    Click(w.cmdWriteTag);
+    QCOMPARE(static_cast<uint8_t>(ReadBytes(path).back()), uint8_t(0));
+    // A read-then-save of a space-padded tag leaves the file as it was.
+    const std::string original = SpaceTag(std::string(300, 'q'), 5);
+    QVERIFY(WriteBytes(path, original));
+    w.Form_Load();
+    Click(w.cmdWriteTag);
+    QCOMPARE(ReadBytes(path), original);
+}
+
+void TagEditorTest::refusedWriteAndLaterSuccess() {
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("busy.mp3"));
+    QVERIFY(WriteBytes(path, SpaceTag(std::string(300, 'q'), 1)));
+    FakeDialogs dialogs;
+    frmEditTagInformation w;
+    Module1::EditTagPath = path.toStdString();
+    w.Form_Load();
+    Click(w.cmdWriteTag);
+    QCOMPARE(w.cmdClose->text(), QStringLiteral("Close"));
+    QString seenCaption;
+    SetTagOpenFunctionForTesting([](const char*, int) {
+        errno = EACCES;
+        return -1;
+    });
+    w.txtTitle->setText(QStringLiteral("Refused"));
+    Click(w.cmdWriteTag);
+    SetTagOpenFunctionForTesting({});
+    QCOMPARE(dialogs.boxes.size(), size_t(1));
+    QCOMPARE(dialogs.boxes[0].text, QStringLiteral("Cannot edit ") + path + QStringLiteral(" while the file is opened"));
+    QCOMPARE(dialogs.boxes[0].title, QStringLiteral("Tag Update Failed"));
+    QCOMPARE(dialogs.boxes[0].icon, MsgIcon::Critical);
+    QCOMPARE(w.cmdClose->text(), QStringLiteral("Cancel"));
+    QVERIFY(ReadBytes(path).find("Refused") == std::string::npos);
+    Click(w.cmdWriteTag);
+    QCOMPARE(w.cmdClose->text(), QStringLiteral("Close"));
+}
+
+void TagEditorTest::immutableFileIsRefused() {
+    // Root may write a read-only file; an immutable one is refused to everybody.
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("locked.mp3"));
+    const std::string original = SpaceTag(std::string(300, 'q'), 1);
+    QVERIFY(WriteBytes(path, original));
+    if (QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), path}) != 0)
+        QSKIP("chattr +i is not available on this file system");
+    FakeDialogs dialogs;
+    frmEditTagInformation w;
+    Module1::EditTagPath = path.toStdString();
+    w.Form_Load();
+    w.txtTitle->setText(QStringLiteral("Changed"));
+    Click(w.cmdWriteTag);
+    QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), path});
+    QCOMPARE(dialogs.boxes.size(), size_t(1));
+    QCOMPARE(dialogs.boxes[0].text, QStringLiteral("Cannot edit ") + path + QStringLiteral(" while the file is opened"));
+    QCOMPARE(w.cmdClose->text(), QStringLiteral("Cancel"));
+    QCOMPARE(ReadBytes(path), original);
+}
+
+void TagEditorTest::missingFileIsReportedNotCreated() {
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("gone.mp3"));
+    FakeDialogs dialogs;
+    frmEditTagInformation w;
+    Module1::EditTagPath = path.toStdString();
+    w.Form_Load();
+    QCOMPARE(dialogs.boxes.size(), size_t(1));
+    QVERIFY(dialogs.boxes[0].text != QStringLiteral("No tag"));
+    QVERIFY(!QFile::exists(path));
+    Click(w.cmdWriteTag);
+    QCOMPARE(dialogs.boxes.size(), size_t(2));
+    QCOMPARE(dialogs.boxes[1].text, QStringLiteral(" 53 File not found occurred and you cannot edit ") + path +
+                                        QStringLiteral(" while the file is opened"));
+    QVERIFY(!QFile::exists(path));
+    // A file that vanishes after it was read is not created by the save either.
+    QVERIFY(WriteBytes(path, SpaceTag(std::string(300, 'q'), 1)));
+    w.Form_Load();
+    QFile::remove(path);
+    Click(w.cmdWriteTag);
+    QCOMPARE(dialogs.boxes.size(), size_t(3));
+    QVERIFY(dialogs.boxes[2].text.startsWith(QStringLiteral(" 53 File not found")));
+    QVERIFY(!QFile::exists(path));
+}
+
+QTEST_MAIN(TagEditorTest)
+#include "tag_editor_test.moc"

@@ -1,0 +1,248 @@
+// The ID3v1 record: layout against a tag written by lame, text rules, genre
+// bytes, writing without harm to the audio, and the information line.
+#include "app_error.h"
+#include "tag_record.h"
+#include "test_support.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cerrno>
+#include <cstring>
+
+using namespace testsupport;
+
+namespace {
+std::string Field(const char* f, size_t n) { return std::string(f, n); }
+
+// A file of `audio` bytes followed by a 128-byte record built from parts.
+std::string WithTag(const std::string& audio, const std::string& title, const std::string& artist, uint8_t genre,
+                    char pad = ' ') {
+    auto padded = [pad](std::string s, size_t w) {
+        s.resize(w, pad);
+        return s;
+    };
+    return audio + "TAG" + padded(title, 30) + padded(artist, 30) + padded("Album", 30) + padded("1999", 4) +
+           padded("Comment", 30) + std::string(1, static_cast<char>(genre));
+}
+}  // namespace
+
+class TagRecordTest : public QObject {
+    Q_OBJECT
+private slots:
+    void layoutOfATagWrittenByLame();
+    void tagMarkIsCaseSensitive();
+    void shortMissingAndExactFiles();
+    void textRules();
+    void cp1252RoundTrip();
+    void genreBytes();
+    void readThenWriteIsByteIdentical();
+    void appendingGivesANewTagAndKeepsTheAudio();
+    void refusedAndVanishedWrites();
+    void informationLines();
+};
+
+void TagRecordTest::layoutOfATagWrittenByLame() {
+    if (!HaveProgram(QStringLiteral("lame"))) QSKIP("lame is not installed");
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("tagged.mp3"));
+    QVERIFY(GenerateMp3(path, 0.3, 440,
+                        {"--id3v1-only", "--tt", "Title", "--ta", "Artist", "--tl", "Album", "--ty", "1999", "--tc",
+                         "Comment", "--tg", "Rock"}));
+    TagReadResult r = ReadTagRecord(path.toStdString());
+    QCOMPARE(r.status, TagStatus::Found);
+    QCOMPARE(Field(r.record.TagId, 3), std::string("TAG"));
+    QCOMPARE(Field(r.record.Title, 5), std::string("Title"));
+    QCOMPARE(r.record.Title[5], '\0');  // lame pads with NULs
+    QCOMPARE(DisplayText(r.record.Title, 30), QStringLiteral("Title"));
+    QCOMPARE(DisplayText(r.record.Artist, 30), QStringLiteral("Artist"));
+    QCOMPARE(DisplayText(r.record.Album, 30), QStringLiteral("Album"));
+    QCOMPARE(DisplayText(r.record.Year, 4), QStringLiteral("1999"));
+    QVERIFY(DisplayText(r.record.Comment, 30).startsWith(QStringLiteral("Comment")));
+    QCOMPARE(int(r.record.Genre), 17);
+    QCOMPARE(QString::fromLatin1(GenreList[17]), QStringLiteral("Rock"));
+    // The same bytes, found by offset from the end of the file.
+    std::string bytes = ReadBytes(path);
+    QCOMPARE(bytes.substr(bytes.size() - 128, 3), std::string("TAG"));
+    QCOMPARE(bytes.substr(bytes.size() - 128 + 33, 6), std::string("Artist"));
+    QCOMPARE(static_cast<uint8_t>(bytes.back()), uint8_t(17));
+}
+
+void TagRecordTest::tagMarkIsCaseSensitive() {
+    for (const char* mark : {"tag", "Tag", "TAg"}) {
+        std::string bytes = WithTag(std::string(300, 'x'), "T", "A", 1);
+        bytes.replace(300, 3, mark);
+        QCOMPARE(ParseTagBytes(bytes).status, TagStatus::NoTag);
+    }
+    QCOMPARE(ParseTagBytes(WithTag(std::string(300, 'x'), "T", "A", 1)).status, TagStatus::Found);
+}
+
+void TagRecordTest::shortMissingAndExactFiles() {
+    QTemporaryDir dir;
+    QString missing = dir.filePath(QStringLiteral("gone.mp3"));
+    TagReadResult r = ReadTagRecord(missing.toStdString());
+    QCOMPARE(r.status, TagStatus::Unreadable);
+    QCOMPARE(r.errorNumber, ErrNo::FileNotFound);
+    QVERIFY(!QFile::exists(missing));  // reading never creates a file
+    QString shortFile = dir.filePath(QStringLiteral("short.mp3"));
+    QVERIFY(WriteBytes(shortFile, "TAGabc"));
+    QCOMPARE(ReadTagRecord(shortFile.toStdString()).status, TagStatus::Unreadable);
+    QString exact = dir.filePath(QStringLiteral("exact.mp3"));
+    QVERIFY(WriteBytes(exact, WithTag("", "Only", "Tag", 2)));
+    r = ReadTagRecord(exact.toStdString());
+    QCOMPARE(r.status, TagStatus::Found);
+    QCOMPARE(DisplayText(r.record.Title, 30), QStringLiteral("Only"));
+    QCOMPARE(ReadTagRecord(dir.path().toStdString()).status, TagStatus::Unreadable);  // a folder
+}
+
+void TagRecordTest::textRules() {
+    char f[30];
+    StoreField(f, 30, QString(30, QLatin1Char('a')));
+    QCOMPARE(Field(f, 30), std::string(30, 'a'));
+    StoreField(f, 30, QString(31, QLatin1Char('b')));
+    QCOMPARE(Field(f, 30), std::string(30, 'b'));
+    StoreField(f, 30, QString());
+    QCOMPARE(Field(f, 30), std::string(30, ' '));
+    char y[4];
+    StoreField(y, 4, QStringLiteral("99"));
+    QCOMPARE(Field(y, 4), std::string("99  "));
+    StoreField(y, 4, QStringLiteral("19999"));
+    QCOMPARE(Field(y, 4), std::string("1999"));
+    // Shown up to the first NUL, trailing spaces removed (only spaces).
+    std::string abc = "Abc" + std::string(27, ' ');
+    QCOMPARE(DisplayText(abc.data(), 30), QStringLiteral("Abc"));
+    std::string abcNul = std::string("Abc  ") + std::string(25, '\0');
+    QCOMPARE(DisplayText(abcNul.data(), 30), QStringLiteral("Abc  "));
+    std::string comment = std::string("Nice") + std::string(24, ' ') + std::string("\0\x07", 2);
+    QCOMPARE(DisplayText(comment.data(), 30), QStringLiteral("Nice") + QString(24, QLatin1Char(' ')));
+    std::string tab = "A\t";
+    tab.resize(30, ' ');
+    QCOMPARE(DisplayText(tab.data(), 30), QStringLiteral("A\t"));
+}
+
+void TagRecordTest::cp1252RoundTrip() {
+    std::string all;
+    for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
+    QCOMPARE(ToCp1252(FromCp1252(all.data(), all.size())), all);
+    QCOMPARE(FromCp1252("\xe9\x80\x99", 3), QStringLiteral("é€™"));
+    QCOMPARE(ToCp1252(QStringLiteral("Café €")), std::string("Caf\xe9 \x80"));
+    QCOMPARE(ToCp1252(QStringLiteral("日本")), std::string("??"));
+    QCOMPARE(ToCp1252(QString::fromUtf8("\xf0\x9f\x8e\xb5")), std::string("?"));  // one character, one byte
+}
+
+void TagRecordTest::genreBytes() {
+    QCOMPARE(QString::fromLatin1(GenreList[0]), QStringLiteral("Blues"));
+    QCOMPARE(QString::fromLatin1(GenreList[7]), QStringLiteral("Hip -Hop"));
+    QCOMPARE(QString::fromLatin1(GenreList[14]), QStringLiteral("R&b"));
+    QCOMPARE(QString::fromLatin1(GenreList[25]), QStringLiteral("Euro -Techno"));
+    QCOMPARE(QString::fromLatin1(GenreList[27]), QStringLiteral("Trip -Hop"));
+    QCOMPARE(QString::fromLatin1(GenreList[32]), QStringLiteral("Classical"));
+    QCOMPARE(QString::fromLatin1(GenreList[33]), QStringLiteral("Instrumental"));
+    for (int g : {0, 32, 33, 34, 255}) {
+        TagReadResult r = ParseTagBytes(WithTag("xx", "T", "A", static_cast<uint8_t>(g)));
+        QCOMPARE(int(r.record.Genre), g);  // never trimmed: 32 is a genre, not a blank
+        QCOMPARE(GenreCodeText(r.record.Genre), QString::number(g));
+    }
+}
+
+void TagRecordTest::readThenWriteIsByteIdentical() {
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("a.mp3"));
+    const std::string original = WithTag(std::string(5000, '\x55'), "Abc", "Xyz", 9);
+    QVERIFY(WriteBytes(path, original));
+    TagReadResult r = ReadTagRecord(path.toStdString());
+    QCOMPARE(r.status, TagStatus::Found);
+    TagRecord again = BuildTagRecord(DisplayText(r.record.Title, 30), DisplayText(r.record.Artist, 30),
+                                     DisplayText(r.record.Album, 30), DisplayText(r.record.Year, 4),
+                                     DisplayText(r.record.Comment, 30), r.record.Genre);
+    WriteTagRecord(path.toStdString(), again, true);
+    QCOMPARE(ReadBytes(path), original);
+    TagRecord changed = BuildTagRecord(QStringLiteral("New"), QStringLiteral("Who"), {}, {}, {}, 0);
+    WriteTagRecord(path.toStdString(), changed, true);
+    std::string now = ReadBytes(path);
+    QCOMPARE(now.size(), original.size());
+    QCOMPARE(now.substr(0, 5000), original.substr(0, 5000));
+    QCOMPARE(now.substr(5000, 6), std::string("TAGNew"));
+}
+
+void TagRecordTest::appendingGivesANewTagAndKeepsTheAudio() {
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("plain.mp3"));
+    const std::string audio(3000, '\x33');
+    QVERIFY(WriteBytes(path, audio));
+    WriteTagRecord(path.toStdString(), BuildTagRecord(QStringLiteral("T"), QStringLiteral("A"), {}, {}, {}, 255), false);
+    std::string now = ReadBytes(path);
+    QCOMPARE(now.size(), audio.size() + 128);
+    QCOMPARE(now.substr(0, audio.size()), audio);
+    QCOMPARE(ReadTagRecord(path.toStdString()).status, TagStatus::Found);
+    // A file that was tagged when read but no longer is: nothing is written.
+    QVERIFY(WriteBytes(path, audio));
+    QVERIFY_THROWS_EXCEPTION(AppError, WriteTagRecord(path.toStdString(), TagRecord{}, true));
+    QCOMPARE(ReadBytes(path), audio);
+}
+
+void TagRecordTest::refusedAndVanishedWrites() {
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("a.mp3"));
+    const std::string original = WithTag(std::string(400, 'z'), "T", "A", 1);
+    QVERIFY(WriteBytes(path, original));
+    int opened = -1;
+    SetTagOpenFunctionForTesting([&](const char*, int) {
+        errno = EACCES;
+        return opened;
+    });
+    try {
+        WriteTagRecord(path.toStdString(), BuildTagRecord({}, {}, {}, {}, {}, 0), true);
+        QFAIL("the refused write did not fail");
+    } catch (const AppError& e) {
+        QCOMPARE(e.number(), ErrNo::PermissionDenied);
+    }
+    SetTagOpenFunctionForTesting({});
+    QCOMPARE(ReadBytes(path), original);
+    QString gone = dir.filePath(QStringLiteral("gone.mp3"));
+    try {
+        WriteTagRecord(gone.toStdString(), TagRecord{}, false);
+        QFAIL("a missing file was written");
+    } catch (const AppError& e) {
+        QCOMPARE(e.number(), ErrNo::FileNotFound);
+    }
+    QVERIFY(!QFile::exists(gone));
+    // No descriptor is left open by any of this.
+    int before = QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size();
+    for (int i = 0; i < 20; ++i) {
+        try {
+            WriteTagRecord(path.toStdString(), TagRecord{}, true);
+        } catch (const AppError&) {
+        }
+        ReadTagRecord(gone.toStdString());
+    }
+    QCOMPARE(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(), before);
+}
+
+void TagRecordTest::informationLines() {
+    TagRecord r = BuildTagRecord(QStringLiteral("Abc"), QStringLiteral("Xyz"), {}, {}, {}, 0);
+    QCOMPARE(InformationLine(3, r), QStringLiteral(" 3. - Abc: Xyz") + QString(27, QLatin1Char(' ')));
+    QVERIFY(InformationLine(0, r).startsWith(QStringLiteral(" 0. - ")));
+    QVERIFY(InformationLine(12, r).startsWith(QStringLiteral(" 12. - ")));
+    QVERIFY(InformationLine(-1, r).startsWith(QStringLiteral("-1. - ")));
+    TagRecord blank = BuildTagRecord(QString(30, QLatin1Char(' ')), QStringLiteral("X"), {}, {}, {}, 0);
+    QVERIFY(InformationLine(1, blank).startsWith(QStringLiteral(" 1. - : X")));
+    // NUL-padded fields, as most taggers write them: the artist still shows.
+    TagReadResult nul = ParseTagBytes(WithTag("x", "Song", "Band", 1, '\0'));
+    QCOMPARE(InformationLine(0, nul.record), QStringLiteral(" 0. - Song: Band"));
+
+    QTemporaryDir dir;
+    QString tagged = dir.filePath(QStringLiteral("t.mp3")), plain = dir.filePath(QStringLiteral("p.mp3")),
+            shortFile = dir.filePath(QStringLiteral("s.mp3")), missing = dir.filePath(QStringLiteral("m.mp3"));
+    QVERIFY(WriteBytes(tagged, WithTag(std::string(200, 'a'), "Abc", "Xyz", 3)));
+    QVERIFY(WriteBytes(plain, std::string(500, 'a')));
+    QVERIFY(WriteBytes(shortFile, "TAG"));
+    QCOMPARE(CaptionForFile(2, tagged.toStdString()), QStringLiteral(" 2. - Abc: Xyz") + QString(27, QLatin1Char(' ')));
+    QCOMPARE(CaptionForFile(2, plain.toStdString()), QString());
+    QCOMPARE(CaptionForFile(2, shortFile.toStdString()), QString());
+    QCOMPARE(CaptionForFile(2, missing.toStdString()), QString());
+    QVERIFY(!QFile::exists(missing));
+}
+
+QTEST_GUILESS_MAIN(TagRecordTest)
+#include "tag_record_test.moc"
