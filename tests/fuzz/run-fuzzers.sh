@@ -15,11 +15,13 @@ declare -A sources=(
   [playlist]="$root/playlist/playlist_file.cpp $root/playlist/playlist_model.cpp $root/common/file_util.cpp $root/common/app_error.cpp"
   [wildcard]="$root/search/wildcard.cpp"
   [settings]="$root/settings/user_settings.cpp $root/search/wildcard.cpp $root/common/file_util.cpp $root/common/app_error.cpp"
+  [tags]="$root/tags/tag_record.cpp $root/common/app_error.cpp"
 )
 declare -A includes=(
   [playlist]="-I$root/playlist -I$root/common"
   [wildcard]="-I$root/search"
   [settings]="-I$root/settings -I$root/search -I$root/common"
+  [tags]="-I$root/tags -I$root/common"
 )
 for extra in "$here"/targets.d/*.sh; do [ -f "$extra" ] && . "$extra"; done
 targets=("$@")
