@@ -118,6 +118,7 @@ private slots:
         QTest::newRow("ID3v2 header only") << QByteArray("ID3\x03\x00\x00\x00\x00\x20\x00", 10) << ErrNo::NotMpegAudio;
         QTest::newRow("ID3v2 tag then zeros")
             << (QByteArray("ID3\x03\x00\x00\x00\x00\x00\x10", 10) + QByteArray(16 + 3000, '\0')) << ErrNo::NotMpegAudio;
+        QTest::newRow("2 GB sparse file of zeros") << QByteArray("<sparse>") << ErrNo::NotMpegAudio;
         QTest::newRow("text file") << QByteArray("#EXTM3U\nnot music at all\n").repeated(100) << ErrNo::NotMpegAudio;
     }
 
@@ -127,9 +128,13 @@ private slots:
         QString file = dir_.filePath(QStringLiteral("broken"));
         QFile::remove(file);
         QDir(dir_.path()).rmdir(QStringLiteral("broken"));
-        if (content == "<dir>")
+        if (content == "<dir>") {
             QVERIFY(QDir(dir_.path()).mkdir(QStringLiteral("broken")));
-        else if (content != "<missing>")
+        } else if (content == "<sparse>") {
+            QFile sparse(file);
+            QVERIFY(sparse.open(QIODevice::WriteOnly));
+            QVERIFY(sparse.resize(qint64(2) * 1024 * 1024 * 1024 + 4096));
+        } else if (content != "<missing>")
             QVERIFY(testsupport::WriteBytes(file, content.toStdString()));
 
         auto stats = std::make_shared<FakeOutputStats>();
@@ -159,6 +164,7 @@ private slots:
         QCOMPARE(player.currentPosition(), 0.0);
         QVERIFY(stats->opens.empty());
         QDir(dir_.path()).rmdir(QStringLiteral("broken"));
+        QFile::remove(file);
     }
 
     void emptyPathIsNotPlayable() {

@@ -41,6 +41,7 @@ class SoakTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
+    void threeFilesPlayOnAndWrap();
     void playsOnWithClicks_data();
     void playsOnWithClicks();
 
@@ -59,6 +60,34 @@ void SoakTest::initTestCase() {
         QVERIFY(QFile::copy(master, p));
         files_.push_back(p.toStdString());
     }
+}
+
+// Three short files play one after another by themselves and wrap to the first.
+void SoakTest::threeFilesPlayOnAndWrap() {
+    ScopedCurrentDir cd(dir_.path());
+    FakeDialogs dialogs;
+    Module1::RandomMode = 0;
+    std::vector<std::string> three;
+    for (int i = 0; i < 3; ++i) {
+        QString p = dir_.filePath(QStringLiteral("wrap%1.mp3").arg(i));
+        QVERIFY(GenerateMp3(p, 0.4, 440 + 110 * i));
+        three.push_back(p.toStdString());
+    }
+    frmMain w(new MediaPlayer);
+    w.Playlist->clear();
+    w.Playlist->addMany(three);
+    w.Form_Load();
+    QStringList started;
+    connect(w.MediaPlayer1, &MediaComponent::lengthKnown, this,
+            [&] { started << QString::fromStdString(w.MediaPlayer1->fileName()); });
+    w.lblPlay_Click();
+    QTRY_VERIFY_WITH_TIMEOUT(started.size() >= 4, 15000);
+    QCOMPARE(started.mid(0, 4), (QStringList{QString::fromStdString(three[0]), QString::fromStdString(three[1]),
+                                             QString::fromStdString(three[2]), QString::fromStdString(three[0])}));
+    QCOMPARE(w.ListIndex(), int16_t(0));
+    QVERIFY(w.lblTotalTime->text().startsWith(QStringLiteral("Total Time: 00:00")));
+    w.lblStop_Click();
+    QVERIFY(dialogs.boxes.empty());
 }
 
 void SoakTest::playsOnWithClicks_data() {
