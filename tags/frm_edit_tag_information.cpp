@@ -7,6 +7,7 @@
 #include "twips.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -88,7 +89,18 @@ void frmEditTagInformation::ShowModal(QWidget* parent) {
     w->exec();
 }
 
-void frmEditTagInformation::Form_Load() {
+void ShowTagEditor(QWidget* parent) { frmEditTagInformation::ShowModal(parent); }
+
+void frmEditTagInformation::keyPressEvent(QKeyEvent* event) {
+    // Neither button is the cancel button: Escape does not close the window.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void frmEditTagInformation::ResetControls() {
     for (QLineEdit* e : {txtTitle, txtArtist, txtAlbum, txtYear, txtComment, txtGenreCode}) e->clear();
     cmdClose->setText(QStringLiteral("Cancel"));
     Combo1->clear();
@@ -97,38 +109,62 @@ void frmEditTagInformation::Form_Load() {
     Combo1->setEditText(QString());
     cmdWriteTag->setFocus();
     tag_ = TagRecord{};
+    tag_.Genre = 255;  // a new tag names no genre unless one is chosen
     fileHadTag_ = false;
     readable_ = false;
+}
 
-    const std::string& path = Module1::EditTagPath;
-    if (path.empty()) return;
-    TagReadResult r = ReadTagRecord(path);
-    if (r.status == TagStatus::Unreadable) {
-        AppDialogs().MessageBox(this, QStringLiteral("Cannot read the tag of %1: %2").arg(PathToText(path), r.errorDescription));
-        return;
+void frmEditTagInformation::Form_Load() {
+    try {
+        ResetControls();
+        const std::string& path = Module1::EditTagPath;
+        if (path.empty()) return;
+        TagReadResult r = ReadTagRecord(path);
+        if (IsTooShortForATag(r)) {
+            // Too short for a tag: "Save Tag" appends one.
+            readable_ = true;
+            AppDialogs().MessageBox(this, PathToText(path) + QStringLiteral(" is shorter than 128 bytes and has no tag"));
+            return;
+        }
+        if (r.status == TagStatus::Unreadable) {
+            AppDialogs().MessageBox(
+                this, QStringLiteral("Cannot read the tag of %1: %2").arg(PathToText(path), r.errorDescription));
+            return;
+        }
+        readable_ = true;
+        if (r.status == TagStatus::NoTag) {
+            AppDialogs().MessageBox(this, QStringLiteral("No tag"));
+            return;
+        }
+        fileHadTag_ = true;
+        tag_ = r.record;
+        txtTitle->setText(DisplayText(tag_.Title, sizeof tag_.Title));
+        txtArtist->setText(DisplayText(tag_.Artist, sizeof tag_.Artist));
+        txtAlbum->setText(DisplayText(tag_.Album, sizeof tag_.Album));
+        txtYear->setText(DisplayText(tag_.Year, sizeof tag_.Year));
+        txtComment->setText(DisplayText(tag_.Comment, sizeof tag_.Comment));
+        txtGenreCode->setText(GenreCodeText(tag_.Genre));
+        // Codes past the table select nothing; the list's text part stays empty.
+        Combo1->setCurrentIndex(tag_.Genre < kGenreCount ? tag_.Genre : -1);
+        if (tag_.Genre >= kGenreCount) Combo1->setEditText(QString());
+    } catch (const std::exception& e) {
+        AppDialogs().MessageBox(this, QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        AppDialogs().MessageBox(this, QStringLiteral("The tag could not be read"));
     }
-    readable_ = true;
-    if (r.status == TagStatus::NoTag) {
-        tag_.Genre = 255;  // a new tag names no genre unless one is chosen
-        AppDialogs().MessageBox(this, QStringLiteral("No tag"));
-        return;
-    }
-    fileHadTag_ = true;
-    tag_ = r.record;
-    txtTitle->setText(DisplayText(tag_.Title, sizeof tag_.Title));
-    txtArtist->setText(DisplayText(tag_.Artist, sizeof tag_.Artist));
-    txtAlbum->setText(DisplayText(tag_.Album, sizeof tag_.Album));
-    txtYear->setText(DisplayText(tag_.Year, sizeof tag_.Year));
-    txtComment->setText(DisplayText(tag_.Comment, sizeof tag_.Comment));
-    txtGenreCode->setText(GenreCodeText(tag_.Genre));
-    Combo1->setCurrentIndex(tag_.Genre < kGenreCount ? tag_.Genre : -1);
-    if (tag_.Genre >= kGenreCount) Combo1->setEditText(QString());
+}
+
+void frmEditTagInformation::ReportSaveFailure(const QString& text) {
+    cmdClose->setText(QStringLiteral("Cancel"));
+    AppDialogs().MessageBox(this, text, kFailedTitle, MsgIcon::Critical);
 }
 
 void frmEditTagInformation::cmdWriteTag_Click() {
     const std::string path = Module1::EditTagPath;
+    const QString shownPath = PathToText(path);
     try {
-        // The genre is the entry chosen in the list; with none chosen the byte read is kept.
+        // The genre is the entry chosen in the list; with none chosen (or its
+        // text typed over) the byte read is kept.
         uint8_t genre = tag_.Genre;
         int chosen = Combo1->currentIndex();
         if (chosen >= 0 && chosen < kGenreCount && Combo1->currentText() == Combo1->itemText(chosen))
@@ -137,9 +173,11 @@ void frmEditTagInformation::cmdWriteTag_Click() {
                                           txtComment->text(), genre);
         if (path.empty()) return;
         if (!readable_) {
-            // What could not be read is not written over.
+            // The file could not be read when the window opened: find out now
+            // whether it ends in a tag, so that no audio is written over.
             TagReadResult again = ReadTagRecord(path);
-            if (again.status == TagStatus::Unreadable) throw AppError(again.errorNumber, again.errorDescription);
+            if (again.status == TagStatus::Unreadable && !IsTooShortForATag(again))
+                throw AppError(again.errorNumber, again.errorDescription);
             fileHadTag_ = again.status == TagStatus::Found;
             readable_ = true;
         }
@@ -148,16 +186,18 @@ void frmEditTagInformation::cmdWriteTag_Click() {
         tag_ = record;
         cmdClose->setText(QStringLiteral("Close"));
     } catch (const AppError& e) {
-        cmdClose->setText(QStringLiteral("Cancel"));
-        QString text = e.number() == ErrNo::PermissionDenied
-                           ? QStringLiteral("Cannot edit ") + PathToText(path) + QStringLiteral(" while the file is opened")
-                           : (e.number() >= 0 ? QStringLiteral(" ") : QString()) + QString::number(e.number()) +
-                                 QStringLiteral(" ") + e.description() + QStringLiteral(" occurred and you cannot edit ") +
-                                 PathToText(path) + QStringLiteral(" while the file is opened");
-        AppDialogs().MessageBox(this, text, kFailedTitle, MsgIcon::Critical);
+        if (e.number() == ErrNo::PermissionDenied) {
+            ReportSaveFailure(QStringLiteral("Cannot edit ") + shownPath + QStringLiteral(" while the file is opened"));
+        } else {
+            QString number = (e.number() >= 0 ? QStringLiteral(" ") : QString()) + QString::number(e.number());
+            ReportSaveFailure(number + QStringLiteral(" ") + e.description() +
+                              QStringLiteral(" occurred and you cannot edit ") + shownPath +
+                              QStringLiteral(" while the file is opened"));
+        }
     } catch (const std::exception& e) {
-        cmdClose->setText(QStringLiteral("Cancel"));
-        AppDialogs().MessageBox(this, QString::fromLocal8Bit(e.what()), kFailedTitle, MsgIcon::Critical);
+        ReportSaveFailure(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        ReportSaveFailure(QStringLiteral("The tag could not be saved to ") + shownPath);
     }
 }
 

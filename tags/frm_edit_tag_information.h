@@ -6,6 +6,7 @@
 #include <QDialog>
 
 class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -35,7 +36,8 @@ public:
     // controls, fills the genre list and reads the tag.
     void Form_Load();
 
-    // The single editor window, created on first use and shown modally.
+    // The single editor window, created on first use (as a child of
+    // `parent`) and reused; ShowModal runs Form_Load, then exec().
     static void ShowModal(QWidget* parent);
     static frmEditTagInformation* Instance(QWidget* parent);
 
@@ -43,8 +45,17 @@ public slots:
     void cmdWriteTag_Click();
     void cmdClose_Click();
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
+    void ResetControls();
+    void ReportSaveFailure(const QString& text);  // "Cancel", then the box
+
     TagRecord tag_{};
     bool fileHadTag_ = false;  // the file ended in a tag when it was read
     bool readable_ = false;    // the tag (or its absence) could be read
 };
+
+// Opens the tag editor for Module1::EditTagPath, modally, over `parent`.
+void ShowTagEditor(QWidget* parent);

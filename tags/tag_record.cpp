@@ -26,8 +26,9 @@ const char16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x20
 TagOpenFunction g_open;
 
 int OpenForTag(const char* path, int flags) {
+    flags |= O_CLOEXEC;
     if (g_open) return g_open(path, flags);
-    return ::open(path, flags | O_CLOEXEC);
+    return ::open(path, flags);
 }
 
 bool IsTag(const char* bytes) { return bytes[0] == 'T' && bytes[1] == 'A' && bytes[2] == 'G'; }
@@ -68,6 +69,7 @@ bool WriteAll(int fd, const char* data, size_t size, off_t at) {
     while (size > 0) {
         ssize_t n = ::pwrite(fd, data, size, at);
         if (n < 0 && errno == EINTR) continue;
+        if (n == 0) errno = EIO;
         if (n <= 0) return false;
         data += n;
         size -= static_cast<size_t>(n);
@@ -143,7 +145,9 @@ TagReadResult ParseTagBytes(const std::string& fileBytes) {
 }
 
 TagReadResult ReadTagRecord(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Read-only and non-blocking: a missing file is never created, and a
+    // named pipe given as a path cannot hold the caller up.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return Unreadable(ErrorFromErrno(errno).number());
     struct stat st {};
     char bytes[sizeof(TagRecord)];
@@ -163,38 +167,80 @@ TagReadResult ReadTagRecord(const std::string& path) {
     return result;
 }
 
-void WriteTagRecord(const std::string& path, const TagRecord& record, bool fileHadTag) {
-    // Read and write: the tag is checked to still be there before it is replaced.
-    int fd = OpenForTag(path.c_str(), fileHadTag ? O_RDWR : O_WRONLY);
-    if (fd < 0) throw ErrorFromErrno(errno);
+bool IsTooShortForATag(const TagReadResult& result) {
+    return result.status == TagStatus::Unreadable && result.errorNumber == ErrNo::InputPastEnd;
+}
+
+namespace {
+// Closes the descriptor on every way out; Release() hands the close (and its
+// result) back to the caller.
+class FdGuard {
+public:
+    explicit FdGuard(int fd) : fd_(fd) {}
+    ~FdGuard() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FdGuard(const FdGuard&) = delete;
+    FdGuard& operator=(const FdGuard&) = delete;
+    int get() const { return fd_; }
+    int Release() {
+        int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+
+private:
+    int fd_;
+};
+
+// Checks that the file open for writing (`written`) still ends in a tag at
+// `tagAt`. The check reads through a descriptor of its own, so the writer
+// keeps a write-only open; both must name the same file.
+void CheckStillTagged(const std::string& path, const struct stat& written, off_t tagAt) {
+    FdGuard fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0) throw ErrorFromErrno(errno);
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        throw MakeError(ErrNo::PathFileAccess);
-    }
+    if (::fstat(fd.get(), &st) != 0) throw ErrorFromErrno(errno);
+    if (st.st_dev != written.st_dev || st.st_ino != written.st_ino)
+        throw AppError(ErrNo::PathFileAccess, QStringLiteral("The file was replaced while its tag was saved"));
+    char id[3];
+    ssize_t n;
+    do {
+        n = ::pread(fd.get(), id, sizeof id, tagAt);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) throw ErrorFromErrno(errno);
+    if (n != static_cast<ssize_t>(sizeof id) || !IsTag(id))
+        throw AppError(ErrNo::PathFileAccess, QStringLiteral("The file no longer ends in a tag"));
+}
+}  // namespace
+
+void WriteTagRecord(const std::string& path, const TagRecord& record, bool fileHadTag) {
+    // Write-only, never truncated, never created.
+    FdGuard fd(OpenForTag(path.c_str(), O_WRONLY | O_NONBLOCK));
+    if (fd.get() < 0) throw ErrorFromErrno(errno);
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) throw ErrorFromErrno(errno);
+    if (!S_ISREG(st.st_mode)) throw MakeError(ErrNo::PathFileAccess);
     const off_t size = st.st_size;
-    off_t at = size;
+    const off_t tagSize = static_cast<off_t>(sizeof(TagRecord));
+    off_t at = size;  // a file without a tag gets one appended
     if (fileHadTag) {
-        char id[3];
-        ssize_t n = size >= static_cast<off_t>(sizeof(TagRecord))
-                        ? ::pread(fd, id, sizeof id, size - static_cast<off_t>(sizeof(TagRecord)))
-                        : -1;
-        if (n != 3 || !IsTag(id)) {
-            // The file changed since it was read; its last bytes are audio now.
-            ::close(fd);
-            throw AppError(ErrNo::PathFileAccess, QStringLiteral("The file no longer ends in a tag"));
-        }
-        at = size - static_cast<off_t>(sizeof(TagRecord));
+        // The tag found when the file was read is replaced in place; if the
+        // file has changed since, its last bytes may be audio: leave them.
+        if (size < tagSize) throw MakeError(ErrNo::InputPastEnd);
+        at = size - tagSize;
+        CheckStillTagged(path, st, at);
     }
-    if (!WriteAll(fd, reinterpret_cast<const char*>(&record), sizeof record, at)) {
-        int e = errno;
-        if (!fileHadTag && ::ftruncate(fd, size) != 0) {
-            // Nothing more can be done; the original bytes are untouched either way.
+    if (!WriteAll(fd.get(), reinterpret_cast<const char*>(&record), sizeof record, at)) {
+        int e = errno ? errno : EIO;
+        // A part-written new tag is taken off again, so the file keeps its
+        // old length; nothing of the original bytes was touched.
+        if (!fileHadTag && ::ftruncate(fd.get(), size) != 0) {
+            // Nothing more can be done here; the error below is reported.
         }
-        ::close(fd);
-        throw ErrorFromErrno(e ? e : EIO);
+        throw ErrorFromErrno(e);
     }
-    if (::close(fd) != 0) throw ErrorFromErrno(errno);
+    if (::close(fd.Release()) != 0) throw ErrorFromErrno(errno);
 }
 
 QString InformationLine(int16_t index, const TagRecord& record) {

@@ -35,16 +35,24 @@ struct TagReadResult {
     QString errorDescription;
 };
 
-// Reads the tag at the end of a file. Opens it read-only: a missing file is
-// never created.
+// Reads the tag at the end of a file: one read-only open, one read of its
+// last 128 bytes, one close. A missing file is never created. Unreadable
+// carries the error: 53 for a missing file, 62 for a file shorter than 128
+// bytes, 75 for a folder or other non-regular file, 70 when reading is refused.
 TagReadResult ReadTagRecord(const std::string& path);
+// True for the Unreadable result of a file too short to hold a tag: it has
+// no tag, and saving one appends it.
+bool IsTooShortForATag(const TagReadResult& result);
 // The same check on the last 128 bytes of a file already in memory.
 TagReadResult ParseTagBytes(const std::string& fileBytes);
 
-// Writes the record. With `fileHadTag` the last 128 bytes must still be a tag
-// and are overwritten (the file keeps its length); without it the record is
-// appended and nothing of the file is overwritten. A missing file is never
-// created. Throws AppError: 70 when writing is refused. The file is closed
+// Writes the record. With `fileHadTag` (the file ended in a tag when it was
+// read) the last 128 bytes are overwritten and the file keeps its length;
+// they must still be a tag, else nothing is written (error 62 when the file
+// has become shorter than 128 bytes, 75 when it no longer ends in a tag).
+// Without it the record is appended and no byte of the file is overwritten.
+// The file is opened write-only, never truncated and never created (53 when
+// missing). Throws AppError: 70 when writing is refused. The file is closed
 // on every path.
 void WriteTagRecord(const std::string& path, const TagRecord& record, bool fileHadTag);
 

@@ -87,13 +87,22 @@ void MediaPlayer::buildBar() {
 
 void MediaPlayer::refreshBar() {
     const bool playing = isPlaying();
-    playButton_->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
-    playButton_->setToolTip(playing ? QStringLiteral("Pause") : QStringLiteral("Play"));
+    // The icons are made once; the button changes only when the state does.
+    if (playIcon_.isNull()) {
+        playIcon_ = style()->standardIcon(QStyle::SP_MediaPlay);
+        pauseIcon_ = style()->standardIcon(QStyle::SP_MediaPause);
+    }
+    if (shownPlaying_ != (playing ? 1 : 0)) {
+        shownPlaying_ = playing ? 1 : 0;
+        playButton_->setIcon(playing ? pauseIcon_ : playIcon_);
+        playButton_->setToolTip(playing ? QStringLiteral("Pause") : QStringLiteral("Play"));
+    }
     const double total = duration();
     const double now = currentPosition();
     slider_->setMaximum(static_cast<int>(std::lround(total * 1000)));
     if (!slider_->isSliderDown()) slider_->setValue(static_cast<int>(std::lround(now * 1000)));
-    readout_->setText(Clock(now) + QStringLiteral(" / ") + Clock(total));
+    QString text = Clock(now) + QStringLiteral(" / ") + Clock(total);
+    if (text != readout_->text()) readout_->setText(text);
     if (engine_->state() == PlaybackEngine::State::Stopped)
         refresh_->stop();
     else if (!refresh_->isActive())

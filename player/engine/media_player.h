@@ -7,6 +7,7 @@
 #include "media_component.h"
 #include "playback_engine.h"
 
+#include <QIcon>
 #include <QSlider>
 #include <cstdint>
 #include <memory>
@@ -67,4 +68,6 @@ private:
     SeekSlider* slider_ = nullptr;
     QLabel* readout_ = nullptr;
     QTimer* refresh_ = nullptr;
+    QIcon playIcon_, pauseIcon_;
+    int shownPlaying_ = -1;  // the state the play/pause button shows
 };

@@ -9,6 +9,8 @@
 #include <QtTest>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 using namespace testsupport;
 
@@ -39,6 +41,9 @@ private slots:
     void readThenWriteIsByteIdentical();
     void appendingGivesANewTagAndKeepsTheAudio();
     void refusedAndVanishedWrites();
+    void changedSinceReadIsNotWrittenOver();
+    void shortFilesGetATagAppended();
+    void pipesDoNotHang();
     void informationLines();
 };
 
@@ -66,6 +71,8 @@ void TagRecordTest::layoutOfATagWrittenByLame() {
     QCOMPARE(bytes.substr(bytes.size() - 128, 3), std::string("TAG"));
     QCOMPARE(bytes.substr(bytes.size() - 128 + 33, 6), std::string("Artist"));
     QCOMPARE(static_cast<uint8_t>(bytes.back()), uint8_t(17));
+    // NUL padding does not hide the artist in the information line.
+    QCOMPARE(CaptionForFile(0, path.toStdString()), QStringLiteral(" 0. - Title: Artist"));
 }
 
 void TagRecordTest::tagMarkIsCaseSensitive() {
@@ -127,6 +134,12 @@ void TagRecordTest::cp1252RoundTrip() {
     QCOMPARE(FromCp1252("\xe9\x80\x99", 3), QStringLiteral("é€™"));
     QCOMPARE(ToCp1252(QStringLiteral("Café €")), std::string("Caf\xe9 \x80"));
     QCOMPARE(ToCp1252(QStringLiteral("日本")), std::string("??"));
+    // The five bytes 1252 leaves undefined stand for the control characters of the same value.
+    for (unsigned char b : {0x81, 0x8D, 0x8F, 0x90, 0x9D}) {
+        const char byte = static_cast<char>(b);
+        QCOMPARE(FromCp1252(&byte, 1), QString(QChar(b)));
+    }
+    QCOMPARE(ToCp1252(QString(QChar(0x80))), std::string("?"));  // U+0080 has no byte: 0x80 is the euro sign
     QCOMPARE(ToCp1252(QString::fromUtf8("\xf0\x9f\x8e\xb5")), std::string("?"));  // one character, one byte
 }
 
@@ -186,18 +199,23 @@ void TagRecordTest::refusedAndVanishedWrites() {
     QString path = dir.filePath(QStringLiteral("a.mp3"));
     const std::string original = WithTag(std::string(400, 'z'), "T", "A", 1);
     QVERIFY(WriteBytes(path, original));
-    int opened = -1;
-    SetTagOpenFunctionForTesting([&](const char*, int) {
+    int flagsSeen = 0;
+    SetTagOpenFunctionForTesting([&](const char*, int flags) {
+        flagsSeen = flags;
         errno = EACCES;
-        return opened;
+        return -1;
     });
     try {
         WriteTagRecord(path.toStdString(), BuildTagRecord({}, {}, {}, {}, {}, 0), true);
         QFAIL("the refused write did not fail");
     } catch (const AppError& e) {
         QCOMPARE(e.number(), ErrNo::PermissionDenied);
+        QCOMPARE(e.description(), QStringLiteral("Permission denied"));
     }
     SetTagOpenFunctionForTesting({});
+    // Write-only, never created, never truncated.
+    QCOMPARE(flagsSeen & O_ACCMODE, O_WRONLY);
+    QCOMPARE(flagsSeen & (O_CREAT | O_TRUNC | O_APPEND), 0);
     QCOMPARE(ReadBytes(path), original);
     QString gone = dir.filePath(QStringLiteral("gone.mp3"));
     try {
@@ -219,6 +237,62 @@ void TagRecordTest::refusedAndVanishedWrites() {
     QCOMPARE(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(), before);
 }
 
+void TagRecordTest::changedSinceReadIsNotWrittenOver() {
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("a.mp3"));
+    const TagRecord record = BuildTagRecord(QStringLiteral("New"), {}, {}, {}, {}, 0);
+    // Tagged when read, shorter than a tag now.
+    QVERIFY(WriteBytes(path, "TAG tiny"));
+    try {
+        WriteTagRecord(path.toStdString(), record, true);
+        QFAIL("a file shorter than a tag was overwritten");
+    } catch (const AppError& e) {
+        QCOMPARE(e.number(), ErrNo::InputPastEnd);
+    }
+    QCOMPARE(ReadBytes(path), std::string("TAG tiny"));
+    // Tagged when read, replaced by untagged audio of any length since.
+    const std::string audio(1000, '\x77');
+    QVERIFY(WriteBytes(path, audio));
+    try {
+        WriteTagRecord(path.toStdString(), record, true);
+        QFAIL("audio was written over");
+    } catch (const AppError& e) {
+        QCOMPARE(e.number(), ErrNo::PathFileAccess);
+        QVERIFY(!e.description().isEmpty());
+    }
+    QCOMPARE(ReadBytes(path), audio);
+}
+
+void TagRecordTest::shortFilesGetATagAppended() {
+    QTemporaryDir dir;
+    for (const std::string& content : {std::string(), std::string("TAG"), std::string(127, 'k')}) {
+        QString path = dir.filePath(QStringLiteral("short.mp3"));
+        QVERIFY(WriteBytes(path, content));
+        TagReadResult r = ReadTagRecord(path.toStdString());
+        QCOMPARE(r.status, TagStatus::Unreadable);  // no bytes of the start taken as a tag
+        QVERIFY(IsTooShortForATag(r));
+        WriteTagRecord(path.toStdString(), BuildTagRecord(QStringLiteral("S"), {}, {}, {}, {}, 255), false);
+        std::string now = ReadBytes(path);
+        QCOMPARE(now.size(), content.size() + 128);
+        QCOMPARE(now.substr(0, content.size()), content);
+        QCOMPARE(ReadTagRecord(path.toStdString()).status, TagStatus::Found);
+    }
+    // Missing, a folder: unreadable, but not "too short".
+    QVERIFY(!IsTooShortForATag(ReadTagRecord(dir.filePath(QStringLiteral("none")).toStdString())));
+    QVERIFY(!IsTooShortForATag(ReadTagRecord(dir.path().toStdString())));
+}
+
+void TagRecordTest::pipesDoNotHang() {
+    // A named pipe with nobody at the other end would block a plain open.
+    QTemporaryDir dir;
+    std::string fifo = dir.filePath(QStringLiteral("pipe.mp3")).toStdString();
+    QCOMPARE(::mkfifo(fifo.c_str(), 0600), 0);
+    QCOMPARE(ReadTagRecord(fifo).status, TagStatus::Unreadable);
+    QCOMPARE(CaptionForFile(1, fifo), QString());
+    QVERIFY_THROWS_EXCEPTION(AppError, WriteTagRecord(fifo, TagRecord{}, false));
+    QVERIFY_THROWS_EXCEPTION(AppError, WriteTagRecord(fifo, TagRecord{}, true));
+}
+
 void TagRecordTest::informationLines() {
     TagRecord r = BuildTagRecord(QStringLiteral("Abc"), QStringLiteral("Xyz"), {}, {}, {}, 0);
     QCOMPARE(InformationLine(3, r), QStringLiteral(" 3. - Abc: Xyz") + QString(27, QLatin1Char(' ')));
@@ -235,7 +309,7 @@ void TagRecordTest::informationLines() {
     QString tagged = dir.filePath(QStringLiteral("t.mp3")), plain = dir.filePath(QStringLiteral("p.mp3")),
             shortFile = dir.filePath(QStringLiteral("s.mp3")), missing = dir.filePath(QStringLiteral("m.mp3"));
     QVERIFY(WriteBytes(tagged, WithTag(std::string(200, 'a'), "Abc", "Xyz", 3)));
-    QVERIFY(WriteBytes(plain, std::string(500, 'a')));
+    QVERIFY(WriteBytes(plain, WithTag(std::string(200, 'a'), "Abc", "Xyz", 3).replace(200, 3, "tag")));
     QVERIFY(WriteBytes(shortFile, "TAG"));
     QCOMPARE(CaptionForFile(2, tagged.toStdString()), QStringLiteral(" 2. - Abc: Xyz") + QString(27, QLatin1Char(' ')));
     QCOMPARE(CaptionForFile(2, plain.toStdString()), QString());
