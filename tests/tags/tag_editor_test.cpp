@@ -7,14 +7,18 @@
 #include "test_support.h"
 #include "twips.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 #include <cerrno>
+#include <functional>
+#include <vector>
 
 using namespace testsupport;
 
@@ -29,6 +33,35 @@ std::string SpaceTag(const std::string& audio, uint8_t genre) {
 }
 
 void Click(QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton, Qt::NoModifier, b->rect().center()); }
+
+// Records each message box together with whether the editor window was
+// already on screen when it came up.
+class OrderDialogs final : public Dialogs {
+public:
+    OrderDialogs() { SetAppDialogs(this); }
+    ~OrderDialogs() override { SetAppDialogs(nullptr); }
+    void MessageBox(QWidget* parent, const QString& text, const QString&, MsgIcon) override {
+        texts << text;
+        parentShown.push_back(parent && parent->isVisible());
+    }
+    QString GetOpenFileName(QWidget*) override { return {}; }
+    QStringList texts;
+    std::vector<bool> parentShown;
+};
+
+// Runs `inside` once the modal editor is up, then closes it with its button.
+// A second timer ends any modal window left open, so a fault cannot hang the test.
+void WhileModal(std::function<void(frmEditTagInformation*)> inside) {
+    QTimer::singleShot(0, [inside] {
+        auto* w = qobject_cast<frmEditTagInformation*>(QApplication::activeModalWidget());
+        if (!w) return;
+        inside(w);
+        Click(w->cmdClose);
+    });
+    QTimer::singleShot(10000, [] {
+        if (QWidget* m = QApplication::activeModalWidget()) m->close();
+    });
+}
 }  // namespace
 
 class TagEditorTest : public QObject {
@@ -36,6 +69,11 @@ class TagEditorTest : public QObject {
 private slots:
     void designedWindow();
     void emptyPathShowsNothingAndWritesNothing();
+    void escapeDoesNotClose();
+    void showTagEditorReusesOneWindowAndResetsIt();
+    void noTagBoxComesBeforeTheWindow();
+    void shortFileIsReportedAndGetsATag();
+    void fileChangedSinceOpeningIsNotWrittenOver();
     void editSaveAndReopenALameTag();
     void untaggedFileGainsATag();
     void genreRules();
@@ -54,8 +92,27 @@ void TagEditorTest::designedWindow() {
     QCOMPARE(w.Label1->text(), QStringLiteral("Title"));
     QCOMPARE(w.Label6->text(), QStringLiteral("Genre"));
     QVERIFY(w.Label5->alignment() & Qt::AlignHCenter);
-    QCOMPARE(w.Label3->geometry(), TwipsRect(840, 960, 855, 255));
-    QCOMPARE(w.txtComment->geometry(), TwipsRect(1680, 1680, 2535, 285));
+    const char* labels[] = {"Title", "Artist", "Album", "Year", "Comment", "Genre"};
+    QLabel* labelWidgets[] = {w.Label1, w.Label2, w.Label3, w.Label4, w.Label5, w.Label6};
+    QLineEdit* boxes[] = {w.txtTitle, w.txtArtist, w.txtAlbum, w.txtYear, w.txtComment};
+    const char* boxNames[] = {"txtTitle", "txtArtist", "txtAlbum", "txtYear", "txtComment"};
+    for (int i = 0; i < 6; ++i) {
+        const int top = 240 + 360 * i;
+        QCOMPARE(labelWidgets[i]->text(), QString::fromLatin1(labels[i]));
+        QCOMPARE(labelWidgets[i]->objectName(), QStringLiteral("Label%1").arg(i + 1));
+        QCOMPARE(labelWidgets[i]->geometry(), TwipsRect(840, top, 855, 255));
+        QCOMPARE(labelWidgets[i]->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+        if (i < 5) {
+            QCOMPARE(boxes[i]->objectName(), QString::fromLatin1(boxNames[i]));
+            QCOMPARE(boxes[i]->geometry(), TwipsRect(1680, top, 2535, 285));
+            QVERIFY(boxes[i]->maxLength() >= 32767);  // no length limit: excess is cut when saving
+        }
+    }
+    QCOMPARE(w.Combo1->objectName(), QStringLiteral("Combo1"));
+    QCOMPARE(w.txtGenreCode->objectName(), QStringLiteral("txtGenreCode"));
+    QCOMPARE(w.cmdWriteTag->objectName(), QStringLiteral("cmdWriteTag"));
+    QCOMPARE(w.cmdClose->objectName(), QStringLiteral("cmdClose"));
+    QCOMPARE(w.objectName(), QStringLiteral("frmEditTagInformation"));
     QCOMPARE(w.Combo1->geometry(), TwipsRect(1680, 2040, 1575, 315));
     QCOMPARE(w.txtGenreCode->geometry(), TwipsRect(3360, 2040, 855, 285));
     QCOMPARE(w.cmdWriteTag->geometry(), TwipsRect(1680, 2520, 1095, 375));
@@ -67,6 +124,9 @@ void TagEditorTest::designedWindow() {
     QCOMPARE(w.Combo1->count(), 34);
     QCOMPARE(w.Combo1->itemText(0), QStringLiteral("Blues"));
     QCOMPARE(w.Combo1->itemText(33), QStringLiteral("Instrumental"));
+    for (int i = 0; i < 34; ++i) QCOMPARE(w.Combo1->itemText(i), QString::fromLatin1(GenreList[i]));  // unsorted
+    w.show();
+    QCOMPARE(w.focusWidget(), static_cast<QWidget*>(w.cmdWriteTag));  // tab index 0
     // Tab order: Save Tag, the genre list, the code, then the boxes bottom up, Cancel last.
     QWidget* order[] = {w.cmdWriteTag, w.Combo1, w.txtGenreCode, w.txtComment, w.txtYear,
                         w.txtAlbum,    w.txtArtist, w.txtTitle,  w.cmdClose};
@@ -86,10 +146,135 @@ void TagEditorTest::emptyPathShowsNothingAndWritesNothing() {
     QVERIFY(dialogs.boxes.empty());
     QCOMPARE(w.Combo1->currentIndex(), -1);
     QVERIFY(w.txtTitle->text().isEmpty());
+    QCOMPARE(w.Combo1->count(), 34);
+    QVERIFY(w.Combo1->currentText().isEmpty());
     w.txtTitle->setText(QStringLiteral("typed"));
+    w.Combo1->setCurrentIndex(3);
     Click(w.cmdWriteTag);
     QVERIFY(dialogs.boxes.empty());
     QCOMPARE(w.cmdClose->text(), QStringLiteral("Cancel"));
+}
+
+void TagEditorTest::escapeDoesNotClose() {
+    FakeDialogs dialogs;
+    frmEditTagInformation w;
+    Module1::EditTagPath.clear();
+    w.Form_Load();
+    w.show();
+    QTest::keyClick(w.txtTitle, Qt::Key_Escape);
+    QVERIFY(w.isVisible());
+    QTest::keyClick(w.txtTitle, Qt::Key_Return);  // no default button either
+    QVERIFY(w.isVisible());
+    QCOMPARE(w.result(), 0);
+}
+
+void TagEditorTest::showTagEditorReusesOneWindowAndResetsIt() {
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("song.mp3"));
+    QVERIFY(WriteBytes(path, SpaceTag(std::string(300, 'q'), 2)));
+    FakeDialogs dialogs;
+    QWidget parent;
+    Module1::EditTagPath = path.toStdString();
+    frmEditTagInformation* first = nullptr;
+    QString titleShown, closeAfterSave;
+    WhileModal([&](frmEditTagInformation* w) {
+        first = w;
+        titleShown = w->txtTitle->text();
+        w->txtTitle->setText(QStringLiteral("Saved"));
+        Click(w->cmdWriteTag);
+        closeAfterSave = w->cmdClose->text();
+        w->txtArtist->setText(QStringLiteral("Not saved"));
+        w->Combo1->setCurrentIndex(9);
+    });
+    ShowTagEditor(&parent);
+    QVERIFY(first);
+    QCOMPARE(titleShown, QStringLiteral("Abc"));
+    QCOMPARE(closeAfterSave, QStringLiteral("Close"));
+    QVERIFY(!first->isVisible());
+    // Opened again: the same window, loaded afresh from the file.
+    frmEditTagInformation* second = nullptr;
+    QString title, artist, closeText, genre;
+    WhileModal([&](frmEditTagInformation* w) {
+        second = w;
+        title = w->txtTitle->text();
+        artist = w->txtArtist->text();
+        closeText = w->cmdClose->text();
+        genre = w->Combo1->currentText();
+    });
+    ShowTagEditor(&parent);
+    QCOMPARE(second, first);
+    QCOMPARE(title, QStringLiteral("Saved"));
+    QCOMPARE(artist, QStringLiteral("Xyz"));
+    QCOMPARE(closeText, QStringLiteral("Cancel"));
+    QCOMPARE(genre, QStringLiteral("Country"));
+    QVERIFY(dialogs.boxes.empty());
+}
+
+void TagEditorTest::noTagBoxComesBeforeTheWindow() {
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("plain.mp3"));
+    QVERIFY(WriteBytes(path, std::string(500, 'p')));
+    OrderDialogs dialogs;
+    QWidget parent;
+    Module1::EditTagPath = path.toStdString();
+    bool opened = false;
+    QString title;
+    WhileModal([&](frmEditTagInformation* w) {
+        opened = true;
+        title = w->txtTitle->text();
+    });
+    ShowTagEditor(&parent);
+    QVERIFY(opened);
+    QCOMPARE(dialogs.texts, QStringList{QStringLiteral("No tag")});
+    QCOMPARE(dialogs.parentShown, std::vector<bool>{false});
+    QVERIFY(title.isEmpty());
+    QCOMPARE(ReadBytes(path), std::string(500, 'p'));  // closing writes nothing
+}
+
+void TagEditorTest::shortFileIsReportedAndGetsATag() {
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("tiny.mp3"));
+    QVERIFY(WriteBytes(path, "TAGxyz"));
+    FakeDialogs dialogs;
+    frmEditTagInformation w;
+    Module1::EditTagPath = path.toStdString();
+    w.Form_Load();
+    QCOMPARE(dialogs.boxes.size(), size_t(1));
+    QVERIFY(dialogs.boxes[0].text != QStringLiteral("No tag"));
+    QVERIFY(dialogs.boxes[0].text.contains(path));
+    QVERIFY(w.txtTitle->text().isEmpty());  // no bytes of the start taken as a tag
+    w.txtTitle->setText(QStringLiteral("Tiny"));
+    Click(w.cmdWriteTag);
+    QCOMPARE(dialogs.boxes.size(), size_t(1));
+    QCOMPARE(w.cmdClose->text(), QStringLiteral("Close"));
+    std::string bytes = ReadBytes(path);
+    QCOMPARE(bytes.size(), size_t(6 + 128));
+    QCOMPARE(bytes.substr(0, 6), std::string("TAGxyz"));
+    QCOMPARE(bytes.substr(6, 7), std::string("TAGTiny"));
+}
+
+void TagEditorTest::fileChangedSinceOpeningIsNotWrittenOver() {
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("a.mp3"));
+    FakeDialogs dialogs;
+    frmEditTagInformation w;
+    Module1::EditTagPath = path.toStdString();
+    const std::string tail = " while the file is opened";
+    for (const std::string& since : {std::string(100, 'c'), std::string(1000, 'c')}) {
+        QVERIFY(WriteBytes(path, SpaceTag(std::string(300, 'q'), 1)));
+        w.Form_Load();
+        QVERIFY(WriteBytes(path, since));  // shorter than a tag, or untagged audio
+        dialogs.boxes.clear();
+        Click(w.cmdWriteTag);
+        QCOMPARE(dialogs.boxes.size(), size_t(1));
+        QCOMPARE(dialogs.boxes[0].title, QStringLiteral("Tag Update Failed"));
+        QCOMPARE(dialogs.boxes[0].icon, MsgIcon::Critical);
+        QVERIFY(dialogs.boxes[0].text.startsWith(QLatin1Char(' ')));
+        QVERIFY(dialogs.boxes[0].text.endsWith(QStringLiteral(" occurred and you cannot edit ") + path +
+                                               QString::fromStdString(tail)));
+        QCOMPARE(w.cmdClose->text(), QStringLiteral("Cancel"));
+        QCOMPARE(ReadBytes(path), since);
+    }
 }
 
 void TagEditorTest::editSaveAndReopenALameTag() {
@@ -169,11 +354,21 @@ void TagEditorTest::genreRules() {
         QCOMPARE(w.txtGenreCode->text(), QString::number(read));
         QCOMPARE(w.Combo1->currentIndex(), read < 34 ? int(read) : -1);
         // The typed code is never read; no selection keeps the byte read.
-        w.txtGenreCode->setText(QStringLiteral("17"));
+        w.txtGenreCode->clear();
+        QTest::keyClicks(w.txtGenreCode, QStringLiteral("17"));
         Click(w.cmdWriteTag);
         QCOMPARE(static_cast<uint8_t>(ReadBytes(path).back()), read);
     }
-    w.Combo1->setCurrentIndex(0);
+    // Chosen with the keyboard: up from "Classic Rock" to "Blues".
+    w.Combo1->setCurrentIndex(1);
+    QTest::keyClick(w.Combo1, Qt::Key_Up);
+    QCOMPARE(w.Combo1->currentText(), QStringLiteral("Blues"));
+    Click(w.cmdWriteTag);
+    QCOMPARE(static_cast<uint8_t>(ReadBytes(path).back()), uint8_t(0));
+    // A genre name typed over the chosen one is no choice: the byte stays.
+    w.Combo1->setCurrentIndex(5);
+    w.Combo1->lineEdit()->selectAll();
+    QTest::keyClicks(w.Combo1->lineEdit(), QStringLiteral("Polka"));
     Click(w.cmdWriteTag);
     QCOMPARE(static_cast<uint8_t>(ReadBytes(path).back()), uint8_t(0));
     // A read-then-save of a space-padded tag leaves the file as it was.
