@@ -1,6 +1,7 @@
 // Corvalle's MP3 Player: start-up.
 #include "file_util.h"
 #include "frm_edit_tag_information.h"
+#include "frm_file_loader.h"
 #include "frm_main.h"
 #include "media_player.h"
 #include "mpris.h"
@@ -18,6 +19,7 @@ void Main() {
     window->setAttribute(Qt::WA_DeleteOnClose);
     MainWindow = window;
     window->ShowTagEditor = [](QWidget* parent) { frmEditTagInformation::ShowModal(parent); };
+    window->ShowFileLoader = [](QWidget* parent, PlaylistModel* list) { frmFileLoader::Run(parent, list); };
     MprisService::ReadTitleArtist = [](const std::string& path) {
         TagReadResult tag = ReadTagRecord(path);
         if (tag.status != TagStatus::Found) return QStringList();

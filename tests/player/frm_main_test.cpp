@@ -4,6 +4,7 @@
 #include "fake_media.h"
 #include "file_util.h"
 #include "command_label.h"
+#include "frm_file_loader.h"
 #include "frm_main.h"
 #include "module1.h"
 #include "playlist_model.h"
@@ -95,6 +96,7 @@ private slots:
     void reclickingTheSelectedEntryRebuildsTheCaption();
     void oversizedAndUnreadablePlaylists();
     void captionFollowsTheSelectedTag();
+    void loadFilesThroughTheRealSearchWindow();
 };
 
 void FrmMainTest::designedControlsAndMenus() {
@@ -836,6 +838,32 @@ void FrmMainTest::captionFollowsTheSelectedTag() {
     f.w->SelectEntry(3);  // missing: empty, not the previous tag, and not created
     QCOMPARE(f.w->windowTitle(), QString());
     QVERIFY(!QFile::exists(f.path("d-missing.mp3")));
+}
+
+void FrmMainTest::loadFilesThroughTheRealSearchWindow() {
+    Fixture f({"/m/dropped.mp3"});
+    QDir(f.dir.path()).mkpath(QStringLiteral("music/sub"));
+    QVERIFY(WriteBytes(f.path("music/b.mp3"), "x"));
+    QVERIFY(WriteBytes(f.path("music/sub/A.MP3"), "x"));
+    QVERIFY(WriteBytes(f.path("music/notes.txt"), "x"));
+    f.w->ShowFileLoader = [](QWidget* parent, PlaylistModel* list) { frmFileLoader::Run(parent, list); };
+    bool driven = false;
+    std::function<void()> drive = [&] {
+        auto* loader = qobject_cast<frmFileLoader*>(QApplication::activeModalWidget());
+        if (!loader) {
+            QTimer::singleShot(20, drive);
+            return;
+        }
+        driven = true;
+        loader->OpenFolder(f.path("music"));
+        loader->cmdLoad_Click();
+    };
+    QTimer::singleShot(0, drive);
+    f.w->mnuLoadFiles_Click();  // returns when the window has closed
+    QVERIFY(driven);
+    QCOMPARE(f.w->Playlist->count(), 3);
+    QCOMPARE(ReadBytes(f.path("FileListing.dat")),
+             "/m/dropped.mp3\r\n" + TextToPath(f.path("music/b.mp3")) + "\r\n" + TextToPath(f.path("music/sub/A.MP3")) + "\r\n");
 }
 
 QTEST_MAIN(FrmMainTest)

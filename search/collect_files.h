@@ -1,0 +1,38 @@
+#pragma once
+// The recursive file search behind the folder search window: the full paths
+// of the files of a folder that match one or more wildcard patterns, and on
+// request of every folder below it. Paths are byte strings. No Qt here.
+#include <atomic>
+#include <cstddef>
+#include <dirent.h>
+#include <functional>
+#include <string>
+#include <vector>
+
+struct CollectOptions {
+    // When set and it becomes true, the search stops at the next folder (or
+    // within a large folder) and returns what it has found so far.
+    std::atomic<bool>* cancel = nullptr;
+    // Called after each folder has been listed, with the number of folders
+    // visited and of files found so far. Runs on the searching thread.
+    std::function<void(std::size_t folders, std::size_t files)> progress;
+};
+
+// Collects "folder/" + name for every ordinary file (regular files, and
+// symbolic links to them; no folders; nothing whose name starts with ".")
+// matching one of `patterns` (split at every ";", nothing trimmed; an empty
+// piece matches nothing). The folder's own files come first, pattern by
+// pattern in the order the file system lists them; with `recurse`, the
+// complete result of each subfolder follows in turn (depth first, pre-order).
+// Every path occurs once (compared without regard to ASCII case; the first
+// position is kept). Folders that cannot be listed are skipped silently; a
+// folder reached twice (through a symbolic link) is searched only once, so
+// link loops end. Never throws except std::bad_alloc.
+std::vector<std::string> CollectFiles(const std::string& folder, const std::string& patterns, bool recurse);
+std::vector<std::string> CollectFiles(const std::string& folder, const std::string& patterns, bool recurse,
+                                      const CollectOptions& options);
+
+// For tests: replaces opendir(3) in the search (empty restores it). The
+// replacement may return nullptr to make a folder unreadable.
+using OpenDirFunction = std::function<DIR*(const char* path)>;
+void SetOpenDirFunctionForTesting(OpenDirFunction fn);

@@ -1,0 +1,78 @@
+#pragma once
+// The folder search window: browse to a folder and load every "*.mp3" file in
+// it and in all folders below it into the playlist. The search runs on a
+// worker thread so the window stays painted and can cancel it.
+#include <QDialog>
+#include <QString>
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+class PlaylistModel;
+class QComboBox;
+class QFileSystemModel;
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QTimer;
+class QTreeView;
+class FolderTreeFilter;
+
+class frmFileLoader : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmFileLoader(PlaylistModel* list, QWidget* parent = nullptr);
+    ~frmFileLoader() override;
+
+    // The folder opened in Dir1 (the one File1 previews and a load searches).
+    QString OpenedFolder() const { return opened_; }
+    // Opens a folder as a double-click in Dir1 would. A folder that cannot be
+    // listed gives a message box and the previous folder stays opened.
+    void OpenFolder(const QString& path);
+    bool IsSearching() const { return worker_.joinable(); }
+
+    // Creates the window and shows it modally.
+    static void Run(QWidget* parent, PlaylistModel* list);
+
+public slots:
+    void cmdLoad_Click();
+    void cmdClose_Click();
+    void reject() override;
+
+private:
+    void BuildControls();
+    void FillDrives();
+    void Drive1_Activated(int index);
+    void SetVolume(const QString& root);
+    void ShowInTree(const QString& path);
+    void SearchFinished(std::shared_ptr<std::vector<std::string>> paths, QString failure);
+    void SetSearching(bool on);
+    void UpdateProgress();
+    void ShowFailure(const QString& text);
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    PlaylistModel* list_;
+    QLabel* lblTitle_ = nullptr;
+    QLabel* Label1_ = nullptr;
+    QLabel* Label2_ = nullptr;
+    QComboBox* Drive1_ = nullptr;
+    QTreeView* Dir1_ = nullptr;
+    QListWidget* File1_ = nullptr;
+    QPushButton* cmdLoad_ = nullptr;
+    QPushButton* cmdClose_ = nullptr;
+    QFileSystemModel* fsModel_ = nullptr;
+    FolderTreeFilter* treeFilter_ = nullptr;
+    QTimer* progressTimer_ = nullptr;
+
+    QString volume_;  // root of the volume Dir1 shows
+    QString opened_;  // the opened folder
+    QString titleText_;
+
+    std::thread worker_;
+    std::atomic<bool> cancel_{false};
+    std::atomic<std::size_t> foldersSeen_{0};
+    std::atomic<std::size_t> filesFound_{0};
+    bool closeWhenDone_ = false;
+};
