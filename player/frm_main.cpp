@@ -80,7 +80,7 @@ void frmMain::BuildControls() {
         l->setAlignment(align | Qt::AlignVCenter);
         return l;
     };
-    const Qt::Alignment right = Qt::AlignRight, left = Qt::AlignLeft;
+    const Qt::Alignment left = Qt::AlignLeft;
     lblTotalTime = label(new QLabel(QStringLiteral("TotalTime: 00:00")), "lblTotalTime", TwipsRect(600, 0, 1455, 255), left);
     lblElapsedTime = label(new QLabel(QStringLiteral("Remaining:")), "lblElapsedTime", TwipsRect(2520, 0, 1815, 255), left);
     lblMessages = label(new QLabel(QString()), "lblMessages", TwipsRect(5160, 0, 4575, 255), left);
@@ -130,7 +130,6 @@ void frmMain::BuildControls() {
     lblRandom = command("lblRandom", QStringLiteral("Random"), TwipsRect(0, 2040, 855, 255));
     lblRandom->setToolTip(QStringLiteral("Randomize"));
     lblExit = command("lblExit", QStringLiteral("Exit"), TwipsRect(120, 2280, 735, 255));
-    (void)right;
 
     connect(lblVolume, &CommandLabel::clicked, this, &frmMain::lblVolume_Click);
     connect(lblPlay, &CommandLabel::clicked, this, &frmMain::lblPlay_Click);

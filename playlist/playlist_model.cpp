@@ -88,7 +88,6 @@ int PlaylistModel::addMany(const std::vector<std::string>& added) {
         anchor_ = newAnchor;
         endResetModel();
     }
-    anchor_ = newAnchor;
     return refused;
 }
 
