@@ -1,15 +1,27 @@
 // Plays through alsa-lib. The PCM is opened non-blocking so that the engine's
-// worker never sits in a write it cannot leave: it waits with snd_pcm_wait and
-// a short timeout, and polls the delay at the end of a file instead of a
-// blocking drain.
+// worker never sits in a write it cannot leave: it polls the PCM's descriptors
+// together with an eventfd that interrupt() signals, so the worker sleeps until
+// a period has been played or it is told to stop, and polls the delay at the
+// end of a file instead of a blocking drain.
 #include "alsa_output.h"
 
 #include "app_error.h"
 
 #include <alsa/asoundlib.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <vector>
 
 namespace {
-constexpr unsigned kLatencyUs = 200000;
+constexpr unsigned kLatencyUs = 500000;
+// Without an eventfd (descriptors exhausted) a wait is cut short instead, so a
+// stop is still noticed soon.
+constexpr int kUninterruptibleWaitMs = 20;
 
 AppError DeviceError(int err) {
     return AppError(ErrNo::NoSoundDevice, StandardDescription(ErrNo::NoSoundDevice) + QStringLiteral(" (") +
@@ -17,9 +29,13 @@ AppError DeviceError(int err) {
 }
 }  // namespace
 
-AlsaOutput::AlsaOutput(std::string device) : device_(std::move(device)) {}
+AlsaOutput::AlsaOutput(std::string device)
+    : device_(std::move(device)), wake_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
 
-AlsaOutput::~AlsaOutput() { close(); }
+AlsaOutput::~AlsaOutput() {
+    close();
+    if (wake_ >= 0) ::close(wake_);
+}
 
 void AlsaOutput::open(int rate, int channels) {
     close();
@@ -56,10 +72,35 @@ long AlsaOutput::write(const int16_t* data, long frames) {
 
 void AlsaOutput::waitWritable(int timeoutMs) {
     if (!pcm_) return;
-    if (snd_pcm_wait(pcm_, timeoutMs) < 0) {
+    if (wake_ < 0) timeoutMs = std::min(timeoutMs, kUninterruptibleWaitMs);
+    int count = snd_pcm_poll_descriptors_count(pcm_);
+    if (count <= 0) return;
+    std::vector<pollfd> fds(static_cast<size_t>(count) + 1);
+    count = snd_pcm_poll_descriptors(pcm_, fds.data(), static_cast<unsigned>(count));
+    if (count <= 0) return;
+    fds[static_cast<size_t>(count)] = pollfd{wake_, POLLIN, 0};  // a negative fd is ignored by poll
+    int r = ::poll(fds.data(), static_cast<nfds_t>(count) + 1, timeoutMs);
+    if (r <= 0) return;  // timed out or a signal: the caller simply writes again
+    if (fds[static_cast<size_t>(count)].revents & POLLIN) {
+        uint64_t value = 0;
+        while (::read(wake_, &value, sizeof value) < 0 && errno == EINTR) {
+        }
+    }
+    // The PCM's own descriptors must be acknowledged (the pulse plugin's pipe
+    // is emptied here) even when the wake-up came from interrupt().
+    unsigned short revents = 0;
+    if (snd_pcm_poll_descriptors_revents(pcm_, fds.data(), static_cast<unsigned>(count), &revents) < 0) return;
+    if (revents & (POLLERR | POLLNVAL)) {
         // An xrun is recovered by the next write; do not spin meanwhile.
         snd_pcm_recover(pcm_, -EPIPE, 1);
         queued_ = 0;
+    }
+}
+
+void AlsaOutput::interrupt() {
+    if (wake_ < 0) return;
+    uint64_t one = 1;
+    while (::write(wake_, &one, sizeof one) < 0 && errno == EINTR) {
     }
 }
 

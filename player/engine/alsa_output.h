@@ -1,6 +1,7 @@
 #pragma once
 // AudioOutput over alsa-lib: a non-blocking playback PCM ("default" unless
-// another name is given), 16-bit interleaved, about 200 ms of buffer.
+// another name is given), 16-bit interleaved, about 500 ms of buffer played
+// in periods of a quarter of that.
 #include "audio_output.h"
 
 #include <string>
@@ -17,6 +18,7 @@ public:
     void open(int rate, int channels) override;
     long write(const int16_t* data, long frames) override;
     void waitWritable(int timeoutMs) override;
+    void interrupt() override;
     long delay() override;
     bool drained() override;
     void drop() override;
@@ -27,4 +29,5 @@ private:
     snd_pcm_t* pcm_ = nullptr;
     int channels_ = 0;
     long queued_ = 0;  // frames written since the last prepare
+    int wake_ = -1;    // eventfd that interrupt() signals
 };

@@ -1,7 +1,8 @@
 #pragma once
 // The sound sink the playback engine writes decoded frames into: interleaved
 // signed 16-bit frames, written without blocking. AlsaOutput is the real one;
-// tests plug in their own.
+// tests plug in their own. Every method is called from the engine's worker,
+// except interrupt(), which the UI thread may call at any time.
 #include <cstdint>
 
 class AudioOutput {
@@ -14,8 +15,12 @@ public:
     // Takes up to `frames` frames without blocking; returns how many were
     // taken (0 when the buffer is full) or -1 after an unrecoverable error.
     virtual long write(const int16_t* data, long frames) = 0;
-    // Waits at most `timeoutMs` milliseconds for room in the buffer.
+    // Waits at most `timeoutMs` milliseconds for room in the buffer, or until
+    // interrupt() is called.
     virtual void waitWritable(int timeoutMs) = 0;
+    // Ends a waitWritable in progress at once, or the next one if none is
+    // waiting. Thread-safe; valid for the object's whole life.
+    virtual void interrupt() {}
     // Frames written but not yet heard.
     virtual long delay() = 0;
     // Starts what is queued if needed and answers whether every frame written

@@ -4,8 +4,9 @@
 // At the end of the stream it polls the output until the last frame has been
 // heard, closes output and decoder, and only then reports the end.
 //
-// A stopped worker is not joined by the UI thread: it notices the request
-// within one wait (20 ms), releases its device and exits. The next worker
+// A stopped worker is not joined by the UI thread: the request interrupts the
+// worker's wait for room in the output, so it notices at once, releases its
+// device and exits. The next worker
 // joins it before it starts, and the destructor joins the newest one, so
 // every thread is joined and no device or decoder outlives its session.
 #include "playback_engine.h"
@@ -21,6 +22,10 @@
 
 namespace {
 constexpr int kWaitMs = 20;
+// Room in the output is waited for until the device has played a period or a
+// request interrupts the wait; the limit only bounds a device that never
+// signals.
+constexpr int kWriteWaitMs = 500;
 constexpr size_t kChunkFrames = 2048;
 }  // namespace
 
@@ -154,7 +159,7 @@ void PlaybackEngine::Session::run() {
             bufPos += static_cast<size_t>(n);
             written += n;
             heard.store(heardNow());
-            if (bufPos < bufFrames) output->waitWritable(kWaitMs);
+            if (bufPos < bufFrames) output->waitWritable(kWriteWaitMs);
         }
     } catch (...) {
         // Out of memory or a device double that throws: the file ends here.
@@ -245,9 +250,12 @@ void PlaybackEngine::play() {
 
 void PlaybackEngine::pause() {
     if (!session_) return;
-    std::lock_guard<std::mutex> lock(session_->mutex);
-    session_->pause = true;
-    session_->wake.notify_all();
+    {
+        std::lock_guard<std::mutex> lock(session_->mutex);
+        session_->pause = true;
+        session_->wake.notify_all();
+    }
+    session_->output->interrupt();
 }
 
 void PlaybackEngine::stop() noexcept {
@@ -257,16 +265,20 @@ void PlaybackEngine::stop() noexcept {
         session_->cancel = true;
         session_->wake.notify_all();
     }
+    session_->output->interrupt();
     session_.reset();
 }
 
 void PlaybackEngine::seek(double seconds) {
     if (!session_) return;
     seconds = std::clamp(seconds, 0.0, duration_);
-    std::lock_guard<std::mutex> lock(session_->mutex);
-    session_->seekTo = seconds;
-    session_->heard.store(seconds);
-    session_->wake.notify_all();
+    {
+        std::lock_guard<std::mutex> lock(session_->mutex);
+        session_->seekTo = seconds;
+        session_->heard.store(seconds);
+        session_->wake.notify_all();
+    }
+    session_->output->interrupt();
 }
 
 double PlaybackEngine::position() const { return session_ ? session_->heard.load() : 0.0; }

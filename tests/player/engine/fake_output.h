@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -19,6 +20,8 @@ struct FakeOutputStats {
     std::atomic<long long> frames{0};        // frames accepted in all
     std::atomic<int> openCount{0};           // devices open now
     std::atomic<int> destroyed{0};
+    std::atomic<int> waitsInterrupted{0};  // waits ended by interrupt()
+    std::atomic<int> waitsTimedOut{0};     // waits that ran to their limit (blockingWait)
 };
 
 class FakeOutput final : public AudioOutput {
@@ -27,6 +30,9 @@ public:
         bool realTime = true;
         bool failOpen = false;
         long long failAfterFrames = -1;  // write fails from then on
+        // A wait lasts its whole timeout unless interrupt() ends it, whether
+        // or not room has come meanwhile.
+        bool blockingWait = false;
     };
     FakeOutput(std::shared_ptr<FakeOutputStats> stats, Options options) : stats_(std::move(stats)), options_(options) {}
     ~FakeOutput() override {
@@ -56,7 +62,21 @@ public:
         return n;
     }
     void waitWritable(int timeoutMs) override {
+        if (options_.blockingWait) {
+            std::unique_lock<std::mutex> lock(wakeMutex_);
+            if (wake_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return interrupted_; }))
+                stats_->waitsInterrupted++;
+            else
+                stats_->waitsTimedOut++;
+            interrupted_ = false;
+            return;
+        }
         if (options_.realTime) std::this_thread::sleep_for(std::chrono::milliseconds(std::min(timeoutMs, 10)));
+    }
+    void interrupt() override {
+        std::lock_guard<std::mutex> lock(wakeMutex_);
+        interrupted_ = true;
+        wake_.notify_all();
     }
     long delay() override { return queued(); }
     bool drained() override { return queued() <= 0; }
@@ -85,5 +105,8 @@ private:
     int rate_ = 44100;
     bool open_ = false;
     long long written_ = 0;
+    std::mutex wakeMutex_;
+    std::condition_variable wake_;
+    bool interrupted_ = false;  // guarded by wakeMutex_
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };

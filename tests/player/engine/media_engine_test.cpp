@@ -358,6 +358,31 @@ private slots:
         QCOMPARE(ended.count(), 1);
     }
 
+    void requestsCutTheOutputWaitShort() {
+        // The worker sleeps in the output's wait until a period is played; a
+        // seek, a pause and a stop must each end that sleep, not wait it out.
+        auto stats = std::make_shared<FakeOutputStats>();
+        FakeOutput::Options o;
+        o.blockingWait = true;
+        MediaPlayer player(outputs(stats, o));
+        player.setFileName(path(QStringLiteral("tone2.mp3")));
+        player.play();
+        QTest::qWait(100);
+        player.seek(1.0);
+        QTest::qWait(100);
+        QVERIFY(std::abs(player.currentPosition() - 1.0) < 0.25);
+        player.pause();
+        QTest::qWait(100);
+        player.stop();
+        player.play();  // a new worker, stopped while it waits for room
+        QTest::qWait(100);
+        player.stop();
+        for (int i = 0; i < 100 && stats->openCount.load() > 0; ++i) QTest::qWait(5);
+        QCOMPARE(stats->openCount.load(), 0);
+        QCOMPARE(stats->waitsTimedOut.load(), 0);
+        QVERIFY(stats->waitsInterrupted.load() >= 3);
+    }
+
     void stopAndNewFilesNeverDeliverAStaleEnd() {
         auto stats = std::make_shared<FakeOutputStats>();
         const int baseline = ThreadCount();

@@ -15,6 +15,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <thread>
+#include <vector>
 
 namespace {
 int ThreadCount() { return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(); }
@@ -213,6 +215,48 @@ private slots:
         QCOMPARE(ended.count(), 1);
         QVERIFY2(endedAt - seekedAt > 250 && endedAt - seekedAt < 1200, qPrintable(QString::number(endedAt - seekedAt)));
         QVERIFY2(capture.peak(quiet0, quiet1) < 200, "sound went on while paused");
+    }
+
+    void outputWaitEndsOnRoomOrInterrupt() {
+        AlsaOutput out;
+        out.open(44100, 2);
+        std::vector<int16_t> silence(2 * 4410, 0);
+        // Fill the device until it takes no more.
+        long total = 0;
+        for (int i = 0; i < 200; ++i) {
+            long n = out.write(silence.data(), 4410);
+            QVERIFY(n >= 0);
+            if (n == 0) break;
+            total += n;
+        }
+        QVERIFY(total > 0);
+        QElapsedTimer clock;
+        clock.start();
+        // An interrupt that came first ends the next wait at once.
+        out.interrupt();
+        out.waitWritable(10000);
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        // One from another thread ends a wait in progress.
+        while (out.write(silence.data(), 4410) > 0) {
+        }
+        clock.restart();
+        std::thread waker([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            out.interrupt();
+        });
+        out.waitWritable(10000);
+        waker.join();
+        QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+        // Without one, the wait ends when the device has played a period.
+        while (out.write(silence.data(), 4410) > 0) {
+        }
+        clock.restart();
+        out.waitWritable(10000);
+        QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(out.write(silence.data(), 4410) > 0);
+        out.close();
+        out.interrupt();  // harmless once closed
+        out.waitWritable(10000);
     }
 
     void missingDeviceIsAnError() {
