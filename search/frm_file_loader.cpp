@@ -31,6 +31,16 @@ namespace {
 const char* const kLoaderTitle = "MP3 File Loader";
 const char* const kTitleText = "Browse and Select The Directory Where  There May Be Some MP3 Files";
 
+// The buttons keep their designed size; a caption wider than that in the
+// desktop's font is drawn in a smaller size of the same font instead of cut.
+void ShrinkFontToFit(QPushButton* button) {
+    QFont font = button->font();
+    while (button->sizeHint().width() > button->width() && font.pointSizeF() > 6.0) {
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+        button->setFont(font);
+    }
+}
+
 QString Normalized(const QString& path) {
     QString p = QDir::cleanPath(QDir(path).absolutePath());
     return p.isEmpty() ? QStringLiteral("/") : p;
@@ -169,6 +179,7 @@ void frmFileLoader::BuildControls() {
     cmdLoad_ = new QPushButton(QStringLiteral("Load Directory List"), this);
     cmdLoad_->setObjectName(QStringLiteral("cmdLoad"));
     cmdLoad_->setGeometry(TwipsRect(2160, 3480, 1575, 375));
+    ShrinkFontToFit(cmdLoad_);
     cmdLoad_->setAutoDefault(false);
     connect(cmdLoad_, &QPushButton::clicked, this, &frmFileLoader::cmdLoad_Click);
 

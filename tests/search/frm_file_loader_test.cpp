@@ -89,7 +89,11 @@ private slots:
             QVERIFY2(c, e.name);
             QCOMPARE(c->geometry(), e.rect);
             if (auto* l = qobject_cast<QLabel*>(c)) QCOMPARE(l->text(), e.text);
-            if (auto* b = qobject_cast<QPushButton*>(c)) QCOMPARE(b->text(), e.text);
+            if (auto* b = qobject_cast<QPushButton*>(c)) {
+                QCOMPARE(b->text(), e.text);
+                // The caption is not cut at the designed width.
+                QVERIFY2(b->sizeHint().width() <= b->width(), e.name);
+            }
         }
         QLabel* title = Child<QLabel>(w, "lblTitle");
         QVERIFY(title->font().bold());
