@@ -19,8 +19,6 @@
 
 namespace {
 constexpr unsigned kLatencyUs = 500000;
-// Without an eventfd (descriptors exhausted) a wait is cut short instead, so a
-// stop is still noticed soon.
 constexpr int kUninterruptibleWaitMs = 20;
 
 AppError DeviceError(int err) {
@@ -72,12 +70,12 @@ long AlsaOutput::write(const int16_t* data, long frames) {
 
 void AlsaOutput::waitWritable(int timeoutMs) {
     if (!pcm_) return;
-    if (wake_ < 0) timeoutMs = std::min(timeoutMs, kUninterruptibleWaitMs);
-    int count = snd_pcm_poll_descriptors_count(pcm_);
-    if (count <= 0) return;
+    int count = std::max(0, snd_pcm_poll_descriptors_count(pcm_));
     std::vector<pollfd> fds(static_cast<size_t>(count) + 1);
-    count = snd_pcm_poll_descriptors(pcm_, fds.data(), static_cast<unsigned>(count));
-    if (count <= 0) return;
+    if (count > 0) count = std::max(0, snd_pcm_poll_descriptors(pcm_, fds.data(), static_cast<unsigned>(count)));
+    // Without the PCM's descriptors or without the eventfd the wait is cut
+    // short, so the caller neither spins nor misses a request for long.
+    if (wake_ < 0 || count == 0) timeoutMs = std::min(timeoutMs, kUninterruptibleWaitMs);
     fds[static_cast<size_t>(count)] = pollfd{wake_, POLLIN, 0};  // a negative fd is ignored by poll
     int r = ::poll(fds.data(), static_cast<nfds_t>(count) + 1, timeoutMs);
     if (r <= 0) return;  // timed out or a signal: the caller simply writes again
@@ -86,6 +84,7 @@ void AlsaOutput::waitWritable(int timeoutMs) {
         while (::read(wake_, &value, sizeof value) < 0 && errno == EINTR) {
         }
     }
+    if (count == 0) return;
     // The PCM's own descriptors must be acknowledged (the pulse plugin's pipe
     // is emptied here) even when the wake-up came from interrupt().
     unsigned short revents = 0;
