@@ -6,9 +6,9 @@
 //
 // A stopped worker is not joined by the UI thread: the request interrupts the
 // worker's wait for room in the output, so it notices at once, releases its
-// device and exits. The next worker
-// joins it before it starts, and the destructor joins the newest one, so
-// every thread is joined and no device or decoder outlives its session.
+// device and exits. The next worker joins it before it starts, and the
+// destructor joins the newest one, so every thread is joined and no device or
+// decoder outlives its session.
 #include "playback_engine.h"
 
 #include "app_error.h"
