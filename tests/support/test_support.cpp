@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include "app_error.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -50,5 +52,14 @@ ScopedCurrentDir::ScopedCurrentDir(const QString& dir) : previous_(QDir::current
 ScopedCurrentDir::~ScopedCurrentDir() { QDir::setCurrent(previous_); }
 
 bool HaveProgram(const QString& name) { return !QStandardPaths::findExecutable(name).isEmpty(); }
+
+int ErrorNumberOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const AppError& e) {
+        return e.number();
+    }
+    return 0;
+}
 
 }  // namespace testsupport

@@ -3,6 +3,7 @@
 // folders and small file utilities.
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <string>
 
 namespace testsupport {
@@ -32,5 +33,8 @@ private:
 
 // True when a program is found on PATH.
 bool HaveProgram(const QString& name);
+
+// The number of the AppError that `action` throws; 0 when it throws none.
+int ErrorNumberOf(const std::function<void()>& action);
 
 }  // namespace testsupport

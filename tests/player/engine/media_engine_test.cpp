@@ -150,13 +150,7 @@ private slots:
             QVERIFY(!e.description().isEmpty());
         }
         QCOMPARE(got, number);
-        got = 0;
-        try {
-            player.play();
-        } catch (const AppError& e) {
-            got = e.number();
-        }
-        QCOMPARE(got, number);
+        QCOMPARE(testsupport::ErrorNumberOf([&] { player.play(); }), number);
         QTest::qWait(50);
         QCOMPARE(length.count(), 0);
         QCOMPARE(ended.count(), 0);
@@ -173,13 +167,7 @@ private slots:
         QSignalSpy length(&player, &MediaComponent::lengthKnown);
         player.setFileName(path(QStringLiteral("tone1.mp3")));
         player.setFileName(std::string());
-        int got = 0;
-        try {
-            player.play();
-        } catch (const AppError& e) {
-            got = e.number();
-        }
-        QCOMPARE(got, ErrNo::FileNotFound);
+        QCOMPARE(testsupport::ErrorNumberOf([&] { player.play(); }), ErrNo::FileNotFound);
         QTest::qWait(30);
         QCOMPARE(length.count(), 0);  // the event of the file replaced at once is dropped
         QCOMPARE(player.duration(), 0.0);
@@ -207,13 +195,8 @@ private slots:
 
     void readFailingDuringOpenIsAnError() {
         const std::string p = QFile::encodeName(tone2_).toStdString();
-        int got = 0;
-        try {
-            Decoder d(std::make_unique<FailingSource>(p, 5000));
-        } catch (const AppError& e) {
-            got = e.number();
-        }
-        QCOMPARE(got, ErrNo::DeviceIoError);
+        QCOMPARE(testsupport::ErrorNumberOf([&] { Decoder d(std::make_unique<FailingSource>(p, 5000)); }),
+                 ErrNo::DeviceIoError);
     }
 
     // ---- playing -------------------------------------------------------------
@@ -277,31 +260,14 @@ private slots:
         auto stats = std::make_shared<FakeOutputStats>();
         MediaPlayer player(outputs(stats, {true, true, -1}));
         QSignalSpy length(&player, &MediaComponent::lengthKnown);
-        int got = 0;
-        try {
-            player.play();  // nothing set yet
-        } catch (const AppError& e) {
-            got = e.number();
-        }
-        QCOMPARE(got, ErrNo::FileNotFound);
+        QCOMPARE(testsupport::ErrorNumberOf([&] { player.play(); }), ErrNo::FileNotFound);  // nothing set yet
         player.setAutoStart(true);
-        got = 0;
-        try {
-            player.setFileName(path(QStringLiteral("tone1.mp3")));
-        } catch (const AppError& e) {
-            got = e.number();
-        }
-        QCOMPARE(got, ErrNo::NoSoundDevice);
+        QCOMPARE(testsupport::ErrorNumberOf([&] { player.setFileName(path(QStringLiteral("tone1.mp3"))); }),
+                 ErrNo::NoSoundDevice);
         // The file itself is loaded; its length is reported.
         QVERIFY(length.wait(1000));
         QVERIFY(std::abs(player.duration() - 1.0) < 0.05);
-        got = 0;
-        try {
-            player.play();
-        } catch (const AppError& e) {
-            got = e.number();
-        }
-        QCOMPARE(got, ErrNo::NoSoundDevice);
+        QCOMPARE(testsupport::ErrorNumberOf([&] { player.play(); }), ErrNo::NoSoundDevice);
         QVERIFY(!player.isPlaying());
     }
 
@@ -464,13 +430,7 @@ private slots:
         QVERIFY(ended.wait(3000));
         QCOMPARE(ended.count(), 1);
         // Play again: the file is gone now.
-        int got = 0;
-        try {
-            player.play();
-        } catch (const AppError& e) {
-            got = e.number();
-        }
-        QCOMPARE(got, ErrNo::FileNotFound);
+        QCOMPARE(testsupport::ErrorNumberOf([&] { player.play(); }), ErrNo::FileNotFound);
     }
 
     void controlBarDrivesTheEngine() {

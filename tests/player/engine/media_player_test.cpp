@@ -262,13 +262,7 @@ private slots:
     void missingDeviceIsAnError() {
         MediaPlayer player([] { return std::unique_ptr<AudioOutput>(new AlsaOutput("corvalle_no_such_pcm")); });
         player.setFileName(Bytes(tone440_));
-        int got = 0;
-        try {
-            player.play();
-        } catch (const AppError& e) {
-            got = e.number();
-        }
-        QCOMPARE(got, ErrNo::NoSoundDevice);
+        QCOMPARE(testsupport::ErrorNumberOf([&] { player.play(); }), ErrNo::NoSoundDevice);
         QVERIFY(!player.isPlaying());
     }
 
