@@ -133,8 +133,9 @@ void SoakTest::playsOnWithClicks() {
         QVERIFY(dialogs.boxes.empty());
         if (random) w.lblRandom_Click();
     }
-    // The player's worker and the sound device's threads have ended.
-    QTRY_VERIFY2_WITH_TIMEOUT(ThreadCount() == idleThreads, qPrintable(ThreadNames()), 5000);
+    // The player's worker and the sound device's threads have ended. A thread
+    // left winding down by the previous case may have gone too, hence <=.
+    QTRY_VERIFY2_WITH_TIMEOUT(ThreadCount() <= idleThreads, qPrintable(ThreadNames()), 5000);
 }
 
 QTEST_MAIN(SoakTest)
