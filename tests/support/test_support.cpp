@@ -62,4 +62,15 @@ int ErrorNumberOf(const std::function<void()>& action) {
     return 0;
 }
 
+QStringList ThreadNames() {
+    QStringList names;
+    for (const QString& t : QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile f(QStringLiteral("/proc/self/task/%1/comm").arg(t));
+        if (f.open(QIODevice::ReadOnly)) names << QString::fromUtf8(f.readAll()).trimmed();
+    }
+    return names;
+}
+
+int ThreadCount() { return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(); }
+
 }  // namespace testsupport

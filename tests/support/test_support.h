@@ -37,4 +37,9 @@ bool HaveProgram(const QString& name);
 // The number of the AppError that `action` throws; 0 when it throws none.
 int ErrorNumberOf(const std::function<void()>& action);
 
+// The names of this process's threads (those still there to be read), and
+// how many threads it has.
+QStringList ThreadNames();
+int ThreadCount();
+
 }  // namespace testsupport

@@ -22,13 +22,11 @@
 
 namespace {
 
-int ThreadCount() { return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(); }
-
 // Polls until the thread count is back to `baseline` (threads exit a moment
 // after they were told to).
 bool ThreadsBackTo(int baseline) {
-    for (int i = 0; i < 100 && ThreadCount() > baseline; ++i) QTest::qWait(20);
-    return ThreadCount() <= baseline;
+    for (int i = 0; i < 100 && testsupport::ThreadCount() > baseline; ++i) QTest::qWait(20);
+    return testsupport::ThreadCount() <= baseline;
 }
 
 // A file whose reads fail once `failAfter` bytes were read in all (over
@@ -206,7 +204,7 @@ private slots:
         const long long size = static_cast<long long>(testsupport::ReadBytes(tone2_).size());
         auto stats = std::make_shared<FakeOutputStats>();
         auto log = std::make_shared<EndLog>();
-        const int baseline = ThreadCount();
+        const int baseline = testsupport::ThreadCount();
         {
             PlaybackEngine engine(outputs(stats, {false, false, -1}), [log](uint64_t id) {
                 std::lock_guard<std::mutex> lock(log->mutex);
@@ -351,7 +349,7 @@ private slots:
 
     void stopAndNewFilesNeverDeliverAStaleEnd() {
         auto stats = std::make_shared<FakeOutputStats>();
-        const int baseline = ThreadCount();
+        const int baseline = testsupport::ThreadCount();
         {
             MediaPlayer player(outputs(stats));
             QSignalSpy ended(&player, &MediaComponent::endReached);

@@ -19,8 +19,6 @@
 #include <vector>
 
 namespace {
-int ThreadCount() { return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(); }
-
 int SinkInputs() {
     QProcess p;
     p.start(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("sink-inputs")});
@@ -35,7 +33,7 @@ int SinkInputs() {
 // `threads`.
 bool Released(int threads) {
     for (int i = 0; i < 100; ++i) {
-        if (ThreadCount() <= threads && SinkInputs() == 0) return true;
+        if (testsupport::ThreadCount() <= threads && SinkInputs() == 0) return true;
         QTest::qWait(20);
     }
     return false;
@@ -62,7 +60,7 @@ private slots:
         QVERIFY(testsupport::GenerateMp3(tone440_, 2.0, 440));
         QVERIFY(testsupport::GenerateMp3(tone660_, 1.0, 660));
         QCOMPARE(SinkInputs(), 0);
-        baseline_ = ThreadCount();
+        baseline_ = testsupport::ThreadCount();
     }
 
     void cleanup() { QVERIFY2(Released(baseline_), "a worker thread or a PCM stream was left behind"); }
@@ -274,7 +272,7 @@ private slots:
             player.setFileName(Bytes(tone440_));
             player.play();
             QTest::qWait(300);
-            QVERIFY(ThreadCount() > baseline_);
+            QVERIFY(testsupport::ThreadCount() > baseline_);
             QCOMPARE(SinkInputs(), 1);
             player.stop();
             QVERIFY(Released(baseline_));
@@ -283,7 +281,7 @@ private slots:
             QCOMPARE(SinkInputs(), 1);
         }
         // The destructor joined the worker, which closed its PCM.
-        QVERIFY(ThreadCount() <= baseline_);
+        QVERIFY(testsupport::ThreadCount() <= baseline_);
         QTest::qWait(300);
         QCOMPARE(ended->count(), 0);
         delete ended;
