@@ -1,28 +1,13 @@
 #include "playlist_model.h"
 
+#include "case_fold.h"
 #include "file_util.h"
 
 #include <algorithm>
 
-namespace {
-bool IsAscii(const std::string& s) {
-    for (unsigned char ch : s)
-        if (ch >= 0x80) return false;
-    return true;
-}
-}  // namespace
-
 PlaylistModel::PlaylistModel(QObject* parent) : QAbstractListModel(parent) {}
 
-std::string PlaylistModel::SortKey(const std::string& entry) {
-    if (IsAscii(entry)) {
-        std::string key = entry;
-        for (char& ch : key)
-            if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
-        return key;
-    }
-    return QString::fromUtf8(entry.data(), static_cast<qsizetype>(entry.size())).toCaseFolded().toStdString();
-}
+std::string PlaylistModel::SortKey(const std::string& entry) { return FoldCase(entry); }
 
 QString PlaylistModel::textAt(int row) const { return PathToText(at(row)); }
 

@@ -1,5 +1,6 @@
 #include "collect_files.h"
 
+#include "case_fold.h"
 #include "wildcard.h"
 
 #include <cerrno>
@@ -18,13 +19,6 @@ OpenDirFunction g_openDir;
 DIR* OpenDir(const char* path) {
     if (g_openDir) return g_openDir(path);
     return ::opendir(path);
-}
-
-std::string Fold(const std::string& s) {
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    return out;
 }
 
 std::vector<std::string> SplitPatterns(const std::string& patterns) {
@@ -56,7 +50,7 @@ struct Search {
     size_t folders = 0;
 
     void AddPath(std::string path) {
-        if (keys.insert(Fold(path)).second) result.push_back(std::move(path));
+        if (keys.insert(FoldCase(path)).second) result.push_back(std::move(path));
     }
 
     // Lists one folder: appends its matching files to the result and returns

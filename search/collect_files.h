@@ -24,10 +24,11 @@ struct CollectOptions {
 // piece matches nothing). The folder's own files come first, pattern by
 // pattern in the order the file system lists them; with `recurse`, the
 // complete result of each subfolder follows in turn (depth first, pre-order).
-// Every path occurs once (compared without regard to ASCII case; the first
-// position is kept). Folders that cannot be listed are skipped silently; a
-// folder reached twice (through a symbolic link) is searched only once, so
-// link loops end. Never throws except std::bad_alloc.
+// Every path occurs once (compared without regard to case, by the fold the
+// playlist sorts by; the first position is kept). Folders that cannot be
+// listed are skipped silently; a folder reached twice (through a symbolic
+// link) is searched only once, so link loops end. Never throws except
+// std::bad_alloc.
 std::vector<std::string> CollectFiles(const std::string& folder, const std::string& patterns, bool recurse);
 std::vector<std::string> CollectFiles(const std::string& folder, const std::string& patterns, bool recurse,
                                       const CollectOptions& options);

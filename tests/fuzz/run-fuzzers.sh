@@ -12,7 +12,7 @@ qt_flags=$(pkg-config --cflags Qt6Core)
 qt_libs=$(pkg-config --libs Qt6Core)
 cxx="clang++ -std=c++17 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined"
 declare -A sources=(
-  [playlist]="$root/playlist/playlist_file.cpp $root/playlist/playlist_model.cpp $root/common/file_util.cpp $root/common/app_error.cpp"
+  [playlist]="$root/playlist/playlist_file.cpp $root/playlist/playlist_model.cpp $root/common/case_fold.cpp $root/common/file_util.cpp $root/common/app_error.cpp"
   [wildcard]="$root/search/wildcard.cpp"
   [settings]="$root/settings/user_settings.cpp $root/search/wildcard.cpp $root/common/file_util.cpp $root/common/app_error.cpp"
   [tags]="$root/tags/tag_record.cpp $root/common/app_error.cpp"

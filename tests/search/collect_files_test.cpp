@@ -8,7 +8,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -173,6 +175,21 @@ private slots:
         QCOMPARE(lastFiles, size_t(2));
         cancel = true;
         QVERIFY(CollectFiles(d.path().toStdString(), "*.mp3", true, options).empty());
+
+        // Letters beyond ASCII fold as the playlist sorts them (\u00C9 and \u00E9
+        // are one key), while names that are not UTF-8 keep bytes of their own:
+        // 0xE9 and 0xE8 are two files, not one.
+        QTemporaryDir u;
+        const std::string folder = u.path().toStdString() + "/";
+        for (const char* name : {"\xC3\x89.mp3", "\xC3\xA9.mp3", "\xE9.mp3", "\xE8.mp3"})
+            QVERIFY(::close(::creat((folder + name).c_str(), 0644)) == 0);
+        r = CollectFiles(folder, "*.mp3", false);
+        QCOMPARE(r.size(), size_t(3));
+        int accented = 0;
+        for (const auto& p : r) accented += p == folder + "\xC3\x89.mp3" || p == folder + "\xC3\xA9.mp3";
+        QCOMPARE(accented, 1);
+        QVERIFY(std::count(r.begin(), r.end(), folder + "\xE9.mp3") == 1);
+        QVERIFY(std::count(r.begin(), r.end(), folder + "\xE8.mp3") == 1);
     }
 
     void wildcardRules() {
