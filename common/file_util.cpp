@@ -21,6 +21,31 @@ std::string FolderOf(const std::string& path) {
     if (slash == std::string::npos) return std::string();
     return path.substr(0, slash + 1);
 }
+
+// The file a save replaces: the path itself or, through symbolic links (a
+// chain of them too), the file the last one names, a relative target read
+// from its link's folder. The links stay links. Qt's QSaveFile resolves links
+// through QString, which alters a target whose name is not UTF-8, hence our
+// own: names here are bytes.
+std::string SaveTarget(const std::string& path) {
+    std::string current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+        std::string target(static_cast<size_t>(st.st_size > 0 ? st.st_size : 256) + 1, '\0');
+        for (;;) {
+            ssize_t n = ::readlink(current.c_str(), target.data(), target.size());
+            if (n < 0) throw ErrorFromErrno(errno);
+            if (static_cast<size_t>(n) < target.size()) {
+                target.resize(static_cast<size_t>(n));
+                break;
+            }
+            target.resize(target.size() * 2);  // the link changed meanwhile: read it again
+        }
+        current = (!target.empty() && target[0] == '/') ? target : FolderOf(current) + target;
+    }
+    throw ErrorFromErrno(ELOOP);
+}
 }  // namespace
 
 QString PathToText(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
@@ -52,7 +77,8 @@ std::string ReadWholeFile(const std::string& path) {
     return out;
 }
 
-void WriteFileAtomically(const std::string& path, const std::string& bytes) {
+void WriteFileAtomically(const std::string& name, const std::string& bytes) {
+    const std::string path = SaveTarget(name);
     std::string tmpl = FolderOf(path) + ".corvalle-save-XXXXXX";
     std::string tmp = tmpl;
     int fd = ::mkstemp(tmp.data());

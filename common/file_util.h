@@ -17,7 +17,8 @@ std::string ReadWholeFile(const std::string& path);
 
 // Replaces the file with the given bytes: writes a temporary file in the same
 // folder, flushes it and renames it over the old one, so a failure at any
-// point leaves the old file whole. Throws AppError.
+// point leaves the old file whole. When `path` is a symbolic link, the file it
+// leads to is replaced so, and the link stays. Throws AppError.
 void WriteFileAtomically(const std::string& path, const std::string& bytes);
 
 // For tests: replaces the write(2) call used by WriteFileAtomically.

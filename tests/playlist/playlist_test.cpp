@@ -6,6 +6,7 @@
 #include "test_support.h"
 
 #include <QSignalSpy>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cerrno>
@@ -175,6 +176,23 @@ void PlaylistTest::interruptedSaveKeepsTheOldFile() {
     }
     SaveFileList(m);
     QCOMPARE(ReadBytes(QStringLiteral("FileListing.dat")).size(), total);
+
+    // Through a chain of symbolic links (one relative, one absolute) the last
+    // target is replaced and both links stay links; a link to a file not yet
+    // there creates that file.
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("store/deep")));
+    QVERIFY(QFile::remove(QStringLiteral("FileListing.dat")));
+    QVERIFY(WriteBytes(QStringLiteral("store/deep/list.dat"), old));
+    QVERIFY(::symlink((TextToPath(dir.path()) + "/store/deep/list.dat").c_str(), "store/hop") == 0);
+    QVERIFY(::symlink("store/hop", "FileListing.dat") == 0);
+    SaveFileList(m);
+    QVERIFY(QFileInfo(QStringLiteral("FileListing.dat")).isSymLink());
+    QVERIFY(QFileInfo(QStringLiteral("store/hop")).isSymLink());
+    QCOMPARE(ReadBytes(QStringLiteral("store/deep/list.dat")).size(), total);
+    QVERIFY(QFile::remove(QStringLiteral("store/deep/list.dat")));
+    SaveFileList(m);
+    QCOMPARE(ReadBytes(QStringLiteral("store/deep/list.dat")).size(), total);
+    QVERIFY(QFileInfo(QStringLiteral("FileListing.dat")).isSymLink());
 }
 
 void PlaylistTest::missingFileLeavesListUntouched() {
