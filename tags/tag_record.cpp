@@ -1,5 +1,6 @@
 #include "tag_record.h"
 
+#include "ansi_text.h"
 #include "app_error.h"
 
 #include <cerrno>
@@ -16,13 +17,6 @@ const std::array<const char*, kGenreCount> GenreList = {
     "Vocal",       "Jazz Funk",    "Fusion",    "Trance",      "Classical",    "Instrumental"};
 
 namespace {
-// Windows-1252 0x80..0x9F; the five undefined bytes map to the C1 controls
-// of the same value, so every byte round-trips.
-const char16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                            0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                            0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                            0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
 TagOpenFunction g_open;
 
 int OpenForTag(const char* path, int flags) {
@@ -55,7 +49,7 @@ TagReadResult FromRecordBytes(const char* bytes) {
 QString CutAtNul(const char* field, size_t width) {
     const void* nul = std::memchr(field, 0, width);
     size_t n = nul ? static_cast<size_t>(static_cast<const char*>(nul) - field) : width;
-    return FromCp1252(field, n);
+    return FromAnsi(field, n);
 }
 
 QString TrimTrailingSpaces(QString s) {
@@ -79,42 +73,10 @@ bool WriteAll(int fd, const char* data, size_t size, off_t at) {
 }
 }  // namespace
 
-QString FromCp1252(const char* data, size_t size) {
-    QString out;
-    out.reserve(static_cast<qsizetype>(size));
-    for (size_t i = 0; i < size; ++i) {
-        unsigned char b = static_cast<unsigned char>(data[i]);
-        out.append(b >= 0x80 && b < 0xA0 ? QChar(kHigh[b - 0x80]) : QChar(b));
-    }
-    return out;
-}
-
-std::string ToCp1252(const QString& text) {
-    std::string out;
-    out.reserve(static_cast<size_t>(text.size()));
-    for (int i = 0; i < text.size(); ++i) {
-        char16_t c = text[i].unicode();
-        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            ++i;  // one character outside the code page
-            out += '?';
-            continue;
-        }
-        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
-            out += static_cast<char>(c);
-            continue;
-        }
-        char byte = '?';
-        for (int k = 0; k < 32; ++k)
-            if (kHigh[k] == c) byte = static_cast<char>(0x80 + k);
-        out += byte;
-    }
-    return out;
-}
-
 void StoreField(char* field, size_t width, const QString& text) {
-    std::string bytes = ToCp1252(text);
+    const std::string bytes = ToAnsi(text, width);
     std::memset(field, ' ', width);
-    std::memcpy(field, bytes.data(), std::min(width, bytes.size()));
+    std::memcpy(field, bytes.data(), bytes.size());
 }
 
 // Trailing spaces of the field go first; then the text ends before a NUL, so

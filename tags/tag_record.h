@@ -1,6 +1,7 @@
 #pragma once
 // The ID3v1 tag: the last 128 bytes of an MP3 file, its genre table, the
-// Windows-1252 text of its fields and the information line built from it.
+// text of its fields (in the code page of the user's locale, see ansi_text.h)
+// and the information line built from it.
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -56,11 +57,8 @@ TagReadResult ParseTagBytes(const std::string& fileBytes);
 // on every path.
 void WriteTagRecord(const std::string& path, const TagRecord& record, bool fileHadTag);
 
-// Windows-1252, one byte per character. A character without a byte becomes "?".
-QString FromCp1252(const char* data, size_t size);
-std::string ToCp1252(const QString& text);
-
-// Stores text into a field: padded with spaces or cut to the width.
+// Stores text into a field: padded with spaces or cut to the width (between
+// two characters, where one takes more than a byte).
 void StoreField(char* field, size_t width, const QString& text);
 // The text shown for a field: trailing spaces removed, then up to its first NUL.
 QString DisplayText(const char* field, size_t width);

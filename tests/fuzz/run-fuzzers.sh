@@ -15,7 +15,7 @@ declare -A sources=(
   [playlist]="$root/playlist/playlist_file.cpp $root/playlist/playlist_model.cpp $root/common/case_fold.cpp $root/common/file_util.cpp $root/common/app_error.cpp"
   [wildcard]="$root/search/wildcard.cpp"
   [settings]="$root/settings/user_settings.cpp $root/search/wildcard.cpp $root/common/file_util.cpp $root/common/app_error.cpp"
-  [tags]="$root/tags/tag_record.cpp $root/common/app_error.cpp"
+  [tags]="$root/tags/tag_record.cpp $root/tags/ansi_text.cpp $root/common/app_error.cpp"
 )
 declare -A includes=(
   [playlist]="-I$root/playlist -I$root/common"

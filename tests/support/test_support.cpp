@@ -51,6 +51,28 @@ ScopedCurrentDir::ScopedCurrentDir(const QString& dir) : previous_(QDir::current
 }
 ScopedCurrentDir::~ScopedCurrentDir() { QDir::setCurrent(previous_); }
 
+namespace {
+const char* const kLocaleVariables[3] = {"LC_ALL", "LC_CTYPE", "LANG"};
+}
+
+ScopedLocale::ScopedLocale(const char* lang) {
+    for (int i = 0; i < 3; ++i) {
+        was_[i] = qEnvironmentVariableIsSet(kLocaleVariables[i]);
+        saved_[i] = qgetenv(kLocaleVariables[i]);
+        qunsetenv(kLocaleVariables[i]);
+    }
+    if (lang) qputenv("LANG", lang);
+}
+
+ScopedLocale::~ScopedLocale() {
+    for (int i = 0; i < 3; ++i) {
+        if (was_[i])
+            qputenv(kLocaleVariables[i], saved_[i]);
+        else
+            qunsetenv(kLocaleVariables[i]);
+    }
+}
+
 bool HaveProgram(const QString& name) { return !QStandardPaths::findExecutable(name).isEmpty(); }
 
 int ErrorNumberOf(const std::function<void()>& action) {

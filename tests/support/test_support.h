@@ -1,6 +1,7 @@
 #pragma once
 // Helpers shared by the tests: generated MP3 files, temporary working
 // folders and small file utilities.
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -29,6 +30,21 @@ public:
 
 private:
     QString previous_;
+};
+
+// Names the user's locale for the lifetime of the object: LANG is set to
+// `lang` (nothing set when it is null), LC_ALL and LC_CTYPE are unset; the
+// three are restored afterwards.
+class ScopedLocale {
+public:
+    explicit ScopedLocale(const char* lang);
+    ~ScopedLocale();
+    ScopedLocale(const ScopedLocale&) = delete;
+    ScopedLocale& operator=(const ScopedLocale&) = delete;
+
+private:
+    QByteArray saved_[3];
+    bool was_[3] = {};
 };
 
 // True when a program is found on PATH.

@@ -80,6 +80,7 @@ private slots:
     void refusedWriteAndLaterSuccess();
     void immutableFileIsRefused();
     void missingFileIsReportedNotCreated();
+    void textsFollowTheLocalesCodePage();
 };
 
 void TagEditorTest::designedWindow() {
@@ -451,6 +452,55 @@ void TagEditorTest::missingFileIsReportedNotCreated() {
     QCOMPARE(dialogs.boxes.size(), size_t(3));
     QVERIFY(dialogs.boxes[2].text.startsWith(QStringLiteral(" 53 File not found")));
     QVERIFY(!QFile::exists(path));
+}
+
+// A Russian user's tags are cp1251, a Polish user's cp1250: shown in the
+// caption and the editor as such, and saved back byte for byte. Under an
+// English locale the same bytes read as Windows-1252.
+void TagEditorTest::textsFollowTheLocalesCodePage() {
+    QTemporaryDir dir;
+    auto field = [](std::string s, size_t w) {
+        s.resize(w, ' ');
+        return s;
+    };
+    auto tagged = [&](const QString& name, const std::string& title, const std::string& artist) {
+        const QString path = dir.filePath(name);
+        const std::string bytes = std::string(300, '\x55') + "TAG" + field(title, 30) + field(artist, 30) +
+                                  field("", 30) + field("2001", 4) + field("", 30) + std::string(1, '\x11');
+        if (!WriteBytes(path, bytes)) return std::pair<QString, std::string>();
+        return std::pair{path, bytes};
+    };
+    const auto [russian, russianBytes] = tagged("ru.mp3", "\xca\xe8\xed\xee", "\xd6\xee\xe9");  // Кино, Цой
+    const auto [polish, polishBytes] = tagged("pl.mp3", "\xa3\xf3" "d\x9f", "\x8cl\xb9ski");  // Łódź, Śląski
+    QVERIFY(!russian.isEmpty() && !polish.isEmpty());
+
+    struct Case {
+        const char* lang;
+        QString path;
+        std::string bytes;
+        QString title, artist;
+    };
+    const Case cases[] = {
+        {"ru_RU.UTF-8", russian, russianBytes, QStringLiteral("Кино"), QStringLiteral("Цой")},
+        {"pl_PL.UTF-8", polish, polishBytes, QStringLiteral("Łódź"), QStringLiteral("Śląski")},
+        {"en_US.UTF-8", russian, russianBytes, QStringLiteral("Êèíî"), QStringLiteral("Öîé")},
+    };
+    for (const Case& c : cases) {
+        ScopedLocale locale(c.lang);
+        QCOMPARE(CaptionForFile(3, c.path.toStdString()),
+                 QStringLiteral(" 3. - ") + c.title + QStringLiteral(": ") + c.artist +
+                     QString(30 - c.artist.size(), QLatin1Char(' ')));
+        FakeDialogs dialogs;
+        frmEditTagInformation w;
+        Module1::EditTagPath = c.path.toStdString();
+        w.Form_Load();
+        QVERIFY(dialogs.boxes.empty());
+        QCOMPARE(w.txtTitle->text(), c.title);
+        QCOMPARE(w.txtArtist->text(), c.artist);
+        Click(w.cmdWriteTag);
+        QVERIFY(dialogs.boxes.empty());
+        QCOMPARE(ReadBytes(c.path), c.bytes);
+    }
 }
 
 QTEST_MAIN(TagEditorTest)

@@ -1,6 +1,7 @@
 // The ID3v1 record: layout against a tag written by lame, text rules, genre
 // bytes, writing without harm to the audio, and the information line.
 #include "app_error.h"
+#include "ansi_text.h"
 #include "tag_record.h"
 #include "test_support.h"
 
@@ -36,7 +37,7 @@ private slots:
     void tagMarkIsCaseSensitive();
     void shortMissingAndExactFiles();
     void textRules();
-    void cp1252RoundTrip();
+    void codePages();
     void genreBytes();
     void readThenWriteIsByteIdentical();
     void appendingGivesANewTagAndKeepsTheAudio();
@@ -127,20 +128,63 @@ void TagRecordTest::textRules() {
     QCOMPARE(DisplayText(tab.data(), 30), QStringLiteral("A\t"));
 }
 
-void TagRecordTest::cp1252RoundTrip() {
+void TagRecordTest::codePages() {
+    // The locale's language picks the page; the first variable set wins.
+    const std::pair<const char*, int> pages[] = {
+        {"ru_RU.UTF-8", 1251}, {"uk_UA", 1251}, {"sr_RS", 1251}, {"sr_RS@latin", 1250}, {"pl_PL.UTF-8", 1250},
+        {"cs", 1250},          {"el_GR", 1253}, {"tr_TR", 1254}, {"he_IL", 1255},        {"fa_IR", 1256},
+        {"lv_LV", 1257},       {"vi_VN", 1258}, {"th_TH", 874},  {"ja_JP.eucJP", 932},   {"zh_CN.GB18030", 936},
+        {"zh_SG", 936},        {"ko_KR", 949},  {"zh_TW.UTF-8", 950}, {"zh_HK", 950},    {"de_DE@euro", 1252},
+        {"C", 1252},           {"POSIX", 1252}, {"en_US.UTF-8", 1252}};
+    for (const auto& [locale, page] : pages) QCOMPARE(AnsiCodePageOf(locale), page);
+    {
+        testsupport::ScopedLocale none(nullptr);
+        QCOMPARE(AnsiCodePage(), 1252);
+        qputenv("LC_ALL", "");  // set but empty: the next one counts
+        qputenv("LC_CTYPE", "el_GR.UTF-8");
+        QCOMPARE(AnsiCodePage(), 1253);
+        qputenv("LC_ALL", "ru_RU.UTF-8");
+        QCOMPARE(AnsiCodePage(), 1251);
+    }
+
     std::string all;
     for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
-    QCOMPARE(ToCp1252(FromCp1252(all.data(), all.size())), all);
-    QCOMPARE(FromCp1252("\xe9\x80\x99", 3), QStringLiteral("é€™"));
-    QCOMPARE(ToCp1252(QStringLiteral("Café €")), std::string("Caf\xe9 \x80"));
-    QCOMPARE(ToCp1252(QStringLiteral("日本")), std::string("??"));
-    // The five bytes 1252 leaves undefined stand for the control characters of the same value.
-    for (unsigned char b : {0x81, 0x8D, 0x8F, 0x90, 0x9D}) {
-        const char byte = static_cast<char>(b);
-        QCOMPARE(FromCp1252(&byte, 1), QString(QChar(b)));
+    {
+        testsupport::ScopedLocale en("en_US.UTF-8");
+        QCOMPARE(ToAnsi(FromAnsi(all.data(), all.size())), all);
+        QCOMPARE(FromAnsi("\xe9\x80\x99", 3), QStringLiteral("é€™"));
+        QCOMPARE(ToAnsi(QStringLiteral("Café €")), std::string("Caf\xe9 \x80"));
+        QCOMPARE(ToAnsi(QStringLiteral("日本")), std::string("??"));
+        // The five bytes 1252 leaves undefined stand for the control characters of the same value.
+        for (unsigned char b : {0x81, 0x8D, 0x8F, 0x90, 0x9D}) {
+            const char byte = static_cast<char>(b);
+            QCOMPARE(FromAnsi(&byte, 1), QString(QChar(b)));
+        }
+        QCOMPARE(ToAnsi(QString(QChar(0x80))), std::string("?"));  // U+0080 has no byte: 0x80 is the euro sign
+        QCOMPARE(ToAnsi(QString::fromUtf8("\xf0\x9f\x8e\xb5")), std::string("?"));  // one character, one byte
+        QCOMPARE(FromAnsi("\xca\xe8\xed\xee", 4), QStringLiteral("Êèíî"));
     }
-    QCOMPARE(ToCp1252(QString(QChar(0x80))), std::string("?"));  // U+0080 has no byte: 0x80 is the euro sign
-    QCOMPARE(ToCp1252(QString::fromUtf8("\xf0\x9f\x8e\xb5")), std::string("?"));  // one character, one byte
+    {
+        testsupport::ScopedLocale ru("ru_RU.UTF-8");
+        QCOMPARE(FromAnsi("\xca\xe8\xed\xee", 4), QStringLiteral("Кино"));
+        QCOMPARE(ToAnsi(QStringLiteral("Кино é")), std::string("\xca\xe8\xed\xee ?"));
+        // 0x98 is the one byte 1251 leaves undefined; every other byte round-trips.
+        std::string defined = all;
+        defined.erase(defined.find('\x98'), 1);
+        QCOMPARE(ToAnsi(FromAnsi(defined.data(), defined.size())), defined);
+    }
+    {
+        // Double-byte: a field is cut between characters, never inside one.
+        testsupport::ScopedLocale ja("ja_JP.UTF-8");
+        QCOMPARE(ToAnsi(QStringLiteral("日本")), std::string("\x93\xfa\x96\x7b"));
+        QCOMPARE(ToAnsi(QStringLiteral("日本"), 3), std::string("\x93\xfa"));
+        QCOMPARE(FromAnsi("\x93\xfa\x96\x7b", 4), QStringLiteral("日本"));
+        // Half a character at a field's end stays its byte through a save.
+        QCOMPARE(ToAnsi(FromAnsi("A\x93", 2)), std::string("A\x93"));
+        char field[5];
+        StoreField(field, sizeof field, QStringLiteral("日本語"));
+        QCOMPARE(std::string(field, sizeof field), std::string("\x93\xfa\x96\x7b "));
+    }
 }
 
 void TagRecordTest::genreBytes() {
