@@ -1,30 +1,29 @@
 #include "frm_file_loader.h"
 
 #include "app_error.h"
+#include "case_fold.h"
 #include "collect_files.h"
 #include "dialogs.h"
 #include "file_util.h"
+#include "folder_listing.h"
+#include "folder_tree_model.h"
 #include "playlist_model.h"
 #include "twips.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QFile>
-#include <QFileSystemModel>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSortFilterProxyModel>
 #include <QStorageInfo>
 #include <QTimer>
 #include <QTreeView>
 #include <algorithm>
-#include <cerrno>
-#include <dirent.h>
+#include <cstdlib>
 #include <exception>
-#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -41,63 +40,53 @@ void ShrinkFontToFit(QPushButton* button) {
     }
 }
 
-QString Normalized(const QString& path) {
-    QString p = QDir::cleanPath(QDir(path).absolutePath());
-    return p.isEmpty() ? QStringLiteral("/") : p;
-}
-
-bool IsUnder(const QString& path, const QString& root) {
-    if (root == QLatin1String("/")) return path.startsWith('/');
-    return path == root || path.startsWith(root + '/');
-}
-
-// The ordinary, non-hidden files of a folder, sorted without regard to case.
-// Throws AppError when the folder cannot be listed.
-QStringList ListFiles(const QString& folder) {
-    std::string dirPath = TextToPath(folder);
-    DIR* dir = ::opendir(dirPath.c_str());
-    if (!dir) throw ErrorFromErrno(errno);
-    QStringList names;
-    int fd = ::dirfd(dir);
-    while (dirent* e = ::readdir(dir)) {
-        if (e->d_name[0] == '.') continue;
-        bool regular = e->d_type == DT_REG;
-        if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
-            struct stat st {};
-            regular = ::fstatat(fd, e->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
-        }
-        if (regular) names << PathToText(e->d_name);
+// The absolute, clean form of a path (no ".", "..", doubled or closing "/"),
+// worked out on its bytes, as QDir::cleanPath would on text.
+std::string Normalized(const std::string& path) {
+    std::string absolute = path;
+    if (absolute.empty() || absolute[0] != '/') {
+        char* cwd = ::getcwd(nullptr, 0);
+        absolute = std::string(cwd ? cwd : "/") + "/" + path;
+        std::free(cwd);
     }
-    ::closedir(dir);
-    std::sort(names.begin(), names.end(),
-              [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
-    return names;
+    std::vector<std::string> parts;
+    size_t pos = 0;
+    while (pos <= absolute.size()) {
+        size_t slash = absolute.find('/', pos);
+        if (slash == std::string::npos) slash = absolute.size();
+        std::string part = absolute.substr(pos, slash - pos);
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(std::move(part));
+        }
+        pos = slash + 1;
+    }
+    std::string clean;
+    for (const std::string& part : parts) clean += "/" + part;
+    return clean.empty() ? std::string("/") : clean;
+}
+
+bool IsUnder(const std::string& path, const std::string& root) {
+    if (root == "/") return !path.empty() && path[0] == '/';
+    return path == root || path.compare(0, root.size() + 1, root + "/") == 0;
+}
+
+// The ordinary, non-hidden files of a folder, sorted without regard to case,
+// as text. Throws AppError when the folder cannot be listed.
+QStringList ListFiles(const std::string& folder) {
+    std::vector<std::string> names = ListFolder(folder).files;
+    std::vector<std::pair<std::string, QString>> keyed;
+    keyed.reserve(names.size());
+    for (const std::string& n : names) keyed.emplace_back(FoldCase(n), PathToText(n));
+    std::sort(keyed.begin(), keyed.end());
+    QStringList shown;
+    shown.reserve(static_cast<qsizetype>(keyed.size()));
+    for (auto& k : keyed) shown << std::move(k.second);
+    return shown;
 }
 
 }  // namespace
-
-// Shows only the chosen volume in the folder tree: its root, the root's
-// ancestors (so the root itself is a visible item) and everything below it.
-class FolderTreeFilter : public QSortFilterProxyModel {
-public:
-    using QSortFilterProxyModel::QSortFilterProxyModel;
-    void setVolume(const QString& root) {
-        root_ = root;
-        invalidateFilter();
-    }
-
-protected:
-    bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
-        auto* fs = static_cast<QFileSystemModel*>(sourceModel());
-        QString path = fs->filePath(fs->index(row, 0, parent));
-        if (root_.isEmpty()) return true;
-        if (IsUnder(path, root_)) return true;
-        return root_ == path || IsUnder(root_, path);  // an ancestor of the root
-    }
-
-private:
-    QString root_;
-};
 
 frmFileLoader::frmFileLoader(PlaylistModel* list, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint |
@@ -111,8 +100,8 @@ frmFileLoader::frmFileLoader(PlaylistModel* list, QWidget* parent)
     BuildControls();
     FillDrives();
     // Every opening starts at the root volume and its root folder.
-    SetVolume(QStringLiteral("/"));
-    OpenFolder(QStringLiteral("/"));
+    SetVolume("/");
+    OpenFolder(std::string("/"));
     Dir1_->setFocus();
 }
 
@@ -145,28 +134,19 @@ void frmFileLoader::BuildControls() {
     Drive1_->setStyleSheet(QStringLiteral("QComboBox { background-color: rgb(255,255,192); border: 1px solid gray; padding-left: 3px; }"));
     connect(Drive1_, qOverload<int>(&QComboBox::activated), this, &frmFileLoader::Drive1_Activated);
 
-    fsModel_ = new QFileSystemModel(this);
-    fsModel_->setFilter(QDir::Dirs | QDir::NoDotAndDotDot);
-    fsModel_->setReadOnly(true);
-    fsModel_->setRootPath(QStringLiteral("/"));
-    treeFilter_ = new FolderTreeFilter(this);
-    treeFilter_->setSourceModel(fsModel_);
-    treeFilter_->setRecursiveFilteringEnabled(false);
-    treeFilter_->setSortCaseSensitivity(Qt::CaseInsensitive);
-    treeFilter_->sort(0, Qt::AscendingOrder);
+    folders_ = new FolderTreeModel(this);
 
     Dir1_ = new QTreeView(this);
     Dir1_->setObjectName(QStringLiteral("Dir1"));
     Dir1_->setGeometry(TwipsRect(120, 1080, 3975, 2115));
-    Dir1_->setModel(treeFilter_);
-    for (int c = 1; c < fsModel_->columnCount(); ++c) Dir1_->hideColumn(c);
+    Dir1_->setModel(folders_);
     Dir1_->setHeaderHidden(true);
     Dir1_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Dir1_->setStyleSheet(QStringLiteral("QTreeView { background-color: rgb(255,224,192); }"));
     Dir1_->installEventFilter(this);
     connect(Dir1_, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
         try {
-            OpenFolder(fsModel_->filePath(treeFilter_->mapToSource(index)));
+            OpenFolder(folders_->pathOf(index));
         } catch (...) {
         }
     });
@@ -201,21 +181,21 @@ void frmFileLoader::BuildControls() {
 }
 
 void frmFileLoader::FillDrives() {
-    QStringList roots{QStringLiteral("/")};
+    std::vector<std::string> roots{"/"};
     for (const QStorageInfo& v : QStorageInfo::mountedVolumes()) {
         if (!v.isValid() || !v.isReady()) continue;
-        QString root = v.rootPath();
-        if (!root.isEmpty() && !roots.contains(root)) roots << root;
+        std::string root = TextToPath(v.rootPath());
+        if (!root.empty() && std::find(roots.begin(), roots.end(), root) == roots.end()) roots.push_back(root);
     }
-    for (const QString& root : roots) Drive1_->addItem(root, root);
+    for (const std::string& root : roots) Drive1_->addItem(PathToText(root), QByteArray::fromStdString(root));
     Drive1_->setCurrentIndex(0);
 }
 
 void frmFileLoader::Drive1_Activated(int index) {
     try {
-        QString root = Drive1_->itemData(index).toString();
-        QString previousVolume = volume_;
-        QString previousFolder = opened_;
+        const std::string root = Drive1_->itemData(index).toByteArray().toStdString();
+        const std::string previousVolume = volume_;
+        const std::string previousFolder = opened_;
         SetVolume(root);
         OpenFolder(root);
         if (opened_ != Normalized(root)) {
@@ -227,40 +207,43 @@ void frmFileLoader::Drive1_Activated(int index) {
     }
 }
 
-void frmFileLoader::SetVolume(const QString& root) {
+void frmFileLoader::SetVolume(const std::string& root) {
     volume_ = root;
-    int i = Drive1_->findData(root);
+    int i = Drive1_->findData(QByteArray::fromStdString(root));
     if (i >= 0) Drive1_->setCurrentIndex(i);
-    treeFilter_->setVolume(root);
-    QModelIndex rootSource = fsModel_->index(root);
-    Dir1_->setRootIndex(treeFilter_->mapFromSource(rootSource.parent()));
-    Dir1_->expand(treeFilter_->mapFromSource(rootSource));
+    folders_->setRoot(root);
+    Dir1_->expand(folders_->index(0, 0));
 }
 
-void frmFileLoader::ShowInTree(const QString& path) {
-    QModelIndex index = treeFilter_->mapFromSource(fsModel_->index(path));
+void frmFileLoader::ShowInTree(const std::string& path) {
+    QModelIndex index = folders_->indexOf(path);
     if (!index.isValid()) return;
     Dir1_->setCurrentIndex(index);
     Dir1_->expand(index);
     Dir1_->scrollTo(index);
 }
 
-void frmFileLoader::OpenFolder(const QString& path) {
+QString frmFileLoader::OpenedFolder() const { return PathToText(opened_); }
+
+void frmFileLoader::OpenFolder(const QString& path) { OpenFolder(TextToPath(path)); }
+
+void frmFileLoader::OpenFolder(const std::string& path) {
     try {
-        QString folder = Normalized(path);
+        const std::string folder = Normalized(path);
         QStringList files;
         try {
             files = ListFiles(folder);
         } catch (const AppError& e) {
-            AppDialogs().MessageBox(this, QStringLiteral("Cannot open the folder %1: %2").arg(folder, e.description()),
-                                    QString::fromLatin1(kLoaderTitle), MsgIcon::Critical);
+            AppDialogs().MessageBox(
+                this, QStringLiteral("Cannot open the folder %1: %2").arg(PathToText(folder), e.description()),
+                QString::fromLatin1(kLoaderTitle), MsgIcon::Critical);
             return;
         }
         if (!IsUnder(folder, volume_)) {
             // A folder of another volume: show the volume that holds it.
-            QString best = QStringLiteral("/");
+            std::string best = "/";
             for (int i = 0; i < Drive1_->count(); ++i) {
-                QString root = Drive1_->itemData(i).toString();
+                const std::string root = Drive1_->itemData(i).toByteArray().toStdString();
                 if (IsUnder(folder, root) && root.size() > best.size()) best = root;
             }
             SetVolume(best);
@@ -280,7 +263,7 @@ bool frmFileLoader::eventFilter(QObject* watched, QEvent* event) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
             QModelIndex current = Dir1_->currentIndex();
-            if (current.isValid()) OpenFolder(fsModel_->filePath(treeFilter_->mapToSource(current)));
+            if (current.isValid()) OpenFolder(folders_->pathOf(current));
             return true;
         }
     }
@@ -323,7 +306,7 @@ void frmFileLoader::cmdLoad_Click() {
         closeWhenDone_ = false;
         foldersSeen_ = 0;
         filesFound_ = 0;
-        std::string start = TextToPath(opened_);
+        const std::string start = opened_;
         SetSearching(true);
         worker_ = std::thread([this, start] {
             auto paths = std::make_shared<std::vector<std::string>>();

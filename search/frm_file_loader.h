@@ -11,14 +11,13 @@
 #include <vector>
 
 class PlaylistModel;
+class FolderTreeModel;
 class QComboBox;
-class QFileSystemModel;
 class QLabel;
 class QListWidget;
 class QPushButton;
 class QTimer;
 class QTreeView;
-class FolderTreeFilter;
 
 class frmFileLoader : public QDialog {
     Q_OBJECT
@@ -26,10 +25,13 @@ public:
     explicit frmFileLoader(PlaylistModel* list, QWidget* parent = nullptr);
     ~frmFileLoader() override;
 
-    // The folder opened in Dir1 (the one File1 previews and a load searches).
-    QString OpenedFolder() const { return opened_; }
+    // The folder opened in Dir1 (the one File1 previews and a load searches),
+    // as text and as the bytes of its path.
+    QString OpenedFolder() const;
+    const std::string& OpenedFolderPath() const { return opened_; }
     // Opens a folder as a double-click in Dir1 would. A folder that cannot be
     // listed gives a message box and the previous folder stays opened.
+    void OpenFolder(const std::string& path);
     void OpenFolder(const QString& path);
     bool IsSearching() const { return worker_.joinable(); }
 
@@ -45,8 +47,8 @@ private:
     void BuildControls();
     void FillDrives();
     void Drive1_Activated(int index);
-    void SetVolume(const QString& root);
-    void ShowInTree(const QString& path);
+    void SetVolume(const std::string& root);
+    void ShowInTree(const std::string& path);
     void SearchFinished(std::shared_ptr<std::vector<std::string>> paths, QString failure);
     void SetSearching(bool on);
     void UpdateProgress();
@@ -62,12 +64,11 @@ private:
     QListWidget* File1_ = nullptr;
     QPushButton* cmdLoad_ = nullptr;
     QPushButton* cmdClose_ = nullptr;
-    QFileSystemModel* fsModel_ = nullptr;
-    FolderTreeFilter* treeFilter_ = nullptr;
+    FolderTreeModel* folders_ = nullptr;
     QTimer* progressTimer_ = nullptr;
 
-    QString volume_;  // root of the volume Dir1 shows
-    QString opened_;  // the opened folder
+    std::string volume_;  // root of the volume Dir1 shows
+    std::string opened_;  // the opened folder
     QString titleText_;
 
     std::thread worker_;

@@ -2,6 +2,7 @@
 // designed, browsing, loading into a playlist, cancelling and refusals.
 #include "collect_files.h"
 #include "fake_dialogs.h"
+#include "folder_tree_model.h"
 #include "frm_file_loader.h"
 #include "playlist_model.h"
 #include "test_support.h"
@@ -12,13 +13,14 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSortFilterProxyModel>
-#include <QFileSystemModel>
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <QtTest>
 #include <atomic>
 #include <chrono>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <memory>
 #include <thread>
 
@@ -167,20 +169,26 @@ private slots:
     void doubleClickOpensHighlightDoesNot() {
         QTemporaryDir d;
         MakeMusicTree(d.path());
-        frmFileLoader w(nullptr);
+        // A folder whose name is not UTF-8 (Latin-1 "été"), with a file in it.
+        const std::string root = QFile::encodeName(d.path()).toStdString();
+        const std::string latin1 = root + "/\xe9t\xe9";
+        QVERIFY(::mkdir(latin1.c_str(), 0755) == 0);
+        QVERIFY(::close(::creat((latin1 + "/\xe9.mp3").c_str(), 0644)) == 0);
+        PlaylistModel list;
+        frmFileLoader w(&list);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         w.OpenFolder(d.path());
         auto* dir1 = Child<QTreeView>(w, "Dir1");
-        auto* proxy = qobject_cast<QSortFilterProxyModel*>(dir1->model());
-        QVERIFY(proxy);
-        auto* fs = qobject_cast<QFileSystemModel*>(proxy->sourceModel());
-        QVERIFY(fs);
-        QModelIndex albums;
-        QTRY_VERIFY((albums = proxy->mapFromSource(fs->index(d.path() + "/Albums"))).isValid() &&
-                    [&] { dir1->scrollTo(albums); return !dir1->visualRect(albums).isEmpty(); }());
-        // Hidden folders are not offered.
-        QTRY_COMPARE(proxy->rowCount(proxy->mapFromSource(fs->index(d.path()))), 1);
+        auto* folders = qobject_cast<FolderTreeModel*>(dir1->model());
+        QVERIFY(folders);
+        const QModelIndex albums = folders->indexOf(root + "/Albums");
+        QVERIFY(albums.isValid());
+        dir1->scrollTo(albums);
+        // Hidden folders are not offered; the one that is not UTF-8 is.
+        const QModelIndex top = folders->indexOf(root);
+        QCOMPARE(folders->rowCount(top), 2);
+        QCOMPARE(folders->index(1, 0, top).data().toString(), QStringLiteral("\uFFFDt\uFFFD"));
 
         // A single click only highlights: the opened folder and preview stay.
         QTest::mouseClick(dir1->viewport(), Qt::LeftButton, {}, dir1->visualRect(albums).center());
@@ -193,13 +201,25 @@ private slots:
         QCOMPARE(Child<QListWidget>(w, "File1")->count(), 2);  // LOUD.MP3, b.mp3
 
         // A double-click opens a folder.
-        QModelIndex first;
-        QTRY_VERIFY((first = proxy->mapFromSource(fs->index(d.path() + "/Albums/First"))).isValid() &&
-                    [&] { dir1->scrollTo(first); return !dir1->visualRect(first).isEmpty(); }());
+        const QModelIndex first = folders->indexOf(root + "/Albums/First");
+        QVERIFY(first.isValid());
+        dir1->scrollTo(first);
         QPoint p = dir1->visualRect(first).center();
         QTest::mouseClick(dir1->viewport(), Qt::LeftButton, {}, p);
         QTest::mouseDClick(dir1->viewport(), Qt::LeftButton, {}, p);
         QCOMPARE(w.OpenedFolder(), d.path() + "/Albums/First");
+
+        // The folder that is not UTF-8 opens and loads with its bytes intact.
+        const QModelIndex odd = folders->index(1, 0, top);
+        dir1->scrollTo(odd);
+        p = dir1->visualRect(odd).center();
+        QTest::mouseClick(dir1->viewport(), Qt::LeftButton, {}, p);
+        QTest::mouseDClick(dir1->viewport(), Qt::LeftButton, {}, p);
+        QCOMPARE(w.OpenedFolderPath(), latin1);
+        QCOMPARE(Child<QListWidget>(w, "File1")->count(), 1);
+        QTest::mouseClick(Child<QPushButton>(w, "cmdLoad"), Qt::LeftButton);
+        QTRY_VERIFY(!w.isVisible());
+        QCOMPARE(list.entries(), std::vector<std::string>{latin1 + "/\xe9.mp3"});
     }
 
     void loadAddsSortedAndCloses() {
