@@ -2,6 +2,8 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 
 CommandLabel::CommandLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
     setFocusPolicy(Qt::TabFocus);
@@ -37,4 +39,15 @@ void CommandLabel::keyPressEvent(QKeyEvent* event) {
         return;
     default: QLabel::keyPressEvent(event);
     }
+}
+
+void CommandLabel::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    if (!hasFocus()) return;
+    QStylePainter painter(this);
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    option.rect = style()->itemTextRect(fontMetrics(), contentsRect(), alignment(), isEnabled(), text()).adjusted(-1, 0, 1, 0);
+    option.backgroundColor = palette().color(backgroundRole());
+    painter.drawPrimitive(QStyle::PE_FrameFocusRect, option);
 }

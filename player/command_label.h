@@ -1,7 +1,8 @@
 #pragma once
 // A plain text label that acts as a button: it reports mouse-button presses
 // and releases (any button) and a click (the left button released over it).
-// It takes the keyboard focus too, and Space or Return click it.
+// It takes the keyboard focus too (Tab), shows the focus mark around its
+// caption then, and Space or Return click it.
 #include <QLabel>
 
 class CommandLabel : public QLabel {
@@ -20,6 +21,7 @@ protected:
     // The second press of a double-click is a press, not a second click.
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     bool swallowClick_ = false;

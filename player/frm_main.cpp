@@ -3,10 +3,12 @@
 #include "app_error.h"
 #include "command_label.h"
 #include "dialogs.h"
+#include "dropped_paths.h"
 #include "file_util.h"
 #include "media_component.h"
 #include "media_player.h"
 #include "module1.h"
+#include "native_caption.h"
 #include "playlist_file.h"
 #include "playlist_model.h"
 #include "playlist_view.h"
@@ -29,7 +31,6 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTimer>
-#include <QUrl>
 
 namespace {
 constexpr char kControlMime[] = "application/x-corvalle-control";
@@ -94,7 +95,10 @@ void frmMain::BuildControls() {
     HScroll_4_Volume->setValue(10);
     // A drag reports its value once, on release.
     HScroll_4_Volume->setTracking(false);
-    HScroll_4_Volume->setFocusPolicy(Qt::TabFocus);
+    // A scroll bar runs its arrow keys the other way round (Right moves a
+    // view's content left); a volume goes up with Right and Up.
+    HScroll_4_Volume->setInvertedControls(false);
+    HScroll_4_Volume->setFocusPolicy(Qt::StrongFocus);
     HScroll_4_Volume->hide();
     connect(HScroll_4_Volume, &QScrollBar::valueChanged, this, &frmMain::HScroll_4_Volume_Change);
 
@@ -113,6 +117,9 @@ void frmMain::BuildControls() {
     connect(List1, &PlaylistView::mouseUp, this, &frmMain::List1_MouseUp);
     connect(List1, &PlaylistView::dropped, this, &frmMain::List1_OLEDragDrop);
     connect(List1, &PlaylistView::reselected, this, &frmMain::List1_Click);
+    connect(List1, &PlaylistView::menuKeyPressed, this, &frmMain::List1_MenuKey);
+    connect(List1, &PlaylistView::returnPressed, this, &frmMain::List1_DblClick);
+    connect(List1, &PlaylistView::deletePressed, this, &frmMain::mnuRemoveEntry_Click);
 
     auto command = [this, label](const char* name, const QString& caption, QRect r) {
         auto* l = new CommandLabel(caption);
@@ -155,11 +162,17 @@ void frmMain::BuildControls() {
     imgTheme->setScaledContents(false);
     imgTheme->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     imgTheme->installEventFilter(this);
+    // Under the other controls: a window narrower than list and picture
+    // together never covers the playlist with the picture.
+    imgTheme->lower();
 
     imgMover = new QLabel(this);
     imgMover->setObjectName(QStringLiteral("imgMover"));
     imgMover->setGeometry(TwipsRect(4440, 3480, 225, 345));
-    imgMover->setPixmap(QPixmap(QStringLiteral(":/data/mover32.png")));
+    // The 32 x 32 icon is shown whole, scaled down into the smaller control.
+    imgMover->setPixmap(QPixmap(QStringLiteral(":/data/mover32.png"))
+                            .scaled(imgMover->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    imgMover->setAlignment(Qt::AlignCenter);
     imgMover->setToolTip(QStringLiteral("Expand"));
     imgMover->installEventFilter(this);
 
@@ -483,6 +496,14 @@ void frmMain::List1_MouseUp(Qt::MouseButton button, const QPoint& globalPos) {
     if (button == Qt::RightButton) mnuTagInfo->popup(globalPos);
 }
 
+void frmMain::List1_MenuKey() {
+    if (mnuTagInfo->isVisible()) return;  // the key and its context-menu request
+    QWidget* area = List1->viewport();
+    QRect entry = List1->visualRect(List1->currentIndex());
+    QPoint at = entry.isValid() ? QPoint(entry.left() + 8, entry.bottom()) : QPoint(0, 0);
+    mnuTagInfo->popup(area->mapToGlobal(at));
+}
+
 void frmMain::SavePlaylistReporting() {
     if (exiting_) return;
     if (playlistUnreadable_) {
@@ -546,10 +567,8 @@ int frmMain::AddEntries(const std::vector<std::string>& entries) {
 
 void frmMain::List1_OLEDragDrop(const QMimeData* data) {
     Guarded([this, data] {
-        if (!data || !data->hasUrls()) return;
-        std::vector<std::string> paths;
-        for (const QUrl& url : data->urls())
-            if (url.isLocalFile()) paths.push_back(TextToPath(url.toLocalFile()));
+        if (!data) return;
+        std::vector<std::string> paths = DroppedPaths(*data);
         if (!paths.empty()) AddEntries(paths);
     });
 }
@@ -647,6 +666,20 @@ void frmMain::Form_Resize() {
     float pictureWidth = static_cast<float>(PixelsToTwips(imgTheme->width()));
     themeLeftTwips_ = windowWidth - pictureWidth;
     imgTheme->move(TwipsToPixels(themeLeftTwips_), imgTheme->y());
+}
+
+bool frmMain::event(QEvent* event) {
+    const bool handled = QWidget::event(event);
+    switch (event->type()) {
+    case QEvent::WindowTitleChange:
+    case QEvent::WinIdChange:
+    case QEvent::Show:
+        // An empty information line stays empty in the title bar.
+        KeepEmptyCaptionEmpty(this);
+        break;
+    default: break;
+    }
+    return handled;
 }
 
 void frmMain::resizeEvent(QResizeEvent* event) {

@@ -97,6 +97,8 @@ public slots:
     void List1_Click();
     void List1_DblClick();
     void List1_MouseUp(Qt::MouseButton button, const QPoint& globalPos);
+    // The Menu key or Shift+F10 on the list: its menu at the current entry.
+    void List1_MenuKey();
     void List1_OLEDragDrop(const QMimeData* data);
     void Form_DragDrop(QWidget* source, double xTwips, double yTwips);
     void lblPlay_Click();
@@ -120,6 +122,7 @@ public slots:
     void Form_Resize();
 
 protected:
+    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;

@@ -1,9 +1,29 @@
 #include "playlist_view.h"
 
+#include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+
+namespace {
+// A file manager deletes the source files of a drop taken as a move, so a
+// drop is taken as a copy, or as a link when the source offers nothing else,
+// whatever the source proposes.
+bool AcceptAsCopy(QDropEvent* event) {
+    if (event->possibleActions() & Qt::CopyAction) {
+        event->setDropAction(Qt::CopyAction);
+    } else if (event->possibleActions() & Qt::LinkAction) {
+        event->setDropAction(Qt::LinkAction);
+    } else {
+        event->ignore();
+        return false;
+    }
+    event->accept();
+    return true;
+}
+}  // namespace
 
 PlaylistView::PlaylistView(QWidget* parent) : QListView(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -48,14 +68,38 @@ void PlaylistView::mouseReleaseEvent(QMouseEvent* event) {
     emit mouseUp(event->button(), event->globalPosition().toPoint());
 }
 
-void PlaylistView::dragEnterEvent(QDragEnterEvent* event) {
-    // Anything may be dropped; what is not a file list is ignored on drop.
-    event->acceptProposedAction();
+void PlaylistView::keyPressEvent(QKeyEvent* event) {
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if (event->key() == Qt::Key_Menu || (event->key() == Qt::Key_F10 && mods == Qt::ShiftModifier)) {
+        emit menuKeyPressed();
+    } else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && mods == Qt::NoModifier) {
+        if (!event->isAutoRepeat()) emit returnPressed();
+    } else if (event->key() == Qt::Key_Delete && mods == Qt::NoModifier) {
+        emit deletePressed();
+    } else {
+        QListView::keyPressEvent(event);
+        return;
+    }
+    event->accept();
 }
 
-void PlaylistView::dragMoveEvent(QDragMoveEvent* event) { event->acceptProposedAction(); }
+// Some platforms turn the Menu key into a context-menu request as well.
+void PlaylistView::contextMenuEvent(QContextMenuEvent* event) {
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        emit menuKeyPressed();
+        event->accept();
+        return;
+    }
+    event->ignore();  // the mouse's menu opens on the right button's release
+}
+
+void PlaylistView::dragEnterEvent(QDragEnterEvent* event) {
+    // Anything may be dropped; what is not a file list is ignored on drop.
+    AcceptAsCopy(event);
+}
+
+void PlaylistView::dragMoveEvent(QDragMoveEvent* event) { AcceptAsCopy(event); }
 
 void PlaylistView::dropEvent(QDropEvent* event) {
-    emit dropped(event->mimeData());
-    event->acceptProposedAction();
+    if (AcceptAsCopy(event)) emit dropped(event->mimeData());
 }

@@ -1,6 +1,8 @@
 #pragma once
 // The playlist's list box: single selection; a right-button press does not
-// move the selection; drops of local files are handed to the window.
+// move the selection; drops of local files are handed to the window, and are
+// only ever taken as a copy. The Menu key (or Shift+F10), Return and Delete
+// are reported for the window to act on.
 #include <QListView>
 
 class QMimeData;
@@ -15,6 +17,9 @@ signals:
     void dropped(const QMimeData* data);
     // A left press on the entry that is already the current one.
     void reselected();
+    void menuKeyPressed();
+    void returnPressed();
+    void deletePressed();
 
 protected:
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
@@ -22,6 +27,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;

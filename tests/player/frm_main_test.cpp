@@ -20,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 #include <unistd.h>
@@ -145,6 +146,7 @@ void FrmMainTest::designedControlsAndMenus() {
     QCOMPARE(w->imgMover->toolTip(), QStringLiteral("Expand"));
     QCOMPARE(w->List1->toolTip(), QStringLiteral("Drag and Drop Multimedia Files here"));
     QCOMPARE(w->imgTheme->pixmap().size(), QSize(300, 210));
+    QCOMPARE(w->imgMover->pixmap().size(), QSize(15, 15));  // the whole 32 x 32 icon, scaled into its control
     QVERIFY(w->HScroll_4_Volume->isHidden());
     QCOMPARE(w->HScroll_4_Volume->maximum(), 100);
     QCOMPARE(w->HScroll_4_Volume->value(), 10);
@@ -562,6 +564,34 @@ void FrmMainTest::dropsAddFiles() {
     drop(&text);
     QCOMPARE(f.w->Playlist->count(), 6);
     QVERIFY(f.dialogs.boxes.empty());
+
+    // A source proposing a move (Shift+drag) gets a copy: a file manager
+    // deletes the files of an accepted move. Move alone is refused.
+    QMimeData moved;
+    moved.setData(QStringLiteral("text/uri-list"),
+                  "# a comment line\r\nfile:///x/%E9t%E9.mp3\r\nfile://localhost/x/two%20words.mp3\r\n"
+                  "http://example.com/remote.mp3\r\nfile:/x/short.mp3\n");
+    for (Qt::DropActions offered : {Qt::DropActions(Qt::CopyAction | Qt::MoveAction), Qt::DropActions(Qt::MoveAction)}) {
+        const QPoint at = f.w->List1->viewport()->rect().center();
+        QDragEnterEvent enter(at, offered, &moved, Qt::LeftButton, Qt::ShiftModifier);
+        QApplication::sendEvent(f.w->List1->viewport(), &enter);
+        QDragMoveEvent move(at, offered, &moved, Qt::LeftButton, Qt::ShiftModifier);
+        QApplication::sendEvent(f.w->List1->viewport(), &move);
+        QDropEvent dropEvent(at, offered, &moved, Qt::LeftButton, Qt::ShiftModifier);
+        QCOMPARE(dropEvent.proposedAction(), Qt::MoveAction);
+        QApplication::sendEvent(f.w->List1->viewport(), &dropEvent);
+        const bool copyOffered = offered & Qt::CopyAction;
+        for (QDropEvent* e : {static_cast<QDropEvent*>(&enter), static_cast<QDropEvent*>(&move), &dropEvent}) {
+            QCOMPARE(e->isAccepted(), copyOffered);
+            if (copyOffered) QCOMPARE(e->dropAction(), Qt::CopyAction);
+        }
+    }
+    // Each local file once (the move-only drop added nothing), by the bytes of
+    // its name: "%E9" is the Latin-1 byte, not U+FFFD.
+    QCOMPARE(f.w->Playlist->count(), 9);
+    const std::vector<std::string> entries = f.w->Playlist->entries();
+    for (const char* added : {"/x/\xe9t\xe9.mp3", "/x/two words.mp3", "/x/short.mp3"})
+        QCOMPARE(std::count(entries.begin(), entries.end(), std::string(added)), 1);
     // The selection and the playlist file are left alone.
     QCOMPARE(f.w->CurrentFile, std::string("/m/m.mp3"));
     QCOMPARE(f.w->Playlist->at(f.w->ListIndex()), std::string("/m/m.mp3"));
@@ -625,6 +655,24 @@ void FrmMainTest::volumeLabelAndSlider() {
     f.w->HScroll_4_Volume->setSliderDown(false);
     QCOMPARE(changes.count(), 1);
     QCOMPARE(f.w->HScroll_4_Volume->value(), 60);
+
+    // A click gives it the focus; Right and Up are a small step up, Left and
+    // Down one down, the page keys a large step, each one completed change.
+    QTest::mouseClick(f.w->lblVolume, Qt::LeftButton, Qt::NoModifier, Center(f.w->lblVolume));
+    f.w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.w.get()));
+    QScrollBar* slider = f.w->HScroll_4_Volume;
+    QTest::mouseClick(slider, Qt::LeftButton, Qt::NoModifier, QPoint(slider->width() - 2, slider->height() / 2));
+    QVERIFY(slider->hasFocus());
+    slider->setValue(60);
+    changes.clear();
+    const std::pair<Qt::Key, int> keys[] = {{Qt::Key_Right, 61}, {Qt::Key_Up, 62},       {Qt::Key_Left, 61},
+                                            {Qt::Key_Down, 60},  {Qt::Key_PageUp, 70},   {Qt::Key_PageDown, 60}};
+    for (const auto& [key, value] : keys) {
+        QTest::keyClick(slider, key);
+        QCOMPARE(slider->value(), value);
+    }
+    QCOMPARE(changes.count(), 6);
 }
 
 void FrmMainTest::themeChoiceAndAutosize() {
@@ -708,6 +756,8 @@ void FrmMainTest::pictureFollowsTheRightEdge() {
     QVERIFY(f.w->imgTheme->x() < 0);
     QCOMPARE(f.w->imgTheme->y(), 24);
     QCOMPARE(f.w->List1->geometry(), QRect(64, 24, 249, 212));
+    // The picture now lies under the list, which stays on top and usable.
+    QCOMPARE(f.w->childAt(f.w->List1->geometry().center()), f.w->List1->viewport());
 }
 
 void FrmMainTest::exitEndsTheProgram() {
@@ -731,6 +781,38 @@ void FrmMainTest::keyboardReachesTheCommands() {
     QTest::keyClick(f.w->lblPlay, Qt::Key_Return);
     QCOMPARE(f.media->count("play"), 2);
     QCOMPARE(f.w->lblPlay->accessibleName(), QStringLiteral("Play"));
+
+    // A label reached by Tab shows a focus mark, and only then.
+    f.w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.w.get()));
+    f.w->lblPlay->setFocus();
+    const QImage plain = f.w->lblStop->grab().toImage();
+    QTest::keyClick(f.w->lblPlay, Qt::Key_Tab);
+    QVERIFY(f.w->lblStop->hasFocus());
+    QVERIFY(f.w->lblStop->grab().toImage() != plain);
+    QTest::keyClick(f.w->lblStop, Qt::Key_Tab);
+    QVERIFY(f.w->lblNext->hasFocus());
+    QCOMPARE(f.w->lblStop->grab().toImage(), plain);
+
+    // On the list: the Menu key and Shift+F10 open its menu at the current
+    // entry, Return plays that entry, Delete removes it.
+    f.w->List1->setFocus(Qt::TabFocusReason);
+    const QRect entry = f.w->List1->visualRect(f.w->Playlist->index(0, 0));
+    const QPoint under = f.w->List1->viewport()->mapToGlobal(entry.bottomLeft());
+    for (auto [key, mods] : {std::pair{Qt::Key_Menu, Qt::KeyboardModifiers()}, std::pair{Qt::Key_F10, Qt::KeyboardModifiers(Qt::ShiftModifier)}}) {
+        QTest::keyClick(f.w->List1, key, mods);
+        QTRY_VERIFY(f.w->mnuTagInfo->isVisible());
+        QVERIFY2((f.w->mnuTagInfo->pos() - under).manhattanLength() < 20,
+                 qPrintable(QStringLiteral("menu at %1,%2").arg(f.w->mnuTagInfo->x()).arg(f.w->mnuTagInfo->y())));
+        f.w->mnuTagInfo->hide();
+    }
+    f.media->calls.clear();
+    QTest::keyClick(f.w->List1, Qt::Key_Return);
+    QCOMPARE(f.media->files(), QStringList{"/m/a.mp3"});
+    QCOMPARE(f.media->count("play"), 1);
+    QTest::keyClick(f.w->List1, Qt::Key_Delete);
+    QCOMPARE(f.w->Playlist->count(), 0);
+    QCOMPARE(ReadBytes(f.path("FileListing.dat")), std::string());
 }
 
 void FrmMainTest::selectionAndCurrentEntryAgree() {
