@@ -180,9 +180,10 @@ private slots:
         // are one key), while names that are not UTF-8 keep bytes of their own:
         // 0xE9 and 0xE8 are two files, not one.
         QTemporaryDir u;
+        testsupport::ScopedPaths made;
         const std::string folder = u.path().toStdString() + "/";
         for (const char* name : {"\xC3\x89.mp3", "\xC3\xA9.mp3", "\xE9.mp3", "\xE8.mp3"})
-            QVERIFY(::close(::creat((folder + name).c_str(), 0644)) == 0);
+            QVERIFY(::close(::creat(made.add(folder + name).c_str(), 0644)) == 0);
         r = CollectFiles(folder, "*.mp3", false);
         QCOMPARE(r.size(), size_t(3));
         int accented = 0;

@@ -172,8 +172,9 @@ private slots:
         // A folder whose name is not UTF-8 (Latin-1 "été"), with a file in it.
         const std::string root = QFile::encodeName(d.path()).toStdString();
         const std::string latin1 = root + "/\xe9t\xe9";
-        QVERIFY(::mkdir(latin1.c_str(), 0755) == 0);
-        QVERIFY(::close(::creat((latin1 + "/\xe9.mp3").c_str(), 0644)) == 0);
+        testsupport::ScopedPaths made;
+        QVERIFY(::mkdir(made.add(latin1).c_str(), 0755) == 0);
+        QVERIFY(::close(::creat(made.add(latin1 + "/\xe9.mp3").c_str(), 0644)) == 0);
         PlaylistModel list;
         frmFileLoader w(&list);
         w.show();

@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 #include <QStringList>
 #include <cmath>
+#include <cstdio>
 #include <vector>
 
 namespace testsupport {
@@ -71,6 +72,15 @@ ScopedLocale::~ScopedLocale() {
         else
             qunsetenv(kLocaleVariables[i]);
     }
+}
+
+ScopedPaths::~ScopedPaths() {
+    for (auto it = paths_.rbegin(); it != paths_.rend(); ++it) std::remove(it->c_str());
+}
+
+std::string ScopedPaths::add(std::string path) {
+    paths_.push_back(path);
+    return path;
 }
 
 bool HaveProgram(const QString& name) { return !QStandardPaths::findExecutable(name).isEmpty(); }

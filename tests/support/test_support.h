@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace testsupport {
 
@@ -45,6 +46,22 @@ public:
 private:
     QByteArray saved_[3];
     bool was_[3] = {};
+};
+
+// Removes the files and (empty) folders named, last first, when it goes: Qt
+// reads folders as text and cannot remove a name that is not UTF-8, so a
+// QTemporaryDir holding one would be left behind.
+class ScopedPaths {
+public:
+    ScopedPaths() = default;
+    ~ScopedPaths();
+    ScopedPaths(const ScopedPaths&) = delete;
+    ScopedPaths& operator=(const ScopedPaths&) = delete;
+    // Takes a path made by the test; returns it.
+    std::string add(std::string path);
+
+private:
+    std::vector<std::string> paths_;
 };
 
 // True when a program is found on PATH.

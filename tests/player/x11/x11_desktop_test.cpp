@@ -118,8 +118,9 @@ private slots:
         FakeDialogs dialogs;
         const std::string folder = QFile::encodeName(dir.path()).toStdString();
         const std::vector<std::string> files{folder + "/plain.mp3", folder + "/\xe9t\xe9.mp3"};
+        ScopedPaths made;
         for (const std::string& f : files) {
-            FILE* out = std::fopen(f.c_str(), "w");
+            FILE* out = std::fopen(made.add(f).c_str(), "w");
             QVERIFY(out && std::fputs("mp3", out) >= 0 && std::fclose(out) == 0);
         }
 
