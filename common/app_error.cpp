@@ -14,7 +14,6 @@ QString StandardDescription(int number) {
     case ErrNo::DeviceIoError: return QStringLiteral("Device I/O error");
     case ErrNo::DiskFull: return QStringLiteral("Disk full");
     case ErrNo::InputPastEnd: return QStringLiteral("Input past end of file");
-    case ErrNo::DeviceUnavailable: return QStringLiteral("Device unavailable");
     case ErrNo::PermissionDenied: return QStringLiteral("Permission denied");
     case ErrNo::PathFileAccess: return QStringLiteral("Path/File access error");
     case ErrNo::PathNotFound: return QStringLiteral("Path not found");

@@ -14,7 +14,6 @@ void QtDialogs::MessageBox(QWidget* parent, const QString& text, const QString& 
     switch (icon) {
     case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
     case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
-    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
     }
     box.exec();
 }
@@ -28,3 +27,7 @@ Dialogs* g_dialogs = &g_realDialogs;
 
 Dialogs& AppDialogs() { return *g_dialogs; }
 void SetAppDialogs(Dialogs* dialogs) { g_dialogs = dialogs ? dialogs : &g_realDialogs; }
+
+void ShowErrorBox(QWidget* parent, const QString& description) {
+    AppDialogs().MessageBox(parent, QStringLiteral("Error Found:  ") + description);
+}

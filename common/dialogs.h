@@ -7,7 +7,7 @@ class QWidget;
 
 extern const char* const kAppTitle;  // "Corvalle's MP3 Player"
 
-enum class MsgIcon { None, Critical, Information };
+enum class MsgIcon { None, Critical };
 
 class Dialogs {
 public:
@@ -28,3 +28,7 @@ public:
 // The dialogs the running program uses (a QtDialogs unless replaced).
 Dialogs& AppDialogs();
 void SetAppDialogs(Dialogs* dialogs);  // nullptr restores the real one
+
+// The error message box of the commands: OK only, the application's title,
+// "Error Found:  " and the failure's description.
+void ShowErrorBox(QWidget* parent, const QString& description);

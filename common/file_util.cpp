@@ -1,6 +1,7 @@
 #include "file_util.h"
 
 #include "app_error.h"
+#include "unique_fd.h"
 
 #include <QFile>
 #include <cerrno>
@@ -52,28 +53,23 @@ QString PathToText(const std::string& path) { return QFile::decodeName(QByteArra
 std::string TextToPath(const QString& text) { return QFile::encodeName(text).toStdString(); }
 
 std::string ReadWholeFile(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw ErrorFromErrno(errno);
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-        ::close(fd);
-        throw MakeError(ErrNo::PathFileAccess);
-    }
+    UniqueFd fd = OpenForReading(path, st);
+    // A folder, a named pipe or a device is no stored file (and a pipe could
+    // keep the reader waiting for ever).
+    if (!S_ISREG(st.st_mode)) throw MakeError(ErrNo::PathFileAccess);
     std::string out;
     if (st.st_size > 0) out.reserve(static_cast<size_t>(st.st_size));
     char buf[65536];
     for (;;) {
-        ssize_t n = ::read(fd, buf, sizeof buf);
+        ssize_t n = ::read(fd.get(), buf, sizeof buf);
         if (n < 0) {
             if (errno == EINTR) continue;
-            int e = errno;
-            ::close(fd);
-            throw ErrorFromErrno(e);
+            throw ErrorFromErrno(errno);
         }
         if (n == 0) break;
         out.append(buf, static_cast<size_t>(n));
     }
-    ::close(fd);
     return out;
 }
 

@@ -12,7 +12,8 @@
 QString PathToText(const std::string& path);
 std::string TextToPath(const QString& text);
 
-// Reads the whole file; throws AppError.
+// Reads the whole of a regular file; throws AppError (PathFileAccess for a
+// folder, a named pipe or a device).
 std::string ReadWholeFile(const std::string& path);
 
 // Replaces the file with the given bytes: writes a temporary file in the same

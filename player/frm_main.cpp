@@ -6,15 +6,13 @@
 #include "dropped_paths.h"
 #include "file_util.h"
 #include "media_component.h"
-#include "media_player.h"
-#include "module1.h"
 #include "native_caption.h"
-#include "playlist_file.h"
 #include "playlist_model.h"
 #include "playlist_view.h"
-#include "time_format.h"
-#include "twips.h"
 #include "tag_record.h"
+#include "time_format.h"
+#include "transport.h"
+#include "twips.h"
 #include "user_settings.h"
 #include "volume_controler.h"
 
@@ -24,7 +22,6 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QImageReader>
-#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
@@ -44,13 +41,6 @@ void Guarded(F&& body) {
     } catch (const AppError&) {
     } catch (const std::exception&) {
     }
-}
-
-QString LimitMessage(int refused) {
-    return QStringLiteral("The playlist holds at most %1 entries: %2 %3 not added.")
-        .arg(PlaylistModel::kMaxEntries)
-        .arg(refused)
-        .arg(refused == 1 ? QStringLiteral("entry was") : QStringLiteral("entries were"));
 }
 }  // namespace
 
@@ -105,18 +95,17 @@ void frmMain::BuildControls() {
     Playlist = new PlaylistModel(this);
     List1 = new PlaylistView(this);
     List1->setObjectName(QStringLiteral("List1"));
-    List1->setModel(Playlist);
+    List1->setPlaylist(Playlist);
     List1->setGeometry(TwipsRect(960, 360, 3735, 3180));
     List1->setToolTip(QStringLiteral("Drag and Drop Multimedia Files here"));
     Playlist->addMany({"/Data/Music/Corvalle - Evening Song.mp3 ", "/Data/Music/Corvalle - Morning Song.mp3",
                        "/Data/Music/Corvalle - Night Song.mp3 "});
-    connect(List1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& current, const QModelIndex&) { OnCurrentRowChanged(current.row()); });
-    connect(Playlist, &QAbstractItemModel::modelReset, this, &frmMain::RestoreSelectionFromAnchor);
+    // Every selection of an entry, by the user or a command, runs the
+    // selection handler at once.
+    connect(Playlist, &PlaylistModel::currentRowSet, this, &frmMain::List1_Click);
     connect(List1, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex&) { List1_DblClick(); });
     connect(List1, &PlaylistView::mouseUp, this, &frmMain::List1_MouseUp);
     connect(List1, &PlaylistView::dropped, this, &frmMain::List1_OLEDragDrop);
-    connect(List1, &PlaylistView::reselected, this, &frmMain::List1_Click);
     connect(List1, &PlaylistView::menuKeyPressed, this, &frmMain::List1_MenuKey);
     connect(List1, &PlaylistView::returnPressed, this, &frmMain::List1_DblClick);
     connect(List1, &PlaylistView::deletePressed, this, &frmMain::mnuRemoveEntry_Click);
@@ -189,6 +178,10 @@ void frmMain::BuildControls() {
     connect(MediaPlayer1, &MediaComponent::lengthKnown, this, &frmMain::MediaPlayer1_LengthKnown);
     connect(MediaPlayer1, &MediaComponent::endReached, this, &frmMain::MediaPlayer1_EndReached);
 
+    transport = new Transport(*Playlist, *MediaPlayer1, this);
+    transport->setDialogParent(this);
+    connect(transport, &Transport::randomModeChanged, this, &frmMain::ShowRandomMode);
+
     // The keyboard reaches the commands in the order they stand.
     setTabOrder(lblVolume, lblPrev);
     setTabOrder(lblPrev, lblPlay);
@@ -244,24 +237,7 @@ void frmMain::BuildMenus() {
 void frmMain::Form_Load() {
     // Drops onto the list are handled by List1_OLEDragDrop.
     List1->setAcceptDrops(true);
-    if (IsRegularFile(kFileListingName)) {
-        QString problem;
-        try {
-            int refused = OpenFileList(*Playlist);
-            if (refused > 0) AppDialogs().MessageBox(this, LimitMessage(refused));
-        } catch (const AppError& e) {
-            problem = e.description();
-        } catch (const std::exception& e) {
-            problem = QString::fromLocal8Bit(e.what());
-        }
-        if (!problem.isEmpty()) {
-            // Saving now would replace the stored playlist with the samples.
-            playlistUnreadable_ = true;
-            AppDialogs().MessageBox(this, QStringLiteral("Cannot read the playlist %1: %2. It is kept as it is and "
-                                                         "will not be overwritten in this session.")
-                                              .arg(QString::fromLatin1(kFileListingName), problem));
-        }
-    }
+    transport->LoadPlaylist();
     if (Playlist->count() > 0) Guarded([this] { SelectEntry(0); });
 }
 
@@ -284,53 +260,20 @@ void frmMain::LoadSettings() {
 
 void frmMain::lblExit_Click() {
     // No further handler runs: the player's queued reports are cut off.
-    exiting_ = true;
     disconnect(MediaPlayer1, nullptr, this, nullptr);
     Timer1->stop();
-    Guarded([this] { MediaPlayer1->stop(); });
+    transport->Shutdown();
     hide();
     if (ExitProgram) ExitProgram();
 }
 
 // ---- selection and information line ----------------------------------------
 
-int16_t frmMain::ListIndex() const {
-    QModelIndex idx = List1->selectionModel()->currentIndex();
-    return static_cast<int16_t>(idx.isValid() ? idx.row() : -1);
-}
+int16_t frmMain::ListIndex() const { return static_cast<int16_t>(Playlist->currentRow()); }
 
 int16_t frmMain::ListCount() const { return static_cast<int16_t>(Playlist->count()); }
 
-void frmMain::SelectEntry(int k) {
-    if (k < 0 || k >= Playlist->count()) throw MakeError(ErrNo::InvalidPropertyValue);
-    {
-        settingSelection_ = true;
-        QModelIndex idx = Playlist->index(k, 0);
-        List1->selectionModel()->setCurrentIndex(idx, QItemSelectionModel::ClearAndSelect);
-        List1->scrollTo(idx);
-        settingSelection_ = false;
-    }
-    Playlist->setAnchorRow(k);
-    List1_Click();
-}
-
-void frmMain::OnCurrentRowChanged(int row) {
-    if (settingSelection_) return;
-    Playlist->setAnchorRow(row);
-    if (row >= 0) List1_Click();
-}
-
-void frmMain::RestoreSelectionFromAnchor() {
-    int row = Playlist->anchorRow();
-    settingSelection_ = true;
-    if (row >= 0) {
-        List1->selectionModel()->setCurrentIndex(Playlist->index(row, 0), QItemSelectionModel::ClearAndSelect);
-    } else {
-        List1->selectionModel()->clear();
-    }
-    settingSelection_ = false;
-    Playlist->setAnchorRow(row);
-}
+void frmMain::SelectEntry(int k) { Playlist->setCurrentRow(k); }
 
 void frmMain::List1_Click() {
     Guarded([this] {
@@ -346,104 +289,25 @@ void frmMain::List1_Click() {
 
 // ---- transport ---------------------------------------------------------------
 
-int32_t frmMain::Randomizer(int32_t& TheListSize) { return random_.Pick(TheListSize); }
+int32_t frmMain::Randomizer(int32_t& TheListSize) { return transport->Randomizer(TheListSize); }
 
-void frmMain::ShowError(const QString& description) {
-    AppDialogs().MessageBox(this, QStringLiteral("Error Found:  ") + description);
-}
+void frmMain::lblPlay_Click() { transport->Play(); }
 
-void frmMain::Play() {
-    if (exiting_) return;
-    if (Module1::RandomMode != 0) {
-        int32_t n = ListCount();
-        int32_t k = Randomizer(n);
-        SelectEntry(static_cast<int16_t>(k));
-    }
-    MediaPlayer1->setComponentEnabled(true);
-    int16_t c = ListIndex();
-    std::string path = c >= 0 ? Playlist->at(c) : std::string();
-    MediaPlayer1->setFileName(path);
-    MediaPlayer1->setAutoStart(true);
-    MediaPlayer1->play();
-    SetPlaying(true);
-}
+void frmMain::lblStop_Click() { transport->Stop(); }
 
-bool frmMain::IsPlaying() const {
-    // The component's own bar can pause and stop it too.
-    if (auto* real = qobject_cast<const MediaPlayer*>(MediaPlayer1)) return real->isPlaying();
-    return playing_;
-}
+void frmMain::lblNext_Click() { transport->Next(); }
 
-void frmMain::SetPlaying(bool playing) {
-    bool changed = playing != playing_;
-    playing_ = playing;
-    // A new file while playing changes the metadata, so listeners hear of it too.
-    if (changed || playing) emit playbackChanged();
-}
+void frmMain::lblPrev_Click() { transport->Prev(); }
 
-void frmMain::lblPlay_Click() {
-    try {
-        Play();
-    } catch (const AppError& e) {
-        SetPlaying(false);
-        ShowError(e.description());
-    } catch (const std::exception& e) {
-        SetPlaying(false);
-        ShowError(QString::fromLocal8Bit(e.what()));
-    }
-}
+void frmMain::lblRandom_Click() { transport->Random(); }
 
-void frmMain::lblStop_Click() {
-    Guarded([this] { MediaPlayer1->stop(); });
-    SetPlaying(false);
-}
-
-void frmMain::lblNext_Click() {
-    // In random mode one pick is made and the component started once.
-    if (Module1::RandomMode != 0) {
-        lblPlay_Click();
-        return;
-    }
-    try {
-        int16_t c = ListIndex();
-        int16_t n = ListCount();
-        SelectEntry(c + 1 < n ? c + 1 : 0);
-    } catch (const AppError& e) {
-        ShowError(e.description());
-        return;
-    }
-    lblPlay_Click();
-}
-
-void frmMain::lblPrev_Click() {
-    if (Module1::RandomMode != 0) {
-        lblPlay_Click();
-        return;
-    }
-    try {
-        int16_t c = ListIndex();
-        SelectEntry(c > 0 ? c - 1 : 0);
-    } catch (const AppError& e) {
-        ShowError(e.description());
-        return;
-    }
-    lblPlay_Click();
-}
-
-void frmMain::lblRandom_Click() {
+void frmMain::ShowRandomMode(bool on) {
     QFont f = lblRandom->font();
+    f.setBold(on);
+    lblRandom->setFont(f);
     QPalette pal = lblRandom->palette();
-    if (Module1::RandomMode == -1) {
-        f.setBold(false);
-        lblRandom->setFont(f);
-        Module1::RandomMode = 0;
-        pal.setColor(QPalette::WindowText, QColor(0, 0, 0));
-    } else {
-        f.setBold(true);
-        lblRandom->setFont(f);
-        pal.setColor(QPalette::WindowText, QColor(0, 0, 255));  // 0xFF0000 as 0x00BBGGRR
-        Module1::RandomMode = -1;
-    }
+    // Blue is 0xFF0000 in the 0x00BBGGRR colour layout.
+    pal.setColor(QPalette::WindowText, on ? QColor(0, 0, 255) : QColor(0, 0, 0));
     lblRandom->setPalette(pal);
 }
 
@@ -451,33 +315,22 @@ void frmMain::List1_DblClick() { lblPlay_Click(); }
 
 // ---- time display --------------------------------------------------------------
 
+void frmMain::ShowTime(QLabel* label, const QString& prefix, double t) {
+    const MinutesSeconds ms = SplitTime(t);
+    Minutes = static_cast<int16_t>(std::min<int64_t>(ms.minutes, 32767));
+    Seconds = static_cast<int16_t>(ms.seconds);
+    label->setText(prefix + TwoDigits(ms.minutes) + QLatin1Char(':') + TwoDigits(ms.seconds));
+}
+
 void frmMain::Timer1_Timer() {
-    Guarded([this] {
-        double t = MediaPlayer1->currentPosition();
-        MinutesSeconds ms = SplitTime(t);
-        Minutes = static_cast<int16_t>(std::min<int64_t>(ms.minutes, 32767));
-        Seconds = static_cast<int16_t>(ms.seconds);
-        if (ms.minutes > 0 || ms.seconds > 0)
-            lblElapsedTime->setText(QStringLiteral("Elapsed Time: ") + FormatTime(t));
-        else
-            lblElapsedTime->setText(QStringLiteral("Elapsed Time: 00:00"));
-    });
+    Guarded([this] { ShowTime(lblElapsedTime, QStringLiteral("Elapsed Time: "), MediaPlayer1->currentPosition()); });
 }
 
 void frmMain::MediaPlayer1_LengthKnown() {
-    Guarded([this] {
-        double t = MediaPlayer1->duration();
-        MinutesSeconds ms = SplitTime(t);
-        Minutes = static_cast<int16_t>(std::min<int64_t>(ms.minutes, 32767));
-        Seconds = static_cast<int16_t>(ms.seconds);
-        lblTotalTime->setText(QStringLiteral("Total Time: ") + FormatTime(t));
-    });
+    Guarded([this] { ShowTime(lblTotalTime, QStringLiteral("Total Time: "), MediaPlayer1->duration()); });
 }
 
-void frmMain::MediaPlayer1_EndReached() {
-    SetPlaying(false);
-    lblNext_Click();
-}
+void frmMain::MediaPlayer1_EndReached() { transport->EndReached(); }
 
 // ---- volume ------------------------------------------------------------------------
 
@@ -504,44 +357,26 @@ void frmMain::List1_MenuKey() {
     mnuTagInfo->popup(area->mapToGlobal(at));
 }
 
-void frmMain::SavePlaylistReporting() {
-    if (exiting_) return;
-    if (playlistUnreadable_) {
-        AppDialogs().MessageBox(this, QStringLiteral("Cannot save the playlist: %1 could not be read at start-up and is "
-                                                     "kept as it is.")
-                                          .arg(QString::fromLatin1(kFileListingName)));
-        return;
-    }
-    try {
-        SaveFileList(*Playlist);
-    } catch (const AppError& e) {
-        AppDialogs().MessageBox(this, QStringLiteral("Cannot save the playlist: ") + e.description());
-    }
-}
-
 void frmMain::mnuRemoveEntry_Click() {
-    int16_t c = ListIndex();
+    const int16_t c = ListIndex();
     if (c < 0) return;  // nothing selected: nothing to remove
-    settingSelection_ = true;
     Playlist->removeAt(c);
-    List1->selectionModel()->clear();
-    settingSelection_ = false;
-    Playlist->setAnchorRow(-1);
-    SavePlaylistReporting();
+    transport->SavePlaylist();
 }
 
 void frmMain::mnuLoadFiles_Click() {
     Guarded([this] {
-        if (ShowFileLoader) ShowFileLoader(this, Playlist);
+        if (ShowFileLoader)
+            ShowFileLoader(this, [this](const std::vector<std::string>& found) { return transport->Add(found); });
     });
-    SavePlaylistReporting();
+    transport->SavePlaylist();
 }
 
 void frmMain::mnuEditTag_Click() {
-    int16_t c = ListIndex();
-    Module1::EditTagPath = c >= 0 ? Playlist->at(c) : std::string();
-    Guarded([this] {
-        if (ShowTagEditor) ShowTagEditor(this);
+    const int16_t c = ListIndex();
+    const std::string path = c >= 0 ? Playlist->at(c) : std::string();
+    Guarded([this, &path] {
+        if (ShowTagEditor) ShowTagEditor(this, path);
     });
 }
 
@@ -557,19 +392,11 @@ void frmMain::mnuMediaPlayerBar_Click() {
 
 // ---- drops -----------------------------------------------------------------------------
 
-int frmMain::AddEntries(const std::vector<std::string>& entries) {
-    int refused = Playlist->addMany(entries);
-    // Told after the handler (a drop, say) has returned, not inside it.
-    if (refused > 0)
-        QTimer::singleShot(0, this, [this, refused] { AppDialogs().MessageBox(this, LimitMessage(refused)); });
-    return refused;
-}
-
 void frmMain::List1_OLEDragDrop(const QMimeData* data) {
     Guarded([this, data] {
         if (!data) return;
         std::vector<std::string> paths = DroppedPaths(*data);
-        if (!paths.empty()) AddEntries(paths);
+        if (!paths.empty()) transport->AddEntries(paths);
     });
 }
 

@@ -1,13 +1,15 @@
 #pragma once
 // The main window: the playlist, the transport labels, the time labels, the
-// volume slider, the theme picture and the embedded media player.
+// volume slider, the theme picture and the embedded media player. Its
+// handlers forward the commands to the Transport.
 #include <QPixmap>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
-#include "randomizer.h"
+#include "frm_file_loader.h"
 
 class CommandLabel;
 class MediaComponent;
@@ -19,6 +21,7 @@ class QMenu;
 class QMimeData;
 class QScrollBar;
 class QTimer;
+class Transport;
 
 class frmMain : public QWidget {
     Q_OBJECT
@@ -45,6 +48,7 @@ public:
     QLabel* imgMover = nullptr;
     QTimer* Timer1 = nullptr;
     MediaComponent* MediaPlayer1 = nullptr;
+    Transport* transport = nullptr;  // the commands, over Playlist and MediaPlayer1
     QMenu* mnuTagInfo = nullptr;
     QAction* mnuRemoveEntry = nullptr;
     QAction* mnuLoadFiles = nullptr;
@@ -62,10 +66,11 @@ public:
 
     // What the Exit command runs (ends the program unless replaced).
     std::function<void()> ExitProgram;
-    // What "Load Files" runs to show the folder search window.
-    std::function<void(QWidget* parent, PlaylistModel* list)> ShowFileLoader;
-    // What "Edit Tag" runs to show the tag editor.
-    std::function<void(QWidget* parent)> ShowTagEditor;
+    // What "Load Files" runs to show the folder search window, which adds
+    // what it finds through `add` (the playlist's add within its limit).
+    std::function<void(QWidget* parent, const frmFileLoader::AddFunction& add)> ShowFileLoader;
+    // What "Edit Tag" runs to show the tag editor for the file at `path`.
+    std::function<void(QWidget* parent, const std::string& path)> ShowTagEditor;
 
     void Form_Load();
     int32_t Randomizer(int32_t& TheListSize);
@@ -76,9 +81,6 @@ public:
     // Selects entry k and runs the selection handler; throws AppError for an
     // index without an entry.
     void SelectEntry(int k);
-    // Adds entries with the list's sorted insertion; more than the list holds
-    // are refused with one message. Returns how many were refused.
-    int AddEntries(const std::vector<std::string>& entries);
     // Shows a picture in imgTheme by the Stretch rule; an empty path clears it.
     // Throws AppError when the file cannot be loaded as a picture.
     void SetThemePicture(const std::string& path);
@@ -86,12 +88,6 @@ public:
     void LoadSettings();
     // The picture's left edge in twips, as the resize rule sets it.
     double ThemeLeftTwips() const;
-    // True from a Play that started the component until Stop, a failed Play
-    // or the end of the file.
-    bool IsPlaying() const;
-
-signals:
-    void playbackChanged();
 
 public slots:
     void List1_Click();
@@ -132,18 +128,10 @@ protected:
 private:
     void BuildControls();
     void BuildMenus();
-    void Play();  // Play's steps without its error trap
-    void ShowError(const QString& description);
-    void SavePlaylistReporting();
-    void RestoreSelectionFromAnchor();
-    void OnCurrentRowChanged(int row);
-    void SetPlaying(bool playing);
+    // Splits a time into Minutes and Seconds and shows it on `label`.
+    void ShowTime(QLabel* label, const QString& prefix, double t);
+    void ShowRandomMode(bool on);
 
-    RandomPicker random_;
-    bool settingSelection_ = false;
     QPixmap themePixmap_;
     double themeLeftTwips_ = 5160;
-    bool playing_ = false;
-    bool exiting_ = false;
-    bool playlistUnreadable_ = false;
 };

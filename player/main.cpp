@@ -1,11 +1,11 @@
 // Corvalle's MP3 Player: start-up.
-#include "file_util.h"
 #include "frm_edit_tag_information.h"
 #include "frm_file_loader.h"
 #include "frm_main.h"
+#include "desktop.h"
 #include "media_player.h"
-#include "mpris.h"
-#include "tag_record.h"
+#include "single_instance.h"
+#include "transport.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -13,31 +13,36 @@
 namespace Module1 {
 QPointer<frmMain> MainWindow;
 
-// Creates and loads the main window, applies the settings, shows it.
-void Main() {
+// Creates and loads the main window, applies the settings, shows it; then
+// plays the files it was given, if any.
+void Main(const std::vector<std::string>& files) {
     auto* window = new frmMain(new MediaPlayer);
     window->setAttribute(Qt::WA_DeleteOnClose);
     MainWindow = window;
-    window->ShowTagEditor = [](QWidget* parent) { frmEditTagInformation::ShowModal(parent); };
-    window->ShowFileLoader = [](QWidget* parent, PlaylistModel* list) { frmFileLoader::Run(parent, list); };
-    MprisService::ReadTitleArtist = [](const std::string& path) {
-        TagReadResult tag = ReadTagRecord(path);
-        if (tag.status != TagStatus::Found) return QStringList();
-        return QStringList{DisplayText(tag.record.Title, sizeof tag.record.Title),
-                           DisplayText(tag.record.Artist, sizeof tag.record.Artist)};
+    window->ShowTagEditor = [](QWidget* parent, const std::string& path) {
+        frmEditTagInformation::ShowModal(parent, path);
+    };
+    window->ShowFileLoader = [](QWidget* parent, const frmFileLoader::AddFunction& add) {
+        frmFileLoader::Run(parent, add);
     };
     window->Form_Load();
     window->LoadSettings();
     window->show();
-    // Media keys and desktop controls, when there is a session bus.
-    (new MprisService(window))->Register();
+
+    // Media keys and desktop controls, and the files of later starts, when
+    // there is a session bus.
+    ConnectToDesktop(window);
+    window->transport->Open(files);
 }
 }  // namespace Module1
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    QApplication app(argc, argv);  // takes Qt's own options out of argv
     QApplication::setApplicationName(QStringLiteral("Corvalle's MP3 Player"));
-    Module1::Main();
+    const std::vector<std::string> files = FilesFromCommandLine(argc, argv);
+    // One window in a session: a running player takes the files.
+    if (HandToRunningPlayer(files)) return 0;
+    Module1::Main(files);
     int rc = app.exec();
     // Exit ends the event loop with the window still there: release the
     // player (its thread and sound device) before the process ends.

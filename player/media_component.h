@@ -1,7 +1,8 @@
 #pragma once
-// What the main window asks of its embedded media player: the operations and
-// the two events it handles. The real component is MediaPlayer (an engine
-// over libmpg123 and ALSA with its own control bar); tests use a double.
+// What the player asks of its embedded media player: the operations, the two
+// events the window handles and the state the desktop's controls show. The
+// real component is MediaPlayer (an engine over libmpg123 and ALSA with its
+// own control bar); tests use a double.
 #include <QWidget>
 #include <string>
 
@@ -10,6 +11,8 @@ class MediaComponent : public QWidget {
 public:
     using QWidget::QWidget;
     ~MediaComponent() override = default;
+
+    enum class State { Stopped, Playing, Paused };
 
     // Enabled: the component accepts the calls that follow.
     virtual void setComponentEnabled(bool enabled) = 0;
@@ -24,6 +27,13 @@ public:
     virtual void play() = 0;
     // Stop: stops playback. Never throws.
     virtual void stop() = 0;
+    // Holds playback where it is; play() resumes from there. Never throws.
+    virtual void pause() = 0;
+    // Moves the playing or paused file to `seconds` (nothing when stopped).
+    virtual void seek(double seconds) = 0;
+    // Playing, paused or stopped; a file that has played to its end is
+    // stopped. The control bar can change it too.
+    virtual State state() const = 0;
     // CurrentPosition in seconds; answered at every call, 0 with nothing loaded.
     virtual double currentPosition() const = 0;
     // Duration of the current file in seconds; 0 with nothing loaded.
@@ -35,4 +45,6 @@ signals:
     void endReached();
     // The length of the newly loaded file is known.
     void lengthKnown();
+    // The state or the file has changed, whatever changed it.
+    void stateChanged();
 };

@@ -1,27 +1,38 @@
 #include "mpris.h"
 
+#include "dropped_paths.h"
 #include "file_util.h"
-#include "frm_main.h"
 #include "media_component.h"
+#include "transport.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QCryptographicHash>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusMessage>
-#include <QUrl>
+#include <QTimer>
+#include <algorithm>
+#include <cmath>
 
 const char* const kMprisServiceName = "org.mpris.MediaPlayer2.corvalle";
 
 namespace {
 const char kObjectPath[] = "/org/mpris/MediaPlayer2";
+const char kNoTrack[] = "/org/mpris/MediaPlayer2/TrackList/NoTrack";
+
+// A file address as its bytes percent-encoded, so that any name survives.
+QString FileUrl(const std::string& path) {
+    return QStringLiteral("file://") + QString::fromLatin1(QByteArray::fromStdString(path).toPercentEncoding("/"));
 }
+}  // namespace
 
-std::function<QStringList(const std::string&)> MprisService::ReadTitleArtist;
-
-MprisService::MprisService(frmMain* window) : QObject(window), window_(window) {
+MprisService::MprisService(Transport& transport, MediaComponent& media, QObject* parent)
+    : QObject(parent), transport_(transport), media_(media) {
     new MprisRootAdaptor(this);
-    new MprisPlayerAdaptor(this);
-    connect(window_, &frmMain::playbackChanged, this, &MprisService::NotifyChanged);
+    auto* player = new MprisPlayerAdaptor(this);
+    connect(this, &MprisService::Seeked, player, &MprisPlayerAdaptor::Seeked);
+    // Whatever changed it: the labels, the control bar, the end of a file, us.
+    connect(&media_, &MediaComponent::stateChanged, this, &MprisService::NotifyChanged);
+    connect(&media_, &MediaComponent::lengthKnown, this, &MprisService::NotifyChanged);
 }
 
 MprisService::~MprisService() {
@@ -50,50 +61,73 @@ bool MprisService::Register() {
 }
 
 QString MprisService::PlaybackStatus() const {
-    return window_->IsPlaying() ? QStringLiteral("Playing") : QStringLiteral("Stopped");
+    switch (media_.state()) {
+    case MediaComponent::State::Playing: return QStringLiteral("Playing");
+    case MediaComponent::State::Paused: return QStringLiteral("Paused");
+    case MediaComponent::State::Stopped: break;
+    }
+    return QStringLiteral("Stopped");
+}
+
+QDBusObjectPath MprisService::TrackId() const {
+    const std::string path = media_.fileName();
+    if (path.empty()) return QDBusObjectPath(QString::fromLatin1(kNoTrack));
+    // The same for a file in every run: taken from its path.
+    const QByteArray digest = QCryptographicHash::hash(QByteArray::fromStdString(path), QCryptographicHash::Md5);
+    return QDBusObjectPath(QStringLiteral("/org/corvalle/track/") + QString::fromLatin1(digest.toHex()));
 }
 
 QVariantMap MprisService::Metadata() const {
     QVariantMap m;
-    std::string path = window_->MediaPlayer1->fileName();
-    if (path.empty()) {
-        m.insert(QStringLiteral("mpris:trackid"),
-                 QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack"))));
-        return m;
+    m.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(TrackId()));
+    const std::string path = media_.fileName();
+    if (path.empty()) return m;
+    m.insert(QStringLiteral("xesam:url"), FileUrl(path));
+    const double length = media_.duration();
+    if (length > 0) m.insert(QStringLiteral("mpris:length"), static_cast<qlonglong>(std::llround(length * 1e6)));
+    if (path != infoPath_) {
+        info_ = ReadTrackInfo(path, coverFolder);
+        infoPath_ = path;
     }
-    m.insert(QStringLiteral("mpris:trackid"),
-             QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/corvalle/track/%1").arg(qHash(QByteArray::fromStdString(path))))));
-    m.insert(QStringLiteral("xesam:url"), QUrl::fromLocalFile(PathToText(path)).toString());
-    double length = window_->MediaPlayer1->duration();
-    if (length > 0) m.insert(QStringLiteral("mpris:length"), static_cast<qlonglong>(length * 1e6));
-    QStringList titleArtist;
-    try {
-        if (ReadTitleArtist) titleArtist = ReadTitleArtist(path);
-    } catch (...) {
-        titleArtist.clear();
-    }
-    if (titleArtist.size() == 2) {
-        m.insert(QStringLiteral("xesam:title"), titleArtist[0]);
-        m.insert(QStringLiteral("xesam:artist"), QStringList{titleArtist[1]});
-    }
+    m.insert(QStringLiteral("xesam:title"), info_.title);
+    if (!info_.artist.isEmpty()) m.insert(QStringLiteral("xesam:artist"), QStringList{info_.artist});
+    if (!info_.album.isEmpty()) m.insert(QStringLiteral("xesam:album"), info_.album);
+    if (!info_.coverPath.empty()) m.insert(QStringLiteral("mpris:artUrl"), FileUrl(info_.coverPath));
     return m;
 }
 
 qlonglong MprisService::PositionMicroseconds() const {
     try {
-        double t = window_->MediaPlayer1->currentPosition();
-        return t > 0 ? static_cast<qlonglong>(t * 1e6) : 0;
+        const double t = media_.currentPosition();
+        return t > 0 ? static_cast<qlonglong>(std::llround(t * 1e6)) : 0;
     } catch (...) {
         return 0;
     }
 }
 
+double MprisService::Volume() const { return readVolume ? readVolume() / 100.0 : 1.0; }
+
+void MprisService::SetVolume(double volume) {
+    if (!writeVolume || !std::isfinite(volume)) return;
+    writeVolume(static_cast<int>(std::lround(std::clamp(volume, 0.0, 1.0) * 100)));
+}
+
+void MprisService::VolumeChanged() {
+    if (!registered_) return;
+    QDBusMessage signal = QDBusMessage::createSignal(QString::fromLatin1(kObjectPath),
+                                                     QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                     QStringLiteral("PropertiesChanged"));
+    signal << QStringLiteral("org.mpris.MediaPlayer2.Player") << QVariantMap{{QStringLiteral("Volume"), Volume()}}
+           << QStringList();
+    QDBusConnection::sessionBus().send(signal);
+}
+
 void MprisService::NotifyChanged() {
     if (!registered_) return;
     QVariantMap changed;
-    QString status = PlaybackStatus();
+    const QString status = PlaybackStatus();
     if (status != lastStatus_) changed.insert(QStringLiteral("PlaybackStatus"), status);
-    QVariantMap metadata = Metadata();
+    const QVariantMap metadata = Metadata();
     if (metadata != lastMetadata_) changed.insert(QStringLiteral("Metadata"), metadata);
     lastStatus_ = status;
     lastMetadata_ = metadata;
@@ -105,6 +139,27 @@ void MprisService::NotifyChanged() {
     QDBusConnection::sessionBus().send(signal);
 }
 
+void MprisService::Command(const QDBusMessage& message, std::function<void()> command) {
+    if (QApplication::activeModalWidget()) {
+        message.setDelayedReply(true);
+        QDBusConnection::sessionBus().send(message.createErrorReply(
+            QStringLiteral("org.mpris.MediaPlayer2.corvalle.Error.Busy"),
+            QStringLiteral("A window of the player is open; close it first.")));
+        return;
+    }
+    QTimer::singleShot(0, this, std::move(command));
+}
+
+void MprisService::SeekTo(double seconds) {
+    if (media_.state() == MediaComponent::State::Stopped) return;
+    if (seconds > media_.duration()) {
+        transport_.Next();
+        return;
+    }
+    transport_.Seek(std::max(0.0, seconds));
+    emit Seeked(PositionMicroseconds());
+}
+
 // ---- org.mpris.MediaPlayer2 ----------------------------------------------------
 
 MprisRootAdaptor::MprisRootAdaptor(MprisService* service) : QDBusAbstractAdaptor(service), service_(service) {}
@@ -112,15 +167,13 @@ MprisRootAdaptor::MprisRootAdaptor(MprisService* service) : QDBusAbstractAdaptor
 QString MprisRootAdaptor::Identity() const { return QStringLiteral("Corvalle's MP3 Player"); }
 
 void MprisRootAdaptor::Raise() {
-    service_->window()->show();
-    service_->window()->raise();
-    service_->window()->activateWindow();
+    if (service_->raise) service_->raise();
 }
 
-// Commands arrive while the bus delivers a message; run them from the event
-// loop, like a click, so a modal box they open does not stall the reply.
-void MprisRootAdaptor::Quit() {
-    QMetaObject::invokeMethod(service_->window(), "lblExit_Click", Qt::QueuedConnection);
+void MprisRootAdaptor::Quit(const QDBusMessage& message) {
+    service_->Command(message, [this] {
+        if (service_->quit) service_->quit();
+    });
 }
 
 // ---- org.mpris.MediaPlayer2.Player -------------------------------------------------
@@ -129,25 +182,46 @@ MprisPlayerAdaptor::MprisPlayerAdaptor(MprisService* service) : QDBusAbstractAda
     setAutoRelaySignals(true);
 }
 
-void MprisPlayerAdaptor::Play() {
-    QMetaObject::invokeMethod(service_->window(), "lblPlay_Click", Qt::QueuedConnection);
+void MprisPlayerAdaptor::Play(const QDBusMessage& message) {
+    service_->Command(message, [this] { service_->transport().PlayOrResume(); });
 }
-void MprisPlayerAdaptor::Pause() {
-    QMetaObject::invokeMethod(service_->window(), "lblStop_Click", Qt::QueuedConnection);
+
+void MprisPlayerAdaptor::Pause(const QDBusMessage& message) {
+    service_->Command(message, [this] { service_->transport().Pause(); });
 }
-void MprisPlayerAdaptor::PlayPause() {
-    const char* command = service_->window()->IsPlaying() ? "lblStop_Click" : "lblPlay_Click";
-    QMetaObject::invokeMethod(service_->window(), command, Qt::QueuedConnection);
+
+void MprisPlayerAdaptor::PlayPause(const QDBusMessage& message) {
+    service_->Command(message, [this] { service_->transport().PlayPause(); });
 }
-void MprisPlayerAdaptor::Stop() {
-    QMetaObject::invokeMethod(service_->window(), "lblStop_Click", Qt::QueuedConnection);
+
+void MprisPlayerAdaptor::Stop(const QDBusMessage& message) {
+    service_->Command(message, [this] { service_->transport().Stop(); });
 }
-void MprisPlayerAdaptor::Next() {
-    QMetaObject::invokeMethod(service_->window(), "lblNext_Click", Qt::QueuedConnection);
+
+void MprisPlayerAdaptor::Next(const QDBusMessage& message) {
+    service_->Command(message, [this] { service_->transport().Next(); });
 }
-void MprisPlayerAdaptor::Previous() {
-    QMetaObject::invokeMethod(service_->window(), "lblPrev_Click", Qt::QueuedConnection);
+
+void MprisPlayerAdaptor::Previous(const QDBusMessage& message) {
+    service_->Command(message, [this] { service_->transport().Prev(); });
 }
-void MprisPlayerAdaptor::Seek(qlonglong) {}
-void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath&, qlonglong) {}
-void MprisPlayerAdaptor::OpenUri(const QString&) {}
+
+void MprisPlayerAdaptor::Seek(qlonglong offset, const QDBusMessage& message) {
+    service_->Command(message, [this, offset] {
+        service_->SeekTo(service_->media().currentPosition() + static_cast<double>(offset) / 1e6);
+    });
+}
+
+void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath& track, qlonglong position, const QDBusMessage& message) {
+    service_->Command(message, [this, track, position] {
+        // A position for another track, or outside this one, is ignored.
+        const double target = static_cast<double>(position) / 1e6;
+        if (track != service_->TrackId() || target < 0 || target > service_->media().duration()) return;
+        service_->SeekTo(target);
+    });
+}
+
+void MprisPlayerAdaptor::OpenUri(const QString& uri, const QDBusMessage& message) {
+    const std::vector<std::string> paths = LocalPathsFromUriList(uri.toUtf8());
+    service_->Command(message, [this, paths] { service_->transport().Open(paths); });
+}

@@ -1,42 +1,75 @@
 #pragma once
 // Media keys and desktop controls: the MPRIS2 interfaces on the session bus
-// as org.mpris.MediaPlayer2.corvalle. Each call runs the same command as the
-// window's labels. Without a session bus nothing is registered and nothing
-// is said.
+// as org.mpris.MediaPlayer2.corvalle, driving the Transport (never the
+// window). While one of the player's modal windows is open (a message box,
+// the folder search, the tag editor) the commands are refused with a D-Bus
+// error instead of opening more. Without a session bus nothing is registered
+// and nothing is said.
 #include <QDBusAbstractAdaptor>
+#include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QObject>
 #include <QStringList>
 #include <QVariantMap>
 #include <functional>
+#include <string>
 
-class frmMain;
+#include "track_info.h"
+
+class MediaComponent;
+class Transport;
 
 extern const char* const kMprisServiceName;  // "org.mpris.MediaPlayer2.corvalle"
 
 class MprisService : public QObject {
     Q_OBJECT
 public:
-    explicit MprisService(frmMain* window);
+    MprisService(Transport& transport, MediaComponent& media, QObject* parent = nullptr);
     ~MprisService() override;
     // Registers on the session bus; false (silently) when there is none.
     bool Register();
 
-    frmMain* window() const { return window_; }
+    // What the composition root wires in: the window's raise and quit, and
+    // the volume slider (0 to 100; a write is one completed change).
+    std::function<void()> raise;
+    std::function<void()> quit;
+    std::function<int()> readVolume;
+    std::function<void(int percent)> writeVolume;
+    // Where the covers of ID3v2 tags are kept.
+    std::string coverFolder;
+
+    Transport& transport() { return transport_; }
+    MediaComponent& media() { return media_; }
     QString PlaybackStatus() const;
     QVariantMap Metadata() const;
     qlonglong PositionMicroseconds() const;
+    double Volume() const;
+    void SetVolume(double volume);
+    // The track id of the file loaded now (NoTrack with none).
+    QDBusObjectPath TrackId() const;
 
-    // The title and artist of a file's tag, as display texts (empty when
-    // the file has none).
-    static std::function<QStringList(const std::string& path)> ReadTitleArtist;
+    // Tells the bus that the volume changed (the slider moved).
+    void VolumeChanged();
+    // Runs a command from the bus: refused with an error reply while a modal
+    // window is open; otherwise run from the event loop, like a click, so a
+    // box it opens does not hold the reply up.
+    void Command(const QDBusMessage& message, std::function<void()> command);
+    // Moves the playing or paused file to `seconds` and says so (Seeked);
+    // past its end it acts as Next. Nothing while stopped.
+    void SeekTo(double seconds);
+
+signals:
+    void Seeked(qlonglong position);
 
 private:
     void NotifyChanged();
-    frmMain* window_;
+    Transport& transport_;
+    MediaComponent& media_;
     bool registered_ = false;
     QString lastStatus_;
     QVariantMap lastMetadata_;
+    mutable std::string infoPath_;  // the file whose track info is held
+    mutable TrackInfo info_;
 };
 
 class MprisRootAdaptor : public QDBusAbstractAdaptor {
@@ -61,7 +94,7 @@ public:
 
 public slots:
     void Raise();
-    void Quit();
+    void Quit(const QDBusMessage& message);
 
 private:
     MprisService* service_;
@@ -81,7 +114,7 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     Q_PROPERTY(bool CanGoPrevious READ CanControl)
     Q_PROPERTY(bool CanPlay READ CanControl)
     Q_PROPERTY(bool CanPause READ CanControl)
-    Q_PROPERTY(bool CanSeek READ CanSeek)
+    Q_PROPERTY(bool CanSeek READ CanControl)
     Q_PROPERTY(bool CanControl READ CanControl)
 public:
     explicit MprisPlayerAdaptor(MprisService* service);
@@ -89,22 +122,21 @@ public:
     double Rate() const { return 1.0; }
     void SetRate(double) {}
     QVariantMap Metadata() const { return service_->Metadata(); }
-    double Volume() const { return 1.0; }
-    void SetVolume(double) {}
+    double Volume() const { return service_->Volume(); }
+    void SetVolume(double volume) { service_->SetVolume(volume); }
     qlonglong Position() const { return service_->PositionMicroseconds(); }
     bool CanControl() const { return true; }
-    bool CanSeek() const { return false; }
 
 public slots:
-    void Play();
-    void Pause();
-    void PlayPause();
-    void Stop();
-    void Next();
-    void Previous();
-    void Seek(qlonglong offset);
-    void SetPosition(const QDBusObjectPath& track, qlonglong position);
-    void OpenUri(const QString& uri);
+    void Play(const QDBusMessage& message);
+    void Pause(const QDBusMessage& message);
+    void PlayPause(const QDBusMessage& message);
+    void Stop(const QDBusMessage& message);
+    void Next(const QDBusMessage& message);
+    void Previous(const QDBusMessage& message);
+    void Seek(qlonglong offset, const QDBusMessage& message);
+    void SetPosition(const QDBusObjectPath& track, qlonglong position, const QDBusMessage& message);
+    void OpenUri(const QString& uri, const QDBusMessage& message);
 
 signals:
     void Seeked(qlonglong position);

@@ -1,5 +1,8 @@
 #include "playlist_view.h"
 
+#include "app_error.h"
+#include "playlist_model.h"
+
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -36,6 +39,34 @@ PlaylistView::PlaylistView(QWidget* parent) : QListView(parent) {
     setDragDropMode(QAbstractItemView::DropOnly);
 }
 
+void PlaylistView::setPlaylist(PlaylistModel* playlist) {
+    playlist_ = playlist;
+    setModel(playlist);
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current, const QModelIndex&) { userChoseRow(current); });
+    connect(playlist, &PlaylistModel::currentRowChanged, this, &PlaylistView::followCurrentRow);
+    connect(playlist, &PlaylistModel::currentRowSet, this, [this](int row) { scrollTo(model()->index(row, 0)); });
+}
+
+void PlaylistView::followCurrentRow(int row) {
+    following_ = true;
+    if (row >= 0)
+        selectionModel()->setCurrentIndex(model()->index(row, 0), QItemSelectionModel::ClearAndSelect);
+    else
+        selectionModel()->clear();
+    following_ = false;
+}
+
+// The selection moves by itself while rows come and go; only a move made
+// while they stand still is the user's choice.
+void PlaylistView::userChoseRow(const QModelIndex& current) {
+    if (following_ || !playlist_ || playlist_->changingRows()) return;
+    if (current.isValid())
+        playlist_->setCurrentRow(current.row());
+    else
+        playlist_->clearCurrentRow();
+}
+
 // The current entry is always the selected one: nothing (Ctrl+click,
 // Ctrl+Space) may leave a current entry that is not highlighted.
 QItemSelectionModel::SelectionFlags PlaylistView::selectionCommand(const QModelIndex& index, const QEvent*) const {
@@ -52,7 +83,13 @@ void PlaylistView::mousePressEvent(QMouseEvent* event) {
     QModelIndex before = currentIndex();
     QListView::mousePressEvent(event);
     QModelIndex hit = indexAt(event->position().toPoint());
-    if (hit.isValid() && hit == before && currentIndex() == before) emit reselected();
+    // A press on the entry that already is the current one selects it again.
+    if (hit.isValid() && hit == before && currentIndex() == before && playlist_) {
+        try {
+            playlist_->setCurrentRow(hit.row());
+        } catch (const AppError&) {
+        }
+    }
 }
 
 void PlaylistView::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -1,9 +1,19 @@
 #include "playlist_model.h"
 
+#include "app_error.h"
 #include "case_fold.h"
 #include "file_util.h"
 
 #include <algorithm>
+
+namespace {
+// Counts a change of rows as long as it lasts.
+struct Changing {
+    int& depth;
+    explicit Changing(int& d) : depth(d) { ++depth; }
+    ~Changing() { --depth; }
+};
+}  // namespace
 
 PlaylistModel::PlaylistModel(QObject* parent) : QAbstractListModel(parent) {}
 
@@ -18,16 +28,33 @@ std::vector<std::string> PlaylistModel::entries() const {
     return out;
 }
 
+void PlaylistModel::setCurrent(int row) {
+    if (row == current_) return;
+    current_ = row;
+    emit currentRowChanged(row);
+}
+
+void PlaylistModel::setCurrentRow(int row) {
+    if (row < 0 || row >= count()) throw MakeError(ErrNo::InvalidPropertyValue);
+    setCurrent(row);
+    emit currentRowSet(row);
+}
+
+void PlaylistModel::clearCurrentRow() { setCurrent(-1); }
+
 int PlaylistModel::add(const std::string& entry) {
     if (count() >= kMaxEntries) return -1;
     Entry e{entry, SortKey(entry)};
     auto pos = std::upper_bound(entries_.begin(), entries_.end(), e,
                                 [](const Entry& a, const Entry& b) { return a.key < b.key; });
     int row = static_cast<int>(pos - entries_.begin());
-    if (anchor_ >= row) ++anchor_;
-    beginInsertRows(QModelIndex(), row, row);
-    entries_.insert(pos, std::move(e));
-    endInsertRows();
+    {
+        Changing changing(changing_);
+        beginInsertRows(QModelIndex(), row, row);
+        entries_.insert(pos, std::move(e));
+        endInsertRows();
+    }
+    if (current_ >= row) setCurrent(current_ + 1);
     return row;
 }
 
@@ -50,28 +77,34 @@ int PlaylistModel::addMany(const std::vector<std::string>& added) {
 
     std::vector<Entry> merged;
     merged.reserve(entries_.size() + fresh.size());
-    int newAnchor = -1;
+    int newCurrent = -1;
     size_t i = 0, j = 0;
     while (i < entries_.size() || j < fresh.size()) {
         bool takeOld = j >= fresh.size() || (i < entries_.size() && !less(fresh[j], entries_[i]));
         if (takeOld) {
-            if (static_cast<int>(i) == anchor_) newAnchor = static_cast<int>(merged.size());
+            if (static_cast<int>(i) == current_) newCurrent = static_cast<int>(merged.size());
             merged.push_back(std::move(entries_[i++]));
         } else {
             merged.push_back(std::move(fresh[j++]));
         }
     }
-    if (entries_.empty()) {
-        beginInsertRows(QModelIndex(), 0, static_cast<int>(merged.size()) - 1);
-        entries_ = std::move(merged);
-        endInsertRows();
-    } else {
-        // A reset is linear; row-by-row insertion signals would be quadratic.
-        // The view restores its selection from the anchor after the reset.
-        beginResetModel();
-        entries_ = std::move(merged);
-        anchor_ = newAnchor;
-        endResetModel();
+    {
+        Changing changing(changing_);
+        if (entries_.empty()) {
+            beginInsertRows(QModelIndex(), 0, static_cast<int>(merged.size()) - 1);
+            entries_ = std::move(merged);
+            endInsertRows();
+        } else {
+            // A reset is linear; row-by-row insertion signals would be quadratic.
+            // A view follows the current row again after it.
+            beginResetModel();
+            entries_ = std::move(merged);
+            endResetModel();
+        }
+    }
+    if (newCurrent >= 0) {
+        current_ = -1;  // announced again: a view lost its selection in the reset
+        setCurrent(newCurrent);
     }
     return refused;
 }
@@ -83,19 +116,35 @@ int PlaylistModel::replaceAll(const std::vector<std::string>& fresh) {
 
 void PlaylistModel::removeAt(int row) {
     if (row < 0 || row >= count()) return;
-    if (anchor_ == row) anchor_ = -1;
-    else if (anchor_ > row) --anchor_;
-    beginRemoveRows(QModelIndex(), row, row);
-    entries_.erase(entries_.begin() + row);
-    endRemoveRows();
+    {
+        Changing changing(changing_);
+        beginRemoveRows(QModelIndex(), row, row);
+        entries_.erase(entries_.begin() + row);
+        endRemoveRows();
+    }
+    if (current_ == row)
+        setCurrent(-1);
+    else if (current_ > row)
+        setCurrent(current_ - 1);
 }
 
 void PlaylistModel::clear() {
-    anchor_ = -1;
-    if (entries_.empty()) return;
-    beginResetModel();
-    entries_.clear();
-    endResetModel();
+    if (!entries_.empty()) {
+        Changing changing(changing_);
+        beginResetModel();
+        entries_.clear();
+        endResetModel();
+    }
+    setCurrent(-1);
+}
+
+int PlaylistModel::rowOf(const std::string& entry) const {
+    const std::string key = SortKey(entry);
+    auto it = std::lower_bound(entries_.begin(), entries_.end(), key,
+                               [](const Entry& e, const std::string& k) { return e.key < k; });
+    for (; it != entries_.end() && it->key == key; ++it)
+        if (it->text == entry) return static_cast<int>(it - entries_.begin());
+    return -1;
 }
 
 int PlaylistModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : count(); }

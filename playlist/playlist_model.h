@@ -28,11 +28,23 @@ public:
     int replaceAll(const std::vector<std::string>& entries);
     void removeAt(int row);
     void clear();
+    // The first row holding exactly `entry`, or -1.
+    int rowOf(const std::string& entry) const;
 
-    // The anchor row follows one entry (the list's selection) through every
-    // insertion and removal; -1 when it follows none or its entry was removed.
-    void setAnchorRow(int row) { anchor_ = (row >= 0 && row < count()) ? row : -1; }
-    int anchorRow() const { return anchor_; }
+    // The current entry (the list's selection, the entry the commands act
+    // on). It follows its entry through every insertion and removal and is
+    // -1 when there is none or its entry was removed.
+    int currentRow() const { return current_; }
+    // Selects entry `row`: it becomes the current entry and currentRowSet is
+    // announced, also when it already was current (selecting an entry always
+    // runs the selection handler). Throws AppError (380, "Invalid property
+    // value") for a row without an entry; nothing changes then.
+    void setCurrentRow(int row);
+    // Leaves no entry current.
+    void clearCurrentRow();
+    // True while rows are being inserted, removed or reset (a view's own
+    // selection moves then; it is not the user's choice).
+    bool changingRows() const { return changing_ > 0; }
 
     // The case-insensitive key the list sorts by.
     static std::string SortKey(const std::string& entry);
@@ -41,11 +53,20 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
+signals:
+    // The current row has a new value, for whatever reason (a selection, an
+    // insertion before it, its removal): for the view to follow.
+    void currentRowChanged(int row);
+    // An entry was selected, by the user or by a command.
+    void currentRowSet(int row);
+
 private:
     struct Entry {
         std::string text;
         std::string key;
     };
+    void setCurrent(int row);
     std::vector<Entry> entries_;
-    int anchor_ = -1;
+    int current_ = -1;
+    int changing_ = 0;
 };

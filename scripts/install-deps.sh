@@ -5,9 +5,9 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev
-  libmpg123-dev libasound2-dev
+  libmpg123-dev libasound2-dev libtag1-dev
   lame pulseaudio pulseaudio-utils libasound2-plugins
-  e2fsprogs desktop-file-utils dbus xvfb xdotool x11-utils
+  e2fsprogs desktop-file-utils dbus xvfb xdotool x11-utils playerctl
   clang libclang-rt-14-dev
 )
 missing=()

@@ -1,25 +1,15 @@
 #include "collect_files.h"
 
+#include "app_error.h"
 #include "case_fold.h"
+#include "folder_listing.h"
 #include "wildcard.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <set>
-#include <string_view>
-#include <sys/stat.h>
 #include <unordered_set>
 #include <utility>
 
 namespace {
-
-OpenDirFunction g_openDir;
-
-DIR* OpenDir(const char* path) {
-    if (g_openDir) return g_openDir(path);
-    return ::opendir(path);
-}
 
 std::vector<std::string> SplitPatterns(const std::string& patterns) {
     std::vector<std::string> out;
@@ -55,43 +45,27 @@ struct Search {
 
     // Lists one folder: appends its matching files to the result and returns
     // its subfolders (full paths with their closing "/"). `folder` ends in "/".
-    std::vector<std::string> ListFolder(const std::string& folder) {
+    std::vector<std::string> ListOne(const std::string& folder) {
         std::vector<std::string> subfolders;
-        DIR* dir = OpenDir(folder.c_str());
-        if (!dir) return subfolders;
-        int fd = ::dirfd(dir);
-        struct stat self {};
-        if (fd < 0 || ::fstat(fd, &self) != 0 || !visited.insert({self.st_dev, self.st_ino}).second) {
-            ::closedir(dir);
-            return subfolders;
+        bool entered = false;
+        ListOptions list;
+        list.enter = [&](dev_t device, ino_t inode) { return entered = visited.insert({device, inode}).second; };
+        list.stop = [this] { return Cancelled(options); };
+        FolderListing found;
+        try {
+            found = ListFolder(folder, list);
+        } catch (const AppError&) {
+            return subfolders;  // a folder that cannot be listed adds nothing
         }
+        if (!entered) return subfolders;  // reached before, through a link
         ++folders;
-        std::vector<std::string> files;
-        size_t seen = 0;
-        for (;;) {
-            errno = 0;
-            dirent* e = ::readdir(dir);
-            if (!e) break;
-            if ((++seen & 1023) == 0 && Cancelled(options)) break;
-            const char* name = e->d_name;
-            if (name[0] == '.') continue;  // hidden, "." and ".."
-            unsigned char type = e->d_type;
-            if (type == DT_LNK || type == DT_UNKNOWN) {
-                struct stat st {};
-                if (fd < 0 || ::fstatat(fd, name, &st, 0) != 0) continue;  // broken link: neither
-                type = S_ISREG(st.st_mode) ? DT_REG : S_ISDIR(st.st_mode) ? DT_DIR : DT_UNKNOWN;
-            }
-            if (type == DT_REG)
-                files.emplace_back(name);
-            else if (type == DT_DIR && recurse)
-                subfolders.push_back(folder + name + "/");
-        }
-        ::closedir(dir);
         for (const std::string& pattern : patterns) {
             if (pattern.empty()) continue;
-            for (const std::string& name : files)
+            for (const std::string& name : found.files)
                 if (WildcardMatch(pattern, name)) AddPath(folder + name);
         }
+        if (recurse)
+            for (const std::string& name : found.folders) subfolders.push_back(folder + name + "/");
         if (options.progress) options.progress(folders, result.size());
         return subfolders;
     }
@@ -104,15 +78,13 @@ struct Search {
             if (Cancelled(options)) return;
             std::string folder = std::move(stack.back());
             stack.pop_back();
-            std::vector<std::string> subs = ListFolder(folder);
+            std::vector<std::string> subs = ListOne(folder);
             for (auto it = subs.rbegin(); it != subs.rend(); ++it) stack.push_back(std::move(*it));
         }
     }
 };
 
 }  // namespace
-
-void SetOpenDirFunctionForTesting(OpenDirFunction fn) { g_openDir = std::move(fn); }
 
 std::vector<std::string> CollectFiles(const std::string& folder, const std::string& patterns, bool recurse) {
     return CollectFiles(folder, patterns, recurse, CollectOptions{});

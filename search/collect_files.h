@@ -1,10 +1,11 @@
 #pragma once
 // The recursive file search behind the folder search window: the full paths
 // of the files of a folder that match one or more wildcard patterns, and on
-// request of every folder below it. Paths are byte strings. No Qt here.
+// request of every folder below it. Paths are byte strings.
+#include "folder_listing.h"  // SetOpenDirFunctionForTesting
+
 #include <atomic>
 #include <cstddef>
-#include <dirent.h>
 #include <functional>
 #include <string>
 #include <vector>
@@ -32,8 +33,3 @@ struct CollectOptions {
 std::vector<std::string> CollectFiles(const std::string& folder, const std::string& patterns, bool recurse);
 std::vector<std::string> CollectFiles(const std::string& folder, const std::string& patterns, bool recurse,
                                       const CollectOptions& options);
-
-// For tests: replaces opendir(3) in the search (empty restores it). The
-// replacement may return nullptr to make a folder unreadable.
-using OpenDirFunction = std::function<DIR*(const char* path)>;
-void SetOpenDirFunctionForTesting(OpenDirFunction fn);

@@ -3,20 +3,40 @@
 #include "app_error.h"
 
 #include <cerrno>
-#include <dirent.h>
 #include <sys/stat.h>
 
-FolderListing ListFolder(const std::string& folder) {
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir) throw ErrorFromErrno(errno);
+namespace {
+OpenDirFunction g_openDir;
+
+// Closes the folder however the listing ends.
+struct DirCloser {
+    DIR* dir;
+    ~DirCloser() { ::closedir(dir); }
+};
+}  // namespace
+
+void SetOpenDirFunctionForTesting(OpenDirFunction fn) { g_openDir = std::move(fn); }
+
+FolderListing ListFolder(const std::string& folder, const ListOptions& options) {
+    errno = 0;
+    DIR* dir = g_openDir ? g_openDir(folder.c_str()) : ::opendir(folder.c_str());
+    if (!dir) throw ErrorFromErrno(errno ? errno : EACCES);
+    DirCloser closer{dir};
     FolderListing listing;
     const int fd = ::dirfd(dir);
+    struct stat self {};
+    if (fd < 0 || ::fstat(fd, &self) != 0) throw ErrorFromErrno(errno);
+    listing.device = self.st_dev;
+    listing.inode = self.st_ino;
+    if (options.enter && !options.enter(self.st_dev, self.st_ino)) return listing;
+    size_t seen = 0;
     while (const dirent* e = ::readdir(dir)) {
-        if (e->d_name[0] == '.') continue;
+        if ((++seen & 1023) == 0 && options.stop && options.stop()) break;
+        if (e->d_name[0] == '.') continue;  // hidden, "." and ".."
         unsigned char type = e->d_type;
         if (type == DT_LNK || type == DT_UNKNOWN) {
             struct stat st {};
-            type = ::fstatat(fd, e->d_name, &st, 0) != 0 ? DT_UNKNOWN
+            type = ::fstatat(fd, e->d_name, &st, 0) != 0 ? DT_UNKNOWN  // a broken link: neither
                    : S_ISREG(st.st_mode)                  ? DT_REG
                    : S_ISDIR(st.st_mode)                  ? DT_DIR
                                                           : DT_UNKNOWN;
@@ -26,6 +46,5 @@ FolderListing ListFolder(const std::string& folder) {
         else if (type == DT_DIR)
             listing.folders.emplace_back(e->d_name);
     }
-    ::closedir(dir);
     return listing;
 }

@@ -1,16 +1,36 @@
 #pragma once
-// One folder's visible entries, as the folder search window shows them.
+// One folder's visible entries: the one place the program reads a folder,
+// for the folder search, the folder tree and the preview of the search
+// window.
+#include <dirent.h>
+#include <functional>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 struct FolderListing {
     std::vector<std::string> files;    // names of ordinary files
     std::vector<std::string> folders;  // names of folders
+    dev_t device = 0;                  // of the folder itself
+    ino_t inode = 0;
+};
+
+struct ListOptions {
+    // Asked with the folder's device and inode before it is read; false
+    // leaves the listing empty (a folder already searched, say).
+    std::function<bool(dev_t device, ino_t inode)> enter;
+    // Asked every 1024 entries; true ends the listing with what it has.
+    std::function<bool()> stop;
 };
 
 // The entries of `folder` whose names do not start with "." (hidden), split
 // into ordinary files and folders, in the order the file system lists them;
 // a symbolic link counts as what it leads to, and anything else (a device, a
 // pipe, a broken link) is left out. Names are bytes. Throws AppError when the
-// folder cannot be listed.
-FolderListing ListFolder(const std::string& folder);
+// folder cannot be opened.
+FolderListing ListFolder(const std::string& folder, const ListOptions& options = {});
+
+// For tests: replaces opendir(3) (empty restores it). The replacement may
+// return nullptr, with errno set, to make a folder unreadable.
+using OpenDirFunction = std::function<DIR*(const char* path)>;
+void SetOpenDirFunctionForTesting(OpenDirFunction fn);

@@ -7,7 +7,6 @@
 #include "file_util.h"
 #include "folder_listing.h"
 #include "folder_tree_model.h"
-#include "playlist_model.h"
 #include "twips.h"
 
 #include <QComboBox>
@@ -88,10 +87,10 @@ QStringList ListFiles(const std::string& folder) {
 
 }  // namespace
 
-frmFileLoader::frmFileLoader(PlaylistModel* list, QWidget* parent)
+frmFileLoader::frmFileLoader(AddFunction add, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint |
                           Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      list_(list) {
+      add_(std::move(add)) {
     setObjectName(QStringLiteral("frmFileLoader"));
     setWindowTitle(QStringLiteral("Find & Load MP3 Files"));
     if (QFile::exists(QStringLiteral(":/data/icon32.png")))
@@ -353,12 +352,10 @@ void frmFileLoader::SearchFinished(std::shared_ptr<std::vector<std::string>> pat
             ShowFailure(failure);
             return;
         }
-        int refused = list_ ? list_->addMany(*paths) : 0;
-        if (refused > 0) {
-            ShowFailure(QStringLiteral("%1 files were not added because the playlist is full (it holds at most %2 "
-                                       "entries).")
-                            .arg(refused)
-                            .arg(PlaylistModel::kMaxEntries));
+        // What does not fit is said here, and the window stays open.
+        const QString notAdded = add_ ? add_(*paths) : QString();
+        if (!notAdded.isEmpty()) {
+            ShowFailure(notAdded);
             return;
         }
         accept();
@@ -395,7 +392,7 @@ void frmFileLoader::reject() {
     }
 }
 
-void frmFileLoader::Run(QWidget* parent, PlaylistModel* list) {
-    frmFileLoader window(list, parent);
+void frmFileLoader::Run(QWidget* parent, const AddFunction& add) {
+    frmFileLoader window(add, parent);
     window.exec();
 }

@@ -1,16 +1,17 @@
 #pragma once
 // The folder search window: browse to a folder and load every "*.mp3" file in
-// it and in all folders below it into the playlist. The search runs on a
-// worker thread so the window stays painted and can cancel it.
+// it and in all folders below it into the playlist, through the add function
+// the caller gives it. The search runs on a worker thread so the window stays
+// painted and can cancel it.
 #include <QDialog>
 #include <QString>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
-class PlaylistModel;
 class FolderTreeModel;
 class QComboBox;
 class QLabel;
@@ -22,7 +23,11 @@ class QTreeView;
 class frmFileLoader : public QDialog {
     Q_OBJECT
 public:
-    explicit frmFileLoader(PlaylistModel* list, QWidget* parent = nullptr);
+    // Adds the paths found to the playlist; returns what was not added, said
+    // in one sentence, or the empty text.
+    using AddFunction = std::function<QString(const std::vector<std::string>& paths)>;
+
+    explicit frmFileLoader(AddFunction add, QWidget* parent = nullptr);
     ~frmFileLoader() override;
 
     // The folder opened in Dir1 (the one File1 previews and a load searches),
@@ -36,7 +41,7 @@ public:
     bool IsSearching() const { return worker_.joinable(); }
 
     // Creates the window and shows it modally.
-    static void Run(QWidget* parent, PlaylistModel* list);
+    static void Run(QWidget* parent, const AddFunction& add);
 
 public slots:
     void cmdLoad_Click();
@@ -55,7 +60,7 @@ private:
     void ShowFailure(const QString& text);
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-    PlaylistModel* list_;
+    AddFunction add_;
     QLabel* lblTitle_ = nullptr;
     QLabel* Label1_ = nullptr;
     QLabel* Label2_ = nullptr;

@@ -2,10 +2,6 @@
 
 #include "app_error.h"
 #include "file_util.h"
-#include "wildcard.h"
-
-#include <dirent.h>
-#include <sys/stat.h>
 
 namespace UserSettings {
 
@@ -34,27 +30,7 @@ void ParseLine(const std::string& bytes, size_t pos, size_t end, std::vector<std
 
 }  // namespace
 
-bool FileExists(const std::string& name) {
-    const size_t slash = name.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string(".") : name.substr(0, slash + 1);
-    const std::string last = slash == std::string::npos ? name : name.substr(slash + 1);
-    if (last.empty()) return false;
-    if (last.find_first_of("*?") == std::string::npos) return IsRegularFile(name);
-
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return false;
-    bool found = false;
-    const std::string prefix = slash == std::string::npos ? std::string() : folder;
-    while (!found) {
-        const dirent* entry = ::readdir(dir);
-        if (!entry) break;
-        const std::string entryName = entry->d_name;
-        if (entryName == "." || entryName == "..") continue;
-        found = WildcardMatch(last, entryName) && IsRegularFile(prefix + entryName);
-    }
-    ::closedir(dir);
-    return found;
-}
+bool FileExists(const std::string& name) { return IsRegularFile(name); }
 
 void SaveSettings(const std::string& path) {
     const std::string bytes = path + "\r\n";

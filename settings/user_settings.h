@@ -9,11 +9,8 @@ namespace UserSettings {
 
 inline constexpr const char* kSettingsFileName = "Settings.dat";
 
-// True when a lookup of name finds a regular file; hidden (".x") and
-// read-only files count, folders do not. The last component of name may
-// hold the wildcards "*" and "?" (matched without regard to case against
-// the folder's entries); a name without wildcards is looked up as it is.
-// A symbolic link counts as the file it leads to.
+// True when name names a regular file; hidden (".x") and read-only files
+// count, folders do not. A symbolic link counts as the file it leads to.
 bool FileExists(const std::string& name);
 
 // Replaces "Settings.dat" atomically with path + CR LF. A path that would not

@@ -3,7 +3,6 @@
 #include "app_error.h"
 #include "dialogs.h"
 #include "file_util.h"
-#include "module1.h"
 #include "twips.h"
 
 #include <QComboBox>
@@ -83,13 +82,12 @@ frmEditTagInformation* frmEditTagInformation::Instance(QWidget* parent) {
     return g_instance;
 }
 
-void frmEditTagInformation::ShowModal(QWidget* parent) {
+void frmEditTagInformation::ShowModal(QWidget* parent, const std::string& path) {
     frmEditTagInformation* w = Instance(parent);
+    w->EditTagPath = path;
     w->Form_Load();
     w->exec();
 }
-
-void ShowTagEditor(QWidget* parent) { frmEditTagInformation::ShowModal(parent); }
 
 void frmEditTagInformation::keyPressEvent(QKeyEvent* event) {
     // Neither button is the cancel button: Escape does not close the window.
@@ -117,7 +115,7 @@ void frmEditTagInformation::ResetControls() {
 void frmEditTagInformation::Form_Load() {
     try {
         ResetControls();
-        const std::string& path = Module1::EditTagPath;
+        const std::string& path = EditTagPath;
         if (path.empty()) return;
         TagReadResult r = ReadTagRecord(path);
         if (IsTooShortForATag(r)) {
@@ -160,7 +158,7 @@ void frmEditTagInformation::ReportSaveFailure(const QString& text) {
 }
 
 void frmEditTagInformation::cmdWriteTag_Click() {
-    const std::string path = Module1::EditTagPath;
+    const std::string path = EditTagPath;
     const QString shownPath = PathToText(path);
     try {
         // The genre is the entry chosen in the list; with none chosen (or its

@@ -1,9 +1,10 @@
 #pragma once
-// The tag editor: shows the ID3v1 tag of one playlist entry (the path in
-// Module1::EditTagPath) and writes it back on "Save Tag".
+// The tag editor: shows the ID3v1 tag of one playlist entry (the path handed
+// over in EditTagPath) and writes it back on "Save Tag".
 #include "tag_record.h"
 
 #include <QDialog>
+#include <string>
 
 class QComboBox;
 class QKeyEvent;
@@ -32,13 +33,18 @@ public:
     QPushButton* cmdWriteTag = nullptr;
     QPushButton* cmdClose = nullptr;
 
+    // The full path (bytes) of the file whose tag is shown; empty when no
+    // entry was selected. Read on loading and on every save.
+    std::string EditTagPath;
+
     // Runs on every opening, before the window is shown: empties the
     // controls, fills the genre list and reads the tag.
     void Form_Load();
 
     // The single editor window, created on first use (as a child of
-    // `parent`) and reused; ShowModal runs Form_Load, then exec().
-    static void ShowModal(QWidget* parent);
+    // `parent`) and reused; ShowModal hands it the path, runs Form_Load,
+    // then exec().
+    static void ShowModal(QWidget* parent, const std::string& path);
     static frmEditTagInformation* Instance(QWidget* parent);
 
 public slots:
@@ -57,5 +63,3 @@ private:
     bool readable_ = false;    // the tag (or its absence) could be read
 };
 
-// Opens the tag editor for Module1::EditTagPath, modally, over `parent`.
-void ShowTagEditor(QWidget* parent);

@@ -2,6 +2,7 @@
 
 #include "ansi_text.h"
 #include "app_error.h"
+#include "unique_fd.h"
 
 #include <cerrno>
 #include <cstring>
@@ -107,26 +108,23 @@ TagReadResult ParseTagBytes(const std::string& fileBytes) {
 }
 
 TagReadResult ReadTagRecord(const std::string& path) {
-    // Read-only and non-blocking: a missing file is never created, and a
+    // Read-only and without waiting: a missing file is never created, and a
     // named pipe given as a path cannot hold the caller up.
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return Unreadable(ErrorFromErrno(errno).number());
     struct stat st {};
-    char bytes[sizeof(TagRecord)];
-    TagReadResult result;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        result = Unreadable(ErrNo::PathFileAccess);
-    } else if (st.st_size < static_cast<off_t>(sizeof(TagRecord))) {
-        result = Unreadable(ErrNo::InputPastEnd);
-    } else {
-        ssize_t n;
-        do {
-            n = ::pread(fd, bytes, sizeof bytes, st.st_size - static_cast<off_t>(sizeof bytes));
-        } while (n < 0 && errno == EINTR);
-        result = n == static_cast<ssize_t>(sizeof bytes) ? FromRecordBytes(bytes) : Unreadable(ErrNo::DeviceIoError);
+    UniqueFd fd;
+    try {
+        fd = OpenForReading(path, st);
+    } catch (const AppError& e) {
+        return Unreadable(e.number());
     }
-    ::close(fd);
-    return result;
+    if (!S_ISREG(st.st_mode)) return Unreadable(ErrNo::PathFileAccess);
+    if (st.st_size < static_cast<off_t>(sizeof(TagRecord))) return Unreadable(ErrNo::InputPastEnd);
+    char bytes[sizeof(TagRecord)];
+    ssize_t n;
+    do {
+        n = ::pread(fd.get(), bytes, sizeof bytes, st.st_size - static_cast<off_t>(sizeof bytes));
+    } while (n < 0 && errno == EINTR);
+    return n == static_cast<ssize_t>(sizeof bytes) ? FromRecordBytes(bytes) : Unreadable(ErrNo::DeviceIoError);
 }
 
 bool IsTooShortForATag(const TagReadResult& result) {
@@ -134,35 +132,12 @@ bool IsTooShortForATag(const TagReadResult& result) {
 }
 
 namespace {
-// Closes the descriptor on every way out; Release() hands the close (and its
-// result) back to the caller.
-class FdGuard {
-public:
-    explicit FdGuard(int fd) : fd_(fd) {}
-    ~FdGuard() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FdGuard(const FdGuard&) = delete;
-    FdGuard& operator=(const FdGuard&) = delete;
-    int get() const { return fd_; }
-    int Release() {
-        int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-
-private:
-    int fd_;
-};
-
 // Checks that the file open for writing (`written`) still ends in a tag at
 // `tagAt`. The check reads through a descriptor of its own, so the writer
 // keeps a write-only open; both must name the same file.
 void CheckStillTagged(const std::string& path, const struct stat& written, off_t tagAt) {
-    FdGuard fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (fd.get() < 0) throw ErrorFromErrno(errno);
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) throw ErrorFromErrno(errno);
+    UniqueFd fd = OpenForReading(path, st);
     if (st.st_dev != written.st_dev || st.st_ino != written.st_ino)
         throw AppError(ErrNo::PathFileAccess, QStringLiteral("The file was replaced while its tag was saved"));
     char id[3];
@@ -178,8 +153,8 @@ void CheckStillTagged(const std::string& path, const struct stat& written, off_t
 
 void WriteTagRecord(const std::string& path, const TagRecord& record, bool fileHadTag) {
     // Write-only, never truncated, never created.
-    FdGuard fd(OpenForTag(path.c_str(), O_WRONLY | O_NONBLOCK));
-    if (fd.get() < 0) throw ErrorFromErrno(errno);
+    UniqueFd fd(OpenForTag(path.c_str(), O_WRONLY | O_NONBLOCK));
+    if (!fd.valid()) throw ErrorFromErrno(errno);
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0) throw ErrorFromErrno(errno);
     if (!S_ISREG(st.st_mode)) throw MakeError(ErrNo::PathFileAccess);
@@ -202,7 +177,7 @@ void WriteTagRecord(const std::string& path, const TagRecord& record, bool fileH
         }
         throw ErrorFromErrno(e);
     }
-    if (::close(fd.Release()) != 0) throw ErrorFromErrno(errno);
+    if (fd.close() != 0) throw ErrorFromErrno(errno);
 }
 
 QString InformationLine(int16_t index, const TagRecord& record) {

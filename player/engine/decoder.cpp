@@ -7,7 +7,6 @@
 
 #include "app_error.h"
 
-#include <fcntl.h>
 #include <mpg123.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,30 +28,20 @@ AppError Failure(const char* what) {
 
 FileSource::FileSource(const std::string& path) {
     if (path.empty()) throw MakeError(ErrNo::FileNotFound);
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) throw ErrorFromErrno(errno);
     struct stat st {};
-    if (fstat(fd_, &st) != 0) {
-        int e = errno;
-        ::close(fd_);
-        throw ErrorFromErrno(e);
-    }
-    if (!S_ISREG(st.st_mode) || st.st_size == 0) {
-        ::close(fd_);
-        throw S_ISDIR(st.st_mode) ? ErrorFromErrno(EISDIR) : MakeError(ErrNo::NotMpegAudio);
-    }
+    fd_ = OpenForReading(path, st);
+    if (S_ISDIR(st.st_mode)) throw ErrorFromErrno(EISDIR);
+    if (!S_ISREG(st.st_mode) || st.st_size == 0) throw MakeError(ErrNo::NotMpegAudio);
 }
-
-FileSource::~FileSource() { ::close(fd_); }
 
 ssize_t FileSource::read(void* buffer, size_t bytes) {
     for (;;) {
-        ssize_t n = ::read(fd_, buffer, bytes);
+        ssize_t n = ::read(fd_.get(), buffer, bytes);
         if (n >= 0 || errno != EINTR) return n;
     }
 }
 
-off_t FileSource::seek(off_t offset, int whence) { return ::lseek(fd_, offset, whence); }
+off_t FileSource::seek(off_t offset, int whence) { return ::lseek(fd_.get(), offset, whence); }
 
 ssize_t Decoder::ReadCallback(void* handle, void* buffer, size_t bytes) {
     auto* d = static_cast<Decoder*>(handle);

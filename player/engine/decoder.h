@@ -4,6 +4,8 @@
 // signed 16-bit frames. One thread at a time uses a Decoder.
 #include <sys/types.h>
 
+#include "unique_fd.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -25,14 +27,11 @@ public:
 class FileSource final : public ByteSource {
 public:
     explicit FileSource(const std::string& path);
-    ~FileSource() override;
-    FileSource(const FileSource&) = delete;
-    FileSource& operator=(const FileSource&) = delete;
     ssize_t read(void* buffer, size_t bytes) override;
     off_t seek(off_t offset, int whence) override;
 
 private:
-    int fd_ = -1;
+    UniqueFd fd_;
 };
 
 class Decoder {

@@ -6,6 +6,7 @@
 #include "alsa_output.h"
 #include "app_error.h"
 #include "dialogs.h"
+#include "time_format.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,15 +16,6 @@
 #include <QToolButton>
 #include <cmath>
 
-namespace {
-QString Clock(double seconds) {
-    if (!(seconds > 0)) seconds = 0;
-    auto whole = static_cast<long long>(std::floor(seconds));
-    return QStringLiteral("%1:%2")
-        .arg(whole / 60, 2, 10, QLatin1Char('0'))
-        .arg(whole % 60, 2, 10, QLatin1Char('0'));
-}
-}  // namespace
 
 SeekSlider::SeekSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
     connect(this, &QSlider::sliderReleased, this, [this] { emit seekRequested(value()); });
@@ -101,12 +93,16 @@ void MediaPlayer::refreshBar() {
     const double now = currentPosition();
     slider_->setMaximum(static_cast<int>(std::lround(total * 1000)));
     if (!slider_->isSliderDown()) slider_->setValue(static_cast<int>(std::lround(now * 1000)));
-    QString text = Clock(now) + QStringLiteral(" / ") + Clock(total);
+    QString text = FormatTime(now) + QStringLiteral(" / ") + FormatTime(total);
     if (text != readout_->text()) readout_->setText(text);
     if (engine_->state() == PlaybackEngine::State::Stopped)
         refresh_->stop();
     else if (!refresh_->isActive())
         refresh_->start();
+    if (state() != reported_) {
+        reported_ = state();
+        emit stateChanged();
+    }
 }
 
 void MediaPlayer::playPauseClicked() {
@@ -116,30 +112,35 @@ void MediaPlayer::playPauseClicked() {
         else
             play();
     } catch (const AppError& e) {
-        AppDialogs().MessageBox(this, QStringLiteral("Error Found:  ") + e.description());
+        ShowErrorBox(this, e.description());
     } catch (const std::exception& e) {
-        AppDialogs().MessageBox(this, QStringLiteral("Error Found:  ") + QString::fromLocal8Bit(e.what()));
+        ShowErrorBox(this, QString::fromLocal8Bit(e.what()));
     }
     refreshBar();
 }
 
 void MediaPlayer::setComponentEnabled(bool enabled) { setEnabled(enabled); }
 
+void MediaPlayer::load(const std::string& path) {
+    const uint64_t generation = ++fileGeneration_;
+    engine_->load([path] { return Decoder::OpenFile(path); });
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation] {
+            if (generation == fileGeneration_) emit lengthKnown();
+        },
+        Qt::QueuedConnection);
+}
+
 void MediaPlayer::setFileName(const std::string& path) {
     ++fileGeneration_;
     fileName_ = path;
+    reported_ = State(-1);  // a new file is news even in the same state
     try {
         if (path.empty()) {
             engine_->unload();
         } else {
-            engine_->load([path] { return Decoder::OpenFile(path); });
-            const uint64_t generation = fileGeneration_;
-            QMetaObject::invokeMethod(
-                this,
-                [this, generation] {
-                    if (generation == fileGeneration_) emit lengthKnown();
-                },
-                Qt::QueuedConnection);
+            load(path);
             if (autoStart_) engine_->play();
         }
     } catch (...) {
@@ -154,19 +155,11 @@ std::string MediaPlayer::fileName() const { return fileName_; }
 void MediaPlayer::setAutoStart(bool autoStart) { autoStart_ = autoStart; }
 
 void MediaPlayer::play() {
+    // Nothing valid loaded: an empty name, or a file that failed to open
+    // (and may have been mended since).
     if (!engine_->loaded()) {
-        // Nothing valid is set: an empty name, or a file that failed to open
-        // (and may have been mended since).
         if (fileName_.empty()) throw MakeError(ErrNo::FileNotFound);
-        const std::string path = fileName_;
-        engine_->load([path] { return Decoder::OpenFile(path); });
-        const uint64_t generation = ++fileGeneration_;
-        QMetaObject::invokeMethod(
-            this,
-            [this, generation] {
-                if (generation == fileGeneration_) emit lengthKnown();
-            },
-            Qt::QueuedConnection);
+        load(fileName_);
     }
     try {
         engine_->play();
@@ -187,9 +180,14 @@ void MediaPlayer::stop() {
     refreshBar();
 }
 
-bool MediaPlayer::isPlaying() const { return engine_->state() == PlaybackEngine::State::Playing; }
-
-bool MediaPlayer::isPaused() const { return engine_->state() == PlaybackEngine::State::Paused; }
+MediaComponent::State MediaPlayer::state() const {
+    switch (engine_->state()) {
+    case PlaybackEngine::State::Playing: return State::Playing;
+    case PlaybackEngine::State::Paused: return State::Paused;
+    case PlaybackEngine::State::Stopped: break;
+    }
+    return State::Stopped;
+}
 
 void MediaPlayer::seek(double seconds) {
     engine_->seek(seconds);

@@ -42,20 +42,23 @@ public:
     void setAutoStart(bool autoStart) override;
     void play() override;
     void stop() override;
+    void pause() override;
+    void seek(double seconds) override;
+    State state() const override;
     double currentPosition() const override;
     double duration() const override;
 
-    // Pauses playback (play resumes it).
-    void pause();
-    bool isPlaying() const;
-    bool isPaused() const;
-    // Moves playback to `seconds` (while playing or paused).
-    void seek(double seconds);
+    bool isPlaying() const { return state() == State::Playing; }
+    bool isPaused() const { return state() == State::Paused; }
 
 private:
     void buildBar();
+    // Opens `path` for the engine; the length is reported when the caller's
+    // handler has returned, unless another file was set meanwhile.
+    void load(const std::string& path);
     void onEnded(uint64_t sessionId);
     void playPauseClicked();
+    // Brings the bar up to date and reports a change of state.
     void refreshBar();
 
     std::unique_ptr<PlaybackEngine> engine_;
@@ -70,4 +73,5 @@ private:
     QTimer* refresh_ = nullptr;
     QIcon playIcon_, pauseIcon_;
     int shownPlaying_ = -1;  // the state the play/pause button shows
+    State reported_ = State::Stopped;
 };

@@ -12,15 +12,15 @@ qt_flags=$(pkg-config --cflags Qt6Core)
 qt_libs=$(pkg-config --libs Qt6Core)
 cxx="clang++ -std=c++17 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined"
 declare -A sources=(
-  [playlist]="$root/playlist/playlist_file.cpp $root/playlist/playlist_model.cpp $root/common/case_fold.cpp $root/common/file_util.cpp $root/common/app_error.cpp"
+  [playlist]="$root/playlist/playlist_file.cpp $root/playlist/playlist_model.cpp $root/common/case_fold.cpp $root/common/file_util.cpp $root/common/unique_fd.cpp $root/common/app_error.cpp"
   [wildcard]="$root/search/wildcard.cpp"
-  [settings]="$root/settings/user_settings.cpp $root/search/wildcard.cpp $root/common/file_util.cpp $root/common/app_error.cpp"
-  [tags]="$root/tags/tag_record.cpp $root/tags/ansi_text.cpp $root/common/app_error.cpp"
+  [settings]="$root/settings/user_settings.cpp $root/common/file_util.cpp $root/common/unique_fd.cpp $root/common/app_error.cpp"
+  [tags]="$root/tags/tag_record.cpp $root/tags/ansi_text.cpp $root/common/unique_fd.cpp $root/common/app_error.cpp"
 )
 declare -A includes=(
   [playlist]="-I$root/playlist -I$root/common"
   [wildcard]="-I$root/search"
-  [settings]="-I$root/settings -I$root/search -I$root/common"
+  [settings]="-I$root/settings -I$root/common"
   [tags]="-I$root/tags -I$root/common"
 )
 for extra in "$here"/targets.d/*.sh; do [ -f "$extra" ] && . "$extra"; done

@@ -1,6 +1,7 @@
 #pragma once
-// A media player component double: records every call in order and answers
-// position and duration with preset values.
+// A media player component double: records every call in order, answers
+// position and duration with preset values and keeps the state the calls
+// give (play: playing, pause: paused, stop: stopped).
 #include "app_error.h"
 #include "media_component.h"
 
@@ -18,8 +19,28 @@ public:
     }
     std::string fileName() const override { return file; }
     void setAutoStart(bool on) override { calls << QStringLiteral("autostart=%1").arg(on); }
-    void play() override { calls << QStringLiteral("play"); }
-    void stop() override { calls << QStringLiteral("stop"); }
+    void play() override {
+        calls << QStringLiteral("play");
+        setState(State::Playing);
+    }
+    void stop() override {
+        calls << QStringLiteral("stop");
+        setState(State::Stopped);
+    }
+    void pause() override {
+        calls << QStringLiteral("pause");
+        if (current == State::Playing) setState(State::Paused);
+    }
+    void seek(double seconds) override {
+        calls << QStringLiteral("seek=%1").arg(seconds);
+        if (current != State::Stopped) position = seconds;
+    }
+    State state() const override { return current; }
+    // The file ended by itself: stopped, and the end event.
+    void finish() {
+        setState(State::Stopped);
+        emit endReached();
+    }
     double currentPosition() const override {
         if (failPosition) throw AppError(ErrNo::DecoderFailure, QStringLiteral("broken"));
         return position;
@@ -41,4 +62,11 @@ public:
     double length = 0;
     bool failFileName = false;
     bool failPosition = false;
+    State current = State::Stopped;
+
+private:
+    void setState(State s) {
+        current = s;
+        emit stateChanged();
+    }
 };

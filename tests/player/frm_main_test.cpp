@@ -6,10 +6,11 @@
 #include "command_label.h"
 #include "frm_file_loader.h"
 #include "frm_main.h"
-#include "module1.h"
 #include "playlist_model.h"
 #include "playlist_view.h"
 #include "test_support.h"
+#include "transport.h"
+#include "volume_controler.h"
 
 #include <QAction>
 #include <QImage>
@@ -38,7 +39,6 @@ struct Fixture {
 
     explicit Fixture(const std::vector<std::string>& entries = {}, bool load = true) {
         cd = std::make_unique<ScopedCurrentDir>(dir.path());
-        Module1::RandomMode = 0;
         media = new FakeMediaComponent;
         w = std::make_unique<frmMain>(media);
         w->ExitProgram = [this] { ++exits; };
@@ -62,6 +62,11 @@ void ClickRow(PlaylistView* list, int row, Qt::MouseButton button = Qt::LeftButt
 class FrmMainTest : public QObject {
     Q_OBJECT
 private slots:
+    // The volume tests move the private sound server's master volume: leave
+    // it full for the tests that record it.
+    void cleanupTestCase() {
+        if (!qEnvironmentVariableIsEmpty("PULSE_SERVER")) VolumeControler::SetMasterVolume(100);
+    }
     void designedControlsAndMenus();
     void startWithoutStoredFiles();
     void startWithStoredPlaylist();
@@ -170,7 +175,7 @@ void FrmMainTest::designedControlsAndMenus() {
     for (QAction* a : w->mnuSetTheme->actions()) items << a->text();
     QCOMPARE(items, (QStringList{"Theme", "Autosize"}));
     QVERIFY(w->mnuAutosize->isChecked());
-    QCOMPARE(Module1::RandomMode, int16_t(0));
+    QCOMPARE(f.w->transport->RandomMode(), int16_t(0));
 }
 
 void FrmMainTest::startWithoutStoredFiles() {
@@ -319,7 +324,7 @@ void FrmMainTest::transportOnAnEmptyList() {
 void FrmMainTest::randomModeMakesOnePick() {
     Fixture f({"/m/a.mp3", "/m/b.mp3", "/m/c.mp3"});
     QTest::mouseClick(f.w->lblRandom, Qt::LeftButton, Qt::NoModifier, Center(f.w->lblRandom));
-    QCOMPARE(Module1::RandomMode, int16_t(-1));
+    QCOMPARE(f.w->transport->RandomMode(), int16_t(-1));
     QSet<QString> seen;
     for (int i = 0; i < 30; ++i) {
         for (auto* label : {f.w->lblNext, f.w->lblPrev, f.w->lblPlay}) {
@@ -343,7 +348,6 @@ void FrmMainTest::randomModeMakesOnePick() {
     one.w->lblNext_Click();
     one.w->lblPrev_Click();
     QCOMPARE(one.media->files(), (QStringList{"/m/only.mp3", "/m/only.mp3"}));
-    Module1::RandomMode = 0;
 }
 
 void FrmMainTest::randomLabelLook() {
@@ -354,7 +358,7 @@ void FrmMainTest::randomLabelLook() {
     f.w->lblRandom_Click();
     QVERIFY(!f.w->lblRandom->font().bold());
     QCOMPARE(f.w->lblRandom->palette().color(QPalette::WindowText), QColor(0, 0, 0));
-    QCOMPARE(Module1::RandomMode, int16_t(0));
+    QCOMPARE(f.w->transport->RandomMode(), int16_t(0));
     QCOMPARE(f.w->lblRandom->text(), QStringLiteral("Random"));
 }
 
@@ -506,11 +510,11 @@ void FrmMainTest::loadFilesSavesAfterTheWindowCloses() {
     dropped.setUrls({QUrl::fromLocalFile(QStringLiteral("/m/d.mp3"))});
     f.w->List1_OLEDragDrop(&dropped);
     bool shown = false;
-    f.w->ShowFileLoader = [&](QWidget* parent, PlaylistModel* list) {
+    f.w->ShowFileLoader = [&](QWidget* parent, const frmFileLoader::AddFunction& add) {
         shown = true;
         QCOMPARE(parent, static_cast<QWidget*>(f.w.get()));
         QVERIFY(!QFile::exists(f.path("FileListing.dat")));
-        list->addMany({"/m/c.mp3", "/m/a.mp3"});
+        QCOMPARE(add({"/m/c.mp3", "/m/a.mp3"}), QString());
     };
     f.w->mnuLoadFiles_Click();
     QVERIFY(shown);
@@ -522,15 +526,13 @@ void FrmMainTest::loadFilesSavesAfterTheWindowCloses() {
 
 void FrmMainTest::editTagSetsThePath() {
     Fixture f({"/m/a.mp3", "/m/b.mp3"});
-    int shown = 0;
-    f.w->ShowTagEditor = [&](QWidget*) { ++shown; };
+    std::vector<std::string> handed;
+    f.w->ShowTagEditor = [&](QWidget*, const std::string& path) { handed.push_back(path); };
     f.w->SelectEntry(1);
     f.w->mnuEditTag_Click();
-    QCOMPARE(Module1::EditTagPath, std::string("/m/b.mp3"));
     f.w->List1->selectionModel()->clear();
     f.w->mnuEditTag_Click();
-    QCOMPARE(Module1::EditTagPath, std::string());
-    QCOMPARE(shown, 2);
+    QCOMPARE(handed, (std::vector<std::string>{"/m/b.mp3", ""}));
 }
 
 void FrmMainTest::dropsAddFiles() {
@@ -604,7 +606,7 @@ void FrmMainTest::dropsPastTheLimit() {
     f.w->Playlist->clear();
     std::vector<std::string> many;
     for (int i = 0; i < PlaylistModel::kMaxEntries - 5; ++i) many.push_back("/m/" + std::to_string(i));
-    f.w->AddEntries(many);
+    f.w->transport->AddEntries(many);
     QMimeData mime;
     QList<QUrl> urls;
     for (int i = 0; i < 10; ++i) urls << QUrl::fromLocalFile(QStringLiteral("/n/%1").arg(i));
@@ -851,8 +853,7 @@ void FrmMainTest::doubleClicksThatMustNotPlay() {
     QTest::mouseClick(f.w->lblRandom, Qt::LeftButton, Qt::NoModifier, Center(f.w->lblRandom));
     QTest::mouseDClick(f.w->lblRandom, Qt::LeftButton, Qt::NoModifier, Center(f.w->lblRandom));
     QTest::mouseRelease(f.w->lblRandom, Qt::LeftButton, Qt::NoModifier, Center(f.w->lblRandom));
-    QCOMPARE(Module1::RandomMode, int16_t(-1));
-    Module1::RandomMode = 0;
+    QCOMPARE(f.w->transport->RandomMode(), int16_t(-1));
 }
 
 void FrmMainTest::reclickingTheSelectedEntryRebuildsTheCaption() {
@@ -928,7 +929,7 @@ void FrmMainTest::loadFilesThroughTheRealSearchWindow() {
     QVERIFY(WriteBytes(f.path("music/b.mp3"), "x"));
     QVERIFY(WriteBytes(f.path("music/sub/A.MP3"), "x"));
     QVERIFY(WriteBytes(f.path("music/notes.txt"), "x"));
-    f.w->ShowFileLoader = [](QWidget* parent, PlaylistModel* list) { frmFileLoader::Run(parent, list); };
+    f.w->ShowFileLoader = [](QWidget* parent, const frmFileLoader::AddFunction& add) { frmFileLoader::Run(parent, add); };
     bool driven = false;
     std::function<void()> drive = [&] {
         auto* loader = qobject_cast<frmFileLoader*>(QApplication::activeModalWidget());

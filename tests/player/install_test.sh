@@ -16,13 +16,16 @@ done
 desktop-file-validate "$prefix/share/applications/corvalle-mp3-player.desktop"
 grep -qx 'Categories=AudioVideo;Audio;Player;' "$prefix/share/applications/corvalle-mp3-player.desktop"
 grep -qx 'MimeType=audio/mpeg;' "$prefix/share/applications/corvalle-mp3-player.desktop"
-# The launcher changes to the home folder before it starts the program.
+grep -qx 'Exec=corvalle-mp3-player-launcher %F' "$prefix/share/applications/corvalle-mp3-player.desktop"
+# The launcher changes to the home folder before it starts the program, and
+# passes the files it was given on as full paths.
 fake="$prefix/fakebin"; mkdir -p "$fake"
 cp "$prefix/bin/corvalle-mp3-player-launcher" "$fake/"
-printf '#!/bin/sh\npwd > "%s/started-in"\n' "$prefix" > "$fake/corvalle-mp3-player"
+printf '#!/bin/sh\npwd > "%s/started-in"\nfor a; do echo "$a"; done > "%s/args"\n' "$prefix" "$prefix" > "$fake/corvalle-mp3-player"
 chmod +x "$fake/corvalle-mp3-player"
 home=$(mktemp -d)
-(cd / && HOME="$home" "$fake/corvalle-mp3-player-launcher")
+(cd /tmp && HOME="$home" "$fake/corvalle-mp3-player-launcher" "a song.mp3" /abs/b.mp3)
 [ "$(cat "$prefix/started-in")" = "$home" ] || { echo "launcher did not start in HOME"; exit 1; }
+[ "$(cat "$prefix/args")" = "$(printf '/tmp/a song.mp3\n/abs/b.mp3')" ] || { echo "launcher passed: $(cat "$prefix/args")"; exit 1; }
 rm -rf "$home"
 echo "1 passed, 0 failed"

@@ -1,15 +1,25 @@
-// The MPRIS2 interface on a private session bus, called from outside the
-// process with dbus-send, drives the real window.
+// The desktop's controls on a private session bus, driven from outside the
+// process by playerctl, the client desktops use: first with a recording
+// double of the component, then with real playback into the private sound
+// server; and a second start of the real program handing its files over.
+#include "desktop.h"
 #include "fake_dialogs.h"
 #include "fake_media.h"
+#include "file_util.h"
 #include "frm_main.h"
-#include "module1.h"
+#include "media_player.h"
 #include "mpris.h"
 #include "playlist_model.h"
+#include "single_instance.h"
 #include "test_support.h"
+#include "transport.h"
+#include "volume_controler.h"
 
-#include <QDBusConnection>
+#include <QCryptographicHash>
+#include <QDialog>
+#include <QImage>
 #include <QProcess>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
@@ -22,18 +32,23 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void noSessionBusSaysNothing();
-    void commandsFromTheBus();
+    void commandsStatusAndMetadata();
+    void realPlaybackPausesSeeksAndSetsTheVolume();
+    void secondStartHandsItsFilesOver();
 
 private:
-    // Runs dbus-send against the private bus while the event loop goes on.
-    QString Send(const QStringList& args);
+    // Runs playerctl on the private bus while the event loop goes on;
+    // returns what it printed, and its exit code in `code`.
+    QString Ctl(const QStringList& args, int* code = nullptr);
+    QProcessEnvironment BusEnvironment() const;
     QString address_;
     qint64 pid_ = 0;
+    QTemporaryDir cache_;
 };
 
 void MprisTest::initTestCase() {
-    if (!HaveProgram(QStringLiteral("dbus-daemon")) || !HaveProgram(QStringLiteral("dbus-send")))
-        QSKIP("dbus-daemon is not installed");
+    for (const char* program : {"dbus-daemon", "playerctl"})
+        if (!HaveProgram(QString::fromLatin1(program))) QSKIP("dbus-daemon or playerctl is not installed");
     QProcess daemon;
     daemon.start(QStringLiteral("dbus-daemon"), {"--session", "--fork", "--print-address=1", "--print-pid=1"});
     QVERIFY(daemon.waitForFinished(10000));
@@ -42,10 +57,30 @@ void MprisTest::initTestCase() {
     address_ = lines[0].trimmed();
     pid_ = lines[1].trimmed().toLongLong();
     QVERIFY(pid_ > 0);
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cache_.path()));
 }
 
 void MprisTest::cleanupTestCase() {
     if (pid_ > 0) ::kill(static_cast<pid_t>(pid_), SIGTERM);
+    // The master volume was moved: leave it full for the tests that record.
+    if (!qEnvironmentVariableIsEmpty("PULSE_SERVER")) VolumeControler::SetMasterVolume(100);
+}
+
+QProcessEnvironment MprisTest::BusEnvironment() const {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address_);
+    return env;
+}
+
+QString MprisTest::Ctl(const QStringList& args, int* code) {
+    QProcess ctl;
+    ctl.setProcessEnvironment(BusEnvironment());
+    ctl.start(QStringLiteral("playerctl"), QStringList{"--player=corvalle"} + args);
+    if (!ctl.waitForStarted(5000)) return QStringLiteral("<not started>");
+    // The player answers from this event loop: keep it turning.
+    (void)QTest::qWaitFor([&] { return ctl.state() == QProcess::NotRunning; }, 10000);
+    if (code) *code = ctl.exitStatus() == QProcess::NormalExit ? ctl.exitCode() : -1;
+    return QString::fromLocal8Bit(ctl.readAllStandardOutput()).trimmed();
 }
 
 void MprisTest::noSessionBusSaysNothing() {
@@ -53,79 +88,195 @@ void MprisTest::noSessionBusSaysNothing() {
     qunsetenv("DBUS_SESSION_BUS_ADDRESS");
     FakeDialogs dialogs;
     frmMain w(new FakeMediaComponent);
-    MprisService service(&w);
+    MprisService service(*w.transport, *w.MediaPlayer1);
     QVERIFY(!service.Register());
+    InstanceService instance([](const std::vector<std::string>&) {});
+    QVERIFY(!instance.Register());
+    QVERIFY(!HandToRunningPlayer({"/m/a.mp3"}));
     QVERIFY(dialogs.boxes.empty());
 }
 
-QString MprisTest::Send(const QStringList& args) {
-    QProcess send;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address_);
-    send.setProcessEnvironment(env);
-    send.start(QStringLiteral("dbus-send"), QStringList{"--session", "--print-reply", "--dest=org.mpris.MediaPlayer2.corvalle",
-                                                        "/org/mpris/MediaPlayer2"} + args);
-    if (!send.waitForStarted(5000)) return QStringLiteral("<not started>");
-    QElapsedTimer t;
-    t.start();
-    while (send.state() != QProcess::NotRunning && t.elapsed() < 10000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        send.waitForFinished(10);
-    }
-    QCoreApplication::processEvents();
-    return QString::fromLocal8Bit(send.readAllStandardOutput() + send.readAllStandardError());
-}
-
-void MprisTest::commandsFromTheBus() {
+void MprisTest::commandsStatusAndMetadata() {
     qputenv("DBUS_SESSION_BUS_ADDRESS", address_.toLocal8Bit());
     QTemporaryDir dir;
     ScopedCurrentDir cd(dir.path());
-    Module1::RandomMode = 0;
+    // One file with an ID3v1 tag, one with none, one with an ID3v2 tag only.
+    std::string v1 = std::string(300, 'x') + "TAG";
+    for (const char* field : {"Alpha", "Ann", "First"}) v1 += std::string(field) + std::string(30 - std::strlen(field), ' ');
+    v1 += std::string(34, ' ') + '\x08';
+    QVERIFY(WriteBytes(dir.filePath("a.mp3"), v1));
+    QVERIFY(WriteBytes(dir.filePath("b c.mp3"), std::string(400, 'y')));
+    QImage cover(8, 8, QImage::Format_RGB32);
+    cover.fill(Qt::green);
+    QVERIFY(cover.save(dir.filePath("cover.png")));
+    QVERIFY(GenerateMp3(dir.filePath("v2.mp3"), 0.2, 440,
+                        {"--id3v2-only", "--tt", "Deep", "--ta", "Dan", "--tl", "Second", "--ti", dir.filePath("cover.png")}));
+
     FakeDialogs dialogs;
     auto* media = new FakeMediaComponent;
+    media->length = 100;
     frmMain w(media);
     w.Playlist->clear();
-    w.Playlist->addMany({"/m/a.mp3", "/m/b.mp3", "/m/c.mp3"});
+    w.Playlist->addMany({TextToPath(dir.filePath("a.mp3")), TextToPath(dir.filePath("b c.mp3")),
+                         TextToPath(dir.filePath("v2.mp3"))});
     w.Form_Load();
-    MprisService::ReadTitleArtist = [](const std::string& path) {
-        return QStringList{QStringLiteral("Title of ") + QString::fromStdString(path), QStringLiteral("Someone")};
-    };
-    MprisService service(&w);
-    QVERIFY(service.Register());
+    MprisService* service = ConnectToDesktop(&w);
+    QVERIFY(service);
+    QCOMPARE(Ctl({"status"}), QStringLiteral("Stopped"));
 
-    QString status = QStringLiteral("org.freedesktop.DBus.Properties.Get");
-    QVERIFY(Send({status, "string:org.mpris.MediaPlayer2.Player", "string:PlaybackStatus"}).contains("Stopped"));
-
+    // Next, as the label: the second entry, started; then metadata with the
+    // title falling back to the file's name and the address percent-encoded.
     media->calls.clear();
-    Send({"org.mpris.MediaPlayer2.Player.Next"});
+    Ctl({"next"});
     QTRY_COMPARE(w.ListIndex(), int16_t(1));
-    QCOMPARE(media->calls, (QStringList{"enabled=1", "file=/m/b.mp3", "autostart=1", "play"}));
-    QVERIFY(Send({status, "string:org.mpris.MediaPlayer2.Player", "string:PlaybackStatus"}).contains("Playing"));
-    QString meta = Send({status, "string:org.mpris.MediaPlayer2.Player", "string:Metadata"});
-    QVERIFY2(meta.contains("Title of /m/b.mp3") && meta.contains("Someone") && meta.contains("file:///m/b.mp3"),
-             qPrintable(meta));
+    QCOMPARE(media->calls, (QStringList{"enabled=1", "file=" + dir.filePath("b c.mp3"), "autostart=1", "play"}));
+    QCOMPARE(Ctl({"status"}), QStringLiteral("Playing"));
+    QCOMPARE(Ctl({"metadata", "xesam:title"}), QStringLiteral("b c.mp3"));
+    QCOMPARE(Ctl({"metadata", "xesam:url"}), "file://" + QUrl::toPercentEncoding(dir.path(), "/") + "/b%20c.mp3");
+    const QString trackB = Ctl({"metadata", "mpris:trackid"}).remove(QLatin1Char('\''));  // printed quoted
+    QCOMPARE(trackB, QStringLiteral("/org/corvalle/track/") +
+                         QCryptographicHash::hash(QFile::encodeName(dir.filePath("b c.mp3")), QCryptographicHash::Md5).toHex());
 
+    // Pause holds, Play resumes the same file (no new Play of the entry),
+    // PlayPause toggles.
     media->calls.clear();
-    Send({"org.mpris.MediaPlayer2.Player.PlayPause"});
-    QTRY_COMPARE(media->calls, QStringList{"stop"});
-    QVERIFY(Send({status, "string:org.mpris.MediaPlayer2.Player", "string:PlaybackStatus"}).contains("Stopped"));
-    Send({"org.mpris.MediaPlayer2.Player.PlayPause"});
-    QTRY_COMPARE(media->count("play"), 1);
-    QCOMPARE(media->files(), QStringList{"/m/b.mp3"});
+    Ctl({"pause"});
+    QTRY_COMPARE(Ctl({"status"}), QStringLiteral("Paused"));
+    Ctl({"play"});
+    QTRY_COMPARE(Ctl({"status"}), QStringLiteral("Playing"));
+    QCOMPARE(media->calls, (QStringList{"pause", "play"}));
+    Ctl({"play-pause"});
+    QTRY_COMPARE(Ctl({"status"}), QStringLiteral("Paused"));
+    // A status change made elsewhere (the end of the file) is told too.
+    media->play();
+    QTRY_COMPARE(Ctl({"status"}), QStringLiteral("Playing"));
 
-    Send({"org.mpris.MediaPlayer2.Player.Previous"});
+    // Seeking: absolute (for this track only) and relative.
+    media->calls.clear();
+    Ctl({"position", "10"});
+    QTRY_COMPARE(media->calls, QStringList{"seek=10"});
+    QVERIFY(std::abs(Ctl({"position"}).toDouble() - 10.0) < 0.5);  // playerctl adds the time since
+    Ctl({"position", "5-"});
+    QTRY_COMPARE(media->calls, (QStringList{"seek=10", "seek=5"}));
+
+    // The volume is the window's slider.
+    Ctl({"volume", "0.5"});
+    QTRY_COMPARE(w.HScroll_4_Volume->value(), 50);
+    QCOMPARE(Ctl({"volume"}).toDouble(), 0.5);
+
+    // ID3v1 texts, and ID3v2 with its cover when there is no ID3v1 tag.
+    Ctl({"previous"});
     QTRY_COMPARE(w.ListIndex(), int16_t(0));
-    // Previous on an empty list shows the error box, like the label.
+    QCOMPARE(Ctl({"metadata", "--format", "{{xesam:title}}|{{xesam:artist}}|{{xesam:album}}"}),
+             QStringLiteral("Alpha|Ann|First"));
+    w.SelectEntry(2);
+    Ctl({"play"});
+    QTRY_COMPARE(Ctl({"metadata", "xesam:title"}), QStringLiteral("Deep"));
+    QCOMPARE(Ctl({"metadata", "--format", "{{xesam:artist}}|{{xesam:album}}"}), QStringLiteral("Dan|Second"));
+    const QString art = Ctl({"metadata", "mpris:artUrl"});
+    QVERIFY2(art.startsWith(QStringLiteral("file://")) && QImage(QUrl(art).toLocalFile()).size() == QSize(8, 8),
+             qPrintable(art));
+    QVERIFY(w.windowTitle().isEmpty());  // the window's information line keeps to ID3v1
+
+    // While a modal window is open the commands are refused, not stacked.
+    media->calls.clear();
+    QDialog modal(&w);
+    modal.setModal(true);
+    modal.show();
+    int code = 0;
+    Ctl({"next"}, &code);
+    QVERIFY(code != 0);
+    modal.hide();
+    QTest::qWait(50);
+    QVERIFY(media->calls.isEmpty());
+
+    // Previous on an empty list shows the error box, as the label does.
     w.Playlist->clear();
-    Send({"org.mpris.MediaPlayer2.Player.Previous"});
+    Ctl({"previous"});
     QTRY_COMPARE(dialogs.boxes.size(), size_t(1));
     QCOMPARE(dialogs.boxes[0].text, QStringLiteral("Error Found:  Invalid property value"));
 
     int exits = 0;
     w.ExitProgram = [&] { ++exits; };
-    Send({"org.mpris.MediaPlayer2.Quit"});
+    QProcess quit;
+    quit.setProcessEnvironment(BusEnvironment());
+    quit.start(QStringLiteral("dbus-send"), {"--session", "--print-reply", "--dest=org.mpris.MediaPlayer2.corvalle",
+                                             "/org/mpris/MediaPlayer2", "org.mpris.MediaPlayer2.Quit"});
     QTRY_COMPARE(exits, 1);
-    MprisService::ReadTitleArtist = nullptr;
+    QVERIFY(QTest::qWaitFor([&] { return quit.state() == QProcess::NotRunning; }, 10000));
+    QCOMPARE(quit.exitCode(), 0);
+}
+
+void MprisTest::realPlaybackPausesSeeksAndSetsTheVolume() {
+    if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) QSKIP("no PulseAudio test server (run under tests/with-pulse.sh)");
+    qputenv("DBUS_SESSION_BUS_ADDRESS", address_.toLocal8Bit());
+    QTemporaryDir dir;
+    ScopedCurrentDir cd(dir.path());
+    QVERIFY(GenerateMp3(dir.filePath("tone.mp3"), 6.0, 440));
+    FakeDialogs dialogs;
+    frmMain w(new MediaPlayer);
+    w.Playlist->clear();
+    w.Playlist->add(TextToPath(dir.filePath("tone.mp3")));
+    w.Form_Load();
+    QVERIFY(ConnectToDesktop(&w));
+    MediaComponent* media = w.MediaPlayer1;
+
+    Ctl({"play"});
+    QTRY_COMPARE(Ctl({"status"}), QStringLiteral("Playing"));
+    QVERIFY(QTest::qWaitFor([&] { return media->currentPosition() >= 1.0; }, 10000));
+    Ctl({"pause"});
+    QTRY_COMPARE(Ctl({"status"}), QStringLiteral("Paused"));
+    const double held = media->currentPosition();
+    QTest::qWait(300);  // paused, it stays
+    QCOMPARE(media->currentPosition(), held);
+    QVERIFY(std::abs(Ctl({"position"}).toDouble() - held) < 0.01);
+    Ctl({"play"});
+    QTRY_COMPARE(Ctl({"status"}), QStringLiteral("Playing"));
+    const double resumed = media->currentPosition();
+    QVERIFY2(resumed >= held - 0.01 && resumed < held + 1.0, qPrintable(QStringLiteral("%1 after %2").arg(resumed).arg(held)));
+
+    Ctl({"position", "4"});
+    QTRY_VERIFY2(media->currentPosition() >= 4.0 && media->currentPosition() < 5.0,
+                 qPrintable(QString::number(media->currentPosition())));
+
+    Ctl({"volume", "0.5"});
+    QTRY_COMPARE(w.HScroll_4_Volume->value(), 50);
+    QProcess pactl;
+    pactl.start(QStringLiteral("pactl"), {"get-sink-volume", qEnvironmentVariable("CORVALLE_TEST_SINK", "corvalle_null")});
+    QVERIFY(pactl.waitForFinished(5000));
+    const QString sink = QString::fromLocal8Bit(pactl.readAllStandardOutput());
+    QVERIFY2(sink.contains(QStringLiteral(" 50%")), qPrintable(sink));
+
+    Ctl({"stop"});
+    QTRY_COMPARE(Ctl({"status"}), QStringLiteral("Stopped"));
+    QVERIFY(dialogs.boxes.empty());
+}
+
+// A second start of the real program, with files on its command line, hands
+// them to the running player (here: this test's Open service) and ends.
+void MprisTest::secondStartHandsItsFilesOver() {
+    const QString program = qEnvironmentVariable("CORVALLE_PLAYER");
+    if (program.isEmpty()) QSKIP("CORVALLE_PLAYER names no program");
+    qputenv("DBUS_SESSION_BUS_ADDRESS", address_.toLocal8Bit());
+    std::vector<std::string> handed;
+    int opens = 0;
+    InstanceService running([&](const std::vector<std::string>& files) {
+        handed = files;
+        ++opens;
+    });
+    QVERIFY(running.Register());
+    QTemporaryDir dir;
+    QProcess second;
+    second.setProcessEnvironment(BusEnvironment());
+    second.setWorkingDirectory(dir.path());
+    second.start(program, {"relative.mp3", dir.filePath("absolute.mp3")});
+    QVERIFY(second.waitForStarted(10000));
+    QVERIFY(QTest::qWaitFor([&] { return second.state() == QProcess::NotRunning; }, 20000));
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitCode(), 0);
+    QCOMPARE(opens, 1);
+    QCOMPARE(handed, (std::vector<std::string>{TextToPath(dir.filePath("relative.mp3")),
+                                                TextToPath(dir.filePath("absolute.mp3"))}));
 }
 
 QTEST_MAIN(MprisTest)

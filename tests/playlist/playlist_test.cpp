@@ -19,7 +19,7 @@ class PlaylistTest : public QObject {
 private slots:
     void sortsWithoutRegardToCase();
     void addManyMatchesOneByOne();
-    void anchorFollowsItsEntry();
+    void currentEntryFollowsItsEntry();
     void refusesPastTheLimit();
     void formatWritesCrLfLines();
     void parseLineRules_data();
@@ -62,21 +62,31 @@ void PlaylistTest::addManyMatchesOneByOne() {
     QCOMPARE(many.entries(), one.entries());
 }
 
-void PlaylistTest::anchorFollowsItsEntry() {
+void PlaylistTest::currentEntryFollowsItsEntry() {
     PlaylistModel m;
     m.addMany({"d", "f", "h"});
-    m.setAnchorRow(1);  // "f"
+    QSignalSpy set(&m, &PlaylistModel::currentRowSet);
+    QSignalSpy changed(&m, &PlaylistModel::currentRowChanged);
+    m.setCurrentRow(1);  // "f"
+    m.setCurrentRow(1);  // selected again: announced again, no change
+    QCOMPARE(set.count(), 2);
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(testsupport::ErrorNumberOf([&] { m.setCurrentRow(3); }), ErrNo::InvalidPropertyValue);
+    QCOMPARE(testsupport::ErrorNumberOf([&] { m.setCurrentRow(-1); }), ErrNo::InvalidPropertyValue);
+    QCOMPARE(m.currentRow(), 1);
     m.add("a");
-    QCOMPARE(m.anchorRow(), 2);
+    QCOMPARE(m.currentRow(), 2);
     std::vector<std::string> batch;
     for (int i = 0; i < 20; ++i) batch.push_back(i % 2 ? "b" : "z");
-    QSignalSpy reset(&m, &QAbstractItemModel::modelReset);
-    m.addMany(batch);
-    QCOMPARE(m.at(m.anchorRow()), std::string("f"));
+    m.addMany(batch);  // a reset: the row is announced again for a view to restore
+    QCOMPARE(m.at(m.currentRow()), std::string("f"));
+    QCOMPARE(changed.last().first().toInt(), m.currentRow());
     m.removeAt(0);
-    QCOMPARE(m.at(m.anchorRow()), std::string("f"));
-    m.removeAt(m.anchorRow());
-    QCOMPARE(m.anchorRow(), -1);
+    QCOMPARE(m.at(m.currentRow()), std::string("f"));
+    m.removeAt(m.currentRow());
+    QCOMPARE(m.currentRow(), -1);
+    QCOMPARE(changed.last().first().toInt(), -1);
+    QCOMPARE(set.count(), 2);  // moving with its entry is no new selection
 }
 
 void PlaylistTest::refusesPastTheLimit() {

@@ -43,7 +43,6 @@ class SettingsTest : public QObject {
     Q_OBJECT
 private slots:
     void fileExistsFindsRegularFilesOnly();
-    void fileExistsMatchesWildcards();
     void saveWritesExactlyThePathAndCrLf();
     void saveReplacesTheWholeFile();
     void savedPathsReadBackWhole_data();
@@ -89,29 +88,6 @@ void SettingsTest::fileExistsFindsRegularFilesOnly() {
     QVERIFY(FileExists("link.dat"));
     QVERIFY(!FileExists("dangling.dat"));
     QVERIFY(!FileExists("folderlink.dat"));
-}
-
-void SettingsTest::fileExistsMatchesWildcards() {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    ScopedCurrentDir cd(dir.path());
-    QVERIFY(QDir().mkpath("Setup.dat"));  // a folder: never matches
-    QVERIFY(!FileExists("Set*.dat"));
-    QVERIFY(WriteBytes("Settings.dat", ""));
-    QVERIFY(FileExists("Set*.dat"));
-    QVERIFY(FileExists("set*.DAT"));
-    QVERIFY(FileExists("Set?ings.dat"));
-    QVERIFY(FileExists("*"));
-    QVERIFY(!FileExists("Set?.dat"));
-    QVERIFY(!FileExists("*.jpg"));
-    QVERIFY(!FileExists("Setup.d?t"));
-
-    QVERIFY(QDir().mkpath("pics"));
-    QVERIFY(!FileExists("pics/*"));
-    QVERIFY(WriteBytes("pics/.hidden", ""));
-    QVERIFY(FileExists("pics/*"));
-    QVERIFY(FileExists(dir.filePath("pics/.h*").toStdString()));
-    QVERIFY(!FileExists("nowhere/*"));
 }
 
 void SettingsTest::saveWritesExactlyThePathAndCrLf() {

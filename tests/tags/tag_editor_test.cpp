@@ -2,7 +2,6 @@
 #include "app_error.h"
 #include "fake_dialogs.h"
 #include "frm_edit_tag_information.h"
-#include "module1.h"
 #include "tag_record.h"
 #include "test_support.h"
 #include "twips.h"
@@ -86,7 +85,7 @@ private slots:
 void TagEditorTest::designedWindow() {
     FakeDialogs dialogs;
     frmEditTagInformation w;
-    Module1::EditTagPath.clear();
+    w.EditTagPath.clear();
     w.Form_Load();
     QCOMPARE(w.windowTitle(), QStringLiteral("MP3 Tag Information "));
     QCOMPARE(w.size(), TwipsSize(5655, 3630));
@@ -142,7 +141,7 @@ void TagEditorTest::designedWindow() {
 void TagEditorTest::emptyPathShowsNothingAndWritesNothing() {
     FakeDialogs dialogs;
     frmEditTagInformation w;
-    Module1::EditTagPath.clear();
+    w.EditTagPath.clear();
     w.Form_Load();
     QVERIFY(dialogs.boxes.empty());
     QCOMPARE(w.Combo1->currentIndex(), -1);
@@ -159,7 +158,7 @@ void TagEditorTest::emptyPathShowsNothingAndWritesNothing() {
 void TagEditorTest::escapeDoesNotClose() {
     FakeDialogs dialogs;
     frmEditTagInformation w;
-    Module1::EditTagPath.clear();
+    w.EditTagPath.clear();
     w.Form_Load();
     w.show();
     QTest::keyClick(w.txtTitle, Qt::Key_Escape);
@@ -175,7 +174,6 @@ void TagEditorTest::showTagEditorReusesOneWindowAndResetsIt() {
     QVERIFY(WriteBytes(path, SpaceTag(std::string(300, 'q'), 2)));
     FakeDialogs dialogs;
     QWidget parent;
-    Module1::EditTagPath = path.toStdString();
     frmEditTagInformation* first = nullptr;
     QString titleShown, closeAfterSave;
     WhileModal([&](frmEditTagInformation* w) {
@@ -187,7 +185,7 @@ void TagEditorTest::showTagEditorReusesOneWindowAndResetsIt() {
         w->txtArtist->setText(QStringLiteral("Not saved"));
         w->Combo1->setCurrentIndex(9);
     });
-    ShowTagEditor(&parent);
+    frmEditTagInformation::ShowModal(&parent, path.toStdString());
     QVERIFY(first);
     QCOMPARE(titleShown, QStringLiteral("Abc"));
     QCOMPARE(closeAfterSave, QStringLiteral("Close"));
@@ -202,7 +200,7 @@ void TagEditorTest::showTagEditorReusesOneWindowAndResetsIt() {
         closeText = w->cmdClose->text();
         genre = w->Combo1->currentText();
     });
-    ShowTagEditor(&parent);
+    frmEditTagInformation::ShowModal(&parent, path.toStdString());
     QCOMPARE(second, first);
     QCOMPARE(title, QStringLiteral("Saved"));
     QCOMPARE(artist, QStringLiteral("Xyz"));
@@ -217,14 +215,13 @@ void TagEditorTest::noTagBoxComesBeforeTheWindow() {
     QVERIFY(WriteBytes(path, std::string(500, 'p')));
     OrderDialogs dialogs;
     QWidget parent;
-    Module1::EditTagPath = path.toStdString();
     bool opened = false;
     QString title;
     WhileModal([&](frmEditTagInformation* w) {
         opened = true;
         title = w->txtTitle->text();
     });
-    ShowTagEditor(&parent);
+    frmEditTagInformation::ShowModal(&parent, path.toStdString());
     QVERIFY(opened);
     QCOMPARE(dialogs.texts, QStringList{QStringLiteral("No tag")});
     QCOMPARE(dialogs.parentShown, std::vector<bool>{false});
@@ -238,7 +235,7 @@ void TagEditorTest::shortFileIsReportedAndGetsATag() {
     QVERIFY(WriteBytes(path, "TAGxyz"));
     FakeDialogs dialogs;
     frmEditTagInformation w;
-    Module1::EditTagPath = path.toStdString();
+    w.EditTagPath = path.toStdString();
     w.Form_Load();
     QCOMPARE(dialogs.boxes.size(), size_t(1));
     QVERIFY(dialogs.boxes[0].text != QStringLiteral("No tag"));
@@ -259,7 +256,7 @@ void TagEditorTest::fileChangedSinceOpeningIsNotWrittenOver() {
     QString path = dir.filePath(QStringLiteral("a.mp3"));
     FakeDialogs dialogs;
     frmEditTagInformation w;
-    Module1::EditTagPath = path.toStdString();
+    w.EditTagPath = path.toStdString();
     const std::string tail = " while the file is opened";
     for (const std::string& since : {std::string(100, 'c'), std::string(1000, 'c')}) {
         QVERIFY(WriteBytes(path, SpaceTag(std::string(300, 'q'), 1)));
@@ -286,7 +283,7 @@ void TagEditorTest::editSaveAndReopenALameTag() {
     const qint64 length = QFileInfo(path).size();
     FakeDialogs dialogs;
     frmEditTagInformation w;
-    Module1::EditTagPath = path.toStdString();
+    w.EditTagPath = path.toStdString();
     w.Form_Load();
     w.show();
     QVERIFY(dialogs.boxes.empty());
@@ -324,7 +321,7 @@ void TagEditorTest::untaggedFileGainsATag() {
     QVERIFY(WriteBytes(path, audio));
     FakeDialogs dialogs;
     frmEditTagInformation w;
-    Module1::EditTagPath = path.toStdString();
+    w.EditTagPath = path.toStdString();
     w.Form_Load();
     QCOMPARE(dialogs.boxes.size(), size_t(1));
     QCOMPARE(dialogs.boxes[0].text, QStringLiteral("No tag"));
@@ -348,7 +345,7 @@ void TagEditorTest::genreRules() {
     QString path = dir.filePath(QStringLiteral("a.mp3"));
     FakeDialogs dialogs;
     frmEditTagInformation w;
-    Module1::EditTagPath = path.toStdString();
+    w.EditTagPath = path.toStdString();
     for (uint8_t read : {uint8_t(0), uint8_t(32), uint8_t(34), uint8_t(255)}) {
         QVERIFY(WriteBytes(path, SpaceTag(std::string(300, 'q'), read)));
         w.Form_Load();
@@ -386,7 +383,7 @@ void TagEditorTest::refusedWriteAndLaterSuccess() {
     QVERIFY(WriteBytes(path, SpaceTag(std::string(300, 'q'), 1)));
     FakeDialogs dialogs;
     frmEditTagInformation w;
-    Module1::EditTagPath = path.toStdString();
+    w.EditTagPath = path.toStdString();
     w.Form_Load();
     Click(w.cmdWriteTag);
     QCOMPARE(w.cmdClose->text(), QStringLiteral("Close"));
@@ -418,7 +415,7 @@ void TagEditorTest::immutableFileIsRefused() {
         QSKIP("chattr +i is not available on this file system");
     FakeDialogs dialogs;
     frmEditTagInformation w;
-    Module1::EditTagPath = path.toStdString();
+    w.EditTagPath = path.toStdString();
     w.Form_Load();
     w.txtTitle->setText(QStringLiteral("Changed"));
     Click(w.cmdWriteTag);
@@ -434,7 +431,7 @@ void TagEditorTest::missingFileIsReportedNotCreated() {
     QString path = dir.filePath(QStringLiteral("gone.mp3"));
     FakeDialogs dialogs;
     frmEditTagInformation w;
-    Module1::EditTagPath = path.toStdString();
+    w.EditTagPath = path.toStdString();
     w.Form_Load();
     QCOMPARE(dialogs.boxes.size(), size_t(1));
     QVERIFY(dialogs.boxes[0].text != QStringLiteral("No tag"));
@@ -492,7 +489,7 @@ void TagEditorTest::textsFollowTheLocalesCodePage() {
                      QString(30 - c.artist.size(), QLatin1Char(' ')));
         FakeDialogs dialogs;
         frmEditTagInformation w;
-        Module1::EditTagPath = c.path.toStdString();
+        w.EditTagPath = c.path.toStdString();
         w.Form_Load();
         QVERIFY(dialogs.boxes.empty());
         QCOMPARE(w.txtTitle->text(), c.title);

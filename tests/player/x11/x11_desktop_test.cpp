@@ -4,7 +4,6 @@
 #include "fake_dialogs.h"
 #include "fake_media.h"
 #include "frm_main.h"
-#include "module1.h"
 #include "playlist_model.h"
 #include "playlist_view.h"
 #include "test_support.h"

@@ -1,0 +1,35 @@
+#include "unique_fd.h"
+
+#include "app_error.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+UniqueFd::~UniqueFd() { close(); }
+
+UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
+    if (this != &other) {
+        close();
+        fd_ = other.release();
+    }
+    return *this;
+}
+
+int UniqueFd::release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+}
+
+int UniqueFd::close() {
+    if (fd_ < 0) return 0;
+    return ::close(release());
+}
+
+UniqueFd OpenForReading(const std::string& path, struct stat& st) {
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!fd.valid()) throw ErrorFromErrno(errno);
+    if (::fstat(fd.get(), &st) != 0) throw ErrorFromErrno(errno);
+    return fd;
+}

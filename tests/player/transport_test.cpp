@@ -1,0 +1,154 @@
+// The commands' rules without a window and without a sound device: the
+// transport over a playlist and a recording double of the component.
+#include "app_error.h"
+#include "fake_dialogs.h"
+#include "fake_media.h"
+#include "playlist_model.h"
+#include "transport.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+struct Rig {
+    FakeDialogs dialogs;
+    PlaylistModel playlist;
+    FakeMediaComponent media;
+    Transport transport{playlist, media};
+    QSignalSpy selections{&playlist, &PlaylistModel::currentRowSet};
+
+    explicit Rig(const std::vector<std::string>& entries = {}) { playlist.addMany(entries); }
+    int current() const { return playlist.currentRow(); }
+};
+const QString kNoEntry = QStringLiteral("Error Found:  Invalid property value");
+}  // namespace
+
+class TransportTest : public QObject {
+    Q_OBJECT
+private slots:
+    void nextWrapsPrevDoesNot();
+    void emptyListsAreErrors();
+    void randomModeMakesOnePick();
+    void endOfFilePlaysOn();
+    void resumeAndOpen();
+};
+
+void TransportTest::nextWrapsPrevDoesNot() {
+    Rig r({"/m/a.mp3", "/m/b.mp3", "/m/c.mp3"});
+    // Nothing selected: Play hands the empty path on; Next and Prev start at 0.
+    r.transport.Play();
+    QCOMPARE(r.media.calls, (QStringList{"enabled=1", "file=", "autostart=1", "play"}));
+    r.transport.Next();
+    QCOMPARE(r.current(), 0);
+    r.playlist.clearCurrentRow();
+    r.transport.Prev();
+    QCOMPARE(r.current(), 0);
+    r.media.calls.clear();
+    r.transport.Next();
+    r.transport.Next();
+    r.transport.Next();  // from the last entry to the first
+    QCOMPARE(r.media.files(), (QStringList{"/m/b.mp3", "/m/c.mp3", "/m/a.mp3"}));
+    r.media.calls.clear();
+    r.transport.Prev();  // on the first entry: the first again, played again
+    QCOMPARE(r.current(), 0);
+    QCOMPARE(r.media.files(), QStringList{"/m/a.mp3"});
+    // Every selection was announced before the entry was played.
+    QCOMPARE(r.selections.count(), 6);
+    r.transport.Stop();
+    QCOMPARE(r.media.calls.last(), QStringLiteral("stop"));
+    QCOMPARE(r.current(), 0);
+    QVERIFY(r.dialogs.boxes.empty());
+}
+
+void TransportTest::emptyListsAreErrors() {
+    Rig r;
+    r.transport.Prev();
+    r.transport.Next();
+    QCOMPARE(r.dialogs.boxes.size(), size_t(2));
+    for (const auto& box : r.dialogs.boxes) {
+        QCOMPARE(box.text, kNoEntry);
+        QCOMPARE(box.title, QString());
+        QCOMPARE(box.icon, MsgIcon::None);
+    }
+    r.transport.Random();
+    r.transport.Play();  // the pick 0 has no entry
+    QCOMPARE(r.dialogs.boxes.size(), size_t(3));
+    QVERIFY(r.media.calls.isEmpty());
+    // A failing component: the box, and the selection made stays.
+    Rig f({"/m/a.mp3", "/m/b.mp3"});
+    f.media.failFileName = true;
+    f.transport.Next();
+    QCOMPARE(f.current(), 0);
+    QCOMPARE(f.dialogs.boxes.size(), size_t(1));
+    QCOMPARE(f.dialogs.boxes[0].text, QStringLiteral("Error Found:  File not found"));
+    QCOMPARE(f.media.count("play"), 0);
+}
+
+void TransportTest::randomModeMakesOnePick() {
+    Rig r({"/m/a.mp3", "/m/b.mp3", "/m/c.mp3"});
+    QSignalSpy mode(&r.transport, &Transport::randomModeChanged);
+    r.transport.Random();
+    QCOMPARE(r.transport.RandomMode(), int16_t(-1));
+    QSet<QString> seen;
+    for (int i = 0; i < 40; ++i) {
+        for (auto command : {&Transport::Next, &Transport::Prev, &Transport::Play}) {
+            r.media.calls.clear();
+            (r.transport.*command)();
+            QCOMPARE(r.media.count("play"), 1);  // one pick, started once
+            QCOMPARE(r.media.files(), QStringList{QString::fromStdString(r.playlist.at(r.current()))});
+            seen.insert(r.media.files()[0]);
+        }
+    }
+    QCOMPARE(seen.size(), 3);
+    r.transport.Random();
+    QCOMPARE(r.transport.RandomMode(), int16_t(0));
+    QCOMPARE(mode.count(), 2);
+    QCOMPARE(mode.at(1).at(0).toBool(), false);
+    int32_t size = 1;
+    for (int i = 0; i < 20; ++i) QCOMPARE(r.transport.Randomizer(size), 0);
+    QCOMPARE(size, 1);
+}
+
+void TransportTest::endOfFilePlaysOn() {
+    Rig r({"/m/a.mp3", "/m/b.mp3"});
+    r.playlist.setCurrentRow(1);
+    r.media.calls.clear();
+    r.transport.EndReached();  // wraps to the first
+    QCOMPARE(r.current(), 0);
+    QCOMPARE(r.media.files(), QStringList{"/m/a.mp3"});
+    r.transport.Shutdown();  // the program ends: nothing starts any more
+    r.media.calls.clear();
+    r.transport.EndReached();
+    r.transport.Play();
+    QCOMPARE(r.media.count("play"), 0);
+}
+
+void TransportTest::resumeAndOpen() {
+    Rig r({"/m/b.mp3"});
+    r.playlist.setCurrentRow(0);
+    r.transport.PlayPause();  // stopped: plays the entry
+    QCOMPARE(r.media.files(), QStringList{"/m/b.mp3"});
+    r.transport.PlayPause();
+    QCOMPARE(r.transport.state(), MediaComponent::State::Paused);
+    r.media.calls.clear();
+    r.transport.PlayOrResume();  // paused: resumes, the file is not handed again
+    QCOMPARE(r.media.calls, QStringList{"play"});
+    QCOMPARE(r.transport.state(), MediaComponent::State::Playing);
+
+    // Opened files join as a drop does; the first of them is selected and played.
+    r.media.calls.clear();
+    r.transport.Open({"/n/z.mp3", "/n/a.mp3"});
+    QCOMPARE(r.playlist.entries(), (std::vector<std::string>{"/m/b.mp3", "/n/a.mp3", "/n/z.mp3"}));
+    QCOMPARE(r.current(), 2);
+    QCOMPARE(r.media.files(), QStringList{"/n/z.mp3"});
+    // Past the limit: what did not fit is said once, after the handler.
+    std::vector<std::string> many(PlaylistModel::kMaxEntries, "/f.mp3");
+    r.transport.AddEntries(many);
+    QVERIFY(r.dialogs.boxes.empty());
+    QTRY_COMPARE(r.dialogs.boxes.size(), size_t(1));
+    QCOMPARE(r.dialogs.boxes[0].text, QStringLiteral("The playlist holds at most 32767 entries: 3 entries were not added."));
+    QCOMPARE(r.transport.Add({"/g.mp3"}), QStringLiteral("The playlist holds at most 32767 entries: 1 entry was not added."));
+}
+
+QTEST_MAIN(TransportTest)
+#include "transport_test.moc"
