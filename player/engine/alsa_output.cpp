@@ -1,7 +1,7 @@
 // Plays through alsa-lib. The PCM is opened non-blocking so that the engine's
 // worker never sits in a write it cannot leave: it polls the PCM's descriptors
 // together with an eventfd that interrupt() signals, so the worker sleeps until
-// a period has been played or it is told to stop, and polls the delay at the
+// a period has been played or it is told to stop, and reads the delay at the
 // end of a file instead of a blocking drain.
 #include "alsa_output.h"
 
@@ -110,19 +110,8 @@ long AlsaOutput::delay() {
     return static_cast<long>(d);
 }
 
-bool AlsaOutput::drained() {
-    if (!pcm_) return true;
-    snd_pcm_state_t st = snd_pcm_state(pcm_);
-    if (st == SND_PCM_STATE_PREPARED) {
-        // Less than a buffer was written: playback has not started by itself.
-        if (queued_ == 0) return true;
-        if (snd_pcm_start(pcm_) < 0) return true;
-        return false;
-    }
-    if (st != SND_PCM_STATE_RUNNING) return true;  // xrun: everything was played
-    snd_pcm_sframes_t d = 0;
-    if (snd_pcm_delay(pcm_, &d) < 0) return true;
-    return d <= 0;
+void AlsaOutput::startQueued() {
+    if (pcm_ && queued_ > 0 && snd_pcm_state(pcm_) == SND_PCM_STATE_PREPARED) snd_pcm_start(pcm_);
 }
 
 void AlsaOutput::drop() {

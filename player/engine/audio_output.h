@@ -21,11 +21,12 @@ public:
     // Ends a waitWritable in progress at once, or the next one if none is
     // waiting. Thread-safe; valid for the object's whole life.
     virtual void interrupt() {}
-    // Frames written but not yet heard.
+    // Frames written but not yet heard, counting what the sound server still
+    // holds; 0 when the device cannot tell (it has run dry, say).
     virtual long delay() = 0;
-    // Starts what is queued if needed and answers whether every frame written
-    // has been heard. Never blocks; the engine polls it at the end of a file.
-    virtual bool drained() = 0;
+    // Starts playing what is queued, if that has not started by itself (less
+    // than a buffer was written). Never blocks.
+    virtual void startQueued() = 0;
     // Discards what is queued; the device is ready for new writes at once.
     virtual void drop() = 0;
     // Releases the device (safe to call twice).

@@ -1,14 +1,23 @@
-// The worker loop: decode a chunk, write it without blocking, wait briefly
-// for room, and between chunks look at the requests of the UI thread (stop,
-// pause, seek) under a mutex that is never held across decoding or output.
-// At the end of the stream it polls the output until the last frame has been
-// heard, closes output and decoder, and only then reports the end.
+// The worker loop: decode a chunk, write it without blocking, wait for room,
+// and between chunks look at the requests of the UI thread (stop, pause,
+// seek, a next track) under a mutex that is never held across decoding or
+// output.
+//
+// When a track's last frame is queued its end is reported at once, while its
+// tail (up to the device's buffer and the sound server's latency) still
+// plays: the UI thread's play-on then hands the next track to this worker,
+// which writes it behind the tail into the same open device, so consecutive
+// files join without a gap. Only when no next track comes does the worker
+// close the device, and not before the tail has been heard: the device's
+// count of what it still holds (which includes the sound server) says how
+// long that takes when the last frame is queued. That count is read once: a
+// device that has run dry may go on giving its last answer.
 //
 // A stopped worker is not joined by the UI thread: the request interrupts the
 // worker's wait for room in the output, so it notices at once, releases its
 // device and exits. The next worker joins it before it starts, and the
 // destructor joins the newest one, so every thread is joined and no device or
-// decoder outlives its session.
+// decoder outlives its worker.
 #include "playback_engine.h"
 
 #include "app_error.h"
@@ -17,131 +26,223 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <deque>
 #include <mutex>
 #include <vector>
 
 namespace {
-constexpr int kWaitMs = 20;
+using Clock = std::chrono::steady_clock;
+constexpr auto kWait = std::chrono::milliseconds(20);
 // Room in the output is waited for until the device has played a period or a
 // request interrupts the wait; the limit only bounds a device that never
 // signals.
 constexpr int kWriteWaitMs = 500;
 constexpr size_t kChunkFrames = 2048;
+// Kept open a little longer than the device says it needs to play the tail.
+constexpr auto kTailMargin = std::chrono::milliseconds(50);
+constexpr int kLeadInMs = 50;
+
+struct Track {
+    uint64_t id = 0;
+    std::unique_ptr<Decoder> decoder;
+    double duration = 0;
+};
 }  // namespace
 
 struct PlaybackEngine::Session {
-    uint64_t id = 0;
-    std::unique_ptr<Decoder> decoder;
     std::unique_ptr<AudioOutput> output;
     EndedCallback ended;
 
     std::mutex mutex;
     std::condition_variable wake;
-    bool cancel = false;        // guarded by mutex
-    bool pause = false;         // guarded by mutex
-    double seekTo = -1;         // guarded by mutex; < 0: none
+    bool cancel = false;           // guarded by mutex
+    bool pause = false;            // guarded by mutex
+    double seekTo = -1;            // guarded by mutex; < 0: none
+    bool accepting = false;        // guarded: the track has ended, its tail plays
+    std::unique_ptr<Track> next;   // guarded: handed over during the tail
+    int rate = 0;                  // guarded: the format the device is open for
+    int channels = 0;              // guarded
     std::atomic<bool> finished{false};  // the worker has ended by itself
     std::atomic<double> heard{0};
-    double durationLimit = 0;
 
-    void run();
+    void run(std::unique_ptr<Track> track);
 };
 
-void PlaybackEngine::Session::run() {
+void PlaybackEngine::Session::run(std::unique_ptr<Track> track) {
     std::vector<int16_t> buffer;
     size_t bufFrames = 0, bufPos = 0;
-    int rate = decoder->rate();
-    int channels = decoder->channels();
+    int rate = track->decoder->rate();
+    int channels = track->decoder->channels();
     buffer.resize(kChunkFrames * static_cast<size_t>(channels));
-    double base = 0;      // seconds at the start of `written`
-    int64_t written = 0;  // frames written since `base`
+    // What the device holds, oldest first: a lead of silence, tails of tracks
+    // that have ended, and last the track being written. A piece leaves the
+    // front once all of it has been heard; the one in front is heard now.
+    struct Piece {
+        uint64_t id = 0;   // 0: silence
+        double base = 0;   // seconds of the track where `written` begins
+        int64_t written = 0;
+        double duration = 0;
+    };
+    std::deque<Piece> pieces;
+    pieces.push_back({track->id, 0, 0, track->duration});
+    const auto current = [&]() -> Piece& { return pieces.back(); };
     bool endOfStream = false;
+    bool endReported = false;
     bool paused = false;
     bool cancelled = false;
-    std::chrono::steady_clock::time_point drainDeadline{};
+    Clock::time_point tailHeard{};  // when the last frame queued will have been heard
 
-    auto heardNow = [&] {
-        long d = output->delay();
-        double t = base + static_cast<double>(std::max<int64_t>(0, written - d)) / rate;
-        return std::min(t, durationLimit);
-    };
-    auto restartAt = [&](double seconds) {
-        output->drop();
-        seconds = std::clamp(seconds, 0.0, durationLimit);
-        if (!decoder->seek(static_cast<int64_t>(seconds * rate))) {
-            endOfStream = true;
-            drainDeadline = std::chrono::steady_clock::now();
-        } else {
-            endOfStream = false;
+    // Seconds heard of the piece heard now, from what the device still holds.
+    const auto updateHeard = [&] {
+        int64_t ahead = std::max(0L, output->delay());
+        std::vector<int64_t> unheard(pieces.size());
+        for (size_t k = pieces.size(); k-- > 0;) {
+            unheard[k] = std::min(ahead, std::max<int64_t>(0, pieces[k].written));
+            ahead -= unheard[k];
         }
-        base = seconds;
-        written = 0;
+        size_t front = 0;
+        while (pieces.size() > 1 && unheard[front] == 0) {
+            pieces.pop_front();
+            ++front;
+        }
+        const Piece& p = pieces.front();
+        heard.store(p.id ? std::min(p.base + static_cast<double>(p.written - unheard[front]) / rate, p.duration) : 0.0);
+    };
+    // Notes when all that was written will have been heard, as the device
+    // tells it now.
+    const auto startTail = [&] {
+        output->startQueued();
+        const long d = std::max(0L, output->delay());
+        tailHeard = Clock::now() + std::chrono::microseconds(static_cast<int64_t>(d) * 1000000 / rate);
+    };
+    // The position while the last tail plays alone: from the device, or from
+    // the clock where the device has stopped counting.
+    const auto updateTailHeard = [&] {
+        updateHeard();
+        if (pieces.size() > 1) return;
+        const double left = std::chrono::duration<double>(tailHeard - Clock::now()).count();
+        heard.store(std::max(heard.load(), current().duration - std::max(0.0, left)));
+    };
+    // Everything in front of the track is gone (dropped or heard).
+    const auto onlyTheTrack = [&] {
+        while (pieces.size() > 1) pieces.pop_front();
+    };
+    const auto restartAt = [&](double seconds) {
+        output->drop();
+        onlyTheTrack();
+        seconds = std::clamp(seconds, 0.0, track->duration);
+        endOfStream = !track->decoder->seek(static_cast<int64_t>(seconds * rate));
+        if (endOfStream) startTail();
+        current().base = seconds;
+        current().written = 0;
         bufFrames = bufPos = 0;
         heard.store(seconds);
     };
+    // Waits until the tail has been heard; true when a stop came first.
+    const auto waitForTail = [&] {
+        startTail();
+        while (Clock::now() < tailHeard + kTailMargin) {
+            updateHeard();
+            std::unique_lock<std::mutex> lock(mutex);
+            if (wake.wait_for(lock, kWait, [&] { return cancel; })) return true;
+        }
+        return false;
+    };
+    // A fresh stream may lose its first few milliseconds at the sound server:
+    // let it lose silence, written in front of the track.
+    const auto leadIn = [&] {
+        const std::vector<int16_t> silence(static_cast<size_t>(rate / 1000 * kLeadInMs * channels), 0);
+        const long n = output->write(silence.data(), static_cast<long>(silence.size() / static_cast<size_t>(channels)));
+        if (n > 0) pieces.push_front({0, 0, n, 0});
+    };
 
     try {
+        leadIn();
         for (;;) {
             bool wantPause = false;
             double seekTo = -1;
+            std::unique_ptr<Track> following;
             {
                 std::unique_lock<std::mutex> lock(mutex);
                 if (paused && pause && !cancel && this->seekTo < 0)
                     wake.wait(lock, [&] { return cancel || !pause || this->seekTo >= 0; });
                 if (cancel) {
                     cancelled = true;
+                    accepting = false;
                     break;
                 }
                 wantPause = pause;
                 seekTo = this->seekTo;
                 this->seekTo = -1;
+                if (endOfStream && next) {
+                    following = std::move(next);
+                    accepting = false;
+                } else if (endOfStream && !endReported) {
+                    accepting = true;
+                }
+            }
+
+            if (following) {
+                // Played on behind the tail of the track that ended.
+                track = std::move(following);
+                pieces.push_back({track->id, 0, 0, track->duration});
+                bufFrames = bufPos = 0;
+                endOfStream = false;
+                endReported = false;
+                continue;
+            }
+            if (endOfStream && !endReported) {
+                // The last frame is queued: the end is told now, so that the
+                // next file can follow while this tail plays.
+                endReported = true;
+                startTail();
+                if (ended) ended(track->id);
+                continue;
             }
             if (seekTo >= 0) restartAt(seekTo);
             if (wantPause) {
-                if (!paused && seekTo < 0) restartAt(heardNow());  // keep what was heard, drop the rest
+                if (!paused && seekTo < 0) {  // keep what was heard, drop the rest
+                    updateHeard();
+                    restartAt(pieces.size() > 1 ? 0.0 : heard.load());
+                }
                 paused = true;
                 continue;
             }
             paused = false;
 
             if (endOfStream) {
-                if (output->drained() || std::chrono::steady_clock::now() > drainDeadline) break;
-                heard.store(heardNow());
+                // The tail plays: wait for a next track, or close once it is heard.
+                updateTailHeard();
                 std::unique_lock<std::mutex> lock(mutex);
-                wake.wait_for(lock, std::chrono::milliseconds(kWaitMs),
-                              [&] { return cancel || pause || this->seekTo >= 0; });
+                if (!next && Clock::now() >= tailHeard + kTailMargin) {
+                    accepting = false;
+                    break;
+                }
+                wake.wait_for(lock, kWait, [&] { return cancel || pause || this->seekTo >= 0 || next; });
                 continue;
             }
 
             if (bufPos == bufFrames) {
                 size_t frames = 0;
-                Decoder::Status st = decoder->read(buffer.data(), kChunkFrames, frames);
+                const Decoder::Status st = track->decoder->read(buffer.data(), kChunkFrames, frames);
                 if (st == Decoder::Status::End) {
                     endOfStream = true;
-                    // Whatever the device claims, the end is reported at the latest
-                    // a second after the queued frames should have been heard.
-                    double queued = static_cast<double>(output->delay()) / rate;
-                    drainDeadline = std::chrono::steady_clock::now() +
-                                    std::chrono::milliseconds(static_cast<int64_t>(queued * 1000) + 1000);
                     continue;
                 }
                 if (st == Decoder::Status::FormatChanged) {
                     // Let the old format play out, then reopen the device.
-                    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-                    bool stopNow = false;
-                    while (!output->drained() && std::chrono::steady_clock::now() < deadline) {
-                        std::unique_lock<std::mutex> lock(mutex);
-                        if (wake.wait_for(lock, std::chrono::milliseconds(kWaitMs), [&] { return cancel; })) {
-                            stopNow = true;
-                            break;
-                        }
-                    }
-                    if (stopNow) continue;  // the loop head sees the cancel
-                    base = heardNow();
-                    written = 0;
-                    rate = decoder->rate();
-                    channels = decoder->channels();
+                    if (waitForTail()) continue;  // the loop head sees the stop
+                    onlyTheTrack();
+                    current().base += static_cast<double>(current().written) / rate;
+                    current().written = 0;
+                    rate = track->decoder->rate();
+                    channels = track->decoder->channels();
                     buffer.assign(kChunkFrames * static_cast<size_t>(channels), 0);
+                    {
+                        std::lock_guard<std::mutex> lock(mutex);
+                        this->rate = rate;
+                        this->channels = channels;
+                    }
                     try {
                         output->open(rate, channels);
                     } catch (...) {
@@ -153,24 +254,28 @@ void PlaybackEngine::Session::run() {
                 bufPos = 0;
             }
 
-            long n = output->write(buffer.data() + bufPos * static_cast<size_t>(channels),
-                                   static_cast<long>(bufFrames - bufPos));
+            const long n = output->write(buffer.data() + bufPos * static_cast<size_t>(channels),
+                                         static_cast<long>(bufFrames - bufPos));
             if (n < 0) break;  // the device failed: end the file cleanly
             bufPos += static_cast<size_t>(n);
-            written += n;
-            heard.store(heardNow());
+            current().written += n;
+            updateHeard();
             if (bufPos < bufFrames) output->waitWritable(kWriteWaitMs);
         }
     } catch (...) {
         // Out of memory or a device double that throws: the file ends here.
     }
 
-    output->close();
-    decoder.reset();
-    if (!cancelled) {
-        finished.store(true);
-        if (ended) ended(id);
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        accepting = false;
+        next.reset();
     }
+    output->close();
+    const uint64_t id = track->id;
+    track.reset();
+    finished.store(true);
+    if (!cancelled && !endReported && ended) ended(id);
 }
 
 PlaybackEngine::PlaybackEngine(OutputFactory outputs, EndedCallback ended)
@@ -181,8 +286,12 @@ PlaybackEngine::~PlaybackEngine() {
     if (worker_.joinable()) worker_.join();
 }
 
+bool PlaybackEngine::running() const { return session_ && !currentEnded_; }
+
 void PlaybackEngine::load(DecoderFactory decoders) {
-    stop();
+    // What plays stops; a tail after the end of a file plays on, for the
+    // next track to follow it.
+    if (running()) stop();
     prepared_.reset();
     decoders_ = nullptr;
     duration_ = 0;
@@ -194,20 +303,20 @@ void PlaybackEngine::load(DecoderFactory decoders) {
 }
 
 void PlaybackEngine::unload() {
-    stop();
+    if (running()) stop();
     prepared_.reset();
     decoders_ = nullptr;
     duration_ = 0;
 }
 
 PlaybackEngine::State PlaybackEngine::state() const {
-    if (!session_) return State::Stopped;
+    if (!running()) return State::Stopped;
     std::lock_guard<std::mutex> lock(session_->mutex);
     return session_->pause ? State::Paused : State::Playing;
 }
 
 void PlaybackEngine::play() {
-    if (session_) {
+    if (running()) {
         std::lock_guard<std::mutex> lock(session_->mutex);
         session_->pause = false;
         session_->wake.notify_all();
@@ -219,37 +328,67 @@ void PlaybackEngine::play() {
         decoder = decoders_();
         duration_ = decoder->duration();
     }
+    auto track = std::make_unique<Track>();
+    track->duration = duration_;
+    const int rate = decoder->rate(), channels = decoder->channels();
+    track->decoder = std::move(decoder);
+
+    // Behind the tail of the track before, in the same device?
+    if (session_) {
+        std::lock_guard<std::mutex> lock(session_->mutex);
+        if (session_->accepting && !session_->cancel && session_->rate == rate && session_->channels == channels) {
+            track->id = ++nextId_;
+            currentId_ = track->id;
+            currentEnded_ = false;
+            session_->next = std::move(track);
+            session_->accepting = false;
+            session_->wake.notify_all();
+            return;
+        }
+    }
+
     std::unique_ptr<AudioOutput> output = outputs_();
     try {
         try {
-            output->open(decoder->rate(), decoder->channels());
+            output->open(rate, channels);
         } catch (const AppError&) {
             // A device that allows one stream only may still be held by the
-            // worker that was just stopped: wait for it once and retry.
+            // worker that was just stopped (or plays its last tail): wait for
+            // it once and retry.
             if (!worker_.joinable()) throw;
+            if (session_) {
+                std::lock_guard<std::mutex> lock(session_->mutex);
+                session_->cancel = true;
+                session_->wake.notify_all();
+            }
+            if (session_) session_->output->interrupt();
             worker_.join();
-            output->open(decoder->rate(), decoder->channels());
+            output->open(rate, channels);
         }
     } catch (...) {
-        prepared_ = std::move(decoder);
+        prepared_ = std::move(track->decoder);
         throw;
     }
+    track->id = ++nextId_;
+    currentId_ = track->id;
+    currentEnded_ = false;
     auto session = std::make_shared<Session>();
-    session->id = ++nextId_;
-    session->decoder = std::move(decoder);
     session->output = std::move(output);
     session->ended = ended_;
-    session->durationLimit = duration_;
+    session->rate = rate;
+    session->channels = channels;
     std::thread previous = std::move(worker_);
-    worker_ = std::thread([session, previous = std::move(previous)]() mutable {
+    // A worker still playing a tail is let finish it first: a device of
+    // another format follows it, not mixed in.
+    worker_ = std::thread([session, previous = std::move(previous), track = std::move(track)]() mutable {
         if (previous.joinable()) previous.join();
-        session->run();
+        session->run(std::move(track));
     });
     session_ = std::move(session);
 }
 
 void PlaybackEngine::pause() {
-    if (!session_) return;
+    if (!running()) return;
     {
         std::lock_guard<std::mutex> lock(session_->mutex);
         session_->pause = true;
@@ -259,6 +398,7 @@ void PlaybackEngine::pause() {
 }
 
 void PlaybackEngine::stop() noexcept {
+    currentEnded_ = true;
     if (!session_) return;
     {
         std::lock_guard<std::mutex> lock(session_->mutex);
@@ -270,7 +410,7 @@ void PlaybackEngine::stop() noexcept {
 }
 
 void PlaybackEngine::seek(double seconds) {
-    if (!session_) return;
+    if (!running()) return;
     seconds = std::clamp(seconds, 0.0, duration_);
     {
         std::lock_guard<std::mutex> lock(session_->mutex);
@@ -281,14 +421,14 @@ void PlaybackEngine::seek(double seconds) {
     session_->output->interrupt();
 }
 
-double PlaybackEngine::position() const { return session_ ? session_->heard.load() : 0.0; }
-
-uint64_t PlaybackEngine::sessionId() const { return session_ ? session_->id : 0; }
+double PlaybackEngine::position() const {
+    return session_ && !session_->finished.load() ? session_->heard.load() : 0.0;
+}
 
 bool PlaybackEngine::finishSession(uint64_t id) {
-    if (!session_ || session_->id != id || !session_->finished.load()) return false;
-    session_.reset();
-    // The worker has released everything and is returning: reap it now.
-    if (worker_.joinable()) worker_.join();
+    if (id != currentId_ || currentEnded_) return false;
+    currentEnded_ = true;
+    // A worker that has ended altogether is returning: reap it now.
+    if (session_ && session_->finished.load() && worker_.joinable()) worker_.join();
     return true;
 }

@@ -1,11 +1,15 @@
 #pragma once
-// Plays one Decoder through one AudioOutput on a worker thread. All methods
-// are called from one thread (the UI thread); they only set flags the worker
+// Plays Decoders through an AudioOutput on a worker thread. All methods are
+// called from one thread (the UI thread); they only set flags the worker
 // reads, so none of them waits for the worker, and the position is published
-// through atomics. Each playback is a session with its own id: the worker
-// reports the natural end of its session through the ended callback (on the
-// worker thread), and the caller compares the id with sessionId() to drop a
-// report that belongs to a session already stopped.
+// through atomics. Each file played is a track with its own id: the worker
+// reports the end of a track through the ended callback (on the worker
+// thread) as soon as its last frame is queued, while its tail still plays;
+// the caller compares the id with sessionId() to drop a report that belongs
+// to a track already stopped. A track of the same format started during that
+// tail is played on by the same worker into the same open device, so the
+// files join without a gap; the device is closed only once the last tail has
+// been heard.
 #include "audio_output.h"
 #include "decoder.h"
 
@@ -18,7 +22,8 @@ class PlaybackEngine {
 public:
     using OutputFactory = std::function<std::unique_ptr<AudioOutput>()>;
     using DecoderFactory = std::function<std::unique_ptr<Decoder>()>;
-    using EndedCallback = std::function<void(uint64_t sessionId)>;
+    // Called on the worker thread with a track's id.
+    using EndedCallback = std::function<void(uint64_t trackId)>;
     enum class State { Stopped, Playing, Paused };
 
     PlaybackEngine(OutputFactory outputs, EndedCallback ended);
@@ -26,9 +31,10 @@ public:
     PlaybackEngine(const PlaybackEngine&) = delete;
     PlaybackEngine& operator=(const PlaybackEngine&) = delete;
 
-    // Stops what plays, then opens the stream with `decoders` (which may
-    // throw AppError; nothing is loaded then). The factory is kept to open the
-    // stream again for a later play after a stop or the end.
+    // Stops what plays (a tail still to be heard plays on), then opens the
+    // stream with `decoders` (which may throw AppError; nothing is loaded
+    // then). The factory is kept to open the stream again for a later play
+    // after a stop or the end.
     void load(DecoderFactory decoders);
     // Forgets the loaded stream (after a stop).
     void unload();
@@ -38,30 +44,36 @@ public:
     // ErrNo::NoSoundDevice when the output cannot be opened.
     void play();
     void pause();
-    // Stops; the position goes back to 0. Never throws, never waits.
+    // Stops at once, also a tail still playing; the position goes back to 0.
+    // Never throws, never waits.
     void stop() noexcept;
     // Moves the playing or paused stream to `seconds`.
     void seek(double seconds);
 
     State state() const;
     double duration() const { return duration_; }
-    // Seconds heard of the current session; 0 when stopped.
+    // Seconds heard of the track heard now: the ended one while its tail
+    // plays, then the next from 0. 0 when nothing plays.
     double position() const;
-    uint64_t sessionId() const;
-    // Called (on the engine's thread) when the ended callback of `id` arrives:
-    // true when `id` is the current session, which is then closed (the state
-    // becomes Stopped); false for a stale report.
+    uint64_t sessionId() const { return currentId_; }
+    // Called (on the engine's thread) when the ended callback of `id`
+    // arrives: true when `id` is the current track, which is then closed (the
+    // state becomes Stopped); false for a stale report.
     bool finishSession(uint64_t id);
 
     struct Session;
 
 private:
+    bool running() const;  // the current track plays or is paused
+
     OutputFactory outputs_;
     EndedCallback ended_;
     DecoderFactory decoders_;
     std::unique_ptr<Decoder> prepared_;  // opened by load, not yet played
     double duration_ = 0;
-    std::shared_ptr<Session> session_;
+    std::shared_ptr<Session> session_;  // the newest worker's
     std::thread worker_;  // the newest worker; each worker joins its predecessor
     uint64_t nextId_ = 0;
+    uint64_t currentId_ = 0;  // the track last started; 0 for none
+    bool currentEnded_ = true;
 };

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStringList>
 #include <cmath>
@@ -13,18 +14,21 @@
 
 namespace testsupport {
 
+namespace {
+const QStringList kRawInput{QStringLiteral("-r"), QStringLiteral("--bitwidth"), QStringLiteral("16"), QStringLiteral("--signed"),
+                            QStringLiteral("--little-endian"), QStringLiteral("-m"), QStringLiteral("m")};
+}  // namespace
+
 bool GenerateMp3(const QString& path, double seconds, double frequencyHz, const QStringList& lameArgs,
-                 int sampleRate) {
+                 int sampleRate, double amplitude) {
     const int frames = static_cast<int>(std::lround(seconds * sampleRate));
     std::vector<int16_t> pcm(static_cast<size_t>(frames));
     for (int i = 0; i < frames; ++i) {
-        double v = frequencyHz > 0 ? 0.5 * std::sin(2.0 * M_PI * frequencyHz * i / sampleRate) : 0.0;
+        double v = frequencyHz > 0 ? amplitude * std::sin(2.0 * M_PI * frequencyHz * i / sampleRate) : 0.0;
         pcm[static_cast<size_t>(i)] = static_cast<int16_t>(std::lround(v * 32767.0));
     }
-    QStringList args{QStringLiteral("--quiet"), QStringLiteral("-r"), QStringLiteral("-s"),
-                     QString::number(sampleRate / 1000.0), QStringLiteral("--bitwidth"), QStringLiteral("16"),
-                     QStringLiteral("--signed"), QStringLiteral("--little-endian"), QStringLiteral("-m"),
-                     QStringLiteral("m")};
+    QStringList args = QStringList{QStringLiteral("--quiet"), QStringLiteral("-s"), QString::number(sampleRate / 1000.0)} +
+                       kRawInput;
     args << lameArgs << QStringLiteral("-") << path;
     QProcess lame;
     lame.start(QStringLiteral("lame"), args);
@@ -33,6 +37,31 @@ bool GenerateMp3(const QString& path, double seconds, double frequencyHz, const 
     lame.closeWriteChannel();
     if (!lame.waitForFinished(60000)) return false;
     return lame.exitStatus() == QProcess::NormalExit && lame.exitCode() == 0 && QFile::exists(path);
+}
+
+bool GenerateNoGapMp3s(const QStringList& paths, const std::vector<double>& cuts, double frequencyHz) {
+    if (cuts.size() != static_cast<size_t>(paths.size()) + 1) return false;
+    QStringList inputs;
+    for (int k = 0; k < paths.size(); ++k) {
+        const long from = std::lround(cuts[k] * 44100), to = std::lround(cuts[k + 1] * 44100);
+        std::string pcm;
+        for (long i = from; i < to; ++i) {
+            const auto v = static_cast<int16_t>(std::lround(0.5 * 32767.0 * std::sin(2.0 * M_PI * frequencyHz * i / 44100)));
+            pcm.append(reinterpret_cast<const char*>(&v), sizeof v);
+        }
+        // lame names each output after its input, with ".mp3" for the ending.
+        QString raw = paths[k];
+        raw.replace(QRegularExpression(QStringLiteral("\\.mp3$")), QStringLiteral(".raw"));
+        if (raw == paths[k] || !WriteBytes(raw, pcm)) return false;
+        inputs << raw;
+    }
+    QProcess lame;
+    lame.start(QStringLiteral("lame"), QStringList{QStringLiteral("--quiet"), QStringLiteral("-s"), QStringLiteral("44.1")} +
+                                           kRawInput + QStringList{QStringLiteral("--nogaptags"), QStringLiteral("--nogap")} + inputs);
+    if (!lame.waitForFinished(60000) || lame.exitStatus() != QProcess::NormalExit || lame.exitCode() != 0) return false;
+    for (const QString& p : paths)
+        if (!QFile::exists(p)) return false;
+    return true;
 }
 
 bool WriteBytes(const QString& path, const std::string& bytes) {

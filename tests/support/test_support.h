@@ -11,10 +11,16 @@
 namespace testsupport {
 
 // Encodes `seconds` of a mono 44.1 kHz sine of `frequencyHz` (0 = silence)
-// into an MP3 at `path` with lame; `lameArgs` are added to lame's arguments
-// (for example {"--id3v1-only", "--tt", "Title"}). Returns false on failure.
+// at `amplitude` (of full scale) into an MP3 at `path` with lame; `lameArgs`
+// are added to lame's arguments (for example {"--id3v1-only", "--tt",
+// "Title"}). Returns false on failure.
 bool GenerateMp3(const QString& path, double seconds, double frequencyHz,
-                 const QStringList& lameArgs = {}, int sampleRate = 44100);
+                 const QStringList& lameArgs = {}, int sampleRate = 44100, double amplitude = 0.5);
+
+// Encodes one continuous mono 44.1 kHz sine cut into consecutive files with
+// `lame --nogap` (with its tags, so each file carries its own delay and
+// padding): `cuts` are the seconds at which the files begin and end.
+bool GenerateNoGapMp3s(const QStringList& paths, const std::vector<double>& cuts, double frequencyHz);
 
 // Writes bytes to a file, replacing it. Returns false on failure.
 bool WriteBytes(const QString& path, const std::string& bytes);

@@ -17,6 +17,15 @@ public:
         return s.isEmpty() ? QStringLiteral("corvalle_null") : QString::fromLocal8Bit(s);
     }
 
+    // Records with the given latency: a short one maps samples to the clock
+    // closely, but a recorder that asks for one also shrinks the sink's
+    // buffer, so what is heard is best measured with an ordinary one.
+    explicit AudioCapture(int latencyMs = 20) : latencyMs_(latencyMs) {}
+    ~AudioCapture() {
+        QObject::disconnect(&proc_, nullptr, nullptr, nullptr);
+        stop();
+    }
+
     // Starts recording; `clock` is the test's clock the samples are mapped to.
     bool start(const QElapsedTimer& clock) {
         clock_ = &clock;
@@ -24,7 +33,7 @@ public:
         proc_.start(QStringLiteral("parec"), {QStringLiteral("-d"), Sink() + QStringLiteral(".monitor"),
                                               QStringLiteral("--format=s16le"), QStringLiteral("--rate=44100"),
                                               QStringLiteral("--channels=1"), QStringLiteral("--raw"),
-                                              QStringLiteral("--latency-msec=20")});
+                                              QStringLiteral("--latency-msec=") + QString::number(latencyMs_)});
         if (!proc_.waitForStarted(5000)) return false;
         // Wait for the first data, so the stream runs before playback starts.
         for (int i = 0; i < 200 && samples_.empty(); ++i) QTest::qWait(10);
@@ -32,6 +41,7 @@ public:
     }
 
     void stop() {
+        if (proc_.state() == QProcess::NotRunning) return;
         take();
         proc_.terminate();
         proc_.waitForFinished(3000);
@@ -77,6 +87,43 @@ public:
         }
         return {first, last};
     }
+    // The first and the last sample louder than `threshold`; first > last
+    // when there is none.
+    std::pair<size_t, size_t> soundRange(int threshold) const {
+        size_t first = 1, last = 0;
+        for (size_t i = 0; i < samples_.size(); ++i) {
+            if (std::abs(int(samples_[i])) <= threshold) continue;
+            if (first > last) first = i;
+            last = i;
+        }
+        return {first, last};
+    }
+    // The longest run of samples no louder than `threshold` in [from, to).
+    size_t longestQuiet(size_t from, size_t to, int threshold) const {
+        size_t longest = 0, run = 0;
+        for (size_t i = from; i < std::min(to, samples_.size()); ++i) {
+            run = std::abs(int(samples_[i])) <= threshold ? run + 1 : 0;
+            longest = std::max(longest, run);
+        }
+        return longest;
+    }
+    // The half-cycles of a tone in [from, to): where each begins (a sign
+    // change) and its peak.
+    struct HalfCycle {
+        size_t start;
+        int peak;
+    };
+    std::vector<HalfCycle> halfCycles(size_t from, size_t to) const { return HalfCyclesOf(samples_, from, to); }
+    static std::vector<HalfCycle> HalfCyclesOf(const std::vector<int16_t>& samples, size_t from, size_t to) {
+        std::vector<HalfCycle> out;
+        to = std::min(to, samples.size());
+        for (size_t i = from + 1; i < to; ++i) {
+            if ((samples[i - 1] < 0) != (samples[i] < 0)) out.push_back({i, 0});
+            if (!out.empty()) out.back().peak = std::max(out.back().peak, std::abs(int(samples[i])));
+        }
+        return out;
+    }
+
     // Sign changes per second in [from, to).
     double crossingsPerSecond(size_t from, size_t to) const {
         to = std::min(to, samples_.size());
@@ -107,4 +154,5 @@ private:
     QByteArray pending_;
     std::vector<int16_t> samples_;
     double originMs_ = 0;
+    int latencyMs_ = 20;
 };

@@ -79,7 +79,7 @@ public:
         wake_.notify_all();
     }
     long delay() override { return queued(); }
-    bool drained() override { return queued() <= 0; }
+    void startQueued() override {}
     void drop() override { restart(); }
     void close() override {
         if (open_) stats_->openCount--;
