@@ -19,11 +19,13 @@ cmake --build "$build" -j"$(nproc)" >/dev/null
 out=$(mktemp)
 trap 'rm -f "$out"' EXIT
 cd "$build/bench"
-for b in startup_bench window_bench search_bench playback_bench; do
+for b in startup_bench window_bench search_bench playback_bench desktop_bench; do
   if [ -x "./$b" ]; then
     echo "running $b ..." >&2
     if [ "$b" = playback_bench ]; then
       "$root/tests/with-pulse.sh" "./$b" >>"$out" 2>/dev/null || echo "$b failed" >&2
+    elif [ "$b" = desktop_bench ]; then
+      "$root/tests/with-pulse.sh" "$root/tests/with-xvfb.sh" "./$b" >>"$out" 2>/dev/null || echo "$b failed" >&2
     else
       "./$b" >>"$out" 2>/dev/null || echo "$b failed" >&2
     fi

@@ -315,19 +315,27 @@ void frmMain::List1_DblClick() { lblPlay_Click(); }
 
 // ---- time display --------------------------------------------------------------
 
-void frmMain::ShowTime(QLabel* label, const QString& prefix, double t) {
+void frmMain::ShowTime(QLabel* label, const QString& prefix, double t, int64_t* shown) {
     const MinutesSeconds ms = SplitTime(t);
     Minutes = static_cast<int16_t>(std::min<int64_t>(ms.minutes, 32767));
     Seconds = static_cast<int16_t>(ms.seconds);
+    // A tick that changes nothing touches nothing (no text built, no repaint).
+    const int64_t whole = ms.minutes * 60 + ms.seconds;
+    if (shown) {
+        if (*shown == whole) return;
+        *shown = whole;
+    }
     label->setText(prefix + TwoDigits(ms.minutes) + QLatin1Char(':') + TwoDigits(ms.seconds));
 }
 
 void frmMain::Timer1_Timer() {
-    Guarded([this] { ShowTime(lblElapsedTime, QStringLiteral("Elapsed Time: "), MediaPlayer1->currentPosition()); });
+    Guarded([this] {
+        ShowTime(lblElapsedTime, QStringLiteral("Elapsed Time: "), MediaPlayer1->currentPosition(), &elapsedShown_);
+    });
 }
 
 void frmMain::MediaPlayer1_LengthKnown() {
-    Guarded([this] { ShowTime(lblTotalTime, QStringLiteral("Total Time: "), MediaPlayer1->duration()); });
+    Guarded([this] { ShowTime(lblTotalTime, QStringLiteral("Total Time: "), MediaPlayer1->duration(), nullptr); });
 }
 
 void frmMain::MediaPlayer1_EndReached() { transport->EndReached(); }

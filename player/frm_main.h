@@ -128,10 +128,12 @@ protected:
 private:
     void BuildControls();
     void BuildMenus();
-    // Splits a time into Minutes and Seconds and shows it on `label`.
-    void ShowTime(QLabel* label, const QString& prefix, double t);
+    // Splits a time into Minutes and Seconds and shows it on `label`; with
+    // `shown`, only when it differs from the time (in seconds) shown last.
+    void ShowTime(QLabel* label, const QString& prefix, double t, int64_t* shown);
     void ShowRandomMode(bool on);
 
     QPixmap themePixmap_;
     double themeLeftTwips_ = 5160;
+    int64_t elapsedShown_ = -1;  // the elapsed time on its label, in seconds
 };

@@ -18,12 +18,47 @@
 #include <vector>
 
 namespace {
-constexpr unsigned kLatencyUs = 500000;
+// A one-second buffer woken twice a second: the worker (and, through the
+// pulse plugin, the sound server's client thread) sleeps between half-buffer
+// refills instead of waking for every small period. Stop, pause and seek drop
+// what is queued, so the size costs no responsiveness.
+constexpr unsigned kBufferUs = 1000000;
+constexpr unsigned kPeriods = 2;
 constexpr int kUninterruptibleWaitMs = 20;
 
 AppError DeviceError(int err) {
     return AppError(ErrNo::NoSoundDevice, StandardDescription(ErrNo::NoSoundDevice) + QStringLiteral(" (") +
                                               QString::fromLocal8Bit(snd_strerror(err)) + QStringLiteral(")"));
+}
+// Interleaved S16 at `rate` and `channels`, a buffer of about kBufferUs in
+// kPeriods periods; playback starts once a buffer is queued (or on
+// startQueued) and the PCM polls writable when a period is free.
+int Configure(snd_pcm_t* pcm, int rate, int channels) {
+    snd_pcm_hw_params_t* hw = nullptr;
+    snd_pcm_hw_params_alloca(&hw);
+    int err = snd_pcm_hw_params_any(pcm, hw);
+    if (err >= 0) err = snd_pcm_hw_params_set_rate_resample(pcm, hw, 1);
+    if (err >= 0) err = snd_pcm_hw_params_set_access(pcm, hw, SND_PCM_ACCESS_RW_INTERLEAVED);
+    if (err >= 0) err = snd_pcm_hw_params_set_format(pcm, hw, SND_PCM_FORMAT_S16);
+    if (err >= 0) err = snd_pcm_hw_params_set_channels(pcm, hw, static_cast<unsigned>(channels));
+    unsigned exact = static_cast<unsigned>(rate);
+    if (err >= 0) err = snd_pcm_hw_params_set_rate_near(pcm, hw, &exact, nullptr);
+    if (err >= 0 && exact != static_cast<unsigned>(rate)) err = -EINVAL;
+    unsigned bufferUs = kBufferUs;
+    if (err >= 0) err = snd_pcm_hw_params_set_buffer_time_near(pcm, hw, &bufferUs, nullptr);
+    unsigned periodUs = bufferUs / kPeriods;
+    if (err >= 0) err = snd_pcm_hw_params_set_period_time_near(pcm, hw, &periodUs, nullptr);
+    if (err >= 0) err = snd_pcm_hw_params(pcm, hw);
+    if (err < 0) return err;
+    snd_pcm_uframes_t buffer = 0, period = 0;
+    snd_pcm_get_params(pcm, &buffer, &period);
+    snd_pcm_sw_params_t* sw = nullptr;
+    snd_pcm_sw_params_alloca(&sw);
+    err = snd_pcm_sw_params_current(pcm, sw);
+    if (err >= 0) err = snd_pcm_sw_params_set_start_threshold(pcm, sw, buffer);
+    if (err >= 0) err = snd_pcm_sw_params_set_avail_min(pcm, sw, period);
+    if (err >= 0) err = snd_pcm_sw_params(pcm, sw);
+    return err;
 }
 }  // namespace
 
@@ -41,8 +76,7 @@ void AlsaOutput::open(int rate, int channels) {
     snd_pcm_t* pcm = nullptr;
     int err = snd_pcm_open(&pcm, device_.c_str(), SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
     if (err < 0) throw DeviceError(err);
-    err = snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16, SND_PCM_ACCESS_RW_INTERLEAVED, static_cast<unsigned>(channels),
-                             static_cast<unsigned>(rate), 1, kLatencyUs);
+    err = Configure(pcm, rate, channels);
     if (err < 0) {
         snd_pcm_close(pcm);
         throw DeviceError(err);

@@ -14,6 +14,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 #include <cmath>
 
 
@@ -70,14 +71,29 @@ void MediaPlayer::buildBar() {
     layout->addWidget(readout_);
 
     refresh_ = new QTimer(this);
-    refresh_->setInterval(100);
+    refresh_->setSingleShot(true);
+    refresh_->setTimerType(Qt::PreciseTimer);
     connect(refresh_, &QTimer::timeout, this, &MediaPlayer::refreshBar);
     connect(playButton_, &QToolButton::clicked, this, &MediaPlayer::playPauseClicked);
     connect(stopButton_, &QToolButton::clicked, this, [this] { stop(); });
     connect(slider_, &SeekSlider::seekRequested, this, [this](int ms) { seek(ms / 1000.0); });
 }
 
+void MediaPlayer::showEvent(QShowEvent* event) {
+    MediaComponent::showEvent(event);
+    refreshBar();
+}
+
 void MediaPlayer::refreshBar() {
+    if (state() != reported_) {
+        reported_ = state();
+        emit stateChanged();
+    }
+    // A hidden bar (as it starts) is brought up to date when it is shown.
+    if (!isVisible()) {
+        refresh_->stop();
+        return;
+    }
     const bool playing = isPlaying();
     // The icons are made once; the button changes only when the state does.
     if (playIcon_.isNull()) {
@@ -95,14 +111,16 @@ void MediaPlayer::refreshBar() {
     if (!slider_->isSliderDown()) slider_->setValue(static_cast<int>(std::lround(now * 1000)));
     QString text = FormatTime(now) + QStringLiteral(" / ") + FormatTime(total);
     if (text != readout_->text()) readout_->setText(text);
-    if (engine_->state() == PlaybackEngine::State::Stopped)
+    // While playing, the bar wakes when something it shows will change: the
+    // readout at the next whole second, the slider when its handle moves a
+    // pixel; never more often than every 100 ms nor less than once a second.
+    if (!playing) {
         refresh_->stop();
-    else if (!refresh_->isActive())
-        refresh_->start();
-    if (state() != reported_) {
-        reported_ = state();
-        emit stateChanged();
+        return;
     }
+    const double toNextSecond = (std::floor(now) + 1 - now) * 1000 + 5;
+    const double perPixel = total * 1000 / std::max(1, slider_->width());
+    refresh_->start(static_cast<int>(std::clamp(std::min(toNextSecond, perPixel), 100.0, 1000.0)));
 }
 
 void MediaPlayer::playPauseClicked() {

@@ -51,6 +51,9 @@ public:
     bool isPlaying() const { return state() == State::Playing; }
     bool isPaused() const { return state() == State::Paused; }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void buildBar();
     // Opens `path` for the engine; the length is reported when the caller's

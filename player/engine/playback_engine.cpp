@@ -3,9 +3,9 @@
 // seek, a next track) under a mutex that is never held across decoding or
 // output.
 //
-// When a track's last frame is queued its end is reported at once, while its
-// tail (up to the device's buffer and the sound server's latency) still
-// plays: the UI thread's play-on then hands the next track to this worker,
+// When a track's last frame is queued and no more than kEndLead of it is left
+// to hear, its end is reported while that tail still plays: the UI thread's
+// play-on then hands the next track to this worker,
 // which writes it behind the tail into the same open device, so consecutive
 // files join without a gap. Only when no next track comes does the worker
 // close the device, and not before the tail has been heard: the device's
@@ -41,6 +41,9 @@ constexpr size_t kChunkFrames = 2048;
 // Kept open a little longer than the device says it needs to play the tail.
 constexpr auto kTailMargin = std::chrono::milliseconds(50);
 constexpr int kLeadInMs = 50;
+// How long before a track's last frame is heard its end is told: time for the
+// UI thread to choose and open the next file before the tail runs out.
+constexpr auto kEndLead = std::chrono::milliseconds(500);
 
 struct Track {
     uint64_t id = 0;
@@ -63,7 +66,29 @@ struct PlaybackEngine::Session {
     int rate = 0;                  // guarded: the format the device is open for
     int channels = 0;              // guarded
     std::atomic<bool> finished{false};  // the worker has ended by itself
-    std::atomic<double> heard{0};
+    // The position heard. The worker reads the device when it writes (about
+    // twice a second); between its readings the position runs on by the
+    // clock, but never past what the device held of the track heard then.
+    class Heard {
+    public:
+        void store(double seconds, double runOn = 0) {
+            std::lock_guard<std::mutex> lock(m_);
+            at_ = seconds;
+            runOn_ = runOn;
+            readAt_ = Clock::now();
+        }
+        double load() const {
+            std::lock_guard<std::mutex> lock(m_);
+            const double since = std::chrono::duration<double>(Clock::now() - readAt_).count();
+            return at_ + std::clamp(since, 0.0, runOn_);
+        }
+
+    private:
+        mutable std::mutex m_;
+        double at_ = 0;
+        double runOn_ = 0;
+        Clock::time_point readAt_{};
+    } heard;
 
     void run(std::unique_ptr<Track> track);
 };
@@ -106,7 +131,12 @@ void PlaybackEngine::Session::run(std::unique_ptr<Track> track) {
             ++front;
         }
         const Piece& p = pieces.front();
-        heard.store(p.id ? std::min(p.base + static_cast<double>(p.written - unheard[front]) / rate, p.duration) : 0.0);
+        if (!p.id) {
+            heard.store(0.0);
+            return;
+        }
+        const double at = std::min(p.base + static_cast<double>(p.written - unheard[front]) / rate, p.duration);
+        heard.store(at, paused ? 0.0 : std::min(static_cast<double>(unheard[front]) / rate, p.duration - at));
     };
     // Notes when all that was written will have been heard, as the device
     // tells it now.
@@ -177,8 +207,6 @@ void PlaybackEngine::Session::run(std::unique_ptr<Track> track) {
                 if (endOfStream && next) {
                     following = std::move(next);
                     accepting = false;
-                } else if (endOfStream && !endReported) {
-                    accepting = true;
                 }
             }
 
@@ -191,15 +219,23 @@ void PlaybackEngine::Session::run(std::unique_ptr<Track> track) {
                 endReported = false;
                 continue;
             }
-            if (endOfStream && !endReported) {
-                // The last frame is queued: the end is told now, so that the
-                // next file can follow while this tail plays.
+            if (seekTo >= 0) restartAt(seekTo);
+            if (endOfStream && !endReported && !wantPause) {
+                // The last frame is queued: the end is told once at most
+                // kEndLead of it is left, so that the next file can follow
+                // while this tail plays.
+                updateHeard();
+                std::unique_lock<std::mutex> lock(mutex);
+                if (Clock::now() < tailHeard - kEndLead) {
+                    wake.wait_until(lock, tailHeard - kEndLead, [&] { return cancel || pause || this->seekTo >= 0; });
+                    continue;
+                }
+                accepting = true;
+                lock.unlock();
                 endReported = true;
-                startTail();
                 if (ended) ended(track->id);
                 continue;
             }
-            if (seekTo >= 0) restartAt(seekTo);
             if (wantPause) {
                 if (!paused && seekTo < 0) {  // keep what was heard, drop the rest
                     updateHeard();
@@ -227,6 +263,7 @@ void PlaybackEngine::Session::run(std::unique_ptr<Track> track) {
                 const Decoder::Status st = track->decoder->read(buffer.data(), kChunkFrames, frames);
                 if (st == Decoder::Status::End) {
                     endOfStream = true;
+                    startTail();
                     continue;
                 }
                 if (st == Decoder::Status::FormatChanged) {

@@ -1,0 +1,222 @@
+// What the user runs, measured whole: the player's own program (window,
+// 60 ms timer, labels, control bar and sound) against mpg123 in the same run.
+//   window_playback_cpu  CPU per second of steady playback of a 5-minute
+//                        320 kbps stereo file, against `mpg123 -o pulse`;
+//   idle_cpu             CPU per second of the window with nothing playing,
+//                        against the least Qt window with a 60 ms timer
+//                        (timer_window), measured the same way;
+//   gap_between_files    silence heard at the sound server between the files
+//                        of a three-file play-on, median and largest, against
+//                        `mpg123 a.mp3 b.mp3 c.mp3` recorded the same way.
+// The recorder (parec on the null sink's monitor) asks for a 20 ms latency:
+// it hears sample-accurately where a recorder of the server's default latency
+// loses audio at the start of each stream.
+//
+// usage: desktop_bench [runs] [seconds]   (beside a sound server and an X
+// server: tests/with-pulse.sh tests/with-xvfb.sh desktop_bench)
+#include "bench_util.h"
+
+#include <QByteArray>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <csignal>
+#include <dirent.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// Starts a program with its output discarded (or into `out`), in `dir`.
+pid_t Start(const std::vector<std::string>& args, const std::string& dir, const std::string& out = "/dev/null") {
+    pid_t pid = fork();
+    if (pid == 0) {
+        if (!dir.empty() && chdir(dir.c_str()) != 0) _exit(126);
+        int sink = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int quiet = open("/dev/null", O_WRONLY);
+        if (sink >= 0) dup2(sink, 1);
+        if (quiet >= 0) dup2(quiet, 2);
+        std::vector<char*> argv;
+        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+// Ends a program (SIGTERM) after `seconds`.
+void StopAfter(pid_t pid, double seconds) {
+    if (pid < 0) return;
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    kill(pid, SIGTERM);
+    int status = 0;
+    waitpid(pid, &status, 0);
+}
+
+bool Lame(const std::string& raw, const std::string& mp3, const std::string& mode, const std::string& extra) {
+    const std::string cmd = "lame --quiet -r -s 44.1 --bitwidth 16 --signed --little-endian -m " + mode + " " + extra + " '" +
+                            raw + "' '" + mp3 + "' 2>/dev/null";
+    const bool ok = std::system(cmd.c_str()) == 0;
+    ::unlink(raw.c_str());
+    return ok;
+}
+
+// A mono sine of `seconds` at `hz`.
+bool MakeTone(const std::string& mp3, double seconds, double hz) {
+    const std::string raw = mp3 + ".raw";
+    std::ofstream out(raw, std::ios::binary);
+    for (long i = 0; i < std::lround(seconds * 44100); ++i) {
+        const auto v = static_cast<int16_t>(std::lround(16000 * std::sin(2 * M_PI * hz * i / 44100.0)));
+        out.write(reinterpret_cast<const char*>(&v), 2);
+    }
+    out.close();
+    return Lame(raw, mp3, "m", "");
+}
+
+bool MakeLongStereo(const std::string& mp3) {
+    const std::string raw = mp3 + ".raw";
+    std::ofstream out(raw, std::ios::binary);
+    std::vector<int16_t> buf(2 * 4410);
+    for (int f = 0; f < 44100 * 300; f += 4410) {
+        for (int i = 0; i < 4410; ++i) {
+            const double t = static_cast<double>(f + i) / 44100;
+            buf[2 * i] = static_cast<int16_t>(12000 * std::sin(2 * M_PI * 440 * t) + 3000 * std::sin(2 * M_PI * 3520 * t));
+            buf[2 * i + 1] = static_cast<int16_t>(12000 * std::sin(2 * M_PI * 554.37 * t));
+        }
+        out.write(reinterpret_cast<const char*>(buf.data()), static_cast<std::streamsize>(buf.size() * 2));
+    }
+    out.close();
+    return Lame(raw, mp3, "s", "-b 320");
+}
+
+// CPU time a process has run, in nanoseconds: the sum over its threads
+// (/proc/<pid>/task/*/schedstat), read while it runs.
+double CpuNs(pid_t pid) {
+    double total = 0;
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    if (DIR* dir = opendir(tasks.c_str())) {
+        while (const dirent* e = readdir(dir)) {
+            if (e->d_name[0] == '.') continue;
+            std::ifstream stat(tasks + "/" + e->d_name + "/schedstat");
+            double ns = 0;
+            if (stat >> ns) total += ns;
+        }
+        closedir(dir);
+    }
+    return total;
+}
+
+// Steady CPU per second of a running program: from `warm` seconds after its
+// start (Qt, fonts, the file's scan and the sound server's connection are
+// left out) for `seconds`, read from its threads' run times.
+double SteadyMsPerSecond(const std::vector<std::string>& args, const std::string& dir, double seconds) {
+    const double warm = 2.0;
+    const pid_t pid = Start(args, dir);
+    if (pid < 0) return -1;
+    std::this_thread::sleep_for(std::chrono::duration<double>(warm));
+    const double before = CpuNs(pid);
+    const double t0 = bench::NowMs();
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    const double after = CpuNs(pid);
+    const double t1 = bench::NowMs();
+    StopAfter(pid, 0);
+    return before > 0 && after >= before ? (after - before) / 1e6 / ((t1 - t0) / 1000) : -1;
+}
+
+// Gaps between sounds in a recording (mono s16 at 44.1 kHz): runs of at
+// least 10 quiet samples between the first and the last loud one, in ms.
+std::vector<double> Gaps(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
+    std::vector<int16_t> samples(bytes.size() / 2);
+    std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+    const int quiet = 1000;
+    size_t first = 0, last = samples.size();
+    while (first < samples.size() && std::abs(int(samples[first])) <= quiet) ++first;
+    while (last > first && std::abs(int(samples[last - 1])) <= quiet) --last;
+    std::vector<double> gaps;
+    size_t run = 0;
+    for (size_t i = first; i < last; ++i) {
+        if (std::abs(int(samples[i])) <= quiet) {
+            ++run;
+            continue;
+        }
+        if (run >= 10) gaps.push_back(run * 1000.0 / 44100);
+        run = 0;
+    }
+    return gaps;
+}
+
+// Records the sink's monitor while `args` play three 2 s files; the two gaps
+// between them in ms (0 where no silence was heard), or empty on failure.
+std::vector<double> GapsOf(const std::vector<std::string>& args, const std::string& dir, double seconds) {
+    const char* sinkEnv = getenv("CORVALLE_TEST_SINK");
+    const std::string sink = std::string(sinkEnv ? sinkEnv : "corvalle_null") + ".monitor";
+    const std::string rec = dir + "/rec.raw";
+    const pid_t recorder = Start({"parec", "-d", sink, "--format=s16le", "--rate=44100", "--channels=1", "--raw",
+                                  "--latency-msec=20"},
+                                 "", rec);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    StopAfter(Start(args, dir), seconds);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    StopAfter(recorder, 0);
+    std::vector<double> gaps = Gaps(rec);
+    // The two joins; a join without any silence has a gap of 0.
+    std::sort(gaps.rbegin(), gaps.rend());
+    gaps.resize(2, 0.0);
+    return gaps;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    const double seconds = argc > 2 ? std::max(2.0, std::atof(argv[2])) : 10.0;
+    const std::string player = CORVALLE_PLAYER;
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");  // one window per run, no hand-over
+
+    QTemporaryDir tmp;
+    const std::string dir = tmp.path().toStdString();
+    const std::string longFile = dir + "/five-minutes.mp3";
+    std::vector<std::string> tones;
+    bool ok = MakeLongStereo(longFile);
+    for (int k = 0; k < 3 && ok; ++k) {
+        tones.push_back(dir + "/t" + std::to_string(k) + ".mp3");
+        ok = MakeTone(tones.back(), 2.0, 440 + 220 * k);
+    }
+    if (!ok) {
+        std::fprintf(stderr, "desktop_bench: lame failed\n");
+        return 1;
+    }
+    // The player keeps its playlist in its current folder: an empty one.
+    std::ofstream(dir + "/FileListing.dat").close();
+
+    std::vector<double> window, mpg123, idle, timerWindow, gapsOurs, gapsRef;
+    for (int i = 0; i < runs; ++i) {
+        window.push_back(SteadyMsPerSecond({player, longFile}, dir, seconds));
+        mpg123.push_back(SteadyMsPerSecond({"mpg123", "-q", "-o", "pulse", longFile}, dir, seconds));
+        idle.push_back(SteadyMsPerSecond({player}, dir, seconds));
+        timerWindow.push_back(SteadyMsPerSecond({TIMER_WINDOW}, dir, seconds));
+        for (double g : GapsOf({player, tones[0], tones[1], tones[2]}, dir, 8.5)) gapsOurs.push_back(g);
+        for (double g : GapsOf({"mpg123", "-q", "-o", "pulse", tones[0], tones[1], tones[2]}, dir, 7.5)) gapsRef.push_back(g);
+    }
+    const double w = bench::Median(window), m = bench::Median(mpg123), id = bench::Median(idle),
+                 fl = bench::Median(timerWindow);
+    std::printf("window_playback_cpu  ours_ms_per_s=%.2f  mpg123_ms_per_s=%.2f  ratio=%.2f  runs=%d\n", w, m,
+                m > 0 ? w / m : 0.0, runs);
+    std::printf("idle_cpu  ours_ms_per_s=%.2f  timer_window_ms_per_s=%.2f  ratio=%.2f\n", id, fl, fl > 0 ? id / fl : 0.0);
+    const double go = bench::Median(gapsOurs), gr = bench::Median(gapsRef);
+    std::printf("gap_between_files  ours_ms=%.1f(max_%.1f)  mpg123_ms=%.1f(max_%.1f)  ratio=-\n", go,
+                *std::max_element(gapsOurs.begin(), gapsOurs.end()), gr, *std::max_element(gapsRef.begin(), gapsRef.end()));
+    return 0;
+}
