@@ -6,9 +6,13 @@
 #include "playlist_file.h"
 #include "playlist_model.h"
 
+#include <QStringList>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
+#include <climits>
 #include <exception>
+#include <iterator>
 
 Transport::Transport(PlaylistModel& playlist, MediaComponent& media, QObject* parent)
     : QObject(parent), playlist_(playlist), media_(media) {}
@@ -103,16 +107,34 @@ void Transport::Seek(double seconds) { media_.seek(seconds); }
 MediaComponent::State Transport::state() const { return media_.state(); }
 
 namespace {
-QString NotAddedMessage(int refused) {
-    if (refused <= 0) return QString();
-    return QStringLiteral("The playlist holds at most %1 entries: %2 %3 not added.")
-        .arg(PlaylistModel::kMaxEntries)
-        .arg(refused)
-        .arg(refused == 1 ? QStringLiteral("entry was") : QStringLiteral("entries were"));
+QString Entries(int n) { return n == 1 ? QStringLiteral("1 entry was") : QStringLiteral("%1 entries were").arg(n); }
+
+// One message for all that was not added: past the limit, and names that
+// cannot be stored one per line.
+QString NotAddedMessage(int full, int lineBreaks = 0) {
+    QStringList parts;
+    if (full > 0)
+        parts << QStringLiteral("The playlist holds at most %1 entries: %2 not added.")
+                     .arg(PlaylistModel::kMaxEntries)
+                     .arg(Entries(full));
+    if (lineBreaks > 0)
+        parts << QStringLiteral("%1 not added: a name holding a line break cannot be stored in the playlist.")
+                     .arg(Entries(lineBreaks));
+    return parts.join(QLatin1Char(' '));
 }
+
+bool HoldsLineBreak(const std::string& name) { return name.find_first_of("\r\n") != std::string::npos; }
 }  // namespace
 
-QString Transport::Add(const std::vector<std::string>& entries) { return NotAddedMessage(playlist_.addMany(entries)); }
+QString Transport::Add(const std::vector<std::string>& entries) {
+    const auto lineBreaks = std::count_if(entries.begin(), entries.end(), HoldsLineBreak);
+    if (lineBreaks == 0) return NotAddedMessage(playlist_.addMany(entries));
+    std::vector<std::string> storable;
+    storable.reserve(entries.size());
+    std::copy_if(entries.begin(), entries.end(), std::back_inserter(storable),
+                 [](const std::string& e) { return !HoldsLineBreak(e); });
+    return NotAddedMessage(playlist_.addMany(storable), static_cast<int>(lineBreaks));
+}
 
 void Transport::AddEntries(const std::vector<std::string>& entries) {
     const QString notAdded = Add(entries);
@@ -134,8 +156,19 @@ void Transport::LoadPlaylist() {
     if (!IsRegularFile(kFileListingName)) return;
     QString problem;
     try {
-        const QString notAdded = NotAddedMessage(OpenFileList(playlist_));
-        if (!notAdded.isEmpty()) AppDialogs().MessageBox(dialogParent_, notAdded);
+        const OpenedFileList opened = OpenFileList(playlist_);
+        QStringList told;
+        if (opened.notAdded > 0)
+            told << NotAddedMessage(opened.notAdded) +
+                        QStringLiteral(" They stay in %1 and are saved with the playlist.").arg(QString::fromLatin1(kFileListingName));
+        if (opened.unusable > 0)
+            told << QStringLiteral("%1 of %2 named no file (longer than %3 bytes or holding a NUL byte) and %4 "
+                                   "left out; they will not be saved again.")
+                        .arg(opened.unusable == 1 ? QStringLiteral("1 line") : QStringLiteral("%1 lines").arg(opened.unusable),
+                             QString::fromLatin1(kFileListingName))
+                        .arg(PATH_MAX - 1)
+                        .arg(opened.unusable == 1 ? QStringLiteral("was") : QStringLiteral("were"));
+        if (!told.isEmpty()) AppDialogs().MessageBox(dialogParent_, told.join(QLatin1Char(' ')));
     } catch (const AppError& e) {
         problem = e.description();
     } catch (const std::exception& e) {

@@ -28,6 +28,10 @@ public:
     int replaceAll(const std::vector<std::string>& entries);
     void removeAt(int row);
     void clear();
+    // Entries of the stored playlist that did not fit: not shown, kept to be
+    // stored again after the shown ones.
+    const std::vector<std::string>& heldBack() const { return heldBack_; }
+    void setHeldBack(std::vector<std::string> entries) { heldBack_ = std::move(entries); }
     // The first row holding exactly `entry`, or -1.
     int rowOf(const std::string& entry) const;
 
@@ -67,6 +71,7 @@ private:
     };
     void setCurrent(int row);
     std::vector<Entry> entries_;
+    std::vector<std::string> heldBack_;
     int current_ = -1;
     int changing_ = 0;
 };

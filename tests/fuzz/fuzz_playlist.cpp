@@ -2,6 +2,7 @@
 #include "playlist_file.h"
 #include "playlist_model.h"
 
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -10,7 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string bytes(reinterpret_cast<const char*>(data), size);
     std::vector<std::string> lines = ParseFileListing(bytes);
     for (const auto& l : lines) {
-        if (l.size() < 2 || l.find('\r') != std::string::npos || l.find('\n') != std::string::npos) __builtin_trap();
+        if (l.size() < 2 || l.size() >= PATH_MAX || l.find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
+            __builtin_trap();
     }
     PlaylistModel model;
     model.addMany(lines);

@@ -6,6 +6,7 @@
 #include "command_label.h"
 #include "frm_file_loader.h"
 #include "frm_main.h"
+#include "playlist_file.h"
 #include "playlist_model.h"
 #include "playlist_view.h"
 #include "test_support.h"
@@ -610,11 +611,17 @@ void FrmMainTest::dropsPastTheLimit() {
     QMimeData mime;
     QList<QUrl> urls;
     for (int i = 0; i < 10; ++i) urls << QUrl::fromLocalFile(QStringLiteral("/n/%1").arg(i));
+    // A name with a line break could not be stored one per line: refused,
+    // and told in the same message.
+    urls << QUrl::fromLocalFile(QStringLiteral("/n/two\nlines.mp3")) << QUrl::fromLocalFile(QStringLiteral("/n/cr\r.mp3"));
     mime.setUrls(urls);
     f.w->List1_OLEDragDrop(&mime);
     QCOMPARE(f.w->Playlist->count(), PlaylistModel::kMaxEntries);
     QTRY_COMPARE(f.dialogs.boxes.size(), size_t(1));
-    QVERIFY(f.dialogs.boxes[0].text.contains(QStringLiteral("5 entries were not added")));
+    QCOMPARE(f.dialogs.boxes[0].text,
+             QStringLiteral("The playlist holds at most 32767 entries: 5 entries were not added. 2 entries were not added: "
+                            "a name holding a line break cannot be stored in the playlist."));
+    QCOMPARE(f.w->Playlist->rowOf("/n/two\nlines.mp3"), -1);
 }
 
 void FrmMainTest::controlDropMovesIt() {
@@ -870,15 +877,25 @@ void FrmMainTest::oversizedAndUnreadablePlaylists() {
     {
         QTemporaryDir dir;
         ScopedCurrentDir cd(dir.path());
-        std::string lines;
-        for (int i = 0; i < PlaylistModel::kMaxEntries + 3; ++i) lines += "/m/" + std::to_string(i) + "\r\n";
+        // Written by an editor elsewhere (a byte-order mark), with a 10 MB
+        // line and a line holding a NUL, neither of which names a file.
+        std::string lines = "\xEF\xBB\xBF/m/first\r\n" + std::string(10 << 20, 'x') + "\r\n/m/nul" + '\0' + ".mp3\r\n";
+        for (int i = 0; i < PlaylistModel::kMaxEntries + 2; ++i) lines += "/m/" + std::to_string(i) + "\r\n";
         QVERIFY(WriteBytes(QStringLiteral("FileListing.dat"), lines));
         FakeDialogs dialogs;
         frmMain w(new FakeMediaComponent);
         w.Form_Load();
         QCOMPARE(w.Playlist->count(), PlaylistModel::kMaxEntries);
+        QCOMPARE(w.Playlist->rowOf("/m/first"), PlaylistModel::kMaxEntries - 1);
         QTRY_COMPARE(dialogs.boxes.size(), size_t(1));
-        QVERIFY(dialogs.boxes[0].text.contains(QStringLiteral("3 entries were not added")));
+        QVERIFY2(dialogs.boxes[0].text.contains(QStringLiteral("3 entries were not added")), qPrintable(dialogs.boxes[0].text));
+        QVERIFY(dialogs.boxes[0].text.contains(QStringLiteral("2 lines of FileListing.dat named no file")));
+        // A removal saves: the shown entries, then the three that did not fit.
+        w.Playlist->setCurrentRow(0);
+        w.mnuRemoveEntry_Click();
+        const std::vector<std::string> saved = ParseFileListing(ReadBytes(QStringLiteral("FileListing.dat")));
+        QCOMPARE(saved.size(), size_t(PlaylistModel::kMaxEntries + 2));
+        QCOMPARE(saved.back(), "/m/" + std::to_string(PlaylistModel::kMaxEntries + 1));
     }
     {
         // A playlist that cannot be read is reported and never overwritten.

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cerrno>
+#include <climits>
 #include <unistd.h>
 
 using namespace testsupport;
@@ -107,22 +108,39 @@ void PlaylistTest::formatWritesCrLfLines() {
 void PlaylistTest::parseLineRules_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("lines");
-    QTest::newRow("empty file") << QByteArray() << QStringList{};
-    QTest::newRow("crlf lines") << QByteArray("ab\r\ncd\r\n") << QStringList{"ab", "cd"};
-    QTest::newRow("last line without end") << QByteArray("ab\r\ncd") << QStringList{"ab", "cd"};
-    QTest::newRow("lone cr") << QByteArray("ab\rcd\r") << QStringList{"ab", "cd"};
-    QTest::newRow("lone lf") << QByteArray("ab\ncd\n") << QStringList{"ab", "cd"};
-    QTest::newRow("short lines skipped") << QByteArray("\r\nx\r\nab\r\n\r\ny") << QStringList{"ab"};
-    QTest::newRow("trailing blanks kept") << QByteArray(" /a b \r\n") << QStringList{" /a b "};
-    QTest::newRow("one utf-8 character is short") << QByteArray("\xc3\xa9\r\n\xc3\xa9\xc3\xa9") << QStringList{"éé"};
+    QTest::addColumn<int>("unusable");
+    QTest::newRow("empty file") << QByteArray() << QStringList{} << 0;
+    QTest::newRow("crlf lines") << QByteArray("ab\r\ncd\r\n") << QStringList{"ab", "cd"} << 0;
+    QTest::newRow("last line without end") << QByteArray("ab\r\ncd") << QStringList{"ab", "cd"} << 0;
+    QTest::newRow("lone cr") << QByteArray("ab\rcd\r") << QStringList{"ab", "cd"} << 0;
+    QTest::newRow("lone lf") << QByteArray("ab\ncd\n") << QStringList{"ab", "cd"} << 0;
+    QTest::newRow("short lines skipped") << QByteArray("\r\nx\r\nab\r\n\r\ny") << QStringList{"ab"} << 0;
+    QTest::newRow("trailing blanks kept") << QByteArray(" /a b \r\n") << QStringList{" /a b "} << 0;
+    QTest::newRow("one utf-8 character is short") << QByteArray("\xc3\xa9\r\n\xc3\xa9\xc3\xa9") << QStringList{"éé"} << 0;
+    QTest::newRow("leading byte-order mark skipped") << QByteArray("\xef\xbb\xbf/a.mp3\r\n/b.mp3") << QStringList{"/a.mp3", "/b.mp3"} << 0;
+    QTest::newRow("only a leading mark is skipped") << QByteArray("/a\r\n\xef\xbb\xbf/b") << QStringList{"/a", "\uFEFF/b"} << 0;
+    QTest::newRow("line with a NUL skipped") << QByteArray("/a.mp3\r\n/b\0.mp3\r\n/c.mp3", 23) << QStringList{"/a.mp3", "/c.mp3"} << 1;
+    QTest::newRow("line longer than a path skipped")
+        << (QByteArray("/a\r\n/") + QByteArray(PATH_MAX - 1, 'x') + "\r\n/" + QByteArray(PATH_MAX - 2, 'y') + "\r\n/c")
+        << QStringList{"/a", QStringLiteral("/") + QString(PATH_MAX - 2, QLatin1Char('y')), "/c"} << 1;
 }
 
 void PlaylistTest::parseLineRules() {
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, lines);
+    QFETCH(int, unusable);
     QStringList got;
-    for (const auto& l : ParseFileListing(bytes.toStdString())) got << QString::fromStdString(l);
+    size_t skipped = 0;
+    const std::vector<std::string> parsed = ParseFileListing(bytes.toStdString(), &skipped);
+    for (const auto& l : parsed) got << QString::fromStdString(l);
     QCOMPARE(got, lines);
+    QCOMPARE(skipped, size_t(unusable));
+    // What is written reads back the same, a first entry with its own mark too.
+    if (!parsed.empty()) {
+        std::vector<std::string> marked = parsed;
+        marked.front().insert(0, "\xef\xbb\xbf");
+        QCOMPARE(ParseFileListing(FormatFileListing(marked)), marked);
+    }
 }
 
 void PlaylistTest::roundTripThroughTheFile() {
@@ -150,6 +168,22 @@ void PlaylistTest::loadReplacesAndSorts() {
     m.addMany({"/old1", "/old2"});
     OpenFileList(m);
     QCOMPARE(m.entries(), (std::vector<std::string>{"/a.mp3", "/B.mp3", "/z.mp3"}));
+
+    // A stored playlist longer than the list: what did not fit is written
+    // back after the shown entries on every save, never dropped.
+    std::string big;
+    for (int i = 0; i < PlaylistModel::kMaxEntries + 5; ++i) big += "/f" + std::to_string(100000 + i) + ".mp3\r\n";
+    QVERIFY(WriteBytes(QStringLiteral("FileListing.dat"), big));
+    const OpenedFileList opened = OpenFileList(m);
+    QCOMPARE(opened.notAdded, 5);
+    QCOMPARE(m.count(), PlaylistModel::kMaxEntries);
+    QCOMPARE(m.heldBack().size(), size_t(5));
+    m.removeAt(0);
+    SaveFileList(m);
+    const std::vector<std::string> saved = ParseFileListing(ReadBytes(QStringLiteral("FileListing.dat")));
+    QCOMPARE(saved.size(), size_t(PlaylistModel::kMaxEntries + 4));
+    QCOMPARE(saved.back(), "/f" + std::to_string(100000 + PlaylistModel::kMaxEntries + 4) + ".mp3");
+    QCOMPARE(saved.front(), std::string("/f100001.mp3"));
 }
 
 void PlaylistTest::interruptedSaveKeepsTheOldFile() {
