@@ -45,6 +45,10 @@ off_t FileSource::seek(off_t offset, int whence) { return ::lseek(fd_.get(), off
 
 ssize_t Decoder::ReadCallback(void* handle, void* buffer, size_t bytes) {
     auto* d = static_cast<Decoder*>(handle);
+    if (d->cancel_ && d->cancel_->load()) {
+        d->readFailed_ = true;
+        return -1;
+    }
     ssize_t n = d->source_->read(buffer, bytes);
     if (n < 0) d->readFailed_ = true;
     return n;
@@ -90,16 +94,54 @@ Decoder::Decoder(std::unique_ptr<ByteSource> source) : source_(std::move(source)
     auto notMpeg = [this] { return MakeError(readFailed_ ? ErrNo::DeviceIoError : ErrNo::NotMpegAudio); };
     if (mpg123_getformat(mh_, &rate, &channels, &encoding) != MPG123_OK || rate <= 0 || channels <= 0)
         throw notMpeg();
-    // The whole stream is parsed once: the exact length even without (or
-    // with a lying) Xing/LAME header, and a seek index for pause and seek.
-    if (mpg123_scan(mh_) != MPG123_OK || readFailed_) throw notMpeg();
-    off_t length = mpg123_length(mh_);
-    if (length <= 0) throw notMpeg();
     rate_ = static_cast<int>(rate);
     channels_ = channels;
-    length_ = static_cast<int64_t>(length);
     closer.armed = false;
 }
+
+double Decoder::measure(const std::atomic<bool>* cancel) {
+    if (length_ >= 0) return seconds_;
+    cancel_ = cancel;
+    const auto failed = [this] { return MakeError(readFailed_ ? ErrNo::DeviceIoError : ErrNo::NotMpegAudio); };
+    // The whole stream is parsed once: the exact length even without (or
+    // with a lying) Xing/LAME header, and a seek index for pause and seek.
+    if (mpg123_scan(mh_) != MPG123_OK || readFailed_) throw failed();
+    const off_t length = mpg123_length(mh_);
+    if (length <= 0) throw failed();
+    // libmpg123 counts every frame at the first one's rate: a stream whose
+    // rate or channels change part-way is measured frame by frame.
+    double sum = 0;
+    bool changed = false;
+    long firstRate = 0;
+    int firstMode = -1;
+    int r = MPG123_OK;
+    while ((r = mpg123_framebyframe_next(mh_)) == MPG123_OK || r == MPG123_NEW_FORMAT) {
+        mpg123_frameinfo2 info{};
+        if (mpg123_info2(mh_, &info) != MPG123_OK || info.rate <= 0) break;
+        const int mode = info.mode == MPG123_M_MONO ? 1 : 2;
+        if (firstMode < 0) {
+            firstRate = info.rate;
+            firstMode = mode;
+        } else if (info.rate != firstRate || mode != firstMode) {
+            changed = true;
+        }
+        sum += static_cast<double>(mpg123_spf(mh_)) / static_cast<double>(info.rate);
+    }
+    if (readFailed_) throw failed();
+    // Back to the start for decoding.
+    if (mpg123_seek(mh_, 0, SEEK_SET) < 0) throw failed();
+    length_ = static_cast<int64_t>(length);
+    seconds_ = changed ? sum : static_cast<double>(length_) / rate_;
+    cancel_ = nullptr;
+    return seconds_;
+}
+
+int64_t Decoder::lengthFrames() {
+    measure();
+    return length_;
+}
+
+double Decoder::duration() { return measure(); }
 
 Decoder::~Decoder() {
     if (mh_) {

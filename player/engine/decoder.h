@@ -1,11 +1,12 @@
 #pragma once
 // MPEG audio decoding over libmpg123: opens a file (or any ByteSource),
-// finds its exact length (full scan, gapless) and hands out interleaved
-// signed 16-bit frames. One thread at a time uses a Decoder.
+// hands out interleaved signed 16-bit frames and, on request, measures the
+// stream's length (a full scan, gapless). One thread at a time uses a Decoder.
 #include <sys/types.h>
 
 #include "unique_fd.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -38,8 +39,10 @@ class Decoder {
 public:
     enum class Status { Data, FormatChanged, End };
 
-    // Opens the stream and scans it. Throws AppError: ErrNo::NotMpegAudio
-    // when no MPEG audio frame is found, ErrNo::DecoderFailure otherwise.
+    // Opens the stream and reads its first frame (the length is measured
+    // apart: a scan reads the whole file). Throws AppError:
+    // ErrNo::NotMpegAudio when no MPEG audio frame is found,
+    // ErrNo::DecoderFailure otherwise.
     explicit Decoder(std::unique_ptr<ByteSource> source);
     ~Decoder();
     Decoder(const Decoder&) = delete;
@@ -50,8 +53,15 @@ public:
 
     int rate() const { return rate_; }
     int channels() const { return channels_; }
-    int64_t lengthFrames() const { return length_; }
-    double duration() const { return rate_ > 0 ? static_cast<double>(length_) / rate_ : 0.0; }
+    // Scans the whole stream once (it also gives decoding a seek index) and
+    // returns its length in seconds: exact (gapless) when the stream keeps
+    // its format, else the sum of its frames' durations at their own rates.
+    // Reading stops, and this throws, once `cancel` is set. Throws AppError
+    // (ErrNo::NotMpegAudio) when the scan fails.
+    double measure(const std::atomic<bool>* cancel = nullptr);
+    // The length in frames at the first frame's rate (measured on first use).
+    int64_t lengthFrames();
+    double duration();
 
     // Decodes up to `maxFrames` frames into `out` (room for maxFrames *
     // channels() samples). Data: `frames` > 0 were decoded. FormatChanged:
@@ -67,10 +77,12 @@ private:
     static off_t SeekCallback(void* handle, off_t offset, int whence);
 
     std::unique_ptr<ByteSource> source_;
+    const std::atomic<bool>* cancel_ = nullptr;
     bool readFailed_ = false;  // the source reported a read error
     mpg123_handle* mh_ = nullptr;
     int rate_ = 0;
     int channels_ = 0;
-    int64_t length_ = 0;
+    int64_t length_ = -1;  // frames at the first rate; -1: not measured
+    double seconds_ = 0;
     bool failed_ = false;
 };

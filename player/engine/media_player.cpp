@@ -42,6 +42,17 @@ MediaPlayer::MediaPlayer(PlaybackEngine::OutputFactory outputs, QWidget* parent)
         // Worker thread: hand the report to the UI thread.
         QMetaObject::invokeMethod(this, [this, id] { onEnded(id); }, Qt::QueuedConnection);
     });
+    engine_->setMeasuredCallback([this](uint64_t load) {
+        // Measuring thread: the length is told on the UI thread.
+        QMetaObject::invokeMethod(
+            this,
+            [this, load] {
+                if (!engine_ || !engine_->finishMeasuring(load)) return;
+                refreshBar();
+                emit lengthKnown();
+            },
+            Qt::QueuedConnection);
+    });
     buildBar();
     refreshBar();
 }
@@ -140,18 +151,11 @@ void MediaPlayer::playPauseClicked() {
 void MediaPlayer::setComponentEnabled(bool enabled) { setEnabled(enabled); }
 
 void MediaPlayer::load(const std::string& path) {
-    const uint64_t generation = ++fileGeneration_;
+    // The length is told once measured, apart from this thread.
     engine_->load([path] { return Decoder::OpenFile(path); });
-    QMetaObject::invokeMethod(
-        this,
-        [this, generation] {
-            if (generation == fileGeneration_) emit lengthKnown();
-        },
-        Qt::QueuedConnection);
 }
 
 void MediaPlayer::setFileName(const std::string& path) {
-    ++fileGeneration_;
     fileName_ = path;
     reported_ = State(-1);  // a new file is news even in the same state
     try {

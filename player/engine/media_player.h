@@ -67,7 +67,6 @@ private:
     std::unique_ptr<PlaybackEngine> engine_;
     std::string fileName_;
     bool autoStart_ = false;
-    uint64_t fileGeneration_ = 0;
 
     QToolButton* playButton_ = nullptr;
     QToolButton* stopButton_ = nullptr;

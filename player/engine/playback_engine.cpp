@@ -24,6 +24,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
+#include <limits>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -45,11 +47,21 @@ constexpr int kLeadInMs = 50;
 // UI thread to choose and open the next file before the tail runs out.
 constexpr auto kEndLead = std::chrono::milliseconds(500);
 
+// A file's length in seconds, measured apart from its playback; below 0
+// until it is known.
+using Length = std::shared_ptr<std::atomic<double>>;
+
 struct Track {
     uint64_t id = 0;
     std::unique_ptr<Decoder> decoder;
-    double duration = 0;
+    Length length;
 };
+
+// A known length, or no limit while it is measured.
+double Limit(const Length& length) {
+    const double v = length ? length->load() : 0.0;
+    return v >= 0 ? v : std::numeric_limits<double>::infinity();
+}
 }  // namespace
 
 struct PlaybackEngine::Session {
@@ -106,10 +118,10 @@ void PlaybackEngine::Session::run(std::unique_ptr<Track> track) {
         uint64_t id = 0;   // 0: silence
         double base = 0;   // seconds of the track where `written` begins
         int64_t written = 0;
-        double duration = 0;
+        Length length;
     };
     std::deque<Piece> pieces;
-    pieces.push_back({track->id, 0, 0, track->duration});
+    pieces.push_back({track->id, 0, 0, track->length});
     const auto current = [&]() -> Piece& { return pieces.back(); };
     bool endOfStream = false;
     bool endReported = false;
@@ -135,8 +147,8 @@ void PlaybackEngine::Session::run(std::unique_ptr<Track> track) {
             heard.store(0.0);
             return;
         }
-        const double at = std::min(p.base + static_cast<double>(p.written - unheard[front]) / rate, p.duration);
-        heard.store(at, paused ? 0.0 : std::min(static_cast<double>(unheard[front]) / rate, p.duration - at));
+        const double at = std::min(p.base + static_cast<double>(p.written - unheard[front]) / rate, Limit(p.length));
+        heard.store(at, paused ? 0.0 : std::min(static_cast<double>(unheard[front]) / rate, Limit(p.length) - at));
     };
     // Notes when all that was written will have been heard, as the device
     // tells it now.
@@ -151,7 +163,8 @@ void PlaybackEngine::Session::run(std::unique_ptr<Track> track) {
         updateHeard();
         if (pieces.size() > 1) return;
         const double left = std::chrono::duration<double>(tailHeard - Clock::now()).count();
-        heard.store(std::max(heard.load(), current().duration - std::max(0.0, left)));
+        const double length = Limit(current().length);
+        if (std::isfinite(length)) heard.store(std::max(heard.load(), length - std::max(0.0, left)));
     };
     // Everything in front of the track is gone (dropped or heard).
     const auto onlyTheTrack = [&] {
@@ -160,7 +173,7 @@ void PlaybackEngine::Session::run(std::unique_ptr<Track> track) {
     const auto restartAt = [&](double seconds) {
         output->drop();
         onlyTheTrack();
-        seconds = std::clamp(seconds, 0.0, track->duration);
+        seconds = std::clamp(seconds, 0.0, Limit(track->length));
         endOfStream = !track->decoder->seek(static_cast<int64_t>(seconds * rate));
         if (endOfStream) startTail();
         current().base = seconds;
@@ -213,7 +226,7 @@ void PlaybackEngine::Session::run(std::unique_ptr<Track> track) {
             if (following) {
                 // Played on behind the tail of the track that ended.
                 track = std::move(following);
-                pieces.push_back({track->id, 0, 0, track->duration});
+                pieces.push_back({track->id, 0, 0, track->length});
                 bufFrames = bufPos = 0;
                 endOfStream = false;
                 endReported = false;
@@ -320,7 +333,40 @@ PlaybackEngine::PlaybackEngine(OutputFactory outputs, EndedCallback ended)
 
 PlaybackEngine::~PlaybackEngine() {
     stop();
+    stopMeasuring();
     if (worker_.joinable()) worker_.join();
+}
+
+void PlaybackEngine::stopMeasuring() {
+    if (measureCancel_) measureCancel_->store(true);
+    if (measurer_.joinable()) measurer_.join();
+    measureCancel_.reset();
+}
+
+void PlaybackEngine::measure() {
+    stopMeasuring();
+    length_ = std::make_shared<std::atomic<double>>(-1.0);
+    measureCancel_ = std::make_shared<std::atomic<bool>>(false);
+    const uint64_t id = ++loads_;
+    // A second decoder over the same stream, on a thread of its own: a long
+    // file is scanned while it already plays.
+    measurer_ = std::thread([decoders = decoders_, length = length_, cancel = measureCancel_, told = measured_, id] {
+        double seconds = 0;
+        try {
+            seconds = decoders()->measure(cancel.get());
+        } catch (...) {
+            // No length: 0 is told, and playback ends where decoding fails.
+        }
+        if (cancel->load()) return;
+        length->store(seconds);
+        if (told) told(id);
+    });
+}
+
+bool PlaybackEngine::finishMeasuring(uint64_t id) {
+    if (id != loads_ || !length_ || length_->load() < 0) return false;
+    if (measurer_.joinable()) measurer_.join();
+    return true;
 }
 
 bool PlaybackEngine::running() const { return session_ && !currentEnded_; }
@@ -329,22 +375,25 @@ void PlaybackEngine::load(DecoderFactory decoders) {
     // What plays stops; a tail after the end of a file plays on, for the
     // next track to follow it.
     if (running()) stop();
+    stopMeasuring();
     prepared_.reset();
     decoders_ = nullptr;
-    duration_ = 0;
+    length_.reset();
     if (!decoders) throw MakeError(ErrNo::FileNotFound);
-    std::unique_ptr<Decoder> d = decoders();
-    duration_ = d->duration();
-    prepared_ = std::move(d);
+    prepared_ = decoders();
     decoders_ = std::move(decoders);
+    measure();
 }
 
 void PlaybackEngine::unload() {
     if (running()) stop();
+    stopMeasuring();
     prepared_.reset();
     decoders_ = nullptr;
-    duration_ = 0;
+    length_.reset();
 }
+
+double PlaybackEngine::duration() const { return length_ ? std::max(0.0, length_->load()) : 0.0; }
 
 PlaybackEngine::State PlaybackEngine::state() const {
     if (!running()) return State::Stopped;
@@ -361,12 +410,9 @@ void PlaybackEngine::play() {
     }
     if (!decoders_) throw MakeError(ErrNo::FileNotFound);
     std::unique_ptr<Decoder> decoder = std::move(prepared_);
-    if (!decoder) {
-        decoder = decoders_();
-        duration_ = decoder->duration();
-    }
+    if (!decoder) decoder = decoders_();
     auto track = std::make_unique<Track>();
-    track->duration = duration_;
+    track->length = length_;
     const int rate = decoder->rate(), channels = decoder->channels();
     track->decoder = std::move(decoder);
 
@@ -448,7 +494,7 @@ void PlaybackEngine::stop() noexcept {
 
 void PlaybackEngine::seek(double seconds) {
     if (!running()) return;
-    seconds = std::clamp(seconds, 0.0, duration_);
+    seconds = std::clamp(seconds, 0.0, Limit(length_));
     {
         std::lock_guard<std::mutex> lock(session_->mutex);
         session_->seekTo = seconds;

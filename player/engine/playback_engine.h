@@ -13,6 +13,7 @@
 #include "audio_output.h"
 #include "decoder.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -51,7 +52,14 @@ public:
     void seek(double seconds);
 
     State state() const;
-    double duration() const { return duration_; }
+    // The loaded stream's length in seconds; 0 until it has been measured.
+    double duration() const;
+    // Called (on the measuring thread) once the length of the load `id` is
+    // known; the receiver then calls finishMeasuring on the engine's thread.
+    void setMeasuredCallback(std::function<void(uint64_t id)> measured) { measured_ = std::move(measured); }
+    // True when `id` is the current load and its length is known (its
+    // measuring thread is then joined); false for a stale report.
+    bool finishMeasuring(uint64_t id);
     // Seconds heard of the track heard now: the ended one while its tail
     // plays, then the next from 0. 0 when nothing plays.
     double position() const;
@@ -70,7 +78,14 @@ private:
     EndedCallback ended_;
     DecoderFactory decoders_;
     std::unique_ptr<Decoder> prepared_;  // opened by load, not yet played
-    double duration_ = 0;
+    // The length of what is loaded, measured on a thread of its own.
+    std::shared_ptr<std::atomic<double>> length_;
+    std::shared_ptr<std::atomic<bool>> measureCancel_;
+    std::thread measurer_;
+    std::function<void(uint64_t)> measured_;
+    uint64_t loads_ = 0;
+    void measure();
+    void stopMeasuring();
     std::shared_ptr<Session> session_;  // the newest worker's
     std::thread worker_;  // the newest worker; each worker joins its predecessor
     uint64_t nextId_ = 0;
