@@ -34,8 +34,9 @@ AppError ErrorFromErrno(int e) {
     case ENOTDIR: return MakeError(ErrNo::PathNotFound);
     case EACCES:
     case EPERM:
-    case EROFS:
     case ETXTBSY: return MakeError(ErrNo::PermissionDenied);
+    // Not a matter of permissions: no one may write there.
+    case EROFS: return AppError(ErrNo::PermissionDenied, QStringLiteral("Read-only file system"));
     case ENOSPC:
     case EDQUOT: return MakeError(ErrNo::DiskFull);
     case EIO: return MakeError(ErrNo::DeviceIoError);

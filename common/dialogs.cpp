@@ -18,6 +18,17 @@ void QtDialogs::MessageBox(QWidget* parent, const QString& text, const QString& 
     box.exec();
 }
 
+bool QtDialogs::Confirm(QWidget* parent, const QString& text) {
+    QMessageBox box(parent);
+    box.setWindowTitle(QString::fromUtf8(kAppTitle));
+    box.setText(text);
+    box.setTextFormat(Qt::PlainText);
+    box.setIcon(QMessageBox::Warning);
+    box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+    box.setDefaultButton(QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Ok;
+}
+
 QString QtDialogs::GetOpenFileName(QWidget* parent) { return QFileDialog::getOpenFileName(parent); }
 
 namespace {

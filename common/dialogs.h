@@ -15,6 +15,8 @@ public:
     // A modal box with an OK button only; an empty title shows the application's title.
     virtual void MessageBox(QWidget* parent, const QString& text, const QString& title = QString(),
                             MsgIcon icon = MsgIcon::None) = 0;
+    // A modal question with OK and Cancel: true for OK.
+    virtual bool Confirm(QWidget* parent, const QString& text) = 0;
     // The open-file dialog: the chosen full path, or the empty text on cancel.
     virtual QString GetOpenFileName(QWidget* parent) = 0;
 };
@@ -22,6 +24,7 @@ public:
 class QtDialogs final : public Dialogs {
 public:
     void MessageBox(QWidget* parent, const QString& text, const QString& title, MsgIcon icon) override;
+    bool Confirm(QWidget* parent, const QString& text) override;
     QString GetOpenFileName(QWidget* parent) override;
 };
 

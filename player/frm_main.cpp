@@ -13,6 +13,7 @@
 #include "time_format.h"
 #include "transport.h"
 #include "twips.h"
+#include "unique_fd.h"
 #include "user_settings.h"
 #include "volume_controler.h"
 
@@ -21,6 +22,7 @@
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QImageReader>
 #include <QLabel>
 #include <QMenu>
@@ -28,6 +30,8 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTimer>
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace {
 constexpr char kControlMime[] = "application/x-corvalle-control";
@@ -433,18 +437,32 @@ void frmMain::dropEvent(QDropEvent* event) {
 
 // ---- theme picture -----------------------------------------------------------------------
 
+QImage frmMain::LoadPicture(const std::string& path) {
+    // Opened without blocking and read only when it is a regular file: a
+    // named pipe or a device would hold the window for as long as it likes.
+    struct stat st {};
+    UniqueFd fd = OpenForReading(path, st);
+    if (S_ISDIR(st.st_mode)) throw ErrorFromErrno(EISDIR);
+    if (!S_ISREG(st.st_mode)) throw MakeError(ErrNo::InvalidPicture);
+    QFile file;
+    if (!file.open(fd.get(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) throw MakeError(ErrNo::InvalidPicture);
+    QImageReader reader(&file);
+    reader.setAutoTransform(false);
+    const QSize size = reader.size();
+    const qint64 bytes = static_cast<qint64>(size.width()) * size.height() * 4;
+    if (size.isValid() && QImageReader::allocationLimit() > 0 && bytes > qint64(QImageReader::allocationLimit()) << 20)
+        throw AppError(ErrNo::InvalidPicture, QStringLiteral("Picture too large (%1 x %2 pixels; at most %3 MB of pixels can be shown)")
+                                                  .arg(size.width())
+                                                  .arg(size.height())
+                                                  .arg(QImageReader::allocationLimit()));
+    QImage image = reader.read();
+    if (image.isNull()) throw MakeError(ErrNo::InvalidPicture);
+    return image;
+}
+
 void frmMain::SetThemePicture(const std::string& path) {
     QPixmap pix;
-    if (!path.empty()) {
-        QImageReader reader(PathToText(path));
-        reader.setAutoTransform(false);
-        QImage image = reader.read();
-        if (image.isNull()) {
-            int number = reader.error() == QImageReader::FileNotFoundError ? ErrNo::FileNotFound : ErrNo::InvalidPicture;
-            throw MakeError(number);
-        }
-        pix = QPixmap::fromImage(image);
-    }
+    if (!path.empty()) pix = QPixmap::fromImage(LoadPicture(path));
     themePixmap_ = pix;
     if (Stretch) {
         imgTheme->setScaledContents(true);

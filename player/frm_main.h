@@ -2,6 +2,7 @@
 // The main window: the playlist, the transport labels, the time labels, the
 // volume slider, the theme picture and the embedded media player. Its
 // handlers forward the commands to the Transport.
+#include <QImage>
 #include <QPixmap>
 #include <QWidget>
 #include <cstdint>
@@ -84,6 +85,9 @@ public:
     // Shows a picture in imgTheme by the Stretch rule; an empty path clears it.
     // Throws AppError when the file cannot be loaded as a picture.
     void SetThemePicture(const std::string& path);
+    // Reads a picture file: only a regular file, and only when its pixels
+    // fit in Qt's allocation limit. Throws AppError.
+    static QImage LoadPicture(const std::string& path);
     // Applies the stored settings (the theme picture).
     void LoadSettings();
     // The picture's left edge in twips, as the resize rule sets it.

@@ -126,6 +126,11 @@ QString FromAnsi(const char* data, size_t size) {
     return text;
 }
 
+bool AnsiHolds(const QString& text) {
+    const std::string bytes = ToAnsi(text);
+    return FromAnsi(bytes.data(), bytes.size()) == text;
+}
+
 std::string ToAnsi(const QString& text, size_t maxBytes) {
     const int page = AnsiCodePage();
     Converters& c = ConvertersFor(page);

@@ -25,3 +25,6 @@ QString FromAnsi(const char* data, size_t size);
 // 0x80..0x9F goes back to the byte it was read from, where the page leaves that
 // byte undefined, so every byte of a field read survives a save.
 std::string ToAnsi(const QString& text, size_t maxBytes = static_cast<size_t>(-1));
+// True when the code page holds every character of `text` (none would be
+// written as "?").
+bool AnsiHolds(const QString& text);

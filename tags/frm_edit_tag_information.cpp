@@ -1,5 +1,6 @@
 #include "frm_edit_tag_information.h"
 
+#include "ansi_text.h"
 #include "app_error.h"
 #include "dialogs.h"
 #include "file_util.h"
@@ -11,6 +12,8 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QStringList>
+#include <utility>
 
 namespace {
 QPointer<frmEditTagInformation> g_instance;
@@ -170,6 +173,19 @@ void frmEditTagInformation::cmdWriteTag_Click() {
         TagRecord record = BuildTagRecord(txtTitle->text(), txtArtist->text(), txtAlbum->text(), txtYear->text(),
                                           txtComment->text(), genre);
         if (path.empty()) return;
+        // Characters the tag's code page has no bytes for would be saved as
+        // "?": the user is told which fields, and may keep editing instead.
+        QStringList lossy;
+        const std::pair<QLabel*, QLineEdit*> fields[] = {
+            {Label1, txtTitle}, {Label2, txtArtist}, {Label3, txtAlbum}, {Label4, txtYear}, {Label5, txtComment}};
+        for (const auto& [label, box] : fields)
+            if (!AnsiHolds(box->text())) lossy << label->text();
+        if (!lossy.isEmpty() &&
+            !AppDialogs().Confirm(this, QStringLiteral("The tag's code page (Windows-%1) cannot hold some characters of %2: "
+                                                       "they will be saved as \"?\". Save anyway?")
+                                            .arg(AnsiCodePage())
+                                            .arg(lossy.join(QStringLiteral(", ")))))
+            return;
         if (!readable_) {
             // The file could not be read when the window opened: find out now
             // whether it ends in a tag, so that no audio is written over.

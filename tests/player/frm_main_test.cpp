@@ -729,6 +729,55 @@ void FrmMainTest::themeThatCannotBeLoaded() {
     QVERIFY(f.dialogs.boxes[0].text.startsWith(QStringLiteral("Cannot show the picture")));
     QCOMPARE(ReadBytes(f.path("Settings.dat")), std::string("/old.jpg\r\n"));
     QCOMPARE(f.w->imgTheme->pixmap().size(), QSize(300, 210));
+
+    // A named pipe, chosen or stored, is refused at once: the window never
+    // waits for a writer.
+    const QString fifo = f.path("pipe.jpg");
+    QVERIFY(MakeFifo(fifo));
+    {
+        UiWatchdog watchdog([fifo] { ReleaseFifoReader(fifo); });
+        f.dialogs.nextFileName = fifo;
+        f.w->mnuTheme_Click();
+        QVERIFY(WriteBytes(f.path("Settings.dat"), TextToPath(fifo) + "\r\n"));
+        f.w->LoadSettings();
+        QVERIFY(!watchdog.stalled());
+    }
+    QCOMPARE(f.dialogs.boxes.size(), size_t(3));
+    QCOMPARE(f.dialogs.boxes[1].text, QStringLiteral("Cannot show the picture %1: Invalid picture").arg(fifo));
+    QCOMPARE(f.dialogs.boxes[2].text, QStringLiteral("Cannot show the theme picture %1: Invalid picture").arg(fifo));
+    // A folder is called one; a picture too large to show gives its size.
+    QVERIFY(WriteBytes(f.path("Settings.dat"), TextToPath(f.dir.path()) + "\r\n"));
+    f.w->LoadSettings();
+    QCOMPARE(f.dialogs.boxes.size(), size_t(4));
+    QVERIFY2(f.dialogs.boxes[3].text.endsWith(QStringLiteral(": Path/File access error (Is a directory)")),
+             qPrintable(f.dialogs.boxes[3].text));
+    // A 30000 x 30000 PNG: its signature, header and an empty data chunk.
+    auto be32 = [](std::string& out, uint32_t v) {
+        for (int i = 3; i >= 0; --i) out += static_cast<char>((v >> (8 * i)) & 0xff);
+    };
+    auto chunk = [&be32](std::string& out, const std::string& typeAndData) {
+        be32(out, static_cast<uint32_t>(typeAndData.size() - 4));
+        out += typeAndData;
+        uint32_t crc = 0xffffffffu;  // CRC-32 over the chunk's type and data
+        for (unsigned char c : typeAndData) {
+            crc ^= c;
+            for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+        }
+        be32(out, ~crc);
+    };
+    std::string png("\x89PNG\r\n\x1a\n", 8), header("IHDR");
+    be32(header, 30000);
+    be32(header, 30000);
+    header += std::string("\x08\x02\0\0\0", 5);  // 8-bit RGB
+    chunk(png, header);
+    chunk(png, "IDAT");
+    chunk(png, "IEND");
+    QVERIFY(WriteBytes(f.path("huge.png"), png));
+    f.dialogs.nextFileName = f.path("huge.png");
+    f.w->mnuTheme_Click();
+    QCOMPARE(f.dialogs.boxes.size(), size_t(5));
+    QVERIFY2(f.dialogs.boxes[4].text.contains(QStringLiteral("Picture too large (30000 x 30000 pixels")),
+             qPrintable(f.dialogs.boxes[4].text));
 }
 
 void FrmMainTest::storedThemeIsShownAtStart() {

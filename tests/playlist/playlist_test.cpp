@@ -253,6 +253,9 @@ void PlaylistTest::missingFileLeavesListUntouched() {
     QCOMPARE(m.count(), 1);
     // A save into a folder that does not exist fails and reports it.
     QVERIFY_THROWS_EXCEPTION(AppError, WriteFileAtomically("/nonexistent-dir/FileListing.dat", "x"));
+    // A read-only file system is named as such, not as a lack of permission.
+    QCOMPARE(ErrorFromErrno(EROFS).description(), QStringLiteral("Read-only file system"));
+    QCOMPARE(ErrorFromErrno(EACCES).description(), QStringLiteral("Permission denied"));
 }
 
 QTEST_GUILESS_MAIN(PlaylistTest)

@@ -7,6 +7,11 @@ void FakeDialogs::MessageBox(QWidget*, const QString& text, const QString& title
     boxes.push_back(Box{text, title, icon});
 }
 
+bool FakeDialogs::Confirm(QWidget*, const QString& text) {
+    questions << text;
+    return nextConfirm;
+}
+
 QString FakeDialogs::GetOpenFileName(QWidget*) {
     ++fileDialogCalls;
     return nextFileName;

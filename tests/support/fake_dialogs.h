@@ -18,9 +18,12 @@ public:
     ~FakeDialogs() override;  // restores the real dialogs
 
     void MessageBox(QWidget* parent, const QString& text, const QString& title, MsgIcon icon) override;
+    bool Confirm(QWidget* parent, const QString& text) override;
     QString GetOpenFileName(QWidget* parent) override;
 
     std::vector<Box> boxes;
+    QStringList questions;       // the texts of Confirm, in order
+    bool nextConfirm = true;     // its answer
     QString nextFileName;  // the answer of the next file dialogs
     int fileDialogCalls = 0;
 };

@@ -2,13 +2,22 @@
 
 #include "app_error.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStringList>
+#include <atomic>
 #include <cmath>
+#include <condition_variable>
+#include <fcntl.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 #include <cstdio>
 #include <vector>
 
@@ -133,5 +142,61 @@ QStringList ThreadNames() {
 }
 
 int ThreadCount() { return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(); }
+
+}  // namespace testsupport
+
+namespace testsupport {
+
+struct UiWatchdog::State {
+    QObject receiver;  // lives in the UI thread
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool stop = false;
+    std::atomic<qint64> answeredAt{0};
+    std::atomic<bool> stalled{false};
+    std::function<void()> rescue;
+    int limitMs = 1000;
+    QElapsedTimer clock;
+    std::thread watcher;
+};
+
+UiWatchdog::UiWatchdog(std::function<void()> rescue, int limitMs) : state_(std::make_shared<State>()) {
+    state_->rescue = std::move(rescue);
+    state_->limitMs = limitMs;
+    state_->clock.start();
+    state_->answeredAt = 0;
+    State* s = state_.get();
+    s->watcher = std::thread([s] {
+        std::unique_lock<std::mutex> lock(s->mutex);
+        while (!s->wake.wait_for(lock, std::chrono::milliseconds(50), [s] { return s->stop; })) {
+            QMetaObject::invokeMethod(&s->receiver, [s] { s->answeredAt = s->clock.elapsed(); }, Qt::QueuedConnection);
+            if (!s->stalled && s->clock.elapsed() - s->answeredAt > s->limitMs) {
+                s->stalled = true;
+                if (s->rescue) s->rescue();
+            }
+        }
+    });
+}
+
+UiWatchdog::~UiWatchdog() {
+    {
+        std::lock_guard<std::mutex> lock(state_->mutex);
+        state_->stop = true;
+    }
+    state_->wake.notify_all();
+    state_->watcher.join();
+}
+
+bool UiWatchdog::stalled() {
+    QCoreApplication::processEvents();
+    return state_->stalled;
+}
+
+bool MakeFifo(const QString& path) { return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0; }
+
+void ReleaseFifoReader(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0) ::close(fd);
+}
 
 }  // namespace testsupport

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,32 @@ public:
 private:
     std::vector<std::string> paths_;
 };
+
+// Watches the UI thread while it lives: another thread asks the UI thread's
+// event loop for an answer every 50 ms, and when none has come for
+// `limitMs` (a call that blocks the window) it notes a stall and runs
+// `rescue` (on its own thread: to open the pipe the UI thread waits on,
+// say), so that a hang fails the test instead of freezing it.
+class UiWatchdog {
+public:
+    explicit UiWatchdog(std::function<void()> rescue = {}, int limitMs = 1000);
+    ~UiWatchdog();
+    UiWatchdog(const UiWatchdog&) = delete;
+    UiWatchdog& operator=(const UiWatchdog&) = delete;
+    // Lets the UI thread answer what is pending, then tells whether it
+    // stalled since the watch began.
+    bool stalled();
+
+private:
+    struct State;
+    std::shared_ptr<State> state_;
+};
+
+// Makes a named pipe at `path`; true on success.
+bool MakeFifo(const QString& path);
+// Opens the named pipe at `path` for writing without blocking and closes it
+// at once: a reader blocked in open(2) on it goes on (and reads its end).
+void ReleaseFifoReader(const QString& path);
 
 // True when a program is found on PATH.
 bool HaveProgram(const QString& name);

@@ -43,6 +43,7 @@ public:
         texts << text;
         parentShown.push_back(parent && parent->isVisible());
     }
+    bool Confirm(QWidget*, const QString&) override { return true; }
     QString GetOpenFileName(QWidget*) override { return {}; }
     QStringList texts;
     std::vector<bool> parentShown;
@@ -496,8 +497,33 @@ void TagEditorTest::textsFollowTheLocalesCodePage() {
         QCOMPARE(w.txtArtist->text(), c.artist);
         Click(w.cmdWriteTag);
         QVERIFY(dialogs.boxes.empty());
+        QVERIFY(dialogs.questions.isEmpty());
         QCOMPARE(ReadBytes(c.path), c.bytes);
     }
+
+    // Text the code page cannot hold: the user is asked first, naming the
+    // fields; Cancel writes nothing, OK saves "?" for what is lost.
+    ScopedLocale locale("en_US.UTF-8");
+    FakeDialogs dialogs;
+    frmEditTagInformation w;
+    w.EditTagPath = russian.toStdString();
+    w.Form_Load();
+    w.txtTitle->setText(QStringLiteral("北京"));
+    w.txtAlbum->setText(QStringLiteral("Café"));
+    w.txtComment->setText(QStringLiteral("Кино"));
+    dialogs.nextConfirm = false;
+    Click(w.cmdWriteTag);
+    QCOMPARE(dialogs.questions.size(), 1);
+    QVERIFY2(dialogs.questions[0].contains(QStringLiteral("(Windows-1252) cannot hold some characters of Title, Comment:")),
+             qPrintable(dialogs.questions[0]));
+    QCOMPARE(ReadBytes(russian), russianBytes);
+    dialogs.nextConfirm = true;
+    Click(w.cmdWriteTag);
+    QCOMPARE(dialogs.questions.size(), 2);
+    QVERIFY(dialogs.boxes.empty());
+    const std::string saved = ReadBytes(russian);
+    QCOMPARE(saved.substr(saved.size() - 125, 4), std::string("??  "));
+    QCOMPARE(saved.substr(saved.size() - 65, 5), std::string("Caf\xe9 "));
 }
 
 QTEST_MAIN(TagEditorTest)

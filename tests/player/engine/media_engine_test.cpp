@@ -142,6 +142,7 @@ private slots:
         QTest::newRow("empty file") << QByteArray() << ErrNo::NotMpegAudio;
         QTest::newRow("missing file") << QByteArray("<missing>") << ErrNo::FileNotFound;
         QTest::newRow("folder") << QByteArray("<dir>") << ErrNo::PathFileAccess;
+        QTest::newRow("named pipe, refused without waiting for a writer") << QByteArray("<fifo>") << ErrNo::NotMpegAudio;
         // An ID3v2 header that announces 4 KiB of tag, and nothing after it.
         QTest::newRow("ID3v2 header only") << QByteArray("ID3\x03\x00\x00\x00\x00\x20\x00", 10) << ErrNo::NotMpegAudio;
         QTest::newRow("ID3v2 tag then zeros")
@@ -158,6 +159,8 @@ private slots:
         QDir(dir_.path()).rmdir(QStringLiteral("broken"));
         if (content == "<dir>") {
             QVERIFY(QDir(dir_.path()).mkdir(QStringLiteral("broken")));
+        } else if (content == "<fifo>") {
+            QVERIFY(testsupport::MakeFifo(file));
         } else if (content == "<sparse>") {
             QFile sparse(file);
             QVERIFY(sparse.open(QIODevice::WriteOnly));
@@ -171,6 +174,7 @@ private slots:
         QSignalSpy ended(&player, &MediaComponent::endReached);
         player.setAutoStart(true);
         int got = 0;
+        testsupport::UiWatchdog watchdog([file] { testsupport::ReleaseFifoReader(file); });
         try {
             player.setFileName(path(QStringLiteral("broken")));
         } catch (const AppError& e) {
@@ -179,6 +183,7 @@ private slots:
         }
         QCOMPARE(got, number);
         QCOMPARE(testsupport::ErrorNumberOf([&] { player.play(); }), number);
+        QVERIFY(!watchdog.stalled());
         QTest::qWait(50);
         QCOMPARE(length.count(), 0);
         QCOMPARE(ended.count(), 0);
