@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <cstdint>
 #include <vector>
@@ -110,23 +111,34 @@ void AlsaOutput::waitWritable(int timeoutMs) {
     // Without the PCM's descriptors or without the eventfd the wait is cut
     // short, so the caller neither spins nor misses a request for long.
     if (wake_ < 0 || count == 0) timeoutMs = std::min(timeoutMs, kUninterruptibleWaitMs);
-    fds[static_cast<size_t>(count)] = pollfd{wake_, POLLIN, 0};  // a negative fd is ignored by poll
-    int r = ::poll(fds.data(), static_cast<nfds_t>(count) + 1, timeoutMs);
-    if (r <= 0) return;  // timed out or a signal: the caller simply writes again
-    if (fds[static_cast<size_t>(count)].revents & POLLIN) {
-        uint64_t value = 0;
-        while (::read(wake_, &value, sizeof value) < 0 && errno == EINTR) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() < 0) return;
+        fds[static_cast<size_t>(count)] = pollfd{wake_, POLLIN, 0};  // a negative fd is ignored by poll
+        for (int i = 0; i < count; ++i) fds[static_cast<size_t>(i)].revents = 0;
+        int r = ::poll(fds.data(), static_cast<nfds_t>(count) + 1, static_cast<int>(left.count()));
+        if (r <= 0) return;  // timed out or a signal: the caller simply writes again
+        bool interrupted = false;
+        if (fds[static_cast<size_t>(count)].revents & POLLIN) {
+            uint64_t value = 0;
+            while (::read(wake_, &value, sizeof value) < 0 && errno == EINTR) {
+            }
+            interrupted = true;
         }
-    }
-    if (count == 0) return;
-    // The PCM's own descriptors must be acknowledged (the pulse plugin's pipe
-    // is emptied here) even when the wake-up came from interrupt().
-    unsigned short revents = 0;
-    if (snd_pcm_poll_descriptors_revents(pcm_, fds.data(), static_cast<unsigned>(count), &revents) < 0) return;
-    if (revents & (POLLERR | POLLNVAL)) {
-        // An xrun is recovered by the next write; do not spin meanwhile.
-        snd_pcm_recover(pcm_, -EPIPE, 1);
-        queued_ = 0;
+        if (count == 0) return;
+        // The PCM's own descriptors must be acknowledged (the pulse plugin's
+        // pipe is emptied here) even when the wake-up came from interrupt().
+        unsigned short revents = 0;
+        if (snd_pcm_poll_descriptors_revents(pcm_, fds.data(), static_cast<unsigned>(count), &revents) < 0) return;
+        if (revents & (POLLERR | POLLNVAL)) {
+            // An xrun is recovered by the next write; do not spin meanwhile.
+            snd_pcm_recover(pcm_, -EPIPE, 1);
+            queued_ = 0;
+            return;
+        }
+        // A wake-up of the plugin's own that leaves no room waits on.
+        if (interrupted || (revents & POLLOUT)) return;
     }
 }
 
