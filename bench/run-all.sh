@@ -6,7 +6,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build-bench"
-"$root/scripts/install-deps.sh"
+"$root/scripts/install-deps.sh" --tests
 # mpg123 is the playback reference only; the player does not need it.
 if ! command -v mpg123 >/dev/null 2>&1; then
   sudo_cmd=()

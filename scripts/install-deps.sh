@@ -1,15 +1,27 @@
 #!/bin/bash
-# Installs the Debian packages the player and its tests need; does nothing
-# when they are all present. Non-interactive; run as root or with sudo.
+# Installs the Debian packages the player needs; does nothing when they are
+# all present. Non-interactive; run as root or with sudo.
+#   scripts/install-deps.sh           what building and running the player needs
+#   scripts/install-deps.sh --tests   that and the test and packaging tools
 set -euo pipefail
-packages=(
+# One list, two parts.
+build_and_run=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev
   libmpg123-dev libasound2-dev libtag1-dev
-  lame pulseaudio pulseaudio-utils libasound2-plugins
-  e2fsprogs desktop-file-utils dbus xvfb xdotool x11-utils playerctl
-  clang libclang-rt-14-dev
+  libasound2-plugins
 )
+tests=(
+  lame pulseaudio pulseaudio-utils
+  e2fsprogs desktop-file-utils appstream dbus xvfb xdotool x11-utils playerctl
+  clang libclang-rt-14-dev
+  dpkg-dev file lintian
+)
+case "${1:-}" in
+  "") packages=("${build_and_run[@]}") ;;
+  --tests) packages=("${build_and_run[@]}" "${tests[@]}") ;;
+  *) echo "usage: $0 [--tests]" >&2; exit 2 ;;
+esac
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

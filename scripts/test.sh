@@ -1,12 +1,13 @@
 #!/bin/bash
 # Installs what is missing, builds every test and runs them all through ctest
-# beside a private PulseAudio daemon; then does the same with AddressSanitizer
-# and UndefinedBehaviorSanitizer, and runs the fuzz targets for a bounded time
+# beside a private PulseAudio daemon, and checks the Debian package made from
+# that build with lintian (scripts/package.sh); then runs the tests again with
+# AddressSanitizer and UndefinedBehaviorSanitizer, and the fuzz targets for a bounded time
 # (skip both with CORVALLE_SKIP_SANITIZERS=1; CORVALLE_FUZZ_SECONDS sets the time).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 jobs="$(nproc)"
-"$root/scripts/install-deps.sh"
+"$root/scripts/install-deps.sh" --tests
 
 run_suite() {
   local dir="$1"; shift
@@ -17,6 +18,8 @@ run_suite() {
 
 echo "== tests =="
 run_suite "$root/build-test" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+echo "== Debian package (cpack, lintian) =="
+CORVALLE_INSTALL_DEPS=0 "$root/scripts/package.sh" "$root/build-test"
 if [ "${CORVALLE_SKIP_SANITIZERS:-0}" != "1" ]; then
   echo "== fuzz targets, ${CORVALLE_FUZZ_SECONDS:-30} s each (ASan + UBSan) =="
   if [ "${CORVALLE_FUZZ_SECONDS:-30}" != "0" ]; then

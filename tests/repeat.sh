@@ -8,7 +8,7 @@ set -euo pipefail
 runs="${1:-20}"
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${CORVALLE_REPEAT_BUILD:-$root/build-test}"
-"$root/scripts/install-deps.sh"
+"$root/scripts/install-deps.sh" --tests
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j"$(nproc)"
 
