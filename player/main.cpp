@@ -39,6 +39,8 @@ void Main(const std::vector<std::string>& files) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);  // takes Qt's own options out of argv
     QApplication::setApplicationName(QStringLiteral("Corvalle's MP3 Player"));
+    // The desktop entry the window belongs to (its icon and name in a Wayland shell).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.corvalle.Mp3Player"));
     const std::vector<std::string> files = FilesFromCommandLine(argc, argv);
     // One window in a session: a running player takes the files.
     if (HandToRunningPlayer(files)) return 0;
