@@ -91,23 +91,25 @@ Decoder::Decoder(std::unique_ptr<ByteSource> source) : source_(std::move(source)
 
     long rate = 0;
     int channels = 0, encoding = 0;
-    auto notMpeg = [this] { return MakeError(readFailed_ ? ErrNo::DeviceIoError : ErrNo::NotMpegAudio); };
     if (mpg123_getformat(mh_, &rate, &channels, &encoding) != MPG123_OK || rate <= 0 || channels <= 0)
-        throw notMpeg();
+        throw StreamError();
     rate_ = static_cast<int>(rate);
     channels_ = channels;
     closer.armed = false;
 }
 
+AppError Decoder::StreamError() const {
+    return MakeError(readFailed_ ? ErrNo::DeviceIoError : ErrNo::NotMpegAudio);
+}
+
 double Decoder::measure(const std::atomic<bool>* cancel) {
     if (length_ >= 0) return seconds_;
     cancel_ = cancel;
-    const auto failed = [this] { return MakeError(readFailed_ ? ErrNo::DeviceIoError : ErrNo::NotMpegAudio); };
     // The whole stream is parsed once: the exact length even without (or
     // with a lying) Xing/LAME header, and a seek index for pause and seek.
-    if (mpg123_scan(mh_) != MPG123_OK || readFailed_) throw failed();
+    if (mpg123_scan(mh_) != MPG123_OK || readFailed_) throw StreamError();
     const off_t length = mpg123_length(mh_);
-    if (length <= 0) throw failed();
+    if (length <= 0) throw StreamError();
     // libmpg123 counts every frame at the first one's rate: a stream whose
     // rate or channels change part-way is measured frame by frame.
     double sum = 0;
@@ -127,9 +129,9 @@ double Decoder::measure(const std::atomic<bool>* cancel) {
         }
         sum += static_cast<double>(mpg123_spf(mh_)) / static_cast<double>(info.rate);
     }
-    if (readFailed_) throw failed();
+    if (readFailed_) throw StreamError();
     // Back to the start for decoding.
-    if (mpg123_seek(mh_, 0, SEEK_SET) < 0) throw failed();
+    if (mpg123_seek(mh_, 0, SEEK_SET) < 0) throw StreamError();
     length_ = static_cast<int64_t>(length);
     seconds_ = changed ? sum : static_cast<double>(length_) / rate_;
     cancel_ = nullptr;

@@ -4,6 +4,7 @@
 // stream's length (a full scan, gapless). One thread at a time uses a Decoder.
 #include <sys/types.h>
 
+#include "app_error.h"
 #include "unique_fd.h"
 
 #include <atomic>
@@ -75,6 +76,9 @@ public:
 private:
     static ssize_t ReadCallback(void* handle, void* buffer, size_t bytes);
     static off_t SeekCallback(void* handle, off_t offset, int whence);
+    // Why the stream could not be read: the source failed, or it holds no
+    // MPEG audio libmpg123 can use.
+    AppError StreamError() const;
 
     std::unique_ptr<ByteSource> source_;
     const std::atomic<bool>* cancel_ = nullptr;
