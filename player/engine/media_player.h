@@ -56,8 +56,8 @@ protected:
 
 private:
     void buildBar();
-    // Opens `path` for the engine; the length is reported when the caller's
-    // handler has returned, unless another file was set meanwhile.
+    // Opens `path` for the engine; the length is reported once it has been
+    // measured (on its own thread), unless another file was set meanwhile.
     void load(const std::string& path);
     void onEnded(uint64_t sessionId);
     void playPauseClicked();

@@ -35,7 +35,8 @@ public:
     // Stops what plays (a tail still to be heard plays on), then opens the
     // stream with `decoders` (which may throw AppError; nothing is loaded
     // then). The factory is kept to open the stream again for a later play
-    // after a stop or the end.
+    // after a stop or the end, and opens a second decoder on a thread of its
+    // own that measures the length (see setMeasuredCallback).
     void load(DecoderFactory decoders);
     // Forgets the loaded stream (after a stop).
     void unload();
