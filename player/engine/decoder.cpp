@@ -155,11 +155,9 @@ Decoder::~Decoder() {
 Decoder::Status Decoder::read(int16_t* out, size_t maxFrames, size_t& frames) {
     frames = 0;
     if (failed_ || !mh_) return Status::End;
-    const size_t frameBytes = sizeof(int16_t) * static_cast<size_t>(channels_);
     for (int spins = 0; spins < 64; ++spins) {
-        size_t done = 0;
-        int r = mpg123_read(mh_, out, maxFrames * frameBytes, &done);
-        if (r == MPG123_NEW_FORMAT) {
+        if (formatPending_) {
+            formatPending_ = false;
             long rate = 0;
             int channels = 0, encoding = 0;
             mpg123_getformat(mh_, &rate, &channels, &encoding);
@@ -172,11 +170,18 @@ Decoder::Status Decoder::read(int16_t* out, size_t maxFrames, size_t& frames) {
                 channels_ = channels;
                 return Status::FormatChanged;
             }
-            continue;  // the same format again (after a seek, for example)
+            // The same format again (after a seek, for example).
         }
+        const size_t frameBytes = sizeof(int16_t) * static_cast<size_t>(channels_);
+        size_t done = 0;
+        int r = mpg123_read(mh_, out, maxFrames * frameBytes, &done);
+        // A new format is announced together with what was decoded in the
+        // old one before it: that is played first, the change comes next.
+        if (r == MPG123_NEW_FORMAT) formatPending_ = true;
         frames = done / frameBytes;
         if (frames > 0) return Status::Data;
-        if (r == MPG123_OK) continue;  // a frame that gave no output (gapless trim)
+        // A frame that gave no output (gapless trim), or a change announced alone.
+        if (r == MPG123_OK || r == MPG123_NEW_FORMAT) continue;
         if (r != MPG123_DONE) failed_ = true;
         return Status::End;
     }

@@ -65,8 +65,9 @@ public:
     double duration();
 
     // Decodes up to `maxFrames` frames into `out` (room for maxFrames *
-    // channels() samples). Data: `frames` > 0 were decoded. FormatChanged:
-    // nothing decoded, rate() or channels() differ from before. End: the
+    // channels() samples). Data: `frames` > 0 were decoded, all in one
+    // format. FormatChanged: nothing decoded, rate() or channels() differ
+    // from before. End: the
     // stream ended or cannot be read further (failed() tells which).
     Status read(int16_t* out, size_t maxFrames, size_t& frames);
     // Moves to `frame` (counted at the current rate). False on failure.
@@ -89,4 +90,5 @@ private:
     int64_t length_ = -1;  // frames at the first rate; -1: not measured
     double seconds_ = 0;
     bool failed_ = false;
+    bool formatPending_ = false;  // libmpg123 announced a format not taken yet
 };

@@ -111,6 +111,17 @@ private slots:
         // not 1.5 s counted at the first rate.
         auto m = Decoder::OpenFile(QFile::encodeName(mixed_).toStdString());
         QVERIFY2(m->duration() > 2.0 && m->duration() < 2.15, qPrintable(QString::number(m->duration())));
+        // Read in large pieces, the first part comes whole (what libmpg123
+        // decoded before it announced the new rate included), then the change.
+        m = Decoder::OpenFile(QFile::encodeName(mixed_).toStdString());
+        std::vector<int16_t> large(32768);
+        total = 0;
+        Decoder::Status st;
+        while ((st = m->read(large.data(), large.size(), frames)) == Decoder::Status::Data) total += frames;
+        QCOMPARE(st, Decoder::Status::FormatChanged);
+        QCOMPARE(total, size_t(44100));
+        QCOMPARE(m->rate(), 22050);
+        QCOMPARE(m->read(large.data(), large.size(), frames), Decoder::Status::Data);
     }
 
     void lengthIsMeasuredOffTheCallersThread() {
