@@ -39,7 +39,7 @@ constexpr auto kWait = std::chrono::milliseconds(20);
 // request interrupts the wait; the limit only bounds a device that never
 // signals.
 constexpr int kWriteWaitMs = 500;
-constexpr size_t kChunkFrames = 2048;
+constexpr size_t kChunkFrames = 16384;
 // Kept open a little longer than the device says it needs to play the tail.
 constexpr auto kTailMargin = std::chrono::milliseconds(50);
 constexpr int kLeadInMs = 50;
