@@ -4,7 +4,10 @@
 //                        320 kbps stereo file, against `mpg123 -o pulse`;
 //   idle_cpu             CPU per second of the window with nothing playing,
 //                        against the least Qt window with a 60 ms timer
-//                        (timer_window), measured the same way;
+//                        (timer_window) running at the same time;
+//   idle_floor           what a program that only wakes every 60 ms costs on
+//                        this machine (wake_floor), at the same time again:
+//                        the least any window with a 60 ms timer can idle at;
 //   gap_between_files    silence heard at the sound server between the files
 //                        of a three-file play-on, median and largest, against
 //                        `mpg123 a.mp3 b.mp3 c.mp3` recorded the same way.
@@ -116,21 +119,33 @@ double CpuNs(pid_t pid) {
     return total;
 }
 
-// Steady CPU per second of a running program: from `warm` seconds after its
+// Steady CPU per second of programs running side by side (so that they
+// share whatever else the machine is doing): from `warm` seconds after their
 // start (Qt, fonts, the file's scan and the sound server's connection are
-// left out) for `seconds`, read from its threads' run times.
-double SteadyMsPerSecond(const std::vector<std::string>& args, const std::string& dir, double seconds) {
+// left out) for `seconds`, read from their threads' run times; one figure per
+// program, -1 for one that could not be measured.
+std::vector<double> SideBySideMsPerSecond(const std::vector<std::vector<std::string>>& programs,
+                                         const std::string& dir, double seconds) {
     const double warm = 2.0;
-    const pid_t pid = Start(args, dir);
-    if (pid < 0) return -1;
+    std::vector<pid_t> pids;
+    for (const auto& args : programs) pids.push_back(Start(args, dir));
     std::this_thread::sleep_for(std::chrono::duration<double>(warm));
-    const double before = CpuNs(pid);
+    std::vector<double> before;
+    for (pid_t pid : pids) before.push_back(pid > 0 ? CpuNs(pid) : 0);
     const double t0 = bench::NowMs();
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
-    const double after = CpuNs(pid);
+    std::vector<double> result;
     const double t1 = bench::NowMs();
-    StopAfter(pid, 0);
-    return before > 0 && after >= before ? (after - before) / 1e6 / ((t1 - t0) / 1000) : -1;
+    for (size_t i = 0; i < pids.size(); ++i) {
+        const double after = pids[i] > 0 ? CpuNs(pids[i]) : 0;
+        result.push_back(before[i] > 0 && after >= before[i] ? (after - before[i]) / 1e6 / ((t1 - t0) / 1000) : -1);
+    }
+    for (pid_t pid : pids) StopAfter(pid, 0);
+    return result;
+}
+
+double SteadyMsPerSecond(const std::vector<std::string>& args, const std::string& dir, double seconds) {
+    return SideBySideMsPerSecond({args}, dir, seconds)[0];
 }
 
 // Gaps between sounds in a recording (mono s16 at 44.1 kHz): runs of at
@@ -201,20 +216,23 @@ int main(int argc, char** argv) {
     // The player keeps its playlist in its current folder: an empty one.
     std::ofstream(dir + "/FileListing.dat").close();
 
-    std::vector<double> window, mpg123, idle, timerWindow, gapsOurs, gapsRef;
+    std::vector<double> window, mpg123, idle, timerWindow, floor, gapsOurs, gapsRef;
     for (int i = 0; i < runs; ++i) {
         window.push_back(SteadyMsPerSecond({player, longFile}, dir, seconds));
         mpg123.push_back(SteadyMsPerSecond({"mpg123", "-q", "-o", "pulse", longFile}, dir, seconds));
-        idle.push_back(SteadyMsPerSecond({player}, dir, seconds));
-        timerWindow.push_back(SteadyMsPerSecond({TIMER_WINDOW}, dir, seconds));
+        const std::vector<double> idleNow = SideBySideMsPerSecond({{player}, {TIMER_WINDOW}, {WAKE_FLOOR}}, dir, seconds);
+        idle.push_back(idleNow[0]);
+        timerWindow.push_back(idleNow[1]);
+        floor.push_back(idleNow[2]);
         for (double g : GapsOf({player, tones[0], tones[1], tones[2]}, dir, 8.5)) gapsOurs.push_back(g);
         for (double g : GapsOf({"mpg123", "-q", "-o", "pulse", tones[0], tones[1], tones[2]}, dir, 7.5)) gapsRef.push_back(g);
     }
     const double w = bench::Median(window), m = bench::Median(mpg123), id = bench::Median(idle),
-                 fl = bench::Median(timerWindow);
+                 fl = bench::Median(timerWindow), wf = bench::Median(floor);
     std::printf("window_playback_cpu  ours_ms_per_s=%.2f  mpg123_ms_per_s=%.2f  ratio=%.2f  runs=%d\n", w, m,
                 m > 0 ? w / m : 0.0, runs);
     std::printf("idle_cpu  ours_ms_per_s=%.2f  timer_window_ms_per_s=%.2f  ratio=%.2f\n", id, fl, fl > 0 ? id / fl : 0.0);
+    std::printf("idle_floor  wake_floor_ms_per_s=%.2f  target_ms_per_s=0.50  ratio=%.2f\n", wf, wf / 0.5);
     const double go = bench::Median(gapsOurs), gr = bench::Median(gapsRef);
     std::printf("gap_between_files  ours_ms=%.1f(max_%.1f)  mpg123_ms=%.1f(max_%.1f)  ratio=-\n", go,
                 *std::max_element(gapsOurs.begin(), gapsOurs.end()), gr, *std::max_element(gapsRef.begin(), gapsRef.end()));

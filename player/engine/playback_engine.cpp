@@ -39,6 +39,8 @@ constexpr auto kWait = std::chrono::milliseconds(20);
 // request interrupts the wait; the limit only bounds a device that never
 // signals.
 constexpr int kWriteWaitMs = 500;
+// Decoded and written in pieces of about a third of a second: every write
+// through the pulse plugin wakes its client thread as well as this one.
 constexpr size_t kChunkFrames = 16384;
 // Kept open a little longer than the device says it needs to play the tail.
 constexpr auto kTailMargin = std::chrono::milliseconds(50);
