@@ -247,14 +247,25 @@ void frmMain::Form_Load() {
 
 void frmMain::LoadSettings() {
     try {
-        UserSettings::LoadSettings([this](const std::string& item) {
+        // Every item is applied in turn; what could not be shown is told
+        // once afterwards (a damaged file may hold hundreds of items).
+        QString firstFailure;
+        int failures = 0;
+        UserSettings::LoadSettings([&](const std::string& item) {
             try {
                 SetThemePicture(item);
             } catch (const AppError& e) {
-                AppDialogs().MessageBox(this, QStringLiteral("Cannot show the theme picture %1: %2")
-                                                  .arg(PathToText(item), e.description()));
+                if (failures++ == 0)
+                    firstFailure =
+                        QStringLiteral("Cannot show the theme picture %1: %2").arg(PathToText(item), e.description());
             }
         });
+        if (failures == 2)
+            firstFailure += QStringLiteral("\n1 more item of Settings.dat names no picture that can be shown.");
+        if (failures > 2)
+            firstFailure += QStringLiteral("\n%1 more items of Settings.dat name no picture that can be shown.")
+                                .arg(failures - 1);
+        if (failures > 0) AppDialogs().MessageBox(this, firstFailure);
     } catch (const AppError& e) {
         AppDialogs().MessageBox(this, QStringLiteral("Cannot read the settings: %1").arg(e.description()));
     } catch (const std::exception& e) {

@@ -798,6 +798,16 @@ void FrmMainTest::storedThemeIsShownAtStart() {
     QVERIFY(WriteBytes(f.path("Settings.dat"), "/no/such/picture.jpg\r\n"));
     f.w->LoadSettings();
     QCOMPARE(f.dialogs.boxes.size(), size_t(1));
+    // A damaged file of many items that name nothing is told in one message,
+    // and the good item among them is still shown.
+    const std::string damaged = "x\r\ny\r\nz\r\n" + TextToPath(f.path("a.png")) + "\r\n\x01\x02\r\nq\r\n";
+    QVERIFY(WriteBytes(f.path("Settings.dat"), damaged));
+    f.w->LoadSettings();
+    QCOMPARE(f.w->imgTheme->size(), QSize(120, 80));
+    QCOMPARE(f.dialogs.boxes.size(), size_t(2));
+    QCOMPARE(f.dialogs.boxes[1].text,
+             QStringLiteral("Cannot show the theme picture x: File not found\n"
+                            "4 more items of Settings.dat name no picture that can be shown."));
 }
 
 void FrmMainTest::pictureFollowsTheRightEdge() {
