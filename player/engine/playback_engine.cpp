@@ -59,10 +59,11 @@ struct Track {
     Length length;
 };
 
-// A known length, or no limit while it is measured.
+// A known length, or no limit while it is measured or when it could not be
+// (0 is told then: a stream that has any frame lasts longer than that).
 double Limit(const Length& length) {
     const double v = length ? length->load() : 0.0;
-    return v >= 0 ? v : std::numeric_limits<double>::infinity();
+    return v > 0 ? v : std::numeric_limits<double>::infinity();
 }
 }  // namespace
 
@@ -112,7 +113,6 @@ void PlaybackEngine::Session::run(std::unique_ptr<Track> track) {
     size_t bufFrames = 0, bufPos = 0;
     int rate = track->decoder->rate();
     int channels = track->decoder->channels();
-    buffer.resize(kChunkFrames * static_cast<size_t>(channels));
     // What the device holds, oldest first: a lead of silence, tails of tracks
     // that have ended, and last the track being written. A piece leaves the
     // front once all of it has been heard; the one in front is heard now.
@@ -123,7 +123,6 @@ void PlaybackEngine::Session::run(std::unique_ptr<Track> track) {
         Length length;
     };
     std::deque<Piece> pieces;
-    pieces.push_back({track->id, 0, 0, track->length});
     const auto current = [&]() -> Piece& { return pieces.back(); };
     bool endOfStream = false;
     bool endReported = false;
@@ -202,6 +201,8 @@ void PlaybackEngine::Session::run(std::unique_ptr<Track> track) {
     };
 
     try {
+        buffer.resize(kChunkFrames * static_cast<size_t>(channels));
+        pieces.push_back({track->id, 0, 0, track->length});
         leadIn();
         for (;;) {
             bool wantPause = false;
@@ -216,12 +217,18 @@ void PlaybackEngine::Session::run(std::unique_ptr<Track> track) {
                     accepting = false;
                     break;
                 }
-                wantPause = pause;
-                seekTo = this->seekTo;
-                this->seekTo = -1;
                 if (endOfStream && next) {
+                    // A pause or seek that came with it is the new track's.
                     following = std::move(next);
                     accepting = false;
+                } else if (endReported) {
+                    // The end is told and the UI thread has moved on: a pause
+                    // or seek that reaches the tail late is not the tail's.
+                    this->seekTo = -1;
+                } else {
+                    wantPause = pause;
+                    seekTo = this->seekTo;
+                    this->seekTo = -1;
                 }
             }
 
@@ -269,7 +276,7 @@ void PlaybackEngine::Session::run(std::unique_ptr<Track> track) {
                     accepting = false;
                     break;
                 }
-                wake.wait_for(lock, kWait, [&] { return cancel || pause || this->seekTo >= 0 || next; });
+                wake.wait_for(lock, kWait, [&] { return cancel || next; });
                 continue;
             }
 
@@ -427,6 +434,9 @@ void PlaybackEngine::play() {
             currentEnded_ = false;
             session_->next = std::move(track);
             session_->accepting = false;
+            // What was asked of the track that ended goes with it.
+            session_->pause = false;
+            session_->seekTo = -1;
             session_->wake.notify_all();
             return;
         }
@@ -462,13 +472,21 @@ void PlaybackEngine::play() {
     session->ended = ended_;
     session->rate = rate;
     session->channels = channels;
-    std::thread previous = std::move(worker_);
     // A worker still playing a tail is let finish it first: a device of
     // another format follows it, not mixed in.
-    worker_ = std::thread([session, previous = std::move(previous), track = std::move(track)]() mutable {
-        if (previous.joinable()) previous.join();
-        session->run(std::move(track));
-    });
+    auto previous = std::make_shared<std::thread>(std::move(worker_));
+    try {
+        worker_ = std::thread([session, previous, track = std::move(track)]() mutable {
+            if (previous->joinable()) previous->join();
+            session->run(std::move(track));
+        });
+    } catch (...) {
+        // No thread could be started: nothing plays, and the tail's worker
+        // is waited for here.
+        currentEnded_ = true;
+        if (previous->joinable()) previous->join();
+        throw;
+    }
     session_ = std::move(session);
 }
 

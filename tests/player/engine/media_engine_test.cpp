@@ -269,7 +269,60 @@ private slots:
             QVERIFY2(stats->frames > 20000 && stats->frames < 80000, qPrintable(QString::number(stats->frames)));
             QVERIFY(QTest::qWaitFor([&] { return stats->openCount.load() == 0; }, 3000));  // after its tail
         }
+        {
+            // In real time: the measuring failed, the length is unknown, and
+            // yet the position runs on and a seek moves it.
+            PlaybackEngine engine(outputs(stats), [](uint64_t) {});
+            engine.load([p, size] { return std::make_unique<Decoder>(std::make_unique<FailingSource>(p, size / 2)); });
+            engine.play();
+            QVERIFY(QTest::qWaitFor([&] { return engine.position() > 0.2; }, 3000));
+            QCOMPARE(engine.duration(), 0.0);
+            engine.seek(0.6);
+            QVERIFY2(engine.position() >= 0.6, qPrintable(QString::number(engine.position())));
+        }
         QVERIFY(ThreadsBackTo(baseline));
+    }
+
+    void lateRequestsGoWithTheTrackThatEnded() {
+        // A pause or seek that reaches a track after its end was told, but
+        // before the UI thread took the end, belongs to the track that ended:
+        // its tail plays out, and the next file plays from where it is asked.
+        auto stats = std::make_shared<FakeOutputStats>();
+        auto log = std::make_shared<EndLog>();
+        const std::string one = QFile::encodeName(tone1_).toStdString();
+        const std::string low = QFile::encodeName(lowRate_).toStdString();
+        PlaybackEngine engine(outputs(stats), [log](uint64_t id) {
+            std::lock_guard<std::mutex> lock(log->mutex);
+            log->ids.push_back(id);
+        });
+        const auto lateRequestsThenTheEnd = [&](size_t n) {
+            if (!QTest::qWaitFor([&] { return log->count() == n; }, 5000)) return false;
+            engine.pause();
+            engine.seek(0.1);
+            return engine.finishSession(log->ids[n - 1]);
+        };
+        // Another format follows: its device opens once the tail is heard.
+        engine.load([one] { return Decoder::OpenFile(one); });
+        engine.play();
+        QVERIFY(lateRequestsThenTheEnd(1));
+        engine.load([low] { return Decoder::OpenFile(low); });
+        engine.play();
+        QCOMPARE(engine.state(), PlaybackEngine::State::Playing);
+        QVERIFY(lateRequestsThenTheEnd(2));
+        // The same format follows in the open device; a seek asked at once is
+        // the new track's.
+        engine.load([low] { return Decoder::OpenFile(low); });
+        engine.play();
+        engine.seek(0.5);
+        QVERIFY(QTest::qWaitFor([&] { return log->count() == 3; }, 5000));
+        std::lock_guard<std::mutex> lock(stats->mutex);
+        QCOMPARE(stats->opens, (std::vector<std::pair<int, int>>{{44100, 1}, {22050, 1}}));
+        // The lead-ins, the first file and the second whole, and the third
+        // from half a second on.
+        const long long expected = 2200 + 1100 + Decoder::OpenFile(one)->lengthFrames() +
+                                   Decoder::OpenFile(low)->lengthFrames() * 2 - 11025;
+        QVERIFY2(std::abs(stats->frames - expected) < 1500,
+                 qPrintable(QStringLiteral("%1 of %2").arg(stats->frames).arg(expected)));
     }
 
     void deviceFailingPartWayEndsOnce() {
