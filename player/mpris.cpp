@@ -152,7 +152,9 @@ void MprisService::Command(const QDBusMessage& message, std::function<void()> co
 
 void MprisService::SeekTo(double seconds) {
     if (media_.state() == MediaComponent::State::Stopped) return;
-    if (seconds > media_.duration()) {
+    // Past the end is the next track; a length still being measured (0) has
+    // no end yet.
+    if (media_.duration() > 0 && seconds > media_.duration()) {
         transport_.Next();
         return;
     }

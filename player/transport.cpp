@@ -90,6 +90,8 @@ void Transport::PlayOrResume() {
         media_.play();
     } catch (const AppError& e) {
         ShowErrorBox(dialogParent_, e.description());
+    } catch (const std::exception& e) {
+        ShowErrorBox(dialogParent_, QString::fromLocal8Bit(e.what()));
     }
 }
 

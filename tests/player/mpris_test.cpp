@@ -158,6 +158,13 @@ void MprisTest::commandsStatusAndMetadata() {
     QVERIFY(std::abs(Ctl({"position"}).toDouble() - 10.0) < 0.5);  // playerctl adds the time since
     Ctl({"position", "5-"});
     QTRY_COMPARE(media->calls, (QStringList{"seek=10", "seek=5"}));
+    // While the length is still being measured (told as 0) a seek is taken,
+    // not treated as one past the end.
+    media->length = 0;
+    media->calls.clear();
+    Ctl({"position", "30+"});
+    QTRY_COMPARE(media->calls, QStringList{"seek=35"});
+    media->length = 100;
 
     // The volume is the window's slider.
     Ctl({"volume", "0.5"});
