@@ -494,6 +494,7 @@ void PlaybackEngine::pause() {
     if (!running()) return;
     {
         std::lock_guard<std::mutex> lock(session_->mutex);
+        if (session_->accepting) return;  // ended: its end is on its way here
         session_->pause = true;
         session_->wake.notify_all();
     }
@@ -517,6 +518,7 @@ void PlaybackEngine::seek(double seconds) {
     seconds = std::clamp(seconds, 0.0, Limit(length_));
     {
         std::lock_guard<std::mutex> lock(session_->mutex);
+        if (session_->accepting) return;  // ended: its end is on its way here
         session_->seekTo = seconds;
         session_->heard.store(seconds);
         session_->wake.notify_all();

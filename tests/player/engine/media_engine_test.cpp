@@ -278,7 +278,8 @@ private slots:
             QVERIFY(QTest::qWaitFor([&] { return engine.position() > 0.2; }, 3000));
             QCOMPARE(engine.duration(), 0.0);
             engine.seek(0.6);
-            QVERIFY2(engine.position() >= 0.6, qPrintable(QString::number(engine.position())));
+            QVERIFY2(QTest::qWaitFor([&] { return engine.position() >= 0.6; }, 2000),
+                     qPrintable(QString::number(engine.position())));
         }
         QVERIFY(ThreadsBackTo(baseline));
     }
