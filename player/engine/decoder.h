@@ -67,8 +67,8 @@ public:
     // Decodes up to `maxFrames` frames into `out` (room for maxFrames *
     // channels() samples). Data: `frames` > 0 were decoded, all in one
     // format. FormatChanged: nothing decoded, rate() or channels() differ
-    // from before. End: the
-    // stream ended or cannot be read further (failed() tells which).
+    // from before. End: the stream ended or cannot be read further
+    // (failed() tells which).
     Status read(int16_t* out, size_t maxFrames, size_t& frames);
     // Moves to `frame` (counted at the current rate). False on failure.
     bool seek(int64_t frame);
