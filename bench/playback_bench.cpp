@@ -8,7 +8,7 @@
 // usage: playback_bench [runs] [seconds-per-run]   (run beside a sound server,
 // for example under tests/with-pulse.sh)
 #include "bench_util.h"
-#include "media_player.h"
+#include "media/media_player.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

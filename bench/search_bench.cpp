@@ -1,7 +1,7 @@
 // Times the recursive file search against find(1) on a generated tree of
 // 100 000 files in 5 000 folders (one file in ten an ".mp3").
 #include "bench_util.h"
-#include "collect_files.h"
+#include "search/collect_files.h"
 
 #include <cstdio>
 #include <cstdlib>

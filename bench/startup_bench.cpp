@@ -4,9 +4,9 @@
 //
 // usage: startup_bench [runs]        (the child mode is internal)
 #include "bench_util.h"
-#include "frm_main.h"
-#include "media_player.h"
-#include "playlist_model.h"
+#include "window/frm_main.h"
+#include "media/media_player.h"
+#include "playlist/playlist_model.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,9 +2,9 @@
 // the 60 ms timer, adding 32 767 dropped paths to an empty playlist, and the
 // resident set with 32 767 entries loaded.
 #include "bench_util.h"
-#include "frm_main.h"
-#include "media_player.h"
-#include "playlist_model.h"
+#include "window/frm_main.h"
+#include "media/media_player.h"
+#include "playlist/playlist_model.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,28 +1,25 @@
-#include "app_error.h"
+#include "common/app_error.h"
 
 #include <cerrno>
 #include <cstring>
 
-AppError::AppError(int number, QString description)
-    : number_(number), description_(std::move(description)), what_(description_.toStdString()) {}
-
-QString StandardDescription(int number) {
+std::string StandardDescription(int number) {
     switch (number) {
-    case ErrNo::InvalidArgument: return QStringLiteral("Invalid procedure call or argument");
-    case ErrNo::BadFileName: return QStringLiteral("Bad file name or number");
-    case ErrNo::FileNotFound: return QStringLiteral("File not found");
-    case ErrNo::DeviceIoError: return QStringLiteral("Device I/O error");
-    case ErrNo::DiskFull: return QStringLiteral("Disk full");
-    case ErrNo::InputPastEnd: return QStringLiteral("Input past end of file");
-    case ErrNo::PermissionDenied: return QStringLiteral("Permission denied");
-    case ErrNo::PathFileAccess: return QStringLiteral("Path/File access error");
-    case ErrNo::PathNotFound: return QStringLiteral("Path not found");
-    case ErrNo::InvalidPicture: return QStringLiteral("Invalid picture");
-    case ErrNo::InvalidPropertyValue: return QStringLiteral("Invalid property value");
-    case ErrNo::NotMpegAudio: return QStringLiteral("The file is not an MPEG audio file");
-    case ErrNo::NoSoundDevice: return QStringLiteral("No sound device is available");
-    case ErrNo::DecoderFailure: return QStringLiteral("The file cannot be decoded");
-    default: return QStringLiteral("Application-defined or object-defined error");
+    case ErrNo::InvalidArgument: return "Invalid procedure call or argument";
+    case ErrNo::BadFileName: return "Bad file name or number";
+    case ErrNo::FileNotFound: return "File not found";
+    case ErrNo::DeviceIoError: return "Device I/O error";
+    case ErrNo::DiskFull: return "Disk full";
+    case ErrNo::InputPastEnd: return "Input past end of file";
+    case ErrNo::PermissionDenied: return "Permission denied";
+    case ErrNo::PathFileAccess: return "Path/File access error";
+    case ErrNo::PathNotFound: return "Path not found";
+    case ErrNo::InvalidPicture: return "Invalid picture";
+    case ErrNo::InvalidPropertyValue: return "Invalid property value";
+    case ErrNo::NotMpegAudio: return "The file is not an MPEG audio file";
+    case ErrNo::NoSoundDevice: return "No sound device is available";
+    case ErrNo::DecoderFailure: return "The file cannot be decoded";
+    default: return "Application-defined or object-defined error";
     }
 }
 
@@ -36,13 +33,12 @@ AppError ErrorFromErrno(int e) {
     case EPERM:
     case ETXTBSY: return MakeError(ErrNo::PermissionDenied);
     // Not a matter of permissions: no one may write there.
-    case EROFS: return AppError(ErrNo::PermissionDenied, QStringLiteral("Read-only file system"));
+    case EROFS: return AppError(ErrNo::PermissionDenied, "Read-only file system");
     case ENOSPC:
     case EDQUOT: return MakeError(ErrNo::DiskFull);
     case EIO: return MakeError(ErrNo::DeviceIoError);
     case ENAMETOOLONG: return MakeError(ErrNo::BadFileName);
     default: return AppError(ErrNo::PathFileAccess,
-                             StandardDescription(ErrNo::PathFileAccess) + QStringLiteral(" (") +
-                                 QString::fromLocal8Bit(std::strerror(e)) + QStringLiteral(")"));
+                             StandardDescription(ErrNo::PathFileAccess) + " (" + std::strerror(e) + ")");
     }
 }

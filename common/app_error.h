@@ -1,7 +1,7 @@
 #pragma once
 // Failures carry a number and a one-line description, like the error values
-// the handlers of the windows catch and report.
-#include <QString>
+// the handlers of the windows catch and report. No Qt here: the sound engine
+// raises them too. The description is UTF-8 text.
 #include <exception>
 #include <string>
 
@@ -24,19 +24,18 @@ constexpr int DecoderFailure = 32003;
 
 class AppError : public std::exception {
 public:
-    AppError(int number, QString description);
+    AppError(int number, std::string description) : number_(number), description_(std::move(description)) {}
     int number() const noexcept { return number_; }
-    const QString& description() const noexcept { return description_; }
-    const char* what() const noexcept override { return what_.c_str(); }
+    const std::string& description() const noexcept { return description_; }
+    const char* what() const noexcept override { return description_.c_str(); }
 
 private:
     int number_;
-    QString description_;
-    std::string what_;
+    std::string description_;
 };
 
 // The standard description of an error number ("File not found" for 53 ...).
-QString StandardDescription(int number);
+std::string StandardDescription(int number);
 // An error with the standard description of its number.
 AppError MakeError(int number);
 // Maps an errno value from a failed file operation to an error value.

@@ -1,4 +1,4 @@
-#include "case_fold.h"
+#include "common/case_fold.h"
 
 #include <QChar>
 

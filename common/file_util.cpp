@@ -1,10 +1,11 @@
-#include "file_util.h"
+#include "common/file_util.h"
 
-#include "app_error.h"
-#include "unique_fd.h"
+#include "common/app_error.h"
+#include "common/unique_fd.h"
 
 #include <QFile>
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -52,12 +53,19 @@ std::string SaveTarget(const std::string& path) {
 QString PathToText(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
 std::string TextToPath(const QString& text) { return QFile::encodeName(text).toStdString(); }
 
+std::string AbsolutePath(const std::string& path) {
+    if (!path.empty() && path[0] == '/') return path;
+    char* here = ::getcwd(nullptr, 0);
+    const std::string cwd = here ? here : "/";
+    std::free(here);
+    return (cwd == "/" ? cwd : cwd + "/") + path;
+}
+
 std::string ReadWholeFile(const std::string& path) {
     struct stat st {};
-    UniqueFd fd = OpenForReading(path, st);
     // A folder, a named pipe or a device is no stored file (and a pipe could
     // keep the reader waiting for ever).
-    if (!S_ISREG(st.st_mode)) throw MakeError(ErrNo::PathFileAccess);
+    UniqueFd fd = OpenRegularFile(path, st, ErrNo::PathFileAccess);
     std::string out;
     if (st.st_size > 0) out.reserve(static_cast<size_t>(st.st_size));
     char buf[65536];

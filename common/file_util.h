@@ -12,6 +12,9 @@
 QString PathToText(const std::string& path);
 std::string TextToPath(const QString& text);
 
+// `path` as a full path: a relative one is taken from the current folder.
+std::string AbsolutePath(const std::string& path);
+
 // Reads the whole of a regular file; throws AppError (PathFileAccess for a
 // folder, a named pipe or a device).
 std::string ReadWholeFile(const std::string& path);

@@ -1,4 +1,4 @@
-#include "time_format.h"
+#include "common/time_format.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
-#include "unique_fd.h"
+#include "common/unique_fd.h"
 
-#include "app_error.h"
+#include "common/app_error.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -31,5 +31,18 @@ UniqueFd OpenForReading(const std::string& path, struct stat& st) {
     UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (!fd.valid()) throw ErrorFromErrno(errno);
     if (::fstat(fd.get(), &st) != 0) throw ErrorFromErrno(errno);
+    return fd;
+}
+
+void RequireRegularFile(int fd, struct stat& st, int notRegular, bool sayFolder) {
+    if (::fstat(fd, &st) != 0) throw ErrorFromErrno(errno);
+    if (S_ISREG(st.st_mode)) return;
+    if (sayFolder && S_ISDIR(st.st_mode)) throw ErrorFromErrno(EISDIR);
+    throw MakeError(notRegular);
+}
+
+UniqueFd OpenRegularFile(const std::string& path, struct stat& st, int notRegular, bool sayFolder) {
+    UniqueFd fd = OpenForReading(path, st);
+    RequireRegularFile(fd.get(), st, notRegular, sayFolder);
     return fd;
 }

@@ -30,3 +30,12 @@ private:
 // can refuse what is not a regular file (S_ISREG(st.st_mode)) before reading.
 // Throws AppError when the path cannot be opened or its status read.
 UniqueFd OpenForReading(const std::string& path, struct stat& st);
+
+// Takes the status of the open `fd` into `st` and refuses what is not a
+// regular file: a folder throws "Path/File access error (Is a directory)"
+// when `sayFolder`, anything else that is not a regular file (and a folder
+// otherwise) the error numbered `notRegular`.
+void RequireRegularFile(int fd, struct stat& st, int notRegular, bool sayFolder = false);
+// OpenForReading, then RequireRegularFile: the one way a file the user named
+// is opened to be read.
+UniqueFd OpenRegularFile(const std::string& path, struct stat& st, int notRegular, bool sayFolder = false);

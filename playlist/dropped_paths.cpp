@@ -1,4 +1,4 @@
-#include "dropped_paths.h"
+#include "playlist/dropped_paths.h"
 
 #include <QByteArray>
 #include <QMimeData>

@@ -1,7 +1,7 @@
-#include "playlist_file.h"
+#include "playlist/playlist_file.h"
 
-#include "file_util.h"
-#include "playlist_model.h"
+#include "common/file_util.h"
+#include "playlist/playlist_model.h"
 
 #include <climits>
 #include <cstring>

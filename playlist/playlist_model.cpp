@@ -1,8 +1,8 @@
-#include "playlist_model.h"
+#include "playlist/playlist_model.h"
 
-#include "app_error.h"
-#include "case_fold.h"
-#include "file_util.h"
+#include "common/app_error.h"
+#include "common/case_fold.h"
+#include "common/file_util.h"
 
 #include <algorithm>
 

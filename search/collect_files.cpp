@@ -1,9 +1,9 @@
-#include "collect_files.h"
+#include "search/collect_files.h"
 
-#include "app_error.h"
-#include "case_fold.h"
-#include "folder_listing.h"
-#include "wildcard.h"
+#include "common/app_error.h"
+#include "common/case_fold.h"
+#include "search/folder_listing.h"
+#include "search/wildcard.h"
 
 #include <set>
 #include <unordered_set>

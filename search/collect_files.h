@@ -2,7 +2,7 @@
 // The recursive file search behind the folder search window: the full paths
 // of the files of a folder that match one or more wildcard patterns, and on
 // request of every folder below it. Paths are byte strings.
-#include "folder_listing.h"  // SetOpenDirFunctionForTesting
+#include "search/folder_listing.h"  // SetOpenDirFunctionForTesting
 
 #include <atomic>
 #include <cstddef>

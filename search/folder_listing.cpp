@@ -1,6 +1,6 @@
-#include "folder_listing.h"
+#include "search/folder_listing.h"
 
-#include "app_error.h"
+#include "common/app_error.h"
 
 #include <cerrno>
 #include <sys/stat.h>

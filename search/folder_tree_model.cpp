@@ -1,8 +1,8 @@
-#include "folder_tree_model.h"
+#include "search/folder_tree_model.h"
 
-#include "case_fold.h"
-#include "file_util.h"
-#include "folder_listing.h"
+#include "common/case_fold.h"
+#include "common/file_util.h"
+#include "search/folder_listing.h"
 
 #include <QApplication>
 #include <QStyle>

@@ -1,13 +1,14 @@
-#include "frm_file_loader.h"
+#include "search/frm_file_loader.h"
+#include "common/error_text.h"
 
-#include "app_error.h"
-#include "case_fold.h"
-#include "collect_files.h"
-#include "dialogs.h"
-#include "file_util.h"
-#include "folder_listing.h"
-#include "folder_tree_model.h"
-#include "twips.h"
+#include "common/app_error.h"
+#include "common/case_fold.h"
+#include "search/collect_files.h"
+#include "common/dialogs.h"
+#include "common/file_util.h"
+#include "search/folder_listing.h"
+#include "search/folder_tree_model.h"
+#include "common/twips.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -42,12 +43,7 @@ void ShrinkFontToFit(QPushButton* button) {
 // The absolute, clean form of a path (no ".", "..", doubled or closing "/"),
 // worked out on its bytes, as QDir::cleanPath would on text.
 std::string Normalized(const std::string& path) {
-    std::string absolute = path;
-    if (absolute.empty() || absolute[0] != '/') {
-        char* cwd = ::getcwd(nullptr, 0);
-        absolute = std::string(cwd ? cwd : "/") + "/" + path;
-        std::free(cwd);
-    }
+    const std::string absolute = AbsolutePath(path);
     std::vector<std::string> parts;
     size_t pos = 0;
     while (pos <= absolute.size()) {
@@ -234,7 +230,7 @@ void frmFileLoader::OpenFolder(const std::string& path) {
             files = ListFiles(folder);
         } catch (const AppError& e) {
             AppDialogs().MessageBox(
-                this, QStringLiteral("Cannot open the folder %1: %2").arg(PathToText(folder), e.description()),
+                this, QStringLiteral("Cannot open the folder %1: %2").arg(PathToText(folder), ErrorText(e)),
                 QString::fromLatin1(kLoaderTitle), MsgIcon::Critical);
             return;
         }
@@ -252,7 +248,7 @@ void frmFileLoader::OpenFolder(const std::string& path) {
         File1_->addItems(files);
         ShowInTree(folder);
     } catch (const std::exception& e) {
-        ShowFailure(QString::fromLocal8Bit(e.what()));
+        ShowFailure(ErrorText(e));
     } catch (...) {
     }
 }
@@ -323,7 +319,7 @@ void frmFileLoader::cmdLoad_Click() {
                 failure = QStringLiteral("Out of memory");
             } catch (const std::exception& e) {
                 paths->clear();
-                failure = QString::fromLocal8Bit(e.what());
+                failure = ErrorText(e);
             } catch (...) {
                 paths->clear();
                 failure = QStringLiteral("The search failed");
@@ -333,7 +329,7 @@ void frmFileLoader::cmdLoad_Click() {
         });
     } catch (const std::exception& e) {
         SetSearching(false);
-        ShowFailure(QString::fromLocal8Bit(e.what()));
+        ShowFailure(ErrorText(e));
     } catch (...) {
         SetSearching(false);
     }
@@ -359,10 +355,8 @@ void frmFileLoader::SearchFinished(std::shared_ptr<std::vector<std::string>> pat
             return;
         }
         accept();
-    } catch (const AppError& e) {
-        ShowFailure(e.description());
     } catch (const std::exception& e) {
-        ShowFailure(QString::fromLocal8Bit(e.what()));
+        ShowFailure(ErrorText(e));
     } catch (...) {
         ShowFailure(QStringLiteral("The files could not be added"));
     }

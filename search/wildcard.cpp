@@ -1,4 +1,4 @@
-#include "wildcard.h"
+#include "search/wildcard.h"
 
 namespace {
 inline unsigned char Fold(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c; }

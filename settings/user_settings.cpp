@@ -1,7 +1,7 @@
-#include "user_settings.h"
+#include "settings/user_settings.h"
 
-#include "app_error.h"
-#include "file_util.h"
+#include "common/app_error.h"
+#include "common/file_util.h"
 
 namespace UserSettings {
 

@@ -1,4 +1,4 @@
-#include "ansi_text.h"
+#include "tags/ansi_text.h"
 
 #include <QList>
 #include <cerrno>

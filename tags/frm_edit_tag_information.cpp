@@ -1,10 +1,11 @@
-#include "frm_edit_tag_information.h"
+#include "tags/frm_edit_tag_information.h"
+#include "common/error_text.h"
 
-#include "ansi_text.h"
-#include "app_error.h"
-#include "dialogs.h"
-#include "file_util.h"
-#include "twips.h"
+#include "tags/ansi_text.h"
+#include "common/app_error.h"
+#include "common/dialogs.h"
+#include "common/file_util.h"
+#include "common/twips.h"
 
 #include <QComboBox>
 #include <QKeyEvent>
@@ -149,7 +150,7 @@ void frmEditTagInformation::Form_Load() {
         Combo1->setCurrentIndex(tag_.Genre < kGenreCount ? tag_.Genre : -1);
         if (tag_.Genre >= kGenreCount) Combo1->setEditText(QString());
     } catch (const std::exception& e) {
-        AppDialogs().MessageBox(this, QString::fromLocal8Bit(e.what()));
+        AppDialogs().MessageBox(this, ErrorText(e));
     } catch (...) {
         AppDialogs().MessageBox(this, QStringLiteral("The tag could not be read"));
     }
@@ -191,7 +192,7 @@ void frmEditTagInformation::cmdWriteTag_Click() {
             // whether it ends in a tag, so that no audio is written over.
             TagReadResult again = ReadTagRecord(path);
             if (again.status == TagStatus::Unreadable && !IsTooShortForATag(again))
-                throw AppError(again.errorNumber, again.errorDescription);
+                throw AppError(again.errorNumber, again.errorDescription.toStdString());
             fileHadTag_ = again.status == TagStatus::Found;
             readable_ = true;
         }
@@ -204,12 +205,12 @@ void frmEditTagInformation::cmdWriteTag_Click() {
             ReportSaveFailure(QStringLiteral("Cannot edit ") + shownPath + QStringLiteral(" while the file is opened"));
         } else {
             QString number = (e.number() >= 0 ? QStringLiteral(" ") : QString()) + QString::number(e.number());
-            ReportSaveFailure(number + QStringLiteral(" ") + e.description() +
+            ReportSaveFailure(number + QStringLiteral(" ") + ErrorText(e) +
                               QStringLiteral(" occurred and you cannot edit ") + shownPath +
                               QStringLiteral(" while the file is opened"));
         }
     } catch (const std::exception& e) {
-        ReportSaveFailure(QString::fromLocal8Bit(e.what()));
+        ReportSaveFailure(ErrorText(e));
     } catch (...) {
         ReportSaveFailure(QStringLiteral("The tag could not be saved to ") + shownPath);
     }

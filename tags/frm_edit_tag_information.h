@@ -1,7 +1,7 @@
 #pragma once
 // The tag editor: shows the ID3v1 tag of one playlist entry (the path handed
 // over in EditTagPath) and writes it back on "Save Tag".
-#include "tag_record.h"
+#include "tags/tag_record.h"
 
 #include <QDialog>
 #include <string>

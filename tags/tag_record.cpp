@@ -1,8 +1,8 @@
-#include "tag_record.h"
+#include "tags/tag_record.h"
 
-#include "ansi_text.h"
-#include "app_error.h"
-#include "unique_fd.h"
+#include "tags/ansi_text.h"
+#include "common/app_error.h"
+#include "common/unique_fd.h"
 
 #include <cerrno>
 #include <cstring>
@@ -32,7 +32,7 @@ TagReadResult Unreadable(int number) {
     TagReadResult r;
     r.status = TagStatus::Unreadable;
     r.errorNumber = number;
-    r.errorDescription = StandardDescription(number);
+    r.errorDescription = QString::fromStdString(StandardDescription(number));
     return r;
 }
 
@@ -113,11 +113,10 @@ TagReadResult ReadTagRecord(const std::string& path) {
     struct stat st {};
     UniqueFd fd;
     try {
-        fd = OpenForReading(path, st);
+        fd = OpenRegularFile(path, st, ErrNo::PathFileAccess);
     } catch (const AppError& e) {
         return Unreadable(e.number());
     }
-    if (!S_ISREG(st.st_mode)) return Unreadable(ErrNo::PathFileAccess);
     if (st.st_size < static_cast<off_t>(sizeof(TagRecord))) return Unreadable(ErrNo::InputPastEnd);
     char bytes[sizeof(TagRecord)];
     ssize_t n;
@@ -139,7 +138,7 @@ void CheckStillTagged(const std::string& path, const struct stat& written, off_t
     struct stat st {};
     UniqueFd fd = OpenForReading(path, st);
     if (st.st_dev != written.st_dev || st.st_ino != written.st_ino)
-        throw AppError(ErrNo::PathFileAccess, QStringLiteral("The file was replaced while its tag was saved"));
+        throw AppError(ErrNo::PathFileAccess, "The file was replaced while its tag was saved");
     char id[3];
     ssize_t n;
     do {
@@ -147,7 +146,7 @@ void CheckStillTagged(const std::string& path, const struct stat& written, off_t
     } while (n < 0 && errno == EINTR);
     if (n < 0) throw ErrorFromErrno(errno);
     if (n != static_cast<ssize_t>(sizeof id) || !IsTag(id))
-        throw AppError(ErrNo::PathFileAccess, QStringLiteral("The file no longer ends in a tag"));
+        throw AppError(ErrNo::PathFileAccess, "The file no longer ends in a tag");
 }
 }  // namespace
 
@@ -156,8 +155,7 @@ void WriteTagRecord(const std::string& path, const TagRecord& record, bool fileH
     UniqueFd fd(OpenForTag(path.c_str(), O_WRONLY | O_NONBLOCK));
     if (!fd.valid()) throw ErrorFromErrno(errno);
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) throw ErrorFromErrno(errno);
-    if (!S_ISREG(st.st_mode)) throw MakeError(ErrNo::PathFileAccess);
+    RequireRegularFile(fd.get(), st, ErrNo::PathFileAccess);
     const off_t size = st.st_size;
     const off_t tagSize = static_cast<off_t>(sizeof(TagRecord));
     off_t at = size;  // a file without a tag gets one appended

@@ -1,7 +1,7 @@
-#include "track_info.h"
+#include "tags/track_info.h"
 
-#include "file_util.h"
-#include "tag_record.h"
+#include "common/file_util.h"
+#include "tags/tag_record.h"
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "volume_controler.h"
+#include "volume/volume_controler.h"
 
 #include <alsa/asoundlib.h>
 

@@ -3,9 +3,9 @@
 // together with an eventfd that interrupt() signals, so the worker sleeps until
 // a period has been played or it is told to stop, and reads the delay at the
 // end of a file instead of a blocking drain.
-#include "alsa_output.h"
+#include "engine/alsa_output.h"
 
-#include "app_error.h"
+#include "common/app_error.h"
 
 #include <alsa/asoundlib.h>
 #include <poll.h>
@@ -28,8 +28,7 @@ constexpr unsigned kPeriods = 2;
 constexpr int kUninterruptibleWaitMs = 20;
 
 AppError DeviceError(int err) {
-    return AppError(ErrNo::NoSoundDevice, StandardDescription(ErrNo::NoSoundDevice) + QStringLiteral(" (") +
-                                              QString::fromLocal8Bit(snd_strerror(err)) + QStringLiteral(")"));
+    return AppError(ErrNo::NoSoundDevice, StandardDescription(ErrNo::NoSoundDevice) + " (" + snd_strerror(err) + ")");
 }
 // Interleaved S16 at `rate` and `channels`, a buffer of about kBufferUs in
 // kPeriods periods; playback starts once a buffer is queued (or on

@@ -2,7 +2,7 @@
 // AudioOutput over alsa-lib: a non-blocking playback PCM ("default" unless
 // another name is given), 16-bit interleaved, about 500 ms of buffer played
 // in periods of a quarter of that.
-#include "audio_output.h"
+#include "engine/audio_output.h"
 
 #include <string>
 

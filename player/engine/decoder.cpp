@@ -3,9 +3,9 @@
 // channel count mid-way is reported as a format change instead of failing.
 // Reads go through our own reader callbacks, so a source that fails part-way
 // ends the stream rather than the program.
-#include "decoder.h"
+#include "engine/decoder.h"
 
-#include "app_error.h"
+#include "common/app_error.h"
 
 #include <mpg123.h>
 #include <sys/stat.h>
@@ -21,17 +21,15 @@ void InitLibrary() {
 }
 
 AppError Failure(const char* what) {
-    return AppError(ErrNo::DecoderFailure, StandardDescription(ErrNo::DecoderFailure) + QStringLiteral(" (") +
-                                               QString::fromUtf8(what) + QStringLiteral(")"));
+    return AppError(ErrNo::DecoderFailure, StandardDescription(ErrNo::DecoderFailure) + " (" + what + ")");
 }
 }  // namespace
 
 FileSource::FileSource(const std::string& path) {
     if (path.empty()) throw MakeError(ErrNo::FileNotFound);
     struct stat st {};
-    fd_ = OpenForReading(path, st);
-    if (S_ISDIR(st.st_mode)) throw ErrorFromErrno(EISDIR);
-    if (!S_ISREG(st.st_mode) || st.st_size == 0) throw MakeError(ErrNo::NotMpegAudio);
+    fd_ = OpenRegularFile(path, st, ErrNo::NotMpegAudio, true);
+    if (st.st_size == 0) throw MakeError(ErrNo::NotMpegAudio);
 }
 
 ssize_t FileSource::read(void* buffer, size_t bytes) {

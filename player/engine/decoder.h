@@ -4,8 +4,8 @@
 // stream's length (a full scan, gapless). One thread at a time uses a Decoder.
 #include <sys/types.h>
 
-#include "app_error.h"
-#include "unique_fd.h"
+#include "common/app_error.h"
+#include "common/unique_fd.h"
 
 #include <atomic>
 #include <cstddef>

@@ -18,9 +18,9 @@
 // device and exits. The next worker joins it before it starts, and the
 // destructor joins the newest one, so every thread is joined and no device or
 // decoder outlives its worker.
-#include "playback_engine.h"
+#include "engine/playback_engine.h"
 
-#include "app_error.h"
+#include "common/app_error.h"
 
 #include <algorithm>
 #include <atomic>

@@ -10,8 +10,8 @@
 // tail is played on by the same worker into the same open device, so the
 // files join without a gap; the device is closed only once the last tail has
 // been heard.
-#include "audio_output.h"
-#include "decoder.h"
+#include "engine/audio_output.h"
+#include "engine/decoder.h"
 
 #include <atomic>
 #include <cstdint>

@@ -1,8 +1,8 @@
 // Fuzzes the MPEG path from bytes in memory: libmpg123's opening of the
 // stream, the scan that measures its length, decoding to the end (through
 // format changes) and a seek back, all through our Decoder.
-#include "app_error.h"
-#include "decoder.h"
+#include "common/app_error.h"
+#include "engine/decoder.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // Fuzzes the playlist file reader and the sorted insertion of what it yields.
-#include "playlist_file.h"
-#include "playlist_model.h"
+#include "playlist/playlist_file.h"
+#include "playlist/playlist_model.h"
 
 #include <climits>
 #include <cstddef>

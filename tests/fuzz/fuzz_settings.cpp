@@ -1,6 +1,6 @@
 // Fuzzes the settings item reader: every item is free of line ends, and a
 // path saved on one line reads back as exactly that one item.
-#include "user_settings.h"
+#include "settings/user_settings.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -3,8 +3,8 @@
 // The input's last byte picks the locale: Windows-1252 must round-trip every
 // byte; the other pages (one of them double-byte, one composing tone marks)
 // must simply hold up.
-#include "ansi_text.h"
-#include "tag_record.h"
+#include "tags/ansi_text.h"
+#include "tags/tag_record.h"
 
 #include <cstddef>
 #include <cstdint>

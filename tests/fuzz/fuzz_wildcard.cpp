@@ -1,5 +1,5 @@
 // Fuzzes the wildcard matcher: the first line is the pattern, the rest the name.
-#include "wildcard.h"
+#include "search/wildcard.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -18,13 +18,6 @@ declare -A sources=(
   [tags]="$root/tags/tag_record.cpp $root/tags/ansi_text.cpp $root/common/unique_fd.cpp $root/common/app_error.cpp"
   [mpeg]="$root/player/engine/decoder.cpp $root/common/unique_fd.cpp $root/common/app_error.cpp"
 )
-declare -A includes=(
-  [playlist]="-I$root/playlist -I$root/common"
-  [wildcard]="-I$root/search"
-  [settings]="-I$root/settings -I$root/common"
-  [tags]="-I$root/tags -I$root/common"
-  [mpeg]="-I$root/player/engine -I$root/common"
-)
 declare -A libs=([mpeg]="-lmpg123")
 # Whole MP3 files are longer than the other targets' inputs.
 declare -A max_len=([mpeg]=16384)
@@ -41,7 +34,8 @@ for t in "${targets[@]}"; do
     /usr/lib/qt6/libexec/moc "$root/playlist/playlist_model.h" -o "$moc_dir/moc_playlist_model.cpp"
     extra_src="$moc_dir/moc_playlist_model.cpp"
   fi
-  $cxx $qt_flags ${includes[$t]} "$here/fuzz_$t.cpp" ${sources[$t]} $extra_src $qt_libs ${libs[$t]:-} -o "$bin"
+  # Headers are named with their folder ("common/app_error.h", "engine/decoder.h").
+  $cxx $qt_flags -I"$root" -I"$root/player" "$here/fuzz_$t.cpp" ${sources[$t]} $extra_src $qt_libs ${libs[$t]:-} -o "$bin"
   corpus="$out/corpus_$t"; mkdir -p "$corpus"
   cp -n "$here/corpus/$t/"* "$corpus/" 2>/dev/null || true
   if [ "$t" = mpeg ]; then

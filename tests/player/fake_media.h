@@ -2,8 +2,8 @@
 // A media player component double: records every call in order, answers
 // position and duration with preset values and keeps the state the calls
 // give (play: playing, pause: paused, stop: stopped).
-#include "app_error.h"
-#include "media_component.h"
+#include "common/app_error.h"
+#include "media/media_component.h"
 
 #include <QStringList>
 
@@ -11,11 +11,16 @@ class FakeMediaComponent : public MediaComponent {
     Q_OBJECT
 public:
     using MediaComponent::MediaComponent;
-    void setComponentEnabled(bool enabled) override { calls << QStringLiteral("enabled=%1").arg(enabled); }
+    void setComponentEnabled(bool enabled) override {
+        calls << QStringLiteral("enabled=%1").arg(enabled);
+        enabled_ = enabled;
+    }
+    bool componentEnabled() const override { return enabled_; }
+    bool endFailedUnheard() const override { return failedUnheard; }
     void setFileName(const std::string& path) override {
         calls << QStringLiteral("file=") + QString::fromStdString(path);
         file = path;
-        if (failFileName) throw AppError(ErrNo::FileNotFound, QStringLiteral("File not found"));
+        if (failFileName) throw AppError(ErrNo::FileNotFound, "File not found");
     }
     std::string fileName() const override { return file; }
     void setAutoStart(bool on) override { calls << QStringLiteral("autostart=%1").arg(on); }
@@ -36,13 +41,15 @@ public:
         if (current != State::Stopped) position = seconds;
     }
     State state() const override { return current; }
-    // The file ended by itself: stopped, and the end event.
-    void finish() {
+    // The file ended by itself: stopped, and the end event; `unheard`: it
+    // broke off before anything of it was heard.
+    void finish(bool unheard = false) {
+        failedUnheard = unheard;
         setState(State::Stopped);
         emit endReached();
     }
     double currentPosition() const override {
-        if (failPosition) throw AppError(ErrNo::DecoderFailure, QStringLiteral("broken"));
+        if (failPosition) throw AppError(ErrNo::DecoderFailure, "broken");
         return position;
     }
     double duration() const override { return length; }
@@ -62,9 +69,11 @@ public:
     double length = 0;
     bool failFileName = false;
     bool failPosition = false;
+    bool failedUnheard = false;
     State current = State::Stopped;
 
 private:
+    bool enabled_ = true;
     void setState(State s) {
         current = s;
         emit stateChanged();

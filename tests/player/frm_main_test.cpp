@@ -2,16 +2,17 @@
 // of the media player component and of the message boxes.
 #include "fake_dialogs.h"
 #include "fake_media.h"
-#include "file_util.h"
-#include "command_label.h"
-#include "frm_file_loader.h"
-#include "frm_main.h"
-#include "playlist_file.h"
-#include "playlist_model.h"
-#include "playlist_view.h"
+#include "common/file_util.h"
+#include "window/command_label.h"
+#include "search/frm_file_loader.h"
+#include "window/frm_main.h"
+#include "window/media_player_bar.h"
+#include "playlist/playlist_file.h"
+#include "playlist/playlist_model.h"
+#include "window/playlist_view.h"
 #include "test_support.h"
-#include "transport.h"
-#include "volume_controler.h"
+#include "transport/transport.h"
+#include "volume/volume_controler.h"
 
 #include <QAction>
 #include <QImage>

@@ -2,18 +2,18 @@
 // process by playerctl, the client desktops use: first with a recording
 // double of the component, then with real playback into the private sound
 // server; and a second start of the real program handing its files over.
-#include "desktop.h"
+#include "app/desktop_wiring.h"
 #include "fake_dialogs.h"
 #include "fake_media.h"
-#include "file_util.h"
-#include "frm_main.h"
-#include "media_player.h"
-#include "mpris.h"
-#include "playlist_model.h"
-#include "single_instance.h"
+#include "common/file_util.h"
+#include "window/frm_main.h"
+#include "media/media_player.h"
+#include "desktop/mpris.h"
+#include "playlist/playlist_model.h"
+#include "desktop/single_instance.h"
 #include "test_support.h"
-#include "transport.h"
-#include "volume_controler.h"
+#include "transport/transport.h"
+#include "volume/volume_controler.h"
 
 #include <QCryptographicHash>
 #include <QDialog>
@@ -88,7 +88,7 @@ void MprisTest::noSessionBusSaysNothing() {
     qunsetenv("DBUS_SESSION_BUS_ADDRESS");
     FakeDialogs dialogs;
     frmMain w(new FakeMediaComponent);
-    MprisService service(*w.transport, *w.MediaPlayer1);
+    MprisService service(*w.transport, *w.Media);
     QVERIFY(!service.Register());
     InstanceService instance([](const std::vector<std::string>&) {});
     QVERIFY(!instance.Register());
@@ -226,7 +226,7 @@ void MprisTest::realPlaybackPausesSeeksAndSetsTheVolume() {
     w.Playlist->add(TextToPath(dir.filePath("tone.mp3")));
     w.Form_Load();
     QVERIFY(ConnectToDesktop(&w));
-    MediaComponent* media = w.MediaPlayer1;
+    MediaComponent* media = w.Media;
 
     Ctl({"play"});
     QTRY_COMPARE(Ctl({"status"}), QStringLiteral("Playing"));

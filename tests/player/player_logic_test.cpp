@@ -1,7 +1,7 @@
 // Time strings and the random pick.
-#include "randomizer.h"
-#include "time_format.h"
-#include "twips.h"
+#include "transport/randomizer.h"
+#include "common/time_format.h"
+#include "common/twips.h"
 
 #include <QtTest>
 #include <cmath>

@@ -1,10 +1,10 @@
 // The commands' rules without a window and without a sound device: the
 // transport over a playlist and a recording double of the component.
-#include "app_error.h"
+#include "common/app_error.h"
 #include "fake_dialogs.h"
 #include "fake_media.h"
-#include "playlist_model.h"
-#include "transport.h"
+#include "playlist/playlist_model.h"
+#include "transport/transport.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -17,7 +17,12 @@ struct Rig {
     Transport transport{playlist, media};
     QSignalSpy selections{&playlist, &PlaylistModel::currentRowSet};
 
-    explicit Rig(const std::vector<std::string>& entries = {}) { playlist.addMany(entries); }
+    explicit Rig(const std::vector<std::string>& entries = {}) {
+        playlist.addMany(entries);
+        // As the window shows them.
+        QObject::connect(&transport, &Transport::failed, [](const QString& d) { ShowErrorBox(nullptr, d); });
+        QObject::connect(&transport, &Transport::message, [](const QString& t) { AppDialogs().MessageBox(nullptr, t); });
+    }
     int current() const { return playlist.currentRow(); }
 };
 const QString kNoEntry = QStringLiteral("Error Found:  Invalid property value");

@@ -1,8 +1,8 @@
 // The sorted playlist and its stored file.
-#include "app_error.h"
-#include "file_util.h"
-#include "playlist_file.h"
-#include "playlist_model.h"
+#include "common/app_error.h"
+#include "common/file_util.h"
+#include "playlist/playlist_file.h"
+#include "playlist/playlist_model.h"
 #include "test_support.h"
 
 #include <QSignalSpy>
@@ -254,8 +254,8 @@ void PlaylistTest::missingFileLeavesListUntouched() {
     // A save into a folder that does not exist fails and reports it.
     QVERIFY_THROWS_EXCEPTION(AppError, WriteFileAtomically("/nonexistent-dir/FileListing.dat", "x"));
     // A read-only file system is named as such, not as a lack of permission.
-    QCOMPARE(ErrorFromErrno(EROFS).description(), QStringLiteral("Read-only file system"));
-    QCOMPARE(ErrorFromErrno(EACCES).description(), QStringLiteral("Permission denied"));
+    QCOMPARE(ErrorFromErrno(EROFS).description(), std::string("Read-only file system"));
+    QCOMPARE(ErrorFromErrno(EACCES).description(), std::string("Permission denied"));
 }
 
 QTEST_GUILESS_MAIN(PlaylistTest)

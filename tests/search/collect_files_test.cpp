@@ -1,8 +1,8 @@
 // The recursive file search on generated folder trees, and the wildcard
 // rules it relies on.
-#include "collect_files.h"
+#include "search/collect_files.h"
 #include "test_support.h"
-#include "wildcard.h"
+#include "search/wildcard.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,12 +1,12 @@
 // The folder search window driven through its real widgets: layout as
 // designed, browsing, loading into a playlist, cancelling and refusals.
-#include "collect_files.h"
+#include "search/collect_files.h"
 #include "fake_dialogs.h"
-#include "folder_tree_model.h"
-#include "frm_file_loader.h"
-#include "playlist_model.h"
+#include "search/folder_tree_model.h"
+#include "search/frm_file_loader.h"
+#include "playlist/playlist_model.h"
 #include "test_support.h"
-#include "twips.h"
+#include "common/twips.h"
 
 #include <QComboBox>
 #include <QDir>

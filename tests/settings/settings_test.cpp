@@ -1,9 +1,9 @@
 // The settings file: the file lookup, the exact bytes written, the item rule
 // of reading, and saves that fail part-way.
-#include "app_error.h"
-#include "file_util.h"
+#include "common/app_error.h"
+#include "common/file_util.h"
 #include "test_support.h"
-#include "user_settings.h"
+#include "settings/user_settings.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #pragma once
 // A Dialogs double: records every message box and answers the file dialog
 // with a preset name, so windows can be driven without a modal box.
-#include "dialogs.h"
+#include "common/dialogs.h"
 
 #include <QString>
 #include <QStringList>

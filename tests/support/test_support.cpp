@@ -1,6 +1,6 @@
 #include "test_support.h"
 
-#include "app_error.h"
+#include "common/app_error.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,10 +1,10 @@
 // The tag editor window driven through its widgets.
-#include "app_error.h"
+#include "common/app_error.h"
 #include "fake_dialogs.h"
-#include "frm_edit_tag_information.h"
-#include "tag_record.h"
+#include "tags/frm_edit_tag_information.h"
+#include "tags/tag_record.h"
 #include "test_support.h"
-#include "twips.h"
+#include "common/twips.h"
 
 #include <QApplication>
 #include <QComboBox>

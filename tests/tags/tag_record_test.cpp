@@ -1,8 +1,8 @@
 // The ID3v1 record: layout against a tag written by lame, text rules, genre
 // bytes, writing without harm to the audio, and the information line.
-#include "app_error.h"
-#include "ansi_text.h"
-#include "tag_record.h"
+#include "common/app_error.h"
+#include "tags/ansi_text.h"
+#include "tags/tag_record.h"
 #include "test_support.h"
 
 #include <QFile>
@@ -254,7 +254,7 @@ void TagRecordTest::refusedAndVanishedWrites() {
         QFAIL("the refused write did not fail");
     } catch (const AppError& e) {
         QCOMPARE(e.number(), ErrNo::PermissionDenied);
-        QCOMPARE(e.description(), QStringLiteral("Permission denied"));
+        QCOMPARE(e.description(), std::string("Permission denied"));
     }
     SetTagOpenFunctionForTesting({});
     // Write-only, never created, never truncated.
@@ -302,7 +302,7 @@ void TagRecordTest::changedSinceReadIsNotWrittenOver() {
         QFAIL("audio was written over");
     } catch (const AppError& e) {
         QCOMPARE(e.number(), ErrNo::PathFileAccess);
-        QVERIFY(!e.description().isEmpty());
+        QVERIFY(!e.description().empty());
     }
     QCOMPARE(ReadBytes(path), audio);
 }

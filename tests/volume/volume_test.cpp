@@ -1,6 +1,6 @@
 // The master volume: the mapping rule, the order of the mixer steps with the
 // mixer always closed, and the real mixer of "default" through PulseAudio.
-#include "volume_controler.h"
+#include "volume/volume_controler.h"
 
 #include <QProcess>
 #include <QRegularExpression>

@@ -2,8 +2,8 @@
 // An AudioOutput double. It "plays" in real time (or instantly) without a
 // device, records what it was given in a Stats block the test keeps after the
 // engine has destroyed the output, and can be told to fail.
-#include "app_error.h"
-#include "audio_output.h"
+#include "common/app_error.h"
+#include "engine/audio_output.h"
 
 #include <atomic>
 #include <chrono>

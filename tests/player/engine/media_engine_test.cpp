@@ -2,11 +2,12 @@
 // media, a source that fails part-way, a device that fails, a format change,
 // pause/seek/stop and the clean-up of threads and devices. Needs no sound
 // server.
-#include "app_error.h"
-#include "decoder.h"
+#include "common/app_error.h"
+#include "engine/decoder.h"
 #include "fake_output.h"
-#include "media_player.h"
-#include "playback_engine.h"
+#include "media/media_player.h"
+#include "window/media_player_bar.h"
+#include "engine/playback_engine.h"
 #include "test_support.h"
 
 #include <QAbstractButton>
@@ -190,7 +191,7 @@ private slots:
             player.setFileName(path(QStringLiteral("broken")));
         } catch (const AppError& e) {
             got = e.number();
-            QVERIFY(!e.description().isEmpty());
+            QVERIFY(!e.description().empty());
         }
         QCOMPARE(got, number);
         QCOMPARE(testsupport::ErrorNumberOf([&] { player.play(); }), number);
@@ -617,13 +618,14 @@ private slots:
     void controlBarDrivesTheEngine() {
         auto stats = std::make_shared<FakeOutputStats>();
         MediaPlayer player(outputs(stats));
-        player.resize(400, 40);
-        player.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&player));
-        auto* playButton = player.findChild<QAbstractButton*>(QStringLiteral("playPauseButton"));
-        auto* stopButton = player.findChild<QAbstractButton*>(QStringLiteral("stopButton"));
-        auto* slider = player.findChild<QSlider*>(QStringLiteral("seekSlider"));
-        auto* readout = player.findChild<QLabel*>(QStringLiteral("positionReadout"));
+        MediaPlayerBar bar(player);
+        bar.resize(400, 40);
+        bar.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&bar));
+        auto* playButton = bar.findChild<QAbstractButton*>(QStringLiteral("playPauseButton"));
+        auto* stopButton = bar.findChild<QAbstractButton*>(QStringLiteral("stopButton"));
+        auto* slider = bar.findChild<QSlider*>(QStringLiteral("seekSlider"));
+        auto* readout = bar.findChild<QLabel*>(QStringLiteral("positionReadout"));
         QVERIFY(playButton && stopButton && slider && readout);
         QCOMPARE(readout->text(), QStringLiteral("00:00 / 00:00"));
         player.setFileName(path(QStringLiteral("tone2.mp3")));

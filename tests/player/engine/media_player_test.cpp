@@ -3,11 +3,12 @@
 // event follows the last sound and comes once, stop silences, a new file
 // replaces the old one without its end event, the bar pauses and seeks, and
 // threads and PCM streams are released.
-#include "alsa_output.h"
-#include "app_error.h"
+#include "engine/alsa_output.h"
+#include "common/app_error.h"
 #include "audio_capture.h"
-#include "decoder.h"
-#include "media_player.h"
+#include "engine/decoder.h"
+#include "media/media_player.h"
+#include "window/media_player_bar.h"
 #include "test_support.h"
 
 #include <QAbstractButton>
@@ -300,11 +301,12 @@ private slots:
         AudioCapture capture;
         QVERIFY(capture.start(clock));
         MediaPlayer player;
-        player.resize(400, 40);
-        player.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&player));
-        auto* playButton = player.findChild<QAbstractButton*>(QStringLiteral("playPauseButton"));
-        auto* slider = player.findChild<QSlider*>(QStringLiteral("seekSlider"));
+        MediaPlayerBar bar(player);
+        bar.resize(400, 40);
+        bar.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&bar));
+        auto* playButton = bar.findChild<QAbstractButton*>(QStringLiteral("playPauseButton"));
+        auto* slider = bar.findChild<QSlider*>(QStringLiteral("seekSlider"));
         QVERIFY(playButton && slider);
         QSignalSpy ended(&player, &MediaComponent::endReached);
         player.setFileName(Bytes(tone440_));

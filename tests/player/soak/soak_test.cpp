@@ -3,11 +3,11 @@
 // then on, while random clicks reach the transport labels. At the end nothing
 // has crashed, no unexpected message box was shown and the player's threads
 // are gone again.
-#include "command_label.h"
+#include "window/command_label.h"
 #include "fake_dialogs.h"
-#include "frm_main.h"
-#include "media_player.h"
-#include "playlist_model.h"
+#include "window/frm_main.h"
+#include "media/media_player.h"
+#include "playlist/playlist_model.h"
 #include "test_support.h"
 
 #include <QDir>
@@ -65,8 +65,8 @@ void SoakTest::threeFilesPlayOnAndWrap() {
     w.Playlist->addMany(three);
     w.Form_Load();
     QStringList started;
-    connect(w.MediaPlayer1, &MediaComponent::lengthKnown, this,
-            [&] { started << QString::fromStdString(w.MediaPlayer1->fileName()); });
+    connect(w.Media, &MediaComponent::lengthKnown, this,
+            [&] { started << QString::fromStdString(w.Media->fileName()); });
     w.lblPlay_Click();
     QTRY_VERIFY_WITH_TIMEOUT(started.size() >= 4, 15000);
     QCOMPARE(started.mid(0, 4), (QStringList{QString::fromStdString(three[0]), QString::fromStdString(three[1]),
@@ -97,7 +97,7 @@ void SoakTest::playsOnWithClicks() {
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         if (random) w.lblRandom_Click();
         int ends = 0;
-        connect(w.MediaPlayer1, &MediaComponent::endReached, this, [&] { ++ends; });
+        connect(w.Media, &MediaComponent::endReached, this, [&] { ++ends; });
         w.lblPlay_Click();
 
         // Random clicks on the transport labels while it plays on.
@@ -109,7 +109,7 @@ void SoakTest::playsOnWithClicks() {
             CommandLabel* l = labels[rng.bounded(4)];
             QTest::mouseClick(l, Qt::LeftButton, Qt::NoModifier, l->rect().center());
             ++clicks;
-            if (w.MediaPlayer1->state() != MediaComponent::State::Playing) w.lblPlay_Click();  // keep it going after a Stop
+            if (w.Media->state() != MediaComponent::State::Playing) w.lblPlay_Click();  // keep it going after a Stop
         });
         clicker.start(900);
         QTRY_VERIFY_WITH_TIMEOUT(ends >= 200, 120000);

@@ -3,9 +3,9 @@
 // process through XDND, as from a file manager.
 #include "fake_dialogs.h"
 #include "fake_media.h"
-#include "frm_main.h"
-#include "playlist_model.h"
-#include "playlist_view.h"
+#include "window/frm_main.h"
+#include "playlist/playlist_model.h"
+#include "window/playlist_view.h"
 #include "test_support.h"
 
 #include <QGuiApplication>

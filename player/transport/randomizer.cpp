@@ -1,4 +1,4 @@
-#include "randomizer.h"
+#include "transport/randomizer.h"
 
 #include <chrono>
 #include <cmath>

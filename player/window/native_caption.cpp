@@ -1,4 +1,4 @@
-#include "native_caption.h"
+#include "window/native_caption.h"
 
 #include <QGuiApplication>
 #include <QWidget>

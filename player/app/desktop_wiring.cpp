@@ -1,12 +1,13 @@
-#include "desktop.h"
+#include "app/desktop_wiring.h"
 
-#include "frm_main.h"
-#include "mpris.h"
-#include "single_instance.h"
-#include "transport.h"
+#include "desktop/mpris.h"
+#include "desktop/single_instance.h"
+#include "transport/transport.h"
+#include "volume/volume_level.h"
+#include "window/frm_main.h"
 
+#include <QApplication>
 #include <QFile>
-#include <QScrollBar>
 #include <QStandardPaths>
 
 namespace {
@@ -19,15 +20,16 @@ void BringUp(frmMain* window) {
 
 MprisService* ConnectToDesktop(frmMain* window) {
     Transport* transport = window->transport;
-    auto* mpris = new MprisService(*transport, *window->MediaPlayer1, window);
+    auto* mpris = new MprisService(*transport, *window->Media, window);
     mpris->raise = [window] { BringUp(window); };
     mpris->quit = [window] { window->lblExit_Click(); };
-    // The desktop's volume is the window's slider: a write is one completed
-    // change of it, which sets the master volume.
-    QScrollBar* volume = window->HScroll_4_Volume;
+    mpris->busy = [] { return QApplication::activeModalWidget() != nullptr; };
+    // The desktop's volume is the window's: a write is one completed change
+    // of its slider, which sets the master volume.
+    VolumeLevel* volume = window->Volume;
     mpris->readVolume = [volume] { return volume->value(); };
     mpris->writeVolume = [volume](int percent) { volume->setValue(percent); };
-    QObject::connect(volume, &QScrollBar::valueChanged, mpris, &MprisService::VolumeChanged);
+    QObject::connect(volume, &VolumeLevel::valueChanged, mpris, &MprisService::VolumeChanged);
     mpris->coverFolder =
         QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/covers"))
             .toStdString();

@@ -1,11 +1,11 @@
-#include "mpris.h"
+#include "desktop/mpris.h"
 
-#include "dropped_paths.h"
-#include "file_util.h"
-#include "media_component.h"
-#include "transport.h"
+#include "common/log.h"
+#include "desktop/session_bus.h"
+#include "media/media_component.h"
+#include "playlist/dropped_paths.h"
+#include "transport/transport.h"
 
-#include <QApplication>
 #include <QCryptographicHash>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -18,6 +18,7 @@ const char* const kMprisServiceName = "org.mpris.MediaPlayer2.corvalle";
 namespace {
 const char kObjectPath[] = "/org/mpris/MediaPlayer2";
 const char kNoTrack[] = "/org/mpris/MediaPlayer2/TrackList/NoTrack";
+const char kPlayerInterface[] = "org.mpris.MediaPlayer2.Player";
 
 // A file address as its bytes percent-encoded, so that any name survives.
 QString FileUrl(const std::string& path) {
@@ -44,13 +45,15 @@ MprisService::~MprisService() {
 }
 
 bool MprisService::Register() {
-    // Without a bus address there is no session to join; do not let the
-    // bus library try to start one.
-    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) return false;
+    if (!HaveSessionBus()) return false;
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) return false;
-    if (!bus.registerObject(QString::fromLatin1(kObjectPath), this, QDBusConnection::ExportAdaptors)) return false;
+    if (!bus.registerObject(QString::fromLatin1(kObjectPath), this, QDBusConnection::ExportAdaptors)) {
+        qCInfo(lcDesktop) << "MPRIS: the object could not be registered:" << bus.lastError().message();
+        return false;
+    }
     if (!bus.registerService(QString::fromLatin1(kMprisServiceName))) {
+        qCInfo(lcDesktop) << "MPRIS: the name" << kMprisServiceName
+                          << "could not be taken:" << bus.lastError().message();
         bus.unregisterObject(QString::fromLatin1(kObjectPath));
         return false;
     }
@@ -114,12 +117,9 @@ void MprisService::SetVolume(double volume) {
 
 void MprisService::VolumeChanged() {
     if (!registered_) return;
-    QDBusMessage signal = QDBusMessage::createSignal(QString::fromLatin1(kObjectPath),
-                                                     QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                     QStringLiteral("PropertiesChanged"));
-    signal << QStringLiteral("org.mpris.MediaPlayer2.Player") << QVariantMap{{QStringLiteral("Volume"), Volume()}}
-           << QStringList();
-    QDBusConnection::sessionBus().send(signal);
+    QDBusConnection::sessionBus().send(PropertiesChanged(QString::fromLatin1(kObjectPath),
+                                                         QString::fromLatin1(kPlayerInterface),
+                                                         {{QStringLiteral("Volume"), Volume()}}));
 }
 
 void MprisService::NotifyChanged() {
@@ -132,15 +132,12 @@ void MprisService::NotifyChanged() {
     lastStatus_ = status;
     lastMetadata_ = metadata;
     if (changed.isEmpty()) return;
-    QDBusMessage signal = QDBusMessage::createSignal(QString::fromLatin1(kObjectPath),
-                                                     QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                     QStringLiteral("PropertiesChanged"));
-    signal << QStringLiteral("org.mpris.MediaPlayer2.Player") << changed << QStringList();
-    QDBusConnection::sessionBus().send(signal);
+    QDBusConnection::sessionBus().send(
+        PropertiesChanged(QString::fromLatin1(kObjectPath), QString::fromLatin1(kPlayerInterface), changed));
 }
 
 void MprisService::Command(const QDBusMessage& message, std::function<void()> command) {
-    if (QApplication::activeModalWidget()) {
+    if (busy && busy()) {
         message.setDelayedReply(true);
         QDBusConnection::sessionBus().send(message.createErrorReply(
             QStringLiteral("org.mpris.MediaPlayer2.corvalle.Error.Busy"),

@@ -1,7 +1,7 @@
-#include "playlist_view.h"
+#include "window/playlist_view.h"
 
-#include "app_error.h"
-#include "playlist_model.h"
+#include "common/app_error.h"
+#include "playlist/playlist_model.h"
 
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>

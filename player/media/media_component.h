@@ -1,21 +1,24 @@
 #pragma once
-// What the player asks of its embedded media player: the operations, the two
-// events the window handles and the state the desktop's controls show. The
-// real component is MediaPlayer (an engine over libmpg123 and ALSA with its
-// own control bar); tests use a double.
-#include <QWidget>
+// What the player asks of its media player component: the operations, the
+// two events the window handles and the state the desktop's controls show.
+// It is no widget: the window draws its control bar over it. The real
+// component is MediaPlayer (an engine over libmpg123 and ALSA); tests use a
+// double.
+#include <QObject>
 #include <string>
 
-class MediaComponent : public QWidget {
+class MediaComponent : public QObject {
     Q_OBJECT
 public:
-    using QWidget::QWidget;
+    using QObject::QObject;
     ~MediaComponent() override = default;
 
     enum class State { Stopped, Playing, Paused };
 
-    // Enabled: the component accepts the calls that follow.
+    // Enabled: the component accepts the calls that follow (its control bar
+    // follows it through enabledChanged).
     virtual void setComponentEnabled(bool enabled) = 0;
+    virtual bool componentEnabled() const = 0;
     // FileName: the file to play (path bytes). Stops what plays, opens the
     // file and, once its length is known, raises lengthKnown. With auto-start
     // on, playback of the new file starts at once. Throws AppError.
@@ -38,7 +41,10 @@ public:
     virtual double currentPosition() const = 0;
     // Duration of the current file in seconds; 0 with nothing loaded.
     virtual double duration() const = 0;
-    // Visible is QWidget::setVisible: it shows or hides the control bar.
+    // True when the file that ended last (see endReached) broke off on a
+    // failure (it could not be read further, or the sound device failed)
+    // before anything of it was heard.
+    virtual bool endFailedUnheard() const = 0;
 
 signals:
     // Playback of the current file has ended (after its last sample was heard).
@@ -47,4 +53,7 @@ signals:
     void lengthKnown();
     // The state or the file has changed, whatever changed it.
     void stateChanged();
+    // The position was moved (a seek): it does not run on from where it was.
+    void positionJumped();
+    void enabledChanged(bool enabled);
 };

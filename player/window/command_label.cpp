@@ -1,4 +1,4 @@
-#include "command_label.h"
+#include "window/command_label.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -1,22 +1,18 @@
-#include "single_instance.h"
+#include "desktop/single_instance.h"
+
+#include "common/file_util.h"
+#include "common/log.h"
+#include "desktop/session_bus.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusMetaType>
-#include <cstdlib>
-#include <unistd.h>
 
 const char* const kInstanceServiceName = "org.corvalle.Mp3Player";
 
 namespace {
 const char kObjectPath[] = "/org/corvalle/Mp3Player";
-
-bool HaveSessionBus() {
-    // Without an address there is no session; do not let the bus library try
-    // to start one.
-    return !qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") && QDBusConnection::sessionBus().isConnected();
-}
 }  // namespace
 
 InstanceService::InstanceService(std::function<void(const std::vector<std::string>&)> open, QObject* parent)
@@ -34,8 +30,13 @@ InstanceService::~InstanceService() {
 bool InstanceService::Register() {
     if (!HaveSessionBus()) return false;
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.registerObject(QString::fromLatin1(kObjectPath), this, QDBusConnection::ExportAllSlots)) return false;
+    if (!bus.registerObject(QString::fromLatin1(kObjectPath), this, QDBusConnection::ExportAllSlots)) {
+        qCInfo(lcDesktop) << "one window: the object could not be registered:" << bus.lastError().message();
+        return false;
+    }
     if (!bus.registerService(QString::fromLatin1(kInstanceServiceName))) {
+        qCInfo(lcDesktop) << "one window: the name" << kInstanceServiceName
+                          << "could not be taken:" << bus.lastError().message();
         bus.unregisterObject(QString::fromLatin1(kObjectPath));
         return false;
     }
@@ -62,24 +63,14 @@ bool HandToRunningPlayer(const std::vector<std::string>& files) {
                                                        QString::fromLatin1(kInstanceServiceName), QStringLiteral("Open"));
     call << QVariant::fromValue(paths);
     const QDBusMessage reply = bus.call(call, QDBus::Block, 5000);
-    return reply.type() == QDBusMessage::ReplyMessage;
+    if (reply.type() == QDBusMessage::ReplyMessage) return true;
+    qCInfo(lcDesktop) << "the running player did not take the files:" << reply.errorMessage();
+    return false;
 }
 
 std::vector<std::string> FilesFromCommandLine(int argc, char** argv) {
     std::vector<std::string> files;
-    std::string cwd;
-    for (int i = 1; i < argc; ++i) {
-        std::string path = argv[i];
-        if (path.empty()) continue;
-        if (path[0] != '/') {
-            if (cwd.empty()) {
-                char* here = ::getcwd(nullptr, 0);
-                cwd = here ? here : "/";
-                std::free(here);
-            }
-            path = (cwd == "/" ? cwd : cwd + "/") + path;
-        }
-        files.push_back(path);
-    }
+    for (int i = 1; i < argc; ++i)
+        if (argv[i][0] != '\0') files.push_back(AbsolutePath(argv[i]));
     return files;
 }

@@ -14,7 +14,7 @@
 #include <functional>
 #include <string>
 
-#include "track_info.h"
+#include "tags/track_info.h"
 
 class MediaComponent;
 class Transport;
@@ -29,10 +29,12 @@ public:
     // Registers on the session bus; false (silently) when there is none.
     bool Register();
 
-    // What the composition root wires in: the window's raise and quit, and
-    // the volume slider (0 to 100; a write is one completed change).
+    // What the composition root wires in: the window's raise and quit,
+    // whether one of the player's modal windows is open, and the window's
+    // volume (0 to 100; a write is one completed change).
     std::function<void()> raise;
     std::function<void()> quit;
+    std::function<bool()> busy;
     std::function<int()> readVolume;
     std::function<void(int percent)> writeVolume;
     // Where the covers of ID3v2 tags are kept.

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "media_component.h"
-#include "randomizer.h"
+#include "media/media_component.h"
+#include "transport/randomizer.h"
 
 class PlaylistModel;
 class QWidget;
@@ -23,9 +23,6 @@ class Transport : public QObject {
     Q_OBJECT
 public:
     Transport(PlaylistModel& playlist, MediaComponent& media, QObject* parent = nullptr);
-
-    // The window the message boxes belong to (none: they stand alone).
-    void setDialogParent(QWidget* parent) { dialogParent_ = parent; }
 
     // Random mode: 0 off, -1 on. Off at every start, never stored.
     int16_t RandomMode() const { return randomMode_; }
@@ -37,17 +34,20 @@ public:
 
     // Play: in random mode a random pick first; then the current entry's path
     // (empty with none) goes to the component, which starts it. A failure
-    // shows the error box and ends the command; a selection made stays.
+    // is told (failed) and ends the command; a selection made stays.
     void Play();
     // Stop: the component stops; nothing else changes.
     void Stop();
     // Next: the entry after the current one, wrapping to the first; Prev: the
     // one before it, staying on the first. In random mode one random pick.
-    // Either then plays. Selecting an entry that is not there shows the error
-    // box (an empty list).
+    // Either then plays. Selecting an entry that is not there is a failure
+    // (an empty list).
     void Next();
     void Prev();
-    // The end of a file: the playlist plays on with Next.
+    // The end of a file: the playlist plays on with Next. Files that break
+    // off one after another before anything of them was heard (a list of
+    // damaged files) end the play-on after a streak of min(list size, 10),
+    // told once, instead of circling the list for ever.
     void EndReached();
 
     // For the desktop's controls: a paused file resumes where it was,
@@ -63,7 +63,7 @@ public:
     // are refused. Returns the one message that says how many were not
     // added, or the empty text when all were.
     QString Add(const std::vector<std::string>& entries);
-    // Adds entries as a drop does: as Add, and the message is shown once the
+    // Adds entries as a drop does: as Add, and the message is told once the
     // handler that added them has returned.
     void AddEntries(const std::vector<std::string>& entries);
     // Files given to the player to open (the command line, a second start,
@@ -71,28 +71,32 @@ public:
     // selected and played.
     void Open(const std::vector<std::string>& paths);
 
-    // Reads the stored playlist when there is one; a file that cannot be read
-    // is said once and is then never overwritten in this session.
-    void LoadPlaylist();
-    // Writes the whole playlist to the stored playlist; a failure is said in
-    // a message box and the playlist in the window is kept.
-    void SavePlaylist();
-
     // The program ends: playback stops and no command runs any more.
     void Shutdown();
+    bool IsShutDown() const { return shutDown_; }
+
+    // Files that broke off unheard in a row before the play-on gives up.
+    static constexpr int kFailureStreak = 10;
 
 signals:
     void randomModeChanged(bool on);
+    // A command failed: the failure's description, for the error box. Told
+    // inside the command, before it goes on.
+    void failed(const QString& description);
+    // Something to tell the user (what was not added, the play-on given up).
+    void message(const QString& text);
 
 private:
     void PlaySteps();  // Play without its error trap
     void Select(int row);
+    // Runs a command step; a failure is told and ends it (false).
+    template <typename F>
+    bool Trapped(F&& step);
 
     PlaylistModel& playlist_;
     MediaComponent& media_;
-    QPointer<QWidget> dialogParent_;
     RandomPicker random_;
     int16_t randomMode_ = 0;
-    bool playlistUnreadable_ = false;
+    int unheardEnds_ = 0;  // files in a row that broke off before anything was heard
     bool shutDown_ = false;
 };

@@ -1,21 +1,25 @@
-#include "frm_main.h"
+#include "window/frm_main.h"
+#include "common/error_text.h"
+#include "common/log.h"
 
-#include "app_error.h"
-#include "command_label.h"
-#include "dialogs.h"
-#include "dropped_paths.h"
-#include "file_util.h"
-#include "media_component.h"
-#include "native_caption.h"
-#include "playlist_model.h"
-#include "playlist_view.h"
-#include "tag_record.h"
-#include "time_format.h"
-#include "transport.h"
-#include "twips.h"
-#include "unique_fd.h"
-#include "user_settings.h"
-#include "volume_controler.h"
+#include "common/app_error.h"
+#include "window/command_label.h"
+#include "common/dialogs.h"
+#include "playlist/dropped_paths.h"
+#include "common/file_util.h"
+#include "media/media_component.h"
+#include "window/native_caption.h"
+#include "playlist/playlist_model.h"
+#include "window/playlist_view.h"
+#include "tags/tag_record.h"
+#include "common/time_format.h"
+#include "transport/transport.h"
+#include "common/twips.h"
+#include "common/unique_fd.h"
+#include "settings/user_settings.h"
+#include "volume/volume_controler.h"
+#include "volume/volume_level.h"
+#include "window/media_player_bar.h"
 
 #include <QAction>
 #include <QApplication>
@@ -37,20 +41,20 @@ namespace {
 constexpr char kControlMime[] = "application/x-corvalle-control";
 
 // Runs a handler body so that no failure leaves it: error values and any
-// other exception end the handler quietly.
+// other exception end the handler quietly (and are logged).
 template <typename F>
-void Guarded(F&& body) {
+void Guarded(const char* handler, F&& body) {
     try {
         body();
-    } catch (const AppError&) {
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        qCInfo(lcWindow) << handler << "skipped:" << ErrorText(e);
     }
 }
 }  // namespace
 
 static void InitResources() { Q_INIT_RESOURCE(resources); }
 
-frmMain::frmMain(MediaComponent* player, QWidget* parent) : QWidget(parent), MediaPlayer1(player) {
+frmMain::frmMain(MediaComponent* media, QWidget* parent) : QWidget(parent), Media(media) {
     InitResources();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromUtf8(kAppTitle));
@@ -95,8 +99,13 @@ void frmMain::BuildControls() {
     HScroll_4_Volume->setFocusPolicy(Qt::StrongFocus);
     HScroll_4_Volume->hide();
     connect(HScroll_4_Volume, &QScrollBar::valueChanged, this, &frmMain::HScroll_4_Volume_Change);
+    // The slider shows the volume level the desktop's controls read and set.
+    Volume = new VolumeLevel(HScroll_4_Volume->value(), this);
+    connect(HScroll_4_Volume, &QScrollBar::valueChanged, Volume, &VolumeLevel::setValue);
+    connect(Volume, &VolumeLevel::valueChanged, HScroll_4_Volume, &QScrollBar::setValue);
 
     Playlist = new PlaylistModel(this);
+    stored_ = new StoredPlaylist(*Playlist);
     List1 = new PlaylistView(this);
     List1->setObjectName(QStringLiteral("List1"));
     List1->setPlaylist(Playlist);
@@ -114,7 +123,7 @@ void frmMain::BuildControls() {
     connect(List1, &PlaylistView::returnPressed, this, &frmMain::List1_DblClick);
     connect(List1, &PlaylistView::deletePressed, this, &frmMain::mnuRemoveEntry_Click);
 
-    auto command = [this, label](const char* name, const QString& caption, QRect r) {
+    auto command = [label](const char* name, const QString& caption, QRect r) {
         auto* l = new CommandLabel(caption);
         label(l, name, r, Qt::AlignRight);
         QPalette pal = l->palette();
@@ -175,16 +184,18 @@ void frmMain::BuildControls() {
     connect(Timer1, &QTimer::timeout, this, &frmMain::Timer1_Timer);
     Timer1->start();
 
-    MediaPlayer1->setParent(this);
+    Media->setParent(this);
+    MediaPlayer1 = new MediaPlayerBar(*Media, this);
     MediaPlayer1->setObjectName(QStringLiteral("MediaPlayer1"));
     MediaPlayer1->setGeometry(TwipsRect(960, 3840, 4575, 615));
     MediaPlayer1->hide();
-    connect(MediaPlayer1, &MediaComponent::lengthKnown, this, &frmMain::MediaPlayer1_LengthKnown);
-    connect(MediaPlayer1, &MediaComponent::endReached, this, &frmMain::MediaPlayer1_EndReached);
+    connect(Media, &MediaComponent::lengthKnown, this, &frmMain::MediaPlayer1_LengthKnown);
+    connect(Media, &MediaComponent::endReached, this, &frmMain::MediaPlayer1_EndReached);
 
-    transport = new Transport(*Playlist, *MediaPlayer1, this);
-    transport->setDialogParent(this);
+    transport = new Transport(*Playlist, *Media, this);
     connect(transport, &Transport::randomModeChanged, this, &frmMain::ShowRandomMode);
+    connect(transport, &Transport::failed, this, [this](const QString& description) { ShowErrorBox(this, description); });
+    connect(transport, &Transport::message, this, [this](const QString& text) { AppDialogs().MessageBox(this, text); });
 
     // The keyboard reaches the commands in the order they stand.
     setTabOrder(lblVolume, lblPrev);
@@ -241,8 +252,9 @@ void frmMain::BuildMenus() {
 void frmMain::Form_Load() {
     // Drops onto the list are handled by List1_OLEDragDrop.
     List1->setAcceptDrops(true);
-    transport->LoadPlaylist();
-    if (Playlist->count() > 0) Guarded([this] { SelectEntry(0); });
+    const QString told = stored_->Load();
+    if (!told.isEmpty()) AppDialogs().MessageBox(this, told);
+    if (Playlist->count() > 0) Guarded("Form_Load", [this] { SelectEntry(0); });
 }
 
 void frmMain::LoadSettings() {
@@ -254,10 +266,10 @@ void frmMain::LoadSettings() {
         UserSettings::LoadSettings([&](const std::string& item) {
             try {
                 SetThemePicture(item);
-            } catch (const AppError& e) {
+            } catch (const std::exception& e) {
                 if (failures++ == 0)
                     firstFailure =
-                        QStringLiteral("Cannot show the theme picture %1: %2").arg(PathToText(item), e.description());
+                        QStringLiteral("Cannot show the theme picture %1: %2").arg(PathToText(item), ErrorText(e));
             }
         });
         if (failures == 2)
@@ -266,16 +278,14 @@ void frmMain::LoadSettings() {
             firstFailure += QStringLiteral("\n%1 more items of Settings.dat name no picture that can be shown.")
                                 .arg(failures - 1);
         if (failures > 0) AppDialogs().MessageBox(this, firstFailure);
-    } catch (const AppError& e) {
-        AppDialogs().MessageBox(this, QStringLiteral("Cannot read the settings: %1").arg(e.description()));
     } catch (const std::exception& e) {
-        AppDialogs().MessageBox(this, QStringLiteral("Cannot read the settings: %1").arg(QString::fromLocal8Bit(e.what())));
+        AppDialogs().MessageBox(this, QStringLiteral("Cannot read the settings: %1").arg(ErrorText(e)));
     }
 }
 
 void frmMain::lblExit_Click() {
     // No further handler runs: the player's queued reports are cut off.
-    disconnect(MediaPlayer1, nullptr, this, nullptr);
+    disconnect(Media, nullptr, this, nullptr);
     Timer1->stop();
     transport->Shutdown();
     hide();
@@ -291,7 +301,7 @@ int16_t frmMain::ListCount() const { return static_cast<int16_t>(Playlist->count
 void frmMain::SelectEntry(int k) { Playlist->setCurrentRow(k); }
 
 void frmMain::List1_Click() {
-    Guarded([this] {
+    Guarded("List1_Click", [this] {
         int16_t c = ListIndex();
         if (c < 0) return;
         CurrentFile = Playlist->at(c);
@@ -344,13 +354,14 @@ void frmMain::ShowTime(QLabel* label, const QString& prefix, double t, int64_t* 
 }
 
 void frmMain::Timer1_Timer() {
-    Guarded([this] {
-        ShowTime(lblElapsedTime, QStringLiteral("Elapsed Time: "), MediaPlayer1->currentPosition(), &elapsedShown_);
+    Guarded("Timer1_Timer", [this] {
+        ShowTime(lblElapsedTime, QStringLiteral("Elapsed Time: "), Media->currentPosition(), &elapsedShown_);
     });
 }
 
 void frmMain::MediaPlayer1_LengthKnown() {
-    Guarded([this] { ShowTime(lblTotalTime, QStringLiteral("Total Time: "), MediaPlayer1->duration(), nullptr); });
+    Guarded("MediaPlayer1_LengthKnown",
+            [this] { ShowTime(lblTotalTime, QStringLiteral("Total Time: "), Media->duration(), nullptr); });
 }
 
 void frmMain::MediaPlayer1_EndReached() { transport->EndReached(); }
@@ -358,9 +369,9 @@ void frmMain::MediaPlayer1_EndReached() { transport->EndReached(); }
 // ---- volume ------------------------------------------------------------------------
 
 void frmMain::HScroll_4_Volume_Change() {
-    Guarded([this] {
+    Guarded("HScroll_4_Volume_Change", [this] {
         int32_t volume = HScroll_4_Volume->value();
-        (void)VolumeControler::SetMasterVolume(volume);
+        if (!VolumeControler::SetMasterVolume(volume)) qCInfo(lcWindow) << "the master volume was not set to" << volume;
     });
 }
 
@@ -384,21 +395,27 @@ void frmMain::mnuRemoveEntry_Click() {
     const int16_t c = ListIndex();
     if (c < 0) return;  // nothing selected: nothing to remove
     Playlist->removeAt(c);
-    transport->SavePlaylist();
+    SavePlaylist();
 }
 
 void frmMain::mnuLoadFiles_Click() {
-    Guarded([this] {
+    Guarded("mnuLoadFiles_Click", [this] {
         if (ShowFileLoader)
             ShowFileLoader(this, [this](const std::vector<std::string>& found) { return transport->Add(found); });
     });
-    transport->SavePlaylist();
+    SavePlaylist();
+}
+
+void frmMain::SavePlaylist() {
+    if (transport->IsShutDown()) return;
+    const QString failure = stored_->Save();
+    if (!failure.isEmpty()) AppDialogs().MessageBox(this, failure);
 }
 
 void frmMain::mnuEditTag_Click() {
     const int16_t c = ListIndex();
     const std::string path = c >= 0 ? Playlist->at(c) : std::string();
-    Guarded([this, &path] {
+    Guarded("mnuEditTag_Click", [this, &path] {
         if (ShowTagEditor) ShowTagEditor(this, path);
     });
 }
@@ -416,7 +433,7 @@ void frmMain::mnuMediaPlayerBar_Click() {
 // ---- drops -----------------------------------------------------------------------------
 
 void frmMain::List1_OLEDragDrop(const QMimeData* data) {
-    Guarded([this, data] {
+    Guarded("List1_OLEDragDrop", [this, data] {
         if (!data) return;
         std::vector<std::string> paths = DroppedPaths(*data);
         if (!paths.empty()) transport->AddEntries(paths);
@@ -452,9 +469,7 @@ QImage frmMain::LoadPicture(const std::string& path) {
     // Opened without blocking and read only when it is a regular file: a
     // named pipe or a device would hold the window for as long as it likes.
     struct stat st {};
-    UniqueFd fd = OpenForReading(path, st);
-    if (S_ISDIR(st.st_mode)) throw ErrorFromErrno(EISDIR);
-    if (!S_ISREG(st.st_mode)) throw MakeError(ErrNo::InvalidPicture);
+    UniqueFd fd = OpenRegularFile(path, st, ErrNo::InvalidPicture, true);
     QFile file;
     if (!file.open(fd.get(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) throw MakeError(ErrNo::InvalidPicture);
     QImageReader reader(&file);
@@ -465,7 +480,8 @@ QImage frmMain::LoadPicture(const std::string& path) {
         throw AppError(ErrNo::InvalidPicture, QStringLiteral("Picture too large (%1 x %2 pixels; at most %3 MB of pixels can be shown)")
                                                   .arg(size.width())
                                                   .arg(size.height())
-                                                  .arg(QImageReader::allocationLimit()));
+                                                  .arg(QImageReader::allocationLimit())
+                                                  .toStdString());
     QImage image = reader.read();
     if (image.isNull()) throw MakeError(ErrNo::InvalidPicture);
     return image;
@@ -497,14 +513,15 @@ void frmMain::mnuTheme_Click() {
     std::string path = TextToPath(name);
     try {
         SetThemePicture(path);
-    } catch (const AppError& e) {
-        AppDialogs().MessageBox(this, QStringLiteral("Cannot show the picture %1: %2").arg(name, e.description()));
+    } catch (const std::exception& e) {
+        AppDialogs().MessageBox(this, QStringLiteral("Cannot show the picture %1: %2").arg(name, ErrorText(e)));
         return;
     }
     try {
         UserSettings::SaveSettings(path);
-    } catch (const AppError& e) {
-        AppDialogs().MessageBox(this, QStringLiteral("Cannot save the settings: ") + e.description());
+    } catch (const std::exception& e) {
+        qCInfo(lcFiles) << "the settings were not saved:" << ErrorText(e);
+        AppDialogs().MessageBox(this, QStringLiteral("Cannot save the settings: ") + ErrorText(e));
     }
 }
 

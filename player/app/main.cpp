@@ -1,11 +1,11 @@
 // Corvalle's MP3 Player: start-up.
-#include "frm_edit_tag_information.h"
-#include "frm_file_loader.h"
-#include "frm_main.h"
-#include "desktop.h"
-#include "media_player.h"
-#include "single_instance.h"
-#include "transport.h"
+#include "app/desktop_wiring.h"
+#include "desktop/single_instance.h"
+#include "media/media_player.h"
+#include "search/frm_file_loader.h"
+#include "tags/frm_edit_tag_information.h"
+#include "transport/transport.h"
+#include "window/frm_main.h"
 
 #include <QApplication>
 #include <QPointer>

@@ -10,10 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "frm_file_loader.h"
+#include "playlist/stored_playlist.h"
+#include "search/frm_file_loader.h"
 
 class CommandLabel;
 class MediaComponent;
+class MediaPlayerBar;
 class PlaylistModel;
 class PlaylistView;
 class QAction;
@@ -23,12 +25,13 @@ class QMimeData;
 class QScrollBar;
 class QTimer;
 class Transport;
+class VolumeLevel;
 
 class frmMain : public QWidget {
     Q_OBJECT
 public:
     // Takes ownership of the media player component.
-    explicit frmMain(MediaComponent* player, QWidget* parent = nullptr);
+    explicit frmMain(MediaComponent* media, QWidget* parent = nullptr);
     ~frmMain() override;
 
     // Controls, named as designed.
@@ -48,8 +51,10 @@ public:
     QLabel* imgTheme = nullptr;
     QLabel* imgMover = nullptr;
     QTimer* Timer1 = nullptr;
-    MediaComponent* MediaPlayer1 = nullptr;
-    Transport* transport = nullptr;  // the commands, over Playlist and MediaPlayer1
+    MediaComponent* Media = nullptr;         // the media player component
+    MediaPlayerBar* MediaPlayer1 = nullptr;  // its control bar
+    Transport* transport = nullptr;          // the commands, over Playlist and Media
+    VolumeLevel* Volume = nullptr;           // what HScroll_4_Volume shows, for the desktop too
     QMenu* mnuTagInfo = nullptr;
     QAction* mnuRemoveEntry = nullptr;
     QAction* mnuLoadFiles = nullptr;
@@ -92,6 +97,9 @@ public:
     void LoadSettings();
     // The picture's left edge in twips, as the resize rule sets it.
     double ThemeLeftTwips() const;
+    // Writes the playlist to the stored playlist; a failure is said in a
+    // message box and the playlist in the window is kept.
+    void SavePlaylist();
 
 public slots:
     void List1_Click();
@@ -137,6 +145,7 @@ private:
     void ShowTime(QLabel* label, const QString& prefix, double t, int64_t* shown);
     void ShowRandomMode(bool on);
 
+    StoredPlaylist* stored_ = nullptr;
     QPixmap themePixmap_;
     double themeLeftTwips_ = 5160;
     int64_t elapsedShown_ = -1;  // the elapsed time on its label, in seconds

@@ -1,0 +1,51 @@
+#pragma once
+// MediaPlayer, the real media player component: a PlaybackEngine (libmpg123
+// and ALSA) behind the MediaComponent operations. Engine reports reach the
+// UI thread as queued calls and are dropped when they belong to a file or a
+// playback that is no longer current.
+#include "engine/playback_engine.h"
+#include "media/media_component.h"
+
+#include <cstdint>
+#include <memory>
+
+class MediaPlayer : public MediaComponent {
+    Q_OBJECT
+public:
+    explicit MediaPlayer(QObject* parent = nullptr);  // plays through ALSA "default"
+    explicit MediaPlayer(PlaybackEngine::OutputFactory outputs, QObject* parent = nullptr);
+    ~MediaPlayer() override;
+
+    void setComponentEnabled(bool enabled) override;
+    bool componentEnabled() const override { return enabled_; }
+    void setFileName(const std::string& path) override;
+    std::string fileName() const override;
+    void setAutoStart(bool autoStart) override;
+    void play() override;
+    void stop() override;
+    void pause() override;
+    void seek(double seconds) override;
+    State state() const override;
+    double currentPosition() const override;
+    double duration() const override;
+    bool endFailedUnheard() const override { return endFailedUnheard_; }
+
+    bool isPlaying() const { return state() == State::Playing; }
+    bool isPaused() const { return state() == State::Paused; }
+
+private:
+    // Opens `path` for the engine; the length is reported once it has been
+    // measured (on its own thread), unless another file was set meanwhile.
+    void load(const std::string& path);
+    void onEnded(uint64_t sessionId);
+    // Reports a change of state (or of the file) once.
+    void noteState();
+
+    std::unique_ptr<PlaybackEngine> engine_;
+    std::string fileName_;
+    bool autoStart_ = false;
+    bool enabled_ = true;
+    bool endFailedUnheard_ = false;
+    State reported_ = State::Stopped;
+    bool fileChanged_ = false;  // a new file is news even in the same state
+};

@@ -1,0 +1,117 @@
+#include "window/media_player_bar.h"
+
+#include "common/dialogs.h"
+#include "common/error_text.h"
+#include "common/time_format.h"
+#include "media/media_component.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QStyle>
+#include <QTimer>
+#include <QToolButton>
+#include <algorithm>
+#include <cmath>
+
+SeekSlider::SeekSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
+    connect(this, &QSlider::sliderReleased, this, [this] { emit seekRequested(value()); });
+}
+
+void SeekSlider::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && maximum() > minimum()) {
+        int span = width();
+        int v = QStyle::sliderValueFromPosition(minimum(), maximum(), event->position().toPoint().x(), span);
+        setValue(v);
+        emit seekRequested(v);
+        event->accept();
+        return;
+    }
+    QSlider::mousePressEvent(event);
+}
+
+MediaPlayerBar::MediaPlayerBar(MediaComponent& media, QWidget* parent) : QWidget(parent), media_(media) {
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    playButton_ = new QToolButton(this);
+    playButton_->setObjectName(QStringLiteral("playPauseButton"));
+    stopButton_ = new QToolButton(this);
+    stopButton_->setObjectName(QStringLiteral("stopButton"));
+    stopButton_->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
+    stopButton_->setToolTip(QStringLiteral("Stop"));
+    slider_ = new SeekSlider(this);
+    slider_->setObjectName(QStringLiteral("seekSlider"));
+    slider_->setRange(0, 0);
+    readout_ = new QLabel(this);
+    readout_->setObjectName(QStringLiteral("positionReadout"));
+    layout->addWidget(playButton_);
+    layout->addWidget(stopButton_);
+    layout->addWidget(slider_, 1);
+    layout->addWidget(readout_);
+
+    refresh_ = new QTimer(this);
+    refresh_->setSingleShot(true);
+    refresh_->setTimerType(Qt::PreciseTimer);
+    connect(refresh_, &QTimer::timeout, this, &MediaPlayerBar::refresh);
+    connect(playButton_, &QToolButton::clicked, this, &MediaPlayerBar::playPauseClicked);
+    connect(stopButton_, &QToolButton::clicked, this, [this] { media_.stop(); });
+    connect(slider_, &SeekSlider::seekRequested, this, [this](int ms) { media_.seek(ms / 1000.0); });
+    connect(&media_, &MediaComponent::stateChanged, this, &MediaPlayerBar::refresh);
+    connect(&media_, &MediaComponent::lengthKnown, this, &MediaPlayerBar::refresh);
+    connect(&media_, &MediaComponent::positionJumped, this, &MediaPlayerBar::refresh);
+    connect(&media_, &MediaComponent::enabledChanged, this, &QWidget::setEnabled);
+    setEnabled(media_.componentEnabled());
+    refresh();
+}
+
+void MediaPlayerBar::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    refresh();
+}
+
+void MediaPlayerBar::refresh() {
+    // A hidden bar (as it starts) is brought up to date when it is shown.
+    if (!isVisible()) {
+        refresh_->stop();
+        return;
+    }
+    const bool playing = media_.state() == MediaComponent::State::Playing;
+    // The icons are made once; the button changes only when the state does.
+    if (playIcon_.isNull()) {
+        playIcon_ = style()->standardIcon(QStyle::SP_MediaPlay);
+        pauseIcon_ = style()->standardIcon(QStyle::SP_MediaPause);
+    }
+    if (shownPlaying_ != (playing ? 1 : 0)) {
+        shownPlaying_ = playing ? 1 : 0;
+        playButton_->setIcon(playing ? pauseIcon_ : playIcon_);
+        playButton_->setToolTip(playing ? QStringLiteral("Pause") : QStringLiteral("Play"));
+    }
+    const double total = media_.duration();
+    const double now = media_.currentPosition();
+    slider_->setMaximum(static_cast<int>(std::lround(total * 1000)));
+    if (!slider_->isSliderDown()) slider_->setValue(static_cast<int>(std::lround(now * 1000)));
+    QString text = FormatTime(now) + QStringLiteral(" / ") + FormatTime(total);
+    if (text != readout_->text()) readout_->setText(text);
+    // While playing, the bar wakes when something it shows will change: the
+    // readout at the next whole second, the slider when its handle moves a
+    // pixel; never more often than every 100 ms nor less than once a second.
+    if (!playing) {
+        refresh_->stop();
+        return;
+    }
+    const double toNextSecond = (std::floor(now) + 1 - now) * 1000 + 5;
+    const double perPixel = total * 1000 / std::max(1, slider_->width());
+    refresh_->start(static_cast<int>(std::clamp(std::min(toNextSecond, perPixel), 100.0, 1000.0)));
+}
+
+void MediaPlayerBar::playPauseClicked() {
+    try {
+        if (media_.state() == MediaComponent::State::Playing)
+            media_.pause();
+        else
+            media_.play();
+    } catch (const std::exception& e) {
+        ShowErrorBox(this, ErrorText(e));
+    }
+    refresh();
+}

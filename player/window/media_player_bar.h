@@ -1,0 +1,51 @@
+#pragma once
+// The media player component's own control bar: play/pause, stop, a seek
+// slider and an "mm:ss / mm:ss" readout over a MediaComponent. It follows
+// the component's state and its Enabled, and wakes while playing only when
+// something it shows will change.
+#include <QIcon>
+#include <QSlider>
+#include <QWidget>
+
+class MediaComponent;
+class QLabel;
+class QTimer;
+class QToolButton;
+
+// A slider that jumps to the clicked point and reports a seek when a click
+// or a drag is complete.
+class SeekSlider : public QSlider {
+    Q_OBJECT
+public:
+    explicit SeekSlider(QWidget* parent = nullptr);
+signals:
+    void seekRequested(int value);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+};
+
+class MediaPlayerBar : public QWidget {
+    Q_OBJECT
+public:
+    explicit MediaPlayerBar(MediaComponent& media, QWidget* parent = nullptr);
+
+    MediaComponent& media() { return media_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void playPauseClicked();
+    // Brings the bar up to date with the component.
+    void refresh();
+
+    MediaComponent& media_;
+    QToolButton* playButton_ = nullptr;
+    QToolButton* stopButton_ = nullptr;
+    SeekSlider* slider_ = nullptr;
+    QLabel* readout_ = nullptr;
+    QTimer* refresh_ = nullptr;
+    QIcon playIcon_, pauseIcon_;
+    int shownPlaying_ = -1;  // the state the play/pause button shows
+};
