@@ -41,10 +41,8 @@ public:
         if (current != State::Stopped) position = seconds;
     }
     State state() const override { return current; }
-    // The file ended by itself: stopped, and the end event; `unheard`: it
-    // broke off before anything of it was heard.
-    void finish(bool unheard = false) {
-        failedUnheard = unheard;
+    // The file ended by itself: stopped, and the end event.
+    void finish() {
         setState(State::Stopped);
         emit endReached();
     }

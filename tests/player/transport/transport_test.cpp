@@ -24,6 +24,11 @@ struct Rig {
         QObject::connect(&transport, &Transport::message, [](const QString& t) { AppDialogs().MessageBox(nullptr, t); });
     }
     int current() const { return playlist.currentRow(); }
+    // The playing file ends (`unheard`: it broke off before anything was heard).
+    void end(bool unheard) {
+        media.failedUnheard = unheard;
+        transport.EndReached();
+    }
 };
 const QString kNoEntry = QStringLiteral("Error Found:  Invalid property value");
 }  // namespace
@@ -59,6 +64,11 @@ void TransportTest::nextWrapsPrevDoesNot() {
     QCOMPARE(r.media.files(), QStringList{"/m/a.mp3"});
     // Every selection was announced before the entry was played.
     QCOMPARE(r.selections.count(), 6);
+    // One entry: Next stays on it, and plays it again.
+    Rig one({"/m/only.mp3"});
+    one.transport.Next();
+    one.transport.Next();
+    QCOMPARE(one.media.files(), (QStringList{"/m/only.mp3", "/m/only.mp3"}));
     r.transport.Stop();
     QCOMPARE(r.media.calls.last(), QStringLiteral("stop"));
     QCOMPARE(r.current(), 0);
@@ -121,9 +131,36 @@ void TransportTest::endOfFilePlaysOn() {
     r.transport.EndReached();  // wraps to the first
     QCOMPARE(r.current(), 0);
     QCOMPARE(r.media.files(), QStringList{"/m/a.mp3"});
+
+    // Files that break off unheard one after another: the play-on goes
+    // round the list once (min(size, 10) of them) and stops with one message.
+    QSignalSpy told(&r.transport, &Transport::message);
+    r.media.calls.clear();
+    r.end(true);
+    QCOMPARE(r.media.files(), QStringList{"/m/b.mp3"});
+    r.end(true);  // the second of two in a row
+    QCOMPARE(r.media.files(), QStringList{"/m/b.mp3"});
+    QCOMPARE(told.count(), 1);
+    QCOMPARE(told.at(0).at(0).toString(), QStringLiteral("Playback stopped: 2 files could not be played one after another."));
+    // The user's Play starts a new count; a file heard breaks the streak.
+    r.transport.Play();
+    r.end(true);
+    r.end(false);
+    r.end(true);
+    QCOMPARE(told.count(), 1);
+    QCOMPARE(r.media.files(), (QStringList{"/m/b.mp3", "/m/b.mp3", "/m/a.mp3", "/m/b.mp3", "/m/a.mp3"}));
+    // Never more than ten in a row, however long the list.
+    Rig many;
+    for (int i = 0; i < 40; ++i) many.playlist.addMany({QStringLiteral("/m/%1.mp3").arg(i, 2, 10, QLatin1Char('0')).toStdString()});
+    QSignalSpy manyTold(&many.transport, &Transport::message);
+    many.transport.Play();
+    for (int i = 0; i < Transport::kFailureStreak; ++i) many.end(true);
+    QCOMPARE(manyTold.count(), 1);
+    QCOMPARE(many.media.count("play"), Transport::kFailureStreak);
+
     r.transport.Shutdown();  // the program ends: nothing starts any more
     r.media.calls.clear();
-    r.transport.EndReached();
+    r.end(false);
     r.transport.Play();
     QCOMPARE(r.media.count("play"), 0);
 }

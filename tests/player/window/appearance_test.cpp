@@ -1,0 +1,219 @@
+// The main window's appearance through its real widgets: the player bar,
+// the volume slider, the theme picture and its menu, and the resize rule.
+#include "window_fixture.h"
+
+class AppearanceTest : public QObject {
+    Q_OBJECT
+private slots:
+    // The volume tests move the private sound server's master volume: leave
+    // it full for the tests that record it.
+    void cleanupTestCase() {
+        if (!qEnvironmentVariableIsEmpty("PULSE_SERVER")) VolumeControler::SetMasterVolume(100);
+    }
+    void playerBarToggle();
+    void volumeLabelAndSlider();
+    void themeChoiceAndAutosize();
+    void themeThatCannotBeLoaded();
+    void storedThemeIsShownAtStart();
+    void pictureFollowsTheRightEdge();
+};
+
+void AppearanceTest::playerBarToggle() {
+    Fixture f;
+    f.w->show();
+    f.media->calls.clear();
+    f.w->mnuMediaPlayerBar->trigger();
+    QVERIFY(f.w->MediaPlayer1->isVisible());
+    QVERIFY(!f.w->mnuMediaPlayerBar->isChecked());
+    f.w->mnuMediaPlayerBar->trigger();
+    QVERIFY(!f.w->MediaPlayer1->isVisible());
+    QVERIFY(f.w->mnuMediaPlayerBar->isChecked());
+    QCOMPARE(f.w->mnuMediaPlayerBar->text(), QStringLiteral("Hide Media Player Bar"));
+    QVERIFY(f.media->calls.isEmpty());
+}
+
+void AppearanceTest::volumeLabelAndSlider() {
+    Fixture f;
+    f.w->show();
+    QVERIFY(f.w->HScroll_4_Volume->isHidden());
+    QTest::mouseClick(f.w->lblVolume, Qt::LeftButton, Qt::NoModifier, Center(f.w->lblVolume));
+    QVERIFY(f.w->HScroll_4_Volume->isVisible());
+    QCOMPARE(f.w->HScroll_4_Volume->value(), 10);
+    QTest::mouseClick(f.w->lblVolume, Qt::LeftButton, Qt::NoModifier, Center(f.w->lblVolume));
+    QVERIFY(f.w->HScroll_4_Volume->isHidden());
+    QCOMPARE(f.w->HScroll_4_Volume->value(), 10);
+    // A drag reports once, on release.
+    QSignalSpy changes(f.w->HScroll_4_Volume, &QScrollBar::valueChanged);
+    f.w->HScroll_4_Volume->setSliderDown(true);
+    f.w->HScroll_4_Volume->setSliderPosition(40);
+    f.w->HScroll_4_Volume->setSliderPosition(60);
+    QCOMPARE(changes.count(), 0);
+    f.w->HScroll_4_Volume->setSliderDown(false);
+    QCOMPARE(changes.count(), 1);
+    QCOMPARE(f.w->HScroll_4_Volume->value(), 60);
+
+    // A click gives it the focus; Right and Up are a small step up, Left and
+    // Down one down, the page keys a large step, each one completed change.
+    QTest::mouseClick(f.w->lblVolume, Qt::LeftButton, Qt::NoModifier, Center(f.w->lblVolume));
+    f.w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.w.get()));
+    QScrollBar* slider = f.w->HScroll_4_Volume;
+    QTest::mouseClick(slider, Qt::LeftButton, Qt::NoModifier, QPoint(slider->width() - 2, slider->height() / 2));
+    QVERIFY(slider->hasFocus());
+    slider->setValue(60);
+    changes.clear();
+    const std::pair<Qt::Key, int> keys[] = {{Qt::Key_Right, 61}, {Qt::Key_Up, 62},       {Qt::Key_Left, 61},
+                                            {Qt::Key_Down, 60},  {Qt::Key_PageUp, 70},   {Qt::Key_PageDown, 60}};
+    for (const auto& [key, value] : keys) {
+        QTest::keyClick(slider, key);
+        QCOMPARE(slider->value(), value);
+    }
+    QCOMPARE(changes.count(), 6);
+}
+
+void AppearanceTest::themeChoiceAndAutosize() {
+    Fixture f;
+    QImage big(800, 600, QImage::Format_RGB32);
+    big.fill(Qt::red);
+    QString picture = f.path("sky, big.png");
+    QVERIFY(big.save(picture));
+    f.dialogs.nextFileName = QString();
+    f.w->mnuTheme_Click();  // cancelled: nothing changes
+    QVERIFY(!f.w->Stretch);
+    QVERIFY(!QFile::exists(f.path("Settings.dat")));
+    f.dialogs.nextFileName = picture;
+    f.w->mnuTheme_Click();
+    QVERIFY(f.w->Stretch);
+    QCOMPARE(f.w->imgTheme->size(), QSize(300, 210));  // scaled into the area
+    QVERIFY(f.w->imgTheme->hasScaledContents());
+    QVERIFY(f.w->mnuAutosize->isChecked());  // the mark is not touched
+    QCOMPARE(ReadBytes(f.path("Settings.dat")), TextToPath(picture) + "\r\n");
+    // First Autosize click only clears the mark; the second shows the own size.
+    f.w->mnuAutosize->trigger();
+    QVERIFY(!f.w->mnuAutosize->isChecked());
+    QVERIFY(f.w->Stretch);
+    QCOMPARE(f.w->imgTheme->size(), QSize(300, 210));
+    f.w->mnuAutosize->trigger();
+    QVERIFY(f.w->mnuAutosize->isChecked());
+    QVERIFY(!f.w->Stretch);
+    QCOMPARE(f.w->imgTheme->size(), QSize(800, 600));
+    f.w->mnuAutosize->trigger();
+    QVERIFY(f.w->Stretch);
+    QCOMPARE(f.w->imgTheme->size(), QSize(800, 600));
+    // Choosing again rewrites the same line.
+    QVERIFY(WriteBytes(f.path("Settings.dat"), "junk"));
+    f.w->mnuTheme_Click();
+    QCOMPARE(ReadBytes(f.path("Settings.dat")), TextToPath(picture) + "\r\n");
+}
+
+void AppearanceTest::themeThatCannotBeLoaded() {
+    Fixture f;
+    QVERIFY(WriteBytes(f.path("Settings.dat"), "/old.jpg\r\n"));
+    QVERIFY(WriteBytes(f.path("not-a-picture.jpg"), "plain text"));
+    f.dialogs.nextFileName = f.path("not-a-picture.jpg");
+    f.w->mnuTheme_Click();
+    QCOMPARE(f.dialogs.boxes.size(), size_t(1));
+    QVERIFY(f.dialogs.boxes[0].text.startsWith(QStringLiteral("Cannot show the picture")));
+    QCOMPARE(ReadBytes(f.path("Settings.dat")), std::string("/old.jpg\r\n"));
+    QCOMPARE(f.w->imgTheme->pixmap().size(), QSize(300, 210));
+
+    // A named pipe, chosen or stored, is refused at once: the window never
+    // waits for a writer.
+    const QString fifo = f.path("pipe.jpg");
+    QVERIFY(MakeFifo(fifo));
+    {
+        UiWatchdog watchdog([fifo] { ReleaseFifoReader(fifo); });
+        f.dialogs.nextFileName = fifo;
+        f.w->mnuTheme_Click();
+        QVERIFY(WriteBytes(f.path("Settings.dat"), TextToPath(fifo) + "\r\n"));
+        f.w->LoadSettings();
+        QVERIFY(!watchdog.stalled());
+    }
+    QCOMPARE(f.dialogs.boxes.size(), size_t(3));
+    QCOMPARE(f.dialogs.boxes[1].text, QStringLiteral("Cannot show the picture %1: Invalid picture").arg(fifo));
+    QCOMPARE(f.dialogs.boxes[2].text, QStringLiteral("Cannot show the theme picture %1: Invalid picture").arg(fifo));
+    // A folder is called one; a picture too large to show gives its size.
+    QVERIFY(WriteBytes(f.path("Settings.dat"), TextToPath(f.dir.path()) + "\r\n"));
+    f.w->LoadSettings();
+    QCOMPARE(f.dialogs.boxes.size(), size_t(4));
+    QVERIFY2(f.dialogs.boxes[3].text.endsWith(QStringLiteral(": Path/File access error (Is a directory)")),
+             qPrintable(f.dialogs.boxes[3].text));
+    // A 30000 x 30000 PNG: its signature, header and an empty data chunk.
+    auto be32 = [](std::string& out, uint32_t v) {
+        for (int i = 3; i >= 0; --i) out += static_cast<char>((v >> (8 * i)) & 0xff);
+    };
+    auto chunk = [&be32](std::string& out, const std::string& typeAndData) {
+        be32(out, static_cast<uint32_t>(typeAndData.size() - 4));
+        out += typeAndData;
+        uint32_t crc = 0xffffffffu;  // CRC-32 over the chunk's type and data
+        for (unsigned char c : typeAndData) {
+            crc ^= c;
+            for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+        }
+        be32(out, ~crc);
+    };
+    std::string png("\x89PNG\r\n\x1a\n", 8), header("IHDR");
+    be32(header, 30000);
+    be32(header, 30000);
+    header += std::string("\x08\x02\0\0\0", 5);  // 8-bit RGB
+    chunk(png, header);
+    chunk(png, "IDAT");
+    chunk(png, "IEND");
+    QVERIFY(WriteBytes(f.path("huge.png"), png));
+    f.dialogs.nextFileName = f.path("huge.png");
+    f.w->mnuTheme_Click();
+    QCOMPARE(f.dialogs.boxes.size(), size_t(5));
+    QVERIFY2(f.dialogs.boxes[4].text.contains(QStringLiteral("Picture too large (30000 x 30000 pixels")),
+             qPrintable(f.dialogs.boxes[4].text));
+}
+
+void AppearanceTest::storedThemeIsShownAtStart() {
+    Fixture f;
+    QImage img(120, 80, QImage::Format_RGB32);
+    img.fill(Qt::blue);
+    QVERIFY(img.save(f.path("a.png")));
+    QVERIFY(img.scaled(60, 40).save(f.path("b.png")));
+    QVERIFY(WriteBytes(f.path("Settings.dat"), TextToPath(f.path("a.png")) + "\r\n" + TextToPath(f.path("b.png")) + "\r\n"));
+    f.w->LoadSettings();
+    QVERIFY(!f.w->Stretch);
+    QCOMPARE(f.w->imgTheme->size(), QSize(60, 40));  // the last one stays, at its own size
+    QVERIFY(f.dialogs.boxes.empty());
+    // An empty line clears the picture; a missing file is reported.
+    QVERIFY(WriteBytes(f.path("Settings.dat"), "\r\n"));
+    f.w->LoadSettings();
+    QVERIFY(f.w->imgTheme->pixmap().isNull());
+    QVERIFY(WriteBytes(f.path("Settings.dat"), "/no/such/picture.jpg\r\n"));
+    f.w->LoadSettings();
+    QCOMPARE(f.dialogs.boxes.size(), size_t(1));
+    // A damaged file of many items that name nothing is told in one message,
+    // and the good item among them is still shown.
+    const std::string damaged = "x\r\ny\r\nz\r\n" + TextToPath(f.path("a.png")) + "\r\n\x01\x02\r\nq\r\n";
+    QVERIFY(WriteBytes(f.path("Settings.dat"), damaged));
+    f.w->LoadSettings();
+    QCOMPARE(f.w->imgTheme->size(), QSize(120, 80));
+    QCOMPARE(f.dialogs.boxes.size(), size_t(2));
+    QCOMPARE(f.dialogs.boxes[1].text,
+             QStringLiteral("Cannot show the theme picture x: File not found\n"
+                            "4 more items of Settings.dat name no picture that can be shown."));
+}
+
+void AppearanceTest::pictureFollowsTheRightEdge() {
+    Fixture f;
+    f.w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.w.get()));
+    int outer = f.w->frameGeometry().width();
+    QCOMPARE(f.w->imgTheme->x(), outer - 300);
+    QCOMPARE(f.w->ThemeLeftTwips(), (outer - 300) * 15.0);
+    f.w->resize(800, 307);
+    QTRY_COMPARE(f.w->imgTheme->x(), f.w->frameGeometry().width() - 300);
+    f.w->resize(200, 307);  // narrower than the picture: a negative left edge
+    QTRY_COMPARE(f.w->imgTheme->x(), f.w->frameGeometry().width() - 300);
+    QVERIFY(f.w->imgTheme->x() < 0);
+    QCOMPARE(f.w->imgTheme->y(), 24);
+    QCOMPARE(f.w->List1->geometry(), QRect(64, 24, 249, 212));
+    // The picture now lies under the list, which stays on top and usable.
+    QCOMPARE(f.w->childAt(f.w->List1->geometry().center()), f.w->List1->viewport());
+}
+
+QTEST_MAIN(AppearanceTest)
+#include "appearance_test.moc"

@@ -1,0 +1,236 @@
+// The main window's playlist through its real widgets: the list's menu
+// (remove, load files, edit tag), drops onto the list and the stored
+// playlist they save.
+#include "window_fixture.h"
+
+class PlaylistMenuTest : public QObject {
+    Q_OBJECT
+private slots:
+    void contextMenuOnRightButtonOnly();
+    void removeEntryRemovesTheSelectedOne();
+    void removeWithNothingSelectedDoesNothing();
+    void failedSaveKeepsThePlaylist();
+    void loadFilesSavesAfterTheWindowCloses();
+    void loadFilesThroughTheRealSearchWindow();
+    void editTagSetsThePath();
+    void dropsAddFiles();
+    void dropsPastTheLimit();
+    void controlDropMovesIt();
+};
+
+void PlaylistMenuTest::contextMenuOnRightButtonOnly() {
+    Fixture f({"/m/a.mp3", "/m/b.mp3"});
+    f.w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.w.get()));
+    ClickRow(f.w->List1, 1, Qt::LeftButton);
+    QVERIFY(!f.w->mnuTagInfo->isVisible());
+    ClickRow(f.w->List1, 0, Qt::MiddleButton);
+    QVERIFY(!f.w->mnuTagInfo->isVisible());
+    ClickRow(f.w->List1, 0, Qt::RightButton);
+    QTRY_VERIFY(f.w->mnuTagInfo->isVisible());
+    // The right click did not move the selection.
+    QCOMPARE(f.w->ListIndex(), int16_t(1));
+    f.w->mnuTagInfo->hide();
+    QTest::mouseClick(f.w->imgTheme, Qt::LeftButton, Qt::NoModifier, Center(f.w->imgTheme));
+    QVERIFY(!f.w->mnuSetTheme->isVisible());
+    QTest::mouseClick(f.w->imgTheme, Qt::RightButton, Qt::NoModifier, Center(f.w->imgTheme));
+    QTRY_VERIFY(f.w->mnuSetTheme->isVisible());
+    f.w->mnuSetTheme->hide();
+}
+
+void PlaylistMenuTest::removeEntryRemovesTheSelectedOne() {
+    Fixture f({"/m/a.mp3", "/m/b.mp3", "/m/c.mp3"});
+    f.w->show();
+    ClickRow(f.w->List1, 1);
+    f.media->calls.clear();
+    QString caption = f.w->windowTitle();
+    ClickRow(f.w->List1, 2, Qt::RightButton);
+    f.w->mnuTagInfo->hide();
+    f.w->mnuRemoveEntry->trigger();
+    QCOMPARE(f.w->Playlist->entries(), (std::vector<std::string>{"/m/a.mp3", "/m/c.mp3"}));
+    QCOMPARE(f.w->ListIndex(), int16_t(-1));
+    QVERIFY(f.w->List1->selectionModel()->selectedIndexes().isEmpty());
+    QCOMPARE(ReadBytes(f.path("FileListing.dat")), std::string("/m/a.mp3\r\n/m/c.mp3\r\n"));
+    QVERIFY(f.media->calls.isEmpty());  // playback untouched
+    QCOMPARE(f.w->windowTitle(), caption);
+}
+
+void PlaylistMenuTest::removeWithNothingSelectedDoesNothing() {
+    Fixture f({"/m/a.mp3"});
+    f.w->mnuRemoveEntry_Click();  // removes entry 0 (selected at start)
+    QCOMPARE(f.w->Playlist->count(), 0);
+    f.w->mnuRemoveEntry_Click();
+    QCOMPARE(f.w->Playlist->count(), 0);
+    QVERIFY(f.dialogs.boxes.empty());
+    QCOMPARE(ReadBytes(f.path("FileListing.dat")), std::string());
+}
+
+void PlaylistMenuTest::failedSaveKeepsThePlaylist() {
+    Fixture f({"/m/a.mp3", "/m/b.mp3", "/m/c.mp3"});
+    QVERIFY(WriteBytes(f.path("FileListing.dat"), "/old.mp3\r\n"));
+    SetWriteFunctionForTesting([](int, const void*, size_t) -> ssize_t {
+        errno = EACCES;
+        return -1;
+    });
+    f.w->mnuRemoveEntry_Click();
+    SetWriteFunctionForTesting({});
+    QCOMPARE(f.w->Playlist->count(), 2);
+    QCOMPARE(f.dialogs.boxes.size(), size_t(1));
+    QCOMPARE(f.dialogs.boxes[0].text, QStringLiteral("Cannot save the playlist: Permission denied"));
+    QCOMPARE(ReadBytes(f.path("FileListing.dat")), std::string("/old.mp3\r\n"));
+}
+
+void PlaylistMenuTest::loadFilesSavesAfterTheWindowCloses() {
+    Fixture f({"/m/b.mp3"});
+    QMimeData dropped;
+    dropped.setUrls({QUrl::fromLocalFile(QStringLiteral("/m/d.mp3"))});
+    f.w->List1_OLEDragDrop(&dropped);
+    bool shown = false;
+    f.w->ShowFileLoader = [&](QWidget* parent, const frmFileLoader::AddFunction& add) {
+        shown = true;
+        QCOMPARE(parent, static_cast<QWidget*>(f.w.get()));
+        QVERIFY(!QFile::exists(f.path("FileListing.dat")));
+        QCOMPARE(add({"/m/c.mp3", "/m/a.mp3"}), QString());
+    };
+    f.w->mnuLoadFiles_Click();
+    QVERIFY(shown);
+    QCOMPARE(ReadBytes(f.path("FileListing.dat")), std::string("/m/a.mp3\r\n/m/b.mp3\r\n/m/c.mp3\r\n/m/d.mp3\r\n"));
+    // The selection stayed on its entry.
+    QCOMPARE(f.w->CurrentFile, std::string("/m/b.mp3"));
+    QCOMPARE(f.w->ListIndex(), int16_t(1));
+}
+
+void PlaylistMenuTest::loadFilesThroughTheRealSearchWindow() {
+    Fixture f({"/m/dropped.mp3"});
+    QDir(f.dir.path()).mkpath(QStringLiteral("music/sub"));
+    QVERIFY(WriteBytes(f.path("music/b.mp3"), "x"));
+    QVERIFY(WriteBytes(f.path("music/sub/A.MP3"), "x"));
+    QVERIFY(WriteBytes(f.path("music/notes.txt"), "x"));
+    f.w->ShowFileLoader = [](QWidget* parent, const frmFileLoader::AddFunction& add) { frmFileLoader::Run(parent, add); };
+    bool driven = false;
+    std::function<void()> drive = [&] {
+        auto* loader = qobject_cast<frmFileLoader*>(QApplication::activeModalWidget());
+        if (!loader) {
+            QTimer::singleShot(20, drive);
+            return;
+        }
+        driven = true;
+        loader->OpenFolder(f.path("music"));
+        loader->cmdLoad_Click();
+    };
+    QTimer::singleShot(0, drive);
+    f.w->mnuLoadFiles_Click();  // returns when the window has closed
+    QVERIFY(driven);
+    QCOMPARE(f.w->Playlist->count(), 3);
+    QCOMPARE(ReadBytes(f.path("FileListing.dat")),
+             "/m/dropped.mp3\r\n" + TextToPath(f.path("music/b.mp3")) + "\r\n" + TextToPath(f.path("music/sub/A.MP3")) + "\r\n");
+}
+
+void PlaylistMenuTest::editTagSetsThePath() {
+    Fixture f({"/m/a.mp3", "/m/b.mp3"});
+    std::vector<std::string> handed;
+    f.w->ShowTagEditor = [&](QWidget*, const std::string& path) { handed.push_back(path); };
+    f.w->SelectEntry(1);
+    f.w->mnuEditTag_Click();
+    f.w->List1->selectionModel()->clear();
+    f.w->mnuEditTag_Click();
+    QCOMPARE(handed, (std::vector<std::string>{"/m/b.mp3", ""}));
+}
+
+void PlaylistMenuTest::dropsAddFiles() {
+    Fixture f({"/m/m.mp3"});
+    f.w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.w.get()));
+    auto drop = [&](QMimeData* mime) {
+        QPoint at = f.w->List1->viewport()->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f.w->List1->viewport(), &enter);
+        QDropEvent dropEvent(at, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f.w->List1->viewport(), &dropEvent);
+    };
+    QMimeData three;
+    three.setUrls({QUrl::fromLocalFile("/x/z.txt"), QUrl::fromLocalFile("/x/a.MP3"), QUrl::fromLocalFile("/x/b.wav")});
+    drop(&three);
+    QCOMPARE(f.w->Playlist->entries(),
+             (std::vector<std::string>{"/m/m.mp3", "/x/a.MP3", "/x/b.wav", "/x/z.txt"}));
+    QMimeData folderAndDuplicate;
+    folderAndDuplicate.setUrls({QUrl::fromLocalFile(f.dir.path()), QUrl::fromLocalFile("/m/m.mp3")});
+    drop(&folderAndDuplicate);
+    QCOMPARE(f.w->Playlist->count(), 6);
+    int dups = 0;
+    for (const auto& e : f.w->Playlist->entries()) dups += e == "/m/m.mp3";
+    QCOMPARE(dups, 2);
+    bool folder = false;
+    for (const auto& e : f.w->Playlist->entries()) folder |= e == TextToPath(f.dir.path());
+    QVERIFY(folder);
+    QMimeData text;
+    text.setText(QStringLiteral("/x/not-a-file.mp3"));
+    drop(&text);
+    QCOMPARE(f.w->Playlist->count(), 6);
+    QVERIFY(f.dialogs.boxes.empty());
+
+    // A source proposing a move (Shift+drag) gets a copy: a file manager
+    // deletes the files of an accepted move. Move alone is refused.
+    QMimeData moved;
+    moved.setData(QStringLiteral("text/uri-list"),
+                  "# a comment line\r\nfile:///x/%E9t%E9.mp3\r\nfile://localhost/x/two%20words.mp3\r\n"
+                  "http://example.com/remote.mp3\r\nfile:/x/short.mp3\n");
+    for (Qt::DropActions offered : {Qt::DropActions(Qt::CopyAction | Qt::MoveAction), Qt::DropActions(Qt::MoveAction)}) {
+        const QPoint at = f.w->List1->viewport()->rect().center();
+        QDragEnterEvent enter(at, offered, &moved, Qt::LeftButton, Qt::ShiftModifier);
+        QApplication::sendEvent(f.w->List1->viewport(), &enter);
+        QDragMoveEvent move(at, offered, &moved, Qt::LeftButton, Qt::ShiftModifier);
+        QApplication::sendEvent(f.w->List1->viewport(), &move);
+        QDropEvent dropEvent(at, offered, &moved, Qt::LeftButton, Qt::ShiftModifier);
+        QCOMPARE(dropEvent.proposedAction(), Qt::MoveAction);
+        QApplication::sendEvent(f.w->List1->viewport(), &dropEvent);
+        const bool copyOffered = offered & Qt::CopyAction;
+        for (QDropEvent* e : {static_cast<QDropEvent*>(&enter), static_cast<QDropEvent*>(&move), &dropEvent}) {
+            QCOMPARE(e->isAccepted(), copyOffered);
+            if (copyOffered) QCOMPARE(e->dropAction(), Qt::CopyAction);
+        }
+    }
+    // Each local file once (the move-only drop added nothing), by the bytes of
+    // its name: "%E9" is the Latin-1 byte, not U+FFFD.
+    QCOMPARE(f.w->Playlist->count(), 9);
+    const std::vector<std::string> entries = f.w->Playlist->entries();
+    for (const char* added : {"/x/\xe9t\xe9.mp3", "/x/two words.mp3", "/x/short.mp3"})
+        QCOMPARE(std::count(entries.begin(), entries.end(), std::string(added)), 1);
+    // The selection and the playlist file are left alone.
+    QCOMPARE(f.w->CurrentFile, std::string("/m/m.mp3"));
+    QCOMPARE(f.w->Playlist->at(f.w->ListIndex()), std::string("/m/m.mp3"));
+    QVERIFY(!QFile::exists(f.path("FileListing.dat")));
+    QVERIFY(f.media->calls.isEmpty());
+}
+
+void PlaylistMenuTest::dropsPastTheLimit() {
+    Fixture f;
+    f.w->Playlist->clear();
+    std::vector<std::string> many;
+    for (int i = 0; i < PlaylistModel::kMaxEntries - 5; ++i) many.push_back("/m/" + std::to_string(i));
+    f.w->transport->AddEntries(many);
+    QMimeData mime;
+    QList<QUrl> urls;
+    for (int i = 0; i < 10; ++i) urls << QUrl::fromLocalFile(QStringLiteral("/n/%1").arg(i));
+    // A name with a line break could not be stored one per line: refused,
+    // and told in the same message.
+    urls << QUrl::fromLocalFile(QStringLiteral("/n/two\nlines.mp3")) << QUrl::fromLocalFile(QStringLiteral("/n/cr\r.mp3"));
+    mime.setUrls(urls);
+    f.w->List1_OLEDragDrop(&mime);
+    QCOMPARE(f.w->Playlist->count(), PlaylistModel::kMaxEntries);
+    QTRY_COMPARE(f.dialogs.boxes.size(), size_t(1));
+    QCOMPARE(f.dialogs.boxes[0].text,
+             QStringLiteral("The playlist holds at most 32767 entries: 5 entries were not added. 2 entries were not added: "
+                            "a name holding a line break cannot be stored in the playlist."));
+    QCOMPARE(f.w->Playlist->rowOf("/n/two\nlines.mp3"), -1);
+}
+
+void PlaylistMenuTest::controlDropMovesIt() {
+    Fixture f;
+    QSize size = f.w->imgMover->size();
+    f.w->Form_DragDrop(f.w->imgMover, 1500, 300);
+    QCOMPARE(f.w->imgMover->geometry(), QRect(QPoint(100, 20), size));
+}
+
+QTEST_MAIN(PlaylistMenuTest)
+#include "playlist_menu_test.moc"

@@ -1,0 +1,64 @@
+#pragma once
+// The main window over a recording double of the media player component and
+// of the message boxes, in a folder of its own as the current directory.
+#include "fake_dialogs.h"
+#include "fake_media.h"
+#include "common/file_util.h"
+#include "window/command_label.h"
+#include "search/frm_file_loader.h"
+#include "window/frm_main.h"
+#include "window/media_player_bar.h"
+#include "playlist/playlist_file.h"
+#include "playlist/playlist_model.h"
+#include "window/playlist_view.h"
+#include "test_support.h"
+#include "transport/transport.h"
+#include "volume/volume_controler.h"
+#include <QAction>
+#include <QImage>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <algorithm>
+#include <cerrno>
+#include <memory>
+#include <unistd.h>
+
+using namespace testsupport;
+
+namespace windowtest {
+struct Fixture {
+    QTemporaryDir dir;
+    std::unique_ptr<ScopedCurrentDir> cd;
+    FakeDialogs dialogs;
+    FakeMediaComponent* media = nullptr;
+    std::unique_ptr<frmMain> w;
+    int exits = 0;
+
+    explicit Fixture(const std::vector<std::string>& entries = {}, bool load = true) {
+        cd = std::make_unique<ScopedCurrentDir>(dir.path());
+        media = new FakeMediaComponent;
+        w = std::make_unique<frmMain>(media);
+        w->ExitProgram = [this] { ++exits; };
+        if (!entries.empty()) {
+            w->Playlist->clear();
+            w->Playlist->addMany(entries);
+        }
+        if (load) w->Form_Load();
+    }
+    QString path(const QString& name) const { return dir.filePath(name); }
+};
+
+inline QPoint Center(QWidget* w) { return w->rect().center(); }
+
+inline void ClickRow(PlaylistView* list, int row, Qt::MouseButton button = Qt::LeftButton) {
+    QRect r = list->visualRect(list->model()->index(row, 0));
+    QTest::mouseClick(list->viewport(), button, Qt::NoModifier, r.center());
+}
+}  // namespace windowtest
+
+using namespace windowtest;
