@@ -1,6 +1,5 @@
 #include "desktop/mpris.h"
 
-#include "common/log.h"
 #include "desktop/session_bus.h"
 #include "media/media_component.h"
 #include "playlist/dropped_paths.h"
@@ -37,26 +36,13 @@ MprisService::MprisService(Transport& transport, MediaComponent& media, QObject*
 }
 
 MprisService::~MprisService() {
-    if (registered_) {
-        QDBusConnection bus = QDBusConnection::sessionBus();
-        bus.unregisterObject(QString::fromLatin1(kObjectPath));
-        bus.unregisterService(QString::fromLatin1(kMprisServiceName));
-    }
+    if (registered_) Withdraw(QString::fromLatin1(kObjectPath), QString::fromLatin1(kMprisServiceName));
 }
 
 bool MprisService::Register() {
-    if (!HaveSessionBus()) return false;
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.registerObject(QString::fromLatin1(kObjectPath), this, QDBusConnection::ExportAdaptors)) {
-        qCInfo(lcDesktop) << "MPRIS: the object could not be registered:" << bus.lastError().message();
+    if (!Offer(this, QString::fromLatin1(kObjectPath), QString::fromLatin1(kMprisServiceName),
+               QDBusConnection::ExportAdaptors))
         return false;
-    }
-    if (!bus.registerService(QString::fromLatin1(kMprisServiceName))) {
-        qCInfo(lcDesktop) << "MPRIS: the name" << kMprisServiceName
-                          << "could not be taken:" << bus.lastError().message();
-        bus.unregisterObject(QString::fromLatin1(kObjectPath));
-        return false;
-    }
     registered_ = true;
     lastStatus_ = PlaybackStatus();
     lastMetadata_ = Metadata();

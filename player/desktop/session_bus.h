@@ -1,5 +1,6 @@
 #pragma once
 // What the player's services on the session bus share.
+#include <QDBusConnection>
 #include <QDBusMessage>
 #include <QString>
 #include <QVariantMap>
@@ -7,6 +8,12 @@
 // True when this session has a bus to join. Without an address there is no
 // session: the bus library is not let try to start one.
 bool HaveSessionBus();
+
+// Offers `object` at `path` under the well-known name `name`. False when
+// there is no session bus, or the path or the name is taken (logged).
+bool Offer(QObject* object, const QString& path, const QString& name, QDBusConnection::RegisterOptions options);
+// Takes back what Offer gave.
+void Withdraw(const QString& path, const QString& name);
 
 // org.freedesktop.DBus.Properties.PropertiesChanged for `interface` of the
 // object at `path`: the changed properties with their new values.

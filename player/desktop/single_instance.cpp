@@ -21,27 +21,13 @@ InstanceService::InstanceService(std::function<void(const std::vector<std::strin
 }
 
 InstanceService::~InstanceService() {
-    if (!registered_) return;
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    bus.unregisterService(QString::fromLatin1(kInstanceServiceName));
-    bus.unregisterObject(QString::fromLatin1(kObjectPath));
+    if (registered_) Withdraw(QString::fromLatin1(kObjectPath), QString::fromLatin1(kInstanceServiceName));
 }
 
 bool InstanceService::Register() {
-    if (!HaveSessionBus()) return false;
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.registerObject(QString::fromLatin1(kObjectPath), this, QDBusConnection::ExportAllSlots)) {
-        qCInfo(lcDesktop) << "one window: the object could not be registered:" << bus.lastError().message();
-        return false;
-    }
-    if (!bus.registerService(QString::fromLatin1(kInstanceServiceName))) {
-        qCInfo(lcDesktop) << "one window: the name" << kInstanceServiceName
-                          << "could not be taken:" << bus.lastError().message();
-        bus.unregisterObject(QString::fromLatin1(kObjectPath));
-        return false;
-    }
-    registered_ = true;
-    return true;
+    registered_ = Offer(this, QString::fromLatin1(kObjectPath), QString::fromLatin1(kInstanceServiceName),
+                        QDBusConnection::ExportAllSlots);
+    return registered_;
 }
 
 void InstanceService::Open(const QByteArrayList& paths) {
