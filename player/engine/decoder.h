@@ -42,8 +42,8 @@ public:
 
     // Opens the stream and reads its first frame (the length is measured
     // apart: a scan reads the whole file). Throws AppError:
-    // ErrNo::NotMpegAudio when no MPEG audio frame is found,
-    // ErrNo::DecoderFailure otherwise.
+    // ErrNo::DeviceIoError when the source's read fails, ErrNo::NotMpegAudio
+    // when no MPEG audio frame is found, ErrNo::DecoderFailure otherwise.
     explicit Decoder(std::unique_ptr<ByteSource> source);
     ~Decoder();
     Decoder(const Decoder&) = delete;
@@ -57,8 +57,9 @@ public:
     // Scans the whole stream once (it also gives decoding a seek index) and
     // returns its length in seconds: exact (gapless) when the stream keeps
     // its format, else the sum of its frames' durations at their own rates.
-    // Reading stops, and this throws, once `cancel` is set. Throws AppError
-    // (ErrNo::NotMpegAudio) when the scan fails.
+    // Throws AppError: ErrNo::DeviceIoError when the source's read fails,
+    // and once `cancel` is set (reading stops then); ErrNo::NotMpegAudio when
+    // the scan fails otherwise.
     double measure(const std::atomic<bool>* cancel = nullptr);
     // The length in frames at the first frame's rate (measured on first use).
     int64_t lengthFrames();
