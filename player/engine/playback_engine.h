@@ -84,7 +84,17 @@ public:
     struct Session;
 
 private:
+    struct Track;
+
     bool running() const;  // the current track plays or is paused
+    // Hands `track` to the worker playing the tail of the track before in a
+    // device open for the format of `track`, to follow that tail without a
+    // gap. False, and `track` is left as it was, when no such worker takes it.
+    bool handToTail(std::unique_ptr<Track>& track);
+    // A new device open for `rate` and `channels`. When it cannot be opened
+    // while the worker before still holds its device, that worker is stopped
+    // and joined and the device opened once more. Throws the open's AppError.
+    std::unique_ptr<AudioOutput> openDevice(int rate, int channels);
 
     OutputFactory outputs_;
     EndedCallback ended_;
