@@ -69,11 +69,16 @@ public:
     // channels() samples). Data: `frames` > 0 were decoded, all in one
     // format. FormatChanged: nothing decoded, rate() or channels() differ
     // from before. End: the stream ended or cannot be read further
-    // (failed() tells which).
+    // (failed() tells which); what was decoded before a read failure comes
+    // first, as Data.
     Status read(int16_t* out, size_t maxFrames, size_t& frames);
     // Moves to `frame` (counted at the current rate). False on failure.
     bool seek(int64_t frame);
-    bool failed() const { return failed_; }
+    // Decoding stopped on an error: libmpg123's, or a failed read of the
+    // source. libmpg123 takes the latter for the end of the stream (it hands
+    // out what it decoded before and then reports the end), so that is
+    // told apart here.
+    bool failed() const { return failed_ || readFailed_; }
 
 private:
     static ssize_t ReadCallback(void* handle, void* buffer, size_t bytes);

@@ -38,7 +38,7 @@ MediaPlayer::MediaPlayer(QWidget* parent)
     : MediaPlayer([] { return std::unique_ptr<AudioOutput>(new AlsaOutput()); }, parent) {}
 
 MediaPlayer::MediaPlayer(PlaybackEngine::OutputFactory outputs, QWidget* parent) : MediaComponent(parent) {
-    engine_ = std::make_unique<PlaybackEngine>(std::move(outputs), [this](uint64_t id) {
+    engine_ = std::make_unique<PlaybackEngine>(std::move(outputs), [this](uint64_t id, const PlaybackEngine::TrackEnd&) {
         // Worker thread: hand the report to the UI thread.
         QMetaObject::invokeMethod(this, [this, id] { onEnded(id); }, Qt::QueuedConnection);
     });

@@ -11,7 +11,10 @@
 // close the device, and not before the tail has been heard: the device's
 // count of what it still holds (which includes the sound server) says how
 // long that takes when the last frame is queued. That count is read once: a
-// device that has run dry may go on giving its last answer.
+// device that has run dry may go on giving its last answer. A file that
+// cannot be read further ends the same way, after what was decoded of it;
+// a device that fails ends the track at once. Either is told as the cause of
+// the end.
 //
 // A stopped worker is not joined by the UI thread (unless play() needs the
 // device it still holds): the request interrupts the worker's wait for room
@@ -31,6 +34,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <string>
 #include <vector>
 
 namespace {
@@ -59,6 +63,11 @@ using Length = std::shared_ptr<std::atomic<double>>;
 double Limit(const Length& length) {
     const double v = length ? length->load() : 0.0;
     return v > 0 ? v : std::numeric_limits<double>::infinity();
+}
+
+std::string WithReason(std::string what, const char* reason) {
+    if (reason && *reason) what += std::string(" (") + reason + ")";
+    return what;
 }
 }  // namespace
 
@@ -159,6 +168,9 @@ private:
     bool drainTail();
     void finish();
 
+    void noteStreamEnd();
+    void endWith(TrackEnd::Cause cause, std::string detail);
+    void endOnException(const char* reason) noexcept;
     void updateHeard();
     void startTail();
     void updateTailHeard();
@@ -168,6 +180,7 @@ private:
 
     Session& s_;
     std::unique_ptr<Track> track_;
+    TrackEnd end_;  // how the track ends, as far as is known
     std::vector<int16_t> buffer_;
     size_t bufFrames_ = 0, bufPos_ = 0;
     std::deque<Piece> pieces_;
@@ -184,8 +197,11 @@ void PlaybackEngine::Session::Worker::run() {
         start();
         while (step()) {
         }
-    } catch (...) {
+    } catch (const std::exception& e) {
         // Out of memory or a device double that throws: the track ends here.
+        endOnException(e.what());
+    } catch (...) {
+        endOnException(nullptr);
     }
     finish();
 }
@@ -264,6 +280,7 @@ PlaybackEngine::Session::Worker::Requests PlaybackEngine::Session::Worker::takeR
 // Played on behind the tail of the track that ended.
 void PlaybackEngine::Session::Worker::handOver(std::unique_ptr<Track> following) {
     track_ = std::move(following);
+    end_ = TrackEnd{};
     phase_ = Phase::Writing;
     pieces_.push_back({track_->id, 0, 0, track_->length});
     bufFrames_ = bufPos_ = 0;
@@ -276,7 +293,10 @@ PlaybackEngine::Session::Worker::Phase PlaybackEngine::Session::Worker::restartA
     onlyTheTrack();
     seconds = std::clamp(seconds, 0.0, Limit(track_->length));
     const bool atEnd = !track_->decoder->seek(static_cast<int64_t>(seconds * s_.rate));
-    if (atEnd) startTail();
+    if (atEnd) {
+        noteStreamEnd();
+        startTail();
+    }
     current().base = seconds;
     current().written = 0;
     bufFrames_ = bufPos_ = 0;
@@ -291,6 +311,7 @@ bool PlaybackEngine::Session::Worker::writeChunk() {
         size_t frames = 0;
         const Decoder::Status st = track_->decoder->read(buffer_.data(), kChunkFrames, frames);
         if (st == Decoder::Status::End) {
+            noteStreamEnd();
             phase_ = Phase::LastQueued;
             startTail();
             return true;
@@ -301,9 +322,13 @@ bool PlaybackEngine::Session::Worker::writeChunk() {
     }
     const long n = s_.output->write(buffer_.data() + bufPos_ * static_cast<size_t>(s_.channels),
                                     static_cast<long>(bufFrames_ - bufPos_));
-    if (n < 0) return false;  // the device failed: end the file cleanly
+    if (n < 0) {
+        endWith(TrackEnd::Cause::DeviceFailed, "the sound device failed");
+        return false;
+    }
     bufPos_ += static_cast<size_t>(n);
     current().written += n;
+    end_.framesPlayed += n;
     updateHeard();
     if (bufPos_ < bufFrames_) s_.output->waitWritable(kWriteWaitMs);
     return true;
@@ -324,8 +349,13 @@ bool PlaybackEngine::Session::Worker::reopenForNewFormat() {
     buffer_.assign(kChunkFrames * static_cast<size_t>(s_.channels), 0);
     try {
         s_.output->open(s_.rate, s_.channels);
+    } catch (const std::exception& e) {
+        endWith(TrackEnd::Cause::DeviceFailed,
+                WithReason("the sound device could not be opened for a new format", e.what()));
+        return false;
     } catch (...) {
-        return false;  // no device for the new format: the file ends here
+        endWith(TrackEnd::Cause::DeviceFailed, "the sound device could not be opened for a new format");
+        return false;
     }
     return true;
 }
@@ -342,7 +372,7 @@ void PlaybackEngine::Session::Worker::tellEndWhenDue() {
     s_.accepting = true;
     lock.unlock();
     phase_ = Phase::Draining;
-    if (s_.ended) s_.ended(track_->id);
+    if (s_.ended) s_.ended(track_->id, end_);
 }
 
 // The tail plays: waits a moment for a next track. False once the tail has
@@ -370,7 +400,32 @@ void PlaybackEngine::Session::Worker::finish() {
     const uint64_t id = track_->id;
     track_.reset();
     s_.finished.store(true);
-    if (!stopped_ && phase_ != Phase::Draining && s_.ended) s_.ended(id);
+    if (!stopped_ && phase_ != Phase::Draining && s_.ended) s_.ended(id, end_);
+}
+
+// The stream has nothing more (or nothing after the point sought): it was
+// played to its end unless the decoder failed.
+void PlaybackEngine::Session::Worker::noteStreamEnd() {
+    if (track_->decoder->failed())
+        endWith(TrackEnd::Cause::ReadFailed, "the file could not be read further");
+    else
+        endWith(TrackEnd::Cause::Finished, std::string());
+}
+
+void PlaybackEngine::Session::Worker::endWith(TrackEnd::Cause cause, std::string detail) {
+    end_.cause = cause;
+    end_.detail = std::move(detail);
+}
+
+// Told as a failure of the device. Out of memory, the end goes without its
+// detail rather than throw out of the worker.
+void PlaybackEngine::Session::Worker::endOnException(const char* reason) noexcept {
+    end_.cause = TrackEnd::Cause::DeviceFailed;
+    try {
+        end_.detail = WithReason("playback failed", reason);
+    } catch (...) {
+        end_.detail.clear();
+    }
 }
 
 // Seconds heard of the piece heard now, from what the device still holds.

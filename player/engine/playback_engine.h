@@ -19,14 +19,38 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <thread>
 
 class PlaybackEngine {
 public:
+    // How a track ended. Every end the worker reports carries one; a track
+    // that is stopped reports none.
+    struct TrackEnd {
+        enum class Cause {
+            Finished,      // the file was decoded to its last frame
+            ReadFailed,    // the file could not be read (or decoded) further
+            DeviceFailed,  // the device failed, could not be reopened for a new format, or playback threw
+        };
+        Cause cause = Cause::Finished;
+        // Frames of this track the worker wrote to the device, at the rate of
+        // each write, over the whole time the track played: a seek neither
+        // resets the count nor adds what it skipped (it goes on counting
+        // what is written from the new point), frames that a pause or seek
+        // dropped unheard stay counted, and the lead of silence in front of
+        // a freshly opened device is not counted. The count is complete when
+        // the end is told. 0: nothing of the track reached the device, so
+        // nothing of it was heard.
+        int64_t framesPlayed = 0;
+        // A short English text for the log: "the file could not be read
+        // further", "the sound device failed", ...; empty for Finished.
+        std::string detail;
+    };
+
     using OutputFactory = std::function<std::unique_ptr<AudioOutput>()>;
     using DecoderFactory = std::function<std::unique_ptr<Decoder>()>;
-    // Called on the worker thread with a track's id.
-    using EndedCallback = std::function<void(uint64_t trackId)>;
+    // Called on the worker thread with a track's id and how it ended.
+    using EndedCallback = std::function<void(uint64_t trackId, const TrackEnd& end)>;
     enum class State { Stopped, Playing, Paused };
 
     PlaybackEngine(OutputFactory outputs, EndedCallback ended);
