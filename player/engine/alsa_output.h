@@ -1,7 +1,7 @@
 #pragma once
 // AudioOutput over alsa-lib: a non-blocking playback PCM ("default" unless
-// another name is given), 16-bit interleaved, about 500 ms of buffer played
-// in periods of a quarter of that.
+// another name is given), 16-bit interleaved, about a second of buffer in two
+// periods, so a writer is woken about twice a second.
 #include "engine/audio_output.h"
 
 #include <string>

@@ -42,8 +42,8 @@ public:
 
     // Opens the stream and reads its first frame (the length is measured
     // apart: a scan reads the whole file). Throws AppError:
-    // ErrNo::NotMpegAudio when no MPEG audio frame is found,
-    // ErrNo::DecoderFailure otherwise.
+    // ErrNo::DeviceIoError when the source's read fails, ErrNo::NotMpegAudio
+    // when no MPEG audio frame is found, ErrNo::DecoderFailure otherwise.
     explicit Decoder(std::unique_ptr<ByteSource> source);
     ~Decoder();
     Decoder(const Decoder&) = delete;
@@ -57,8 +57,9 @@ public:
     // Scans the whole stream once (it also gives decoding a seek index) and
     // returns its length in seconds: exact (gapless) when the stream keeps
     // its format, else the sum of its frames' durations at their own rates.
-    // Reading stops, and this throws, once `cancel` is set. Throws AppError
-    // (ErrNo::NotMpegAudio) when the scan fails.
+    // Throws AppError: ErrNo::DeviceIoError when the source's read fails,
+    // and once `cancel` is set (reading stops then); ErrNo::NotMpegAudio when
+    // the scan fails otherwise.
     double measure(const std::atomic<bool>* cancel = nullptr);
     // The length in frames at the first frame's rate (measured on first use).
     int64_t lengthFrames();
@@ -68,11 +69,16 @@ public:
     // channels() samples). Data: `frames` > 0 were decoded, all in one
     // format. FormatChanged: nothing decoded, rate() or channels() differ
     // from before. End: the stream ended or cannot be read further
-    // (failed() tells which).
+    // (failed() tells which); what was decoded before a read failure comes
+    // first, as Data.
     Status read(int16_t* out, size_t maxFrames, size_t& frames);
     // Moves to `frame` (counted at the current rate). False on failure.
     bool seek(int64_t frame);
-    bool failed() const { return failed_; }
+    // Decoding stopped on an error: libmpg123's, or a failed read of the
+    // source. libmpg123 takes the latter for the end of the stream (it hands
+    // out what it decoded before and then reports the end), so that is
+    // told apart here.
+    bool failed() const { return failed_ || readFailed_; }
 
 private:
     static ssize_t ReadCallback(void* handle, void* buffer, size_t bytes);

@@ -11,13 +11,17 @@
 // close the device, and not before the tail has been heard: the device's
 // count of what it still holds (which includes the sound server) says how
 // long that takes when the last frame is queued. That count is read once: a
-// device that has run dry may go on giving its last answer.
+// device that has run dry may go on giving its last answer. A file that
+// cannot be read further ends the same way, after what was decoded of it;
+// a device that fails ends the track at once. Either is told as the cause of
+// the end.
 //
-// A stopped worker is not joined by the UI thread: the request interrupts the
-// worker's wait for room in the output, so it notices at once, releases its
-// device and exits. The next worker joins it before it starts, and the
-// destructor joins the newest one, so every thread is joined and no device or
-// decoder outlives its worker.
+// A stopped worker is not joined by the UI thread (unless play() needs the
+// device it still holds): the request interrupts the worker's wait for room
+// in the output, so it notices at once, releases its device and exits. The
+// next worker joins it before it starts, and the destructor joins the newest
+// one, so every thread is joined and no device or decoder outlives its
+// worker.
 #include "engine/playback_engine.h"
 
 #include "common/app_error.h"
@@ -30,6 +34,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <string>
 #include <vector>
 
 namespace {
@@ -53,19 +58,24 @@ constexpr auto kEndLead = std::chrono::milliseconds(500);
 // until it is known.
 using Length = std::shared_ptr<std::atomic<double>>;
 
-struct Track {
-    uint64_t id = 0;
-    std::unique_ptr<Decoder> decoder;
-    Length length;
-};
-
 // A known length, or no limit while it is measured or when it could not be
 // (0 is told then: a stream that has any frame lasts longer than that).
 double Limit(const Length& length) {
     const double v = length ? length->load() : 0.0;
     return v > 0 ? v : std::numeric_limits<double>::infinity();
 }
+
+std::string WithReason(std::string what, const char* reason) {
+    if (reason && *reason) what += std::string(" (") + reason + ")";
+    return what;
+}
 }  // namespace
+
+struct PlaybackEngine::Track {
+    uint64_t id = 0;
+    std::unique_ptr<Decoder> decoder;
+    Length length;
+};
 
 struct PlaybackEngine::Session {
     std::unique_ptr<AudioOutput> output;
@@ -78,8 +88,10 @@ struct PlaybackEngine::Session {
     double seekTo = -1;            // guarded by mutex; < 0: none
     bool accepting = false;        // guarded: the track has ended, its tail plays
     std::unique_ptr<Track> next;   // guarded: handed over during the tail
-    int rate = 0;                  // guarded: the format the device is open for
-    int channels = 0;              // guarded
+    // Guarded: the format the device is open for. Once the worker runs only
+    // it changes them, so it reads them without the mutex.
+    int rate = 0;
+    int channels = 0;
     std::atomic<bool> finished{false};  // the worker has ended by itself
     // The position heard. The worker reads the device when it writes (about
     // twice a second); between its readings the position runs on by the
@@ -105,14 +117,35 @@ struct PlaybackEngine::Session {
         Clock::time_point readAt_{};
     } heard;
 
+    // The worker thread: plays `track` and the tracks handed over behind it.
     void run(std::unique_ptr<Track> track);
+
+private:
+    class Worker;
 };
 
-void PlaybackEngine::Session::run(std::unique_ptr<Track> track) {
-    std::vector<int16_t> buffer;
-    size_t bufFrames = 0, bufPos = 0;
-    int rate = track->decoder->rate();
-    int channels = track->decoder->channels();
+// What the worker thread alone uses: the track it plays, what the device
+// holds, and the phase it is in. Each step takes the requests of the UI
+// thread, then does one piece of work of its phase.
+class PlaybackEngine::Session::Worker {
+public:
+    Worker(Session& session, std::unique_ptr<Track> track) : s_(session), track_(std::move(track)) {}
+    void run();
+
+private:
+    enum class Phase {
+        Writing,     // the track is decoded and written
+        Paused,      // held: what was not yet heard was dropped, nothing is written
+        LastQueued,  // the last frame is queued; the end is told once kEndLead of it is left
+        Draining,    // the end is told: the tail plays, for a next track to follow or to be heard out
+    };
+    // What the UI thread asked since the last step.
+    struct Requests {
+        bool stop = false;
+        bool pause = false;
+        double seekTo = -1;  // < 0: none
+        std::unique_ptr<Track> next;
+    };
     // What the device holds, oldest first: a lead of silence, tails of tracks
     // that have ended, and last the track being written. A piece leaves the
     // front once all of it has been heard; the one in front is heard now.
@@ -122,219 +155,335 @@ void PlaybackEngine::Session::run(std::unique_ptr<Track> track) {
         int64_t written = 0;
         Length length;
     };
-    std::deque<Piece> pieces;
-    const auto current = [&]() -> Piece& { return pieces.back(); };
-    bool endOfStream = false;
-    bool endReported = false;
-    bool paused = false;
-    bool cancelled = false;
-    Clock::time_point tailHeard{};  // when the last frame queued will have been heard
 
-    // Seconds heard of the piece heard now, from what the device still holds.
-    const auto updateHeard = [&] {
-        int64_t ahead = std::max(0L, output->delay());
-        std::vector<int64_t> unheard(pieces.size());
-        for (size_t k = pieces.size(); k-- > 0;) {
-            unheard[k] = std::min(ahead, std::max<int64_t>(0, pieces[k].written));
-            ahead -= unheard[k];
-        }
-        size_t front = 0;
-        while (pieces.size() > 1 && unheard[front] == 0) {
-            pieces.pop_front();
-            ++front;
-        }
-        const Piece& p = pieces.front();
-        if (!p.id) {
-            heard.store(0.0);
-            return;
-        }
-        const double at = std::min(p.base + static_cast<double>(p.written - unheard[front]) / rate, Limit(p.length));
-        heard.store(at, paused ? 0.0 : std::min(static_cast<double>(unheard[front]) / rate, Limit(p.length) - at));
-    };
-    // Notes when all that was written will have been heard, as the device
-    // tells it now.
-    const auto startTail = [&] {
-        output->startQueued();
-        const long d = std::max(0L, output->delay());
-        tailHeard = Clock::now() + std::chrono::microseconds(static_cast<int64_t>(d) * 1000000 / rate);
-    };
-    // The position while the last tail plays alone: from the device, or from
-    // the clock where the device has stopped counting.
-    const auto updateTailHeard = [&] {
-        updateHeard();
-        if (pieces.size() > 1) return;
-        const double left = std::chrono::duration<double>(tailHeard - Clock::now()).count();
-        const double length = Limit(current().length);
-        if (std::isfinite(length)) heard.store(std::max(heard.load(), length - std::max(0.0, left)));
-    };
-    // Everything in front of the track is gone (dropped or heard).
-    const auto onlyTheTrack = [&] {
-        while (pieces.size() > 1) pieces.pop_front();
-    };
-    const auto restartAt = [&](double seconds) {
-        output->drop();
-        onlyTheTrack();
-        seconds = std::clamp(seconds, 0.0, Limit(track->length));
-        endOfStream = !track->decoder->seek(static_cast<int64_t>(seconds * rate));
-        if (endOfStream) startTail();
-        current().base = seconds;
-        current().written = 0;
-        bufFrames = bufPos = 0;
-        heard.store(seconds);
-    };
-    // Waits until the tail has been heard; true when a stop came first.
-    const auto waitForTail = [&] {
-        startTail();
-        while (Clock::now() < tailHeard + kTailMargin) {
-            updateHeard();
-            std::unique_lock<std::mutex> lock(mutex);
-            if (wake.wait_for(lock, kWait, [&] { return cancel; })) return true;
-        }
-        return false;
-    };
-    // A fresh stream may lose its first few milliseconds at the sound server:
-    // let it lose silence, written in front of the track.
-    const auto leadIn = [&] {
-        const std::vector<int16_t> silence(static_cast<size_t>(rate / 1000 * kLeadInMs * channels), 0);
-        const long n = output->write(silence.data(), static_cast<long>(silence.size() / static_cast<size_t>(channels)));
-        if (n > 0) pieces.push_front({0, 0, n, 0});
-    };
+    void start();
+    void leadIn();
+    bool step();  // false: the worker is done
+    Requests takeRequests();
+    void handOver(std::unique_ptr<Track> following);
+    Phase restartAt(double seconds);
+    bool writeChunk();
+    bool reopenForNewFormat();
+    void tellEndWhenDue();
+    bool drainTail();
+    void finish();
 
+    void noteStreamEnd();
+    void endWith(TrackEnd::Cause cause, std::string detail);
+    void endOnException(const char* reason) noexcept;
+    void updateHeard();
+    void startTail();
+    void updateTailHeard();
+    bool waitForTail();
+    void onlyTheTrack();
+    Piece& current() { return pieces_.back(); }
+
+    Session& s_;
+    std::unique_ptr<Track> track_;
+    TrackEnd end_;  // how the track ends, as far as is known
+    std::vector<int16_t> buffer_;
+    size_t bufFrames_ = 0, bufPos_ = 0;
+    std::deque<Piece> pieces_;
+    Phase phase_ = Phase::Writing;
+    Phase resumeTo_ = Phase::Writing;  // while Paused: Writing, or LastQueued when nothing follows
+    bool stopped_ = false;
+    Clock::time_point tailHeard_{};  // when the last frame queued will have been heard
+};
+
+void PlaybackEngine::Session::run(std::unique_ptr<Track> track) { Worker(*this, std::move(track)).run(); }
+
+void PlaybackEngine::Session::Worker::run() {
     try {
-        buffer.resize(kChunkFrames * static_cast<size_t>(channels));
-        pieces.push_back({track->id, 0, 0, track->length});
-        leadIn();
-        for (;;) {
-            bool wantPause = false;
-            double seekTo = -1;
-            std::unique_ptr<Track> following;
-            {
-                std::unique_lock<std::mutex> lock(mutex);
-                if (paused && pause && !cancel && this->seekTo < 0)
-                    wake.wait(lock, [&] { return cancel || !pause || this->seekTo >= 0; });
-                if (cancel) {
-                    cancelled = true;
-                    accepting = false;
-                    break;
-                }
-                if (endOfStream && next) {
-                    // A pause or seek that came with it is the new track's.
-                    following = std::move(next);
-                    accepting = false;
-                } else if (endReported) {
-                    // The end is told and the UI thread has moved on: a pause
-                    // or seek that reaches the tail late is not the tail's.
-                    this->seekTo = -1;
-                } else {
-                    wantPause = pause;
-                    seekTo = this->seekTo;
-                    this->seekTo = -1;
-                }
-            }
-
-            if (following) {
-                // Played on behind the tail of the track that ended.
-                track = std::move(following);
-                pieces.push_back({track->id, 0, 0, track->length});
-                bufFrames = bufPos = 0;
-                endOfStream = false;
-                endReported = false;
-                continue;
-            }
-            if (seekTo >= 0) restartAt(seekTo);
-            if (endOfStream && !endReported && !wantPause) {
-                // The last frame is queued: the end is told once at most
-                // kEndLead of it is left, so that the next file can follow
-                // while this tail plays.
-                updateHeard();
-                std::unique_lock<std::mutex> lock(mutex);
-                if (Clock::now() < tailHeard - kEndLead) {
-                    wake.wait_until(lock, tailHeard - kEndLead, [&] { return cancel || pause || this->seekTo >= 0; });
-                    continue;
-                }
-                accepting = true;
-                lock.unlock();
-                endReported = true;
-                if (ended) ended(track->id);
-                continue;
-            }
-            if (wantPause) {
-                if (!paused && seekTo < 0) {  // keep what was heard, drop the rest
-                    updateHeard();
-                    restartAt(pieces.size() > 1 ? 0.0 : heard.load());
-                }
-                paused = true;
-                continue;
-            }
-            paused = false;
-
-            if (endOfStream) {
-                // The tail plays: wait for a next track, or close once it is heard.
-                updateTailHeard();
-                std::unique_lock<std::mutex> lock(mutex);
-                if (!next && Clock::now() >= tailHeard + kTailMargin) {
-                    accepting = false;
-                    break;
-                }
-                wake.wait_for(lock, kWait, [&] { return cancel || next; });
-                continue;
-            }
-
-            if (bufPos == bufFrames) {
-                size_t frames = 0;
-                const Decoder::Status st = track->decoder->read(buffer.data(), kChunkFrames, frames);
-                if (st == Decoder::Status::End) {
-                    endOfStream = true;
-                    startTail();
-                    continue;
-                }
-                if (st == Decoder::Status::FormatChanged) {
-                    // Let the old format play out, then reopen the device.
-                    if (waitForTail()) continue;  // the loop head sees the stop
-                    onlyTheTrack();
-                    current().base += static_cast<double>(current().written) / rate;
-                    current().written = 0;
-                    rate = track->decoder->rate();
-                    channels = track->decoder->channels();
-                    buffer.assign(kChunkFrames * static_cast<size_t>(channels), 0);
-                    {
-                        std::lock_guard<std::mutex> lock(mutex);
-                        this->rate = rate;
-                        this->channels = channels;
-                    }
-                    try {
-                        output->open(rate, channels);
-                    } catch (...) {
-                        break;  // no device for the new format: the file ends here
-                    }
-                    continue;
-                }
-                bufFrames = frames;
-                bufPos = 0;
-            }
-
-            const long n = output->write(buffer.data() + bufPos * static_cast<size_t>(channels),
-                                         static_cast<long>(bufFrames - bufPos));
-            if (n < 0) break;  // the device failed: end the file cleanly
-            bufPos += static_cast<size_t>(n);
-            current().written += n;
-            updateHeard();
-            if (bufPos < bufFrames) output->waitWritable(kWriteWaitMs);
+        start();
+        while (step()) {
         }
+    } catch (const std::exception& e) {
+        // Out of memory or a device double that throws: the track ends here.
+        endOnException(e.what());
     } catch (...) {
-        // Out of memory or a device double that throws: the file ends here.
+        endOnException(nullptr);
     }
+    finish();
+}
 
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        accepting = false;
-        next.reset();
+void PlaybackEngine::Session::Worker::start() {
+    buffer_.resize(kChunkFrames * static_cast<size_t>(s_.channels));
+    pieces_.push_back({track_->id, 0, 0, track_->length});
+    leadIn();
+}
+
+// A fresh stream may lose its first few milliseconds at the sound server:
+// let it lose silence, written in front of the track.
+void PlaybackEngine::Session::Worker::leadIn() {
+    const std::vector<int16_t> silence(static_cast<size_t>(s_.rate / 1000 * kLeadInMs * s_.channels), 0);
+    const long n = s_.output->write(silence.data(), static_cast<long>(silence.size() / static_cast<size_t>(s_.channels)));
+    if (n > 0) pieces_.push_front({0, 0, n, nullptr});
+}
+
+bool PlaybackEngine::Session::Worker::step() {
+    Requests asked = takeRequests();
+    if (asked.stop) {
+        stopped_ = true;
+        return false;
     }
-    output->close();
-    const uint64_t id = track->id;
-    track.reset();
-    finished.store(true);
-    if (!cancelled && !endReported && ended) ended(id);
+    if (asked.next) {
+        handOver(std::move(asked.next));
+        return true;
+    }
+    if (phase_ == Phase::Draining) return drainTail();
+
+    Phase goOn = phase_ == Phase::Paused ? resumeTo_ : phase_;
+    if (asked.seekTo >= 0) goOn = restartAt(asked.seekTo);
+    if (asked.pause) {
+        if (phase_ != Phase::Paused && asked.seekTo < 0) {  // keep what was heard, drop the rest
+            updateHeard();
+            goOn = restartAt(pieces_.size() > 1 ? 0.0 : s_.heard.load());
+        }
+        resumeTo_ = goOn;
+        phase_ = Phase::Paused;
+        return true;
+    }
+    phase_ = goOn;
+    if (phase_ == Phase::LastQueued) {
+        tellEndWhenDue();
+        return true;
+    }
+    return writeChunk();
+}
+
+PlaybackEngine::Session::Worker::Requests PlaybackEngine::Session::Worker::takeRequests() {
+    Requests asked;
+    std::unique_lock<std::mutex> lock(s_.mutex);
+    if (phase_ == Phase::Paused && s_.pause && !s_.cancel && s_.seekTo < 0)
+        s_.wake.wait(lock, [&] { return s_.cancel || !s_.pause || s_.seekTo >= 0; });
+    if (s_.cancel) {
+        s_.accepting = false;
+        asked.stop = true;
+    } else if (phase_ == Phase::Draining) {
+        // A pause or seek that came with a next track is the new track's.
+        // Without one, the end is told and the UI thread has moved on: a
+        // pause or seek that reaches the tail late is not the tail's.
+        if (s_.next) {
+            asked.next = std::move(s_.next);
+            s_.accepting = false;
+        } else {
+            s_.seekTo = -1;
+        }
+    } else {
+        asked.pause = s_.pause;
+        asked.seekTo = s_.seekTo;
+        s_.seekTo = -1;
+    }
+    return asked;
+}
+
+// Played on behind the tail of the track that ended.
+void PlaybackEngine::Session::Worker::handOver(std::unique_ptr<Track> following) {
+    track_ = std::move(following);
+    end_ = TrackEnd{};
+    phase_ = Phase::Writing;
+    pieces_.push_back({track_->id, 0, 0, track_->length});
+    bufFrames_ = bufPos_ = 0;
+}
+
+// Drops what the device holds and goes on from `seconds` of the track:
+// Writing, or LastQueued when nothing of the stream follows that point.
+PlaybackEngine::Session::Worker::Phase PlaybackEngine::Session::Worker::restartAt(double seconds) {
+    s_.output->drop();
+    onlyTheTrack();
+    seconds = std::clamp(seconds, 0.0, Limit(track_->length));
+    const bool atEnd = !track_->decoder->seek(static_cast<int64_t>(seconds * s_.rate));
+    if (atEnd) {
+        noteStreamEnd();
+        startTail();
+    }
+    current().base = seconds;
+    current().written = 0;
+    bufFrames_ = bufPos_ = 0;
+    s_.heard.store(seconds);
+    return atEnd ? Phase::LastQueued : Phase::Writing;
+}
+
+// Decodes a chunk when the last one is all written, and writes what the
+// device takes of it. False when the device failed.
+bool PlaybackEngine::Session::Worker::writeChunk() {
+    if (bufPos_ == bufFrames_) {
+        size_t frames = 0;
+        const Decoder::Status st = track_->decoder->read(buffer_.data(), kChunkFrames, frames);
+        if (st == Decoder::Status::End) {
+            noteStreamEnd();
+            phase_ = Phase::LastQueued;
+            startTail();
+            return true;
+        }
+        if (st == Decoder::Status::FormatChanged) return reopenForNewFormat();
+        bufFrames_ = frames;
+        bufPos_ = 0;
+    }
+    const long n = s_.output->write(buffer_.data() + bufPos_ * static_cast<size_t>(s_.channels),
+                                    static_cast<long>(bufFrames_ - bufPos_));
+    if (n < 0) {
+        endWith(TrackEnd::Cause::DeviceFailed, "the sound device failed");
+        return false;
+    }
+    bufPos_ += static_cast<size_t>(n);
+    current().written += n;
+    end_.framesPlayed += n;
+    updateHeard();
+    if (bufPos_ < bufFrames_) s_.output->waitWritable(kWriteWaitMs);
+    return true;
+}
+
+// Lets the old format play out, then reopens the device for the new one.
+// False when it cannot be opened: the track ends there.
+bool PlaybackEngine::Session::Worker::reopenForNewFormat() {
+    if (waitForTail()) return true;  // the next step sees the stop
+    onlyTheTrack();
+    current().base += static_cast<double>(current().written) / s_.rate;
+    current().written = 0;
+    {
+        std::lock_guard<std::mutex> lock(s_.mutex);
+        s_.rate = track_->decoder->rate();
+        s_.channels = track_->decoder->channels();
+    }
+    buffer_.assign(kChunkFrames * static_cast<size_t>(s_.channels), 0);
+    try {
+        s_.output->open(s_.rate, s_.channels);
+    } catch (const std::exception& e) {
+        endWith(TrackEnd::Cause::DeviceFailed,
+                WithReason("the sound device could not be opened for a new format", e.what()));
+        return false;
+    } catch (...) {
+        endWith(TrackEnd::Cause::DeviceFailed, "the sound device could not be opened for a new format");
+        return false;
+    }
+    return true;
+}
+
+// The last frame is queued: the end is told once at most kEndLead of it is
+// left, so that the next file can follow while this tail plays.
+void PlaybackEngine::Session::Worker::tellEndWhenDue() {
+    updateHeard();
+    std::unique_lock<std::mutex> lock(s_.mutex);
+    if (Clock::now() < tailHeard_ - kEndLead) {
+        s_.wake.wait_until(lock, tailHeard_ - kEndLead, [&] { return s_.cancel || s_.pause || s_.seekTo >= 0; });
+        return;
+    }
+    s_.accepting = true;
+    lock.unlock();
+    phase_ = Phase::Draining;
+    if (s_.ended) s_.ended(track_->id, end_);
+}
+
+// The tail plays: waits a moment for a next track. False once the tail has
+// been heard and none came.
+bool PlaybackEngine::Session::Worker::drainTail() {
+    updateTailHeard();
+    std::unique_lock<std::mutex> lock(s_.mutex);
+    if (!s_.next && Clock::now() >= tailHeard_ + kTailMargin) {
+        s_.accepting = false;
+        return false;
+    }
+    s_.wake.wait_for(lock, kWait, [&] { return s_.cancel || s_.next; });
+    return true;
+}
+
+// Releases the device and tells the end of a track that ended without its
+// end told: by a failure of the device. A stopped track tells none.
+void PlaybackEngine::Session::Worker::finish() {
+    {
+        std::lock_guard<std::mutex> lock(s_.mutex);
+        s_.accepting = false;
+        s_.next.reset();
+    }
+    s_.output->close();
+    const uint64_t id = track_->id;
+    track_.reset();
+    s_.finished.store(true);
+    if (!stopped_ && phase_ != Phase::Draining && s_.ended) s_.ended(id, end_);
+}
+
+// The stream has nothing more (or nothing after the point sought): it was
+// played to its end unless the decoder failed.
+void PlaybackEngine::Session::Worker::noteStreamEnd() {
+    if (track_->decoder->failed())
+        endWith(TrackEnd::Cause::ReadFailed, "the file could not be read further");
+    else
+        endWith(TrackEnd::Cause::Finished, std::string());
+}
+
+void PlaybackEngine::Session::Worker::endWith(TrackEnd::Cause cause, std::string detail) {
+    end_.cause = cause;
+    end_.detail = std::move(detail);
+}
+
+// Told as a failure of the device. Out of memory, the end goes without its
+// detail rather than throw out of the worker.
+void PlaybackEngine::Session::Worker::endOnException(const char* reason) noexcept {
+    end_.cause = TrackEnd::Cause::DeviceFailed;
+    try {
+        end_.detail = WithReason("playback failed", reason);
+    } catch (...) {
+        end_.detail.clear();
+    }
+}
+
+// Seconds heard of the piece heard now, from what the device still holds.
+void PlaybackEngine::Session::Worker::updateHeard() {
+    int64_t ahead = std::max(0L, s_.output->delay());
+    std::vector<int64_t> unheard(pieces_.size());
+    for (size_t k = pieces_.size(); k-- > 0;) {
+        unheard[k] = std::min(ahead, std::max<int64_t>(0, pieces_[k].written));
+        ahead -= unheard[k];
+    }
+    size_t front = 0;
+    while (pieces_.size() > 1 && unheard[front] == 0) {
+        pieces_.pop_front();
+        ++front;
+    }
+    const Piece& p = pieces_.front();
+    if (!p.id) {
+        s_.heard.store(0.0);
+        return;
+    }
+    const double at = std::min(p.base + static_cast<double>(p.written - unheard[front]) / s_.rate, Limit(p.length));
+    s_.heard.store(at, phase_ == Phase::Paused
+                           ? 0.0
+                           : std::min(static_cast<double>(unheard[front]) / s_.rate, Limit(p.length) - at));
+}
+
+// Notes when all that was written will have been heard, as the device tells
+// it now.
+void PlaybackEngine::Session::Worker::startTail() {
+    s_.output->startQueued();
+    const long d = std::max(0L, s_.output->delay());
+    tailHeard_ = Clock::now() + std::chrono::microseconds(static_cast<int64_t>(d) * 1000000 / s_.rate);
+}
+
+// The position while the last tail plays alone: from the device, or from the
+// clock where the device has stopped counting.
+void PlaybackEngine::Session::Worker::updateTailHeard() {
+    updateHeard();
+    if (pieces_.size() > 1) return;
+    const double left = std::chrono::duration<double>(tailHeard_ - Clock::now()).count();
+    const double length = Limit(current().length);
+    if (std::isfinite(length)) s_.heard.store(std::max(s_.heard.load(), length - std::max(0.0, left)));
+}
+
+// Waits until the tail has been heard; true when a stop came first.
+bool PlaybackEngine::Session::Worker::waitForTail() {
+    startTail();
+    while (Clock::now() < tailHeard_ + kTailMargin) {
+        updateHeard();
+        std::unique_lock<std::mutex> lock(s_.mutex);
+        if (s_.wake.wait_for(lock, kWait, [&] { return s_.cancel; })) return true;
+    }
+    return false;
+}
+
+// Everything in front of the track is gone (dropped or heard).
+void PlaybackEngine::Session::Worker::onlyTheTrack() {
+    while (pieces_.size() > 1) pieces_.pop_front();
 }
 
 PlaybackEngine::PlaybackEngine(OutputFactory outputs, EndedCallback ended)
@@ -425,41 +574,10 @@ void PlaybackEngine::play() {
     const int rate = decoder->rate(), channels = decoder->channels();
     track->decoder = std::move(decoder);
 
-    // Behind the tail of the track before, in the same device?
-    if (session_) {
-        std::lock_guard<std::mutex> lock(session_->mutex);
-        if (session_->accepting && !session_->cancel && session_->rate == rate && session_->channels == channels) {
-            track->id = ++nextId_;
-            currentId_ = track->id;
-            currentEnded_ = false;
-            session_->next = std::move(track);
-            session_->accepting = false;
-            // What was asked of the track that ended goes with it.
-            session_->pause = false;
-            session_->seekTo = -1;
-            session_->wake.notify_all();
-            return;
-        }
-    }
-
-    std::unique_ptr<AudioOutput> output = outputs_();
+    if (handToTail(track)) return;
+    std::unique_ptr<AudioOutput> output;
     try {
-        try {
-            output->open(rate, channels);
-        } catch (const AppError&) {
-            // A device that allows one stream only may still be held by the
-            // worker that was just stopped (or plays its last tail): wait for
-            // it once and retry.
-            if (!worker_.joinable()) throw;
-            if (session_) {
-                std::lock_guard<std::mutex> lock(session_->mutex);
-                session_->cancel = true;
-                session_->wake.notify_all();
-            }
-            if (session_) session_->output->interrupt();
-            worker_.join();
-            output->open(rate, channels);
-        }
+        output = openDevice(rate, channels);
     } catch (...) {
         prepared_ = std::move(track->decoder);
         throw;
@@ -488,6 +606,47 @@ void PlaybackEngine::play() {
         throw;
     }
     session_ = std::move(session);
+}
+
+bool PlaybackEngine::handToTail(std::unique_ptr<Track>& track) {
+    if (!session_) return false;
+    std::lock_guard<std::mutex> lock(session_->mutex);
+    if (!session_->accepting || session_->cancel || session_->rate != track->decoder->rate() ||
+        session_->channels != track->decoder->channels())
+        return false;
+    track->id = ++nextId_;
+    currentId_ = track->id;
+    currentEnded_ = false;
+    session_->next = std::move(track);
+    session_->accepting = false;
+    // What was asked of the track that ended goes with it.
+    session_->pause = false;
+    session_->seekTo = -1;
+    session_->wake.notify_all();
+    return true;
+}
+
+std::unique_ptr<AudioOutput> PlaybackEngine::openDevice(int rate, int channels) {
+    std::unique_ptr<AudioOutput> output = outputs_();
+    try {
+        output->open(rate, channels);
+    } catch (const AppError&) {
+        // A device that allows one stream only may still be held by the
+        // worker that was just stopped (or plays its last tail): wait for
+        // it once and retry.
+        if (!worker_.joinable()) throw;
+        if (session_) {
+            {
+                std::lock_guard<std::mutex> lock(session_->mutex);
+                session_->cancel = true;
+                session_->wake.notify_all();
+            }
+            session_->output->interrupt();
+        }
+        worker_.join();
+        output->open(rate, channels);
+    }
+    return output;
 }
 
 void PlaybackEngine::pause() {

@@ -1,15 +1,17 @@
 #pragma once
 // Plays Decoders through an AudioOutput on a worker thread. All methods are
-// called from one thread (the UI thread); they only set flags the worker
-// reads, so none of them waits for the worker, and the position is published
-// through atomics. Each file played is a track with its own id: the worker
-// reports the end of a track through the ended callback (on the worker
-// thread) as soon as its last frame is queued, while its tail still plays;
-// the caller compares the id with sessionId() to drop a report that belongs
-// to a track already stopped. A track of the same format started during that
-// tail is played on by the same worker into the same open device, so the
-// files join without a gap; the device is closed only once the last tail has
-// been heard.
+// called from one thread (the UI thread). They set requests the worker reads
+// and the position is published through atomics, so they do not wait for the
+// worker, except where a method says so: play() may join the worker of the
+// track before, load() and unload() join the thread measuring the file
+// before, and finishMeasuring(), finishSession() and the destructor join
+// threads. Each file played is a track with its own id: the worker reports
+// the end of a track through the ended callback (on the worker thread) as
+// soon as its last frame is queued, while its tail still plays; the caller
+// compares the id with sessionId() to drop a report that belongs to a track
+// already stopped. A track of the same format started during that tail is
+// played on by the same worker into the same open device, so the files join
+// without a gap; the device is closed only once the last tail has been heard.
 #include "engine/audio_output.h"
 #include "engine/decoder.h"
 
@@ -17,14 +19,38 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <thread>
 
 class PlaybackEngine {
 public:
+    // How a track ended. Every end the worker reports carries one; a track
+    // that is stopped reports none.
+    struct TrackEnd {
+        enum class Cause {
+            Finished,      // the file was decoded to its last frame
+            ReadFailed,    // the file could not be read (or decoded) further
+            DeviceFailed,  // the device failed, could not be reopened for a new format, or playback threw
+        };
+        Cause cause = Cause::Finished;
+        // Frames of this track the worker wrote to the device, at the rate of
+        // each write, over the whole time the track played: a seek neither
+        // resets the count nor adds what it skipped (it goes on counting
+        // what is written from the new point), frames that a pause or seek
+        // dropped unheard stay counted, and the lead of silence in front of
+        // a freshly opened device is not counted. The count is complete when
+        // the end is told. 0: nothing of the track reached the device, so
+        // nothing of it was heard.
+        int64_t framesPlayed = 0;
+        // A short English text for the log: "the file could not be read
+        // further", "the sound device failed", ...; empty for Finished.
+        std::string detail;
+    };
+
     using OutputFactory = std::function<std::unique_ptr<AudioOutput>()>;
     using DecoderFactory = std::function<std::unique_ptr<Decoder>()>;
-    // Called on the worker thread with a track's id.
-    using EndedCallback = std::function<void(uint64_t trackId)>;
+    // Called on the worker thread with a track's id and how it ended.
+    using EndedCallback = std::function<void(uint64_t trackId, const TrackEnd& end)>;
     enum class State { Stopped, Playing, Paused };
 
     PlaybackEngine(OutputFactory outputs, EndedCallback ended);
@@ -36,14 +62,21 @@ public:
     // stream with `decoders` (which may throw AppError; nothing is loaded
     // then). The factory is kept to open the stream again for a later play
     // after a stop or the end, and opens a second decoder on a thread of its
-    // own that measures the length (see setMeasuredCallback).
+    // own that measures the length (see setMeasuredCallback). Waits for the
+    // measuring thread of the load before: it is cancelled, and stops at its
+    // next read of the file.
     void load(DecoderFactory decoders);
-    // Forgets the loaded stream (after a stop).
+    // Forgets the loaded stream (after a stop). Waits for the measuring
+    // thread as load() does.
     void unload();
     bool loaded() const { return static_cast<bool>(decoders_); }
     // Starts (or resumes) playback; nothing while playing. Throws AppError:
     // ErrNo::FileNotFound with nothing loaded, the decoder factory's errors,
-    // ErrNo::NoSoundDevice when the output cannot be opened.
+    // ErrNo::NoSoundDevice when the output cannot be opened. Waits for the
+    // worker of the track before only when the device cannot be opened while
+    // that worker still holds one (stopped, or playing its last tail): that
+    // worker is stopped and joined, and the device opened once more. It is
+    // also joined when no thread can be started for the new track.
     void play();
     void pause();
     // Stops at once, also a tail still playing; the position goes back to 0.
@@ -59,7 +92,8 @@ public:
     // known; the receiver then calls finishMeasuring on the engine's thread.
     void setMeasuredCallback(std::function<void(uint64_t id)> measured) { measured_ = std::move(measured); }
     // True when `id` is the current load and its length is known (its
-    // measuring thread is then joined); false for a stale report.
+    // measuring thread, which has told it, is then joined); false for a
+    // stale report.
     bool finishMeasuring(uint64_t id);
     // Seconds heard of the track heard now: the ended one while its tail
     // plays, then the next from 0. 0 when nothing plays.
@@ -67,13 +101,24 @@ public:
     uint64_t sessionId() const { return currentId_; }
     // Called (on the engine's thread) when the ended callback of `id`
     // arrives: true when `id` is the current track, which is then closed (the
-    // state becomes Stopped); false for a stale report.
+    // state becomes Stopped); false for a stale report. A worker that has
+    // already ended altogether is joined.
     bool finishSession(uint64_t id);
 
     struct Session;
 
 private:
+    struct Track;
+
     bool running() const;  // the current track plays or is paused
+    // Hands `track` to the worker playing the tail of the track before in a
+    // device open for the format of `track`, to follow that tail without a
+    // gap. False, and `track` is left as it was, when no such worker takes it.
+    bool handToTail(std::unique_ptr<Track>& track);
+    // A new device open for `rate` and `channels`. When it cannot be opened
+    // while the worker before still holds its device, that worker is stopped
+    // and joined and the device opened once more. Throws the open's AppError.
+    std::unique_ptr<AudioOutput> openDevice(int rate, int channels);
 
     OutputFactory outputs_;
     EndedCallback ended_;

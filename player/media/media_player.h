@@ -37,7 +37,12 @@ private:
     // Opens `path` for the engine; the length is reported once it has been
     // measured (on its own thread), unless another file was set meanwhile.
     void load(const std::string& path);
-    void onEnded(uint64_t sessionId);
+    void onEnded(uint64_t sessionId, const PlaybackEngine::TrackEnd& end);
+    // A file that broke off having played fewer frames than this (a tenth of
+    // a second at 48 kHz) was not heard: what decodes before a read fails
+    // is played, and the first MPEG frame of a damaged file is a millisecond
+    // or two of sound.
+    static constexpr int64_t kHeardFrames = 4800;
     // Reports a change of state (or of the file) once.
     void noteState();
 

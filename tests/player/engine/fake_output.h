@@ -33,6 +33,7 @@ public:
         // A wait lasts its whole timeout unless interrupt() ends it, whether
         // or not room has come meanwhile.
         bool blockingWait = false;
+        int failOpenAfter = -1;  // opens fail once this many have succeeded
     };
     FakeOutput(std::shared_ptr<FakeOutputStats> stats, Options options) : stats_(std::move(stats)), options_(options) {}
     ~FakeOutput() override {
@@ -45,6 +46,8 @@ public:
         if (options_.failOpen) throw MakeError(ErrNo::NoSoundDevice);
         {
             std::lock_guard<std::mutex> lock(stats_->mutex);
+            if (options_.failOpenAfter >= 0 && stats_->opens.size() >= static_cast<size_t>(options_.failOpenAfter))
+                throw MakeError(ErrNo::NoSoundDevice);
             stats_->opens.emplace_back(rate, channels);
         }
         rate_ = rate;

@@ -55,14 +55,34 @@ private:
     std::atomic<long long>* readByMaker_;
 };
 
+using TrackEnd = PlaybackEngine::TrackEnd;
+
+// The ends an engine told, in order.
 struct EndLog {
     std::mutex mutex;
     std::vector<uint64_t> ids;
+    std::vector<TrackEnd> ends;
     size_t count() {
         std::lock_guard<std::mutex> lock(mutex);
         return ids.size();
     }
+    TrackEnd end(size_t i) {
+        std::lock_guard<std::mutex> lock(mutex);
+        return ends.at(i);
+    }
 };
+
+PlaybackEngine::EndedCallback Record(std::shared_ptr<EndLog> log) {
+    return [log](uint64_t id, const TrackEnd& end) {
+        std::lock_guard<std::mutex> lock(log->mutex);
+        log->ids.push_back(id);
+        log->ends.push_back(end);
+    };
+}
+
+// 50 ms of silence at 44.1 kHz, written in front of the file into a freshly
+// opened device.
+constexpr int64_t kLeadIn = 2200;
 
 }  // namespace
 
@@ -136,7 +156,7 @@ private slots:
         std::atomic<long long> readHere{0};
         std::atomic<int> told{0};
         auto stats = std::make_shared<FakeOutputStats>();
-        PlaybackEngine engine(outputs(stats), [](uint64_t) {});
+        PlaybackEngine engine(outputs(stats), [](uint64_t, const TrackEnd&) {});
         engine.setMeasuredCallback([&told](uint64_t) { ++told; });
         engine.load([p, &readHere] { return std::make_unique<Decoder>(std::make_unique<FailingSource>(p, 1LL << 40, &readHere)); });
         QVERIFY(QTest::qWaitFor([&] { return told.load() == 1; }, 10000));
@@ -256,10 +276,7 @@ private slots:
         auto log = std::make_shared<EndLog>();
         const int baseline = testsupport::ThreadCount();
         {
-            PlaybackEngine engine(outputs(stats, {false, false, -1}), [log](uint64_t id) {
-                std::lock_guard<std::mutex> lock(log->mutex);
-                log->ids.push_back(id);
-            });
+            PlaybackEngine engine(outputs(stats, {false, false, -1}), Record(log));
             // Playback fails half-way through (and so does the measuring).
             engine.load([p, size] { return std::make_unique<Decoder>(std::make_unique<FailingSource>(p, size / 2)); });
             engine.play();
@@ -269,11 +286,40 @@ private slots:
             QCOMPARE(engine.state(), PlaybackEngine::State::Stopped);
             QVERIFY2(stats->frames > 20000 && stats->frames < 80000, qPrintable(QString::number(stats->frames)));
             QVERIFY(QTest::qWaitFor([&] { return stats->openCount.load() == 0; }, 3000));  // after its tail
+            // Told as a failure, with what was played of it before.
+            const TrackEnd end = log->end(0);
+            QCOMPARE(end.cause, TrackEnd::Cause::ReadFailed);
+            QVERIFY(!end.detail.empty());
+            QCOMPARE(end.framesPlayed, stats->frames.load() - kLeadIn);
+        }
+        {
+            // Reads fail right after the first frame, which opening the file
+            // reads: a failure with no more heard than that frame gives.
+            long long opened = 0;
+            for (long long n = 16; n < size && !opened; n += 16) {
+                try {
+                    Decoder probe(std::make_unique<FailingSource>(p, n));
+                    opened = n;
+                } catch (const AppError&) {
+                }
+            }
+            QVERIFY(opened > 0);
+            auto first = std::make_shared<FakeOutputStats>();
+            auto told = std::make_shared<EndLog>();
+            PlaybackEngine engine(outputs(first, {false, false, -1}), Record(told));
+            engine.load(
+                [p, opened] { return std::make_unique<Decoder>(std::make_unique<FailingSource>(p, opened)); });
+            engine.play();
+            QVERIFY(QTest::qWaitFor([&] { return told->count() > 0; }, 5000));
+            const TrackEnd end = told->end(0);
+            QCOMPARE(end.cause, TrackEnd::Cause::ReadFailed);
+            // An MPEG-1 layer III frame holds 1152.
+            QVERIFY2(end.framesPlayed <= 1152, qPrintable(QString::number(end.framesPlayed)));
         }
         {
             // In real time: the measuring failed, the length is unknown, and
             // yet the position runs on and a seek moves it.
-            PlaybackEngine engine(outputs(stats), [](uint64_t) {});
+            PlaybackEngine engine(outputs(stats), [](uint64_t, const TrackEnd&) {});
             engine.load([p, size] { return std::make_unique<Decoder>(std::make_unique<FailingSource>(p, size / 2)); });
             engine.play();
             QVERIFY(QTest::qWaitFor([&] { return engine.position() > 0.2; }, 3000));
@@ -293,10 +339,7 @@ private slots:
         auto log = std::make_shared<EndLog>();
         const std::string one = QFile::encodeName(tone1_).toStdString();
         const std::string low = QFile::encodeName(lowRate_).toStdString();
-        PlaybackEngine engine(outputs(stats), [log](uint64_t id) {
-            std::lock_guard<std::mutex> lock(log->mutex);
-            log->ids.push_back(id);
-        });
+        PlaybackEngine engine(outputs(stats), Record(log));
         const auto lateRequestsThenTheEnd = [&](size_t n) {
             if (!QTest::qWaitFor([&] { return log->count() == n; }, 5000)) return false;
             engine.pause();
@@ -325,6 +368,13 @@ private slots:
                                    Decoder::OpenFile(low)->lengthFrames() * 2 - 11025;
         QVERIFY2(std::abs(stats->frames - expected) < 1500,
                  qPrintable(QStringLiteral("%1 of %2").arg(stats->frames).arg(expected)));
+        // Each track counts what of it was written: the first two whole, the
+        // third from the point it was sought to.
+        for (size_t i = 0; i < 3; ++i) QCOMPARE(log->end(i).cause, TrackEnd::Cause::Finished);
+        QCOMPARE(log->end(0).framesPlayed, Decoder::OpenFile(one)->lengthFrames());
+        QCOMPARE(log->end(1).framesPlayed, Decoder::OpenFile(low)->lengthFrames());
+        const int64_t third = log->end(2).framesPlayed, fromHalf = Decoder::OpenFile(low)->lengthFrames() - 11025;
+        QVERIFY2(std::abs(third - fromHalf) < 1500, qPrintable(QStringLiteral("%1 of %2").arg(third).arg(fromHalf)));
     }
 
     void deviceFailingPartWayEndsOnce() {
@@ -340,6 +390,48 @@ private slots:
         QCOMPARE(player.currentPosition(), 0.0);
         QCOMPARE(stats->openCount.load(), 0);
         QVERIFY(stats->frames < 20000);
+        QVERIFY(!player.endFailedUnheard());  // a quarter of a second was heard
+        // A device that fails at once: the file broke off unheard, which the
+        // play-on counts.
+        MediaPlayer deaf(outputs(std::make_shared<FakeOutputStats>(), {false, false, 0}));
+        QSignalSpy deafEnded(&deaf, &MediaComponent::endReached);
+        deaf.setFileName(path(QStringLiteral("tone2.mp3")));
+        deaf.play();
+        QVERIFY(deafEnded.wait(3000));
+        QVERIFY(deaf.endFailedUnheard());
+
+        // The engine tells the device's failure as the cause: part-way, at
+        // once, and when the device cannot be reopened for a new format.
+        const auto endOf = [&](const QString& file, FakeOutput::Options o, std::shared_ptr<FakeOutputStats> st,
+                               TrackEnd& end) {
+            auto log = std::make_shared<EndLog>();
+            PlaybackEngine engine(outputs(st, o), Record(log));
+            const std::string name = QFile::encodeName(file).toStdString();
+            engine.load([name] { return Decoder::OpenFile(name); });
+            engine.play();
+            if (!QTest::qWaitFor([&] { return log->count() > 0 && st->openCount.load() == 0; }, 5000)) return false;
+            end = log->end(0);
+            return log->count() == 1;
+        };
+        TrackEnd end;
+        auto partWay = std::make_shared<FakeOutputStats>();
+        QVERIFY(endOf(tone2_, {false, false, 10000}, partWay, end));
+        QCOMPARE(end.cause, TrackEnd::Cause::DeviceFailed);
+        QVERIFY(!end.detail.empty());
+        QVERIFY(end.framesPlayed > 0);
+        QCOMPARE(end.framesPlayed, partWay->frames.load() - kLeadIn);
+        QVERIFY(endOf(tone2_, {false, false, 0}, std::make_shared<FakeOutputStats>(), end));
+        QCOMPARE(end.cause, TrackEnd::Cause::DeviceFailed);
+        QCOMPARE(end.framesPlayed, int64_t(0));
+        FakeOutput::Options noReopen;
+        noReopen.realTime = false;
+        noReopen.failOpenAfter = 1;
+        auto reopen = std::make_shared<FakeOutputStats>();
+        QVERIFY(endOf(mixed_, noReopen, reopen, end));
+        QCOMPARE(end.cause, TrackEnd::Cause::DeviceFailed);
+        QVERIFY(!end.detail.empty());
+        QCOMPARE(end.framesPlayed, reopen->frames.load() - kLeadIn);  // the first part, about a second
+        QVERIFY2(std::abs(end.framesPlayed - 44100) < 2000, qPrintable(QString::number(end.framesPlayed)));
     }
 
     void formatChangeReopensTheDevice() {
@@ -403,6 +495,17 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return stats->openCount.load() == 0; }, 3000));
         QTest::qWait(200);
         QCOMPARE(ended.count(), 1);
+
+        // The engine tells a normal end, with all of the file played.
+        auto whole = std::make_shared<FakeOutputStats>();
+        auto log = std::make_shared<EndLog>();
+        PlaybackEngine engine(outputs(whole, {false, false, -1}), Record(log));
+        const std::string one = path(QStringLiteral("tone1.mp3"));
+        engine.load([one] { return Decoder::OpenFile(one); });
+        engine.play();
+        QVERIFY(QTest::qWaitFor([&] { return log->count() > 0; }, 5000));
+        QCOMPARE(log->end(0).cause, TrackEnd::Cause::Finished);
+        QCOMPARE(log->end(0).framesPlayed, Decoder::OpenFile(one)->lengthFrames());
     }
 
     void playOnJoinsInOneOpenDevice() {
