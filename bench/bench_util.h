@@ -1,10 +1,10 @@
 #pragma once
 // Small timing helpers shared by the benchmark programs.
+#include <sys/wait.h>
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 namespace bench {

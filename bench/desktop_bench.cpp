@@ -19,22 +19,22 @@
 // server: tests/with-pulse.sh tests/with-xvfb.sh desktop_bench)
 #include "bench_util.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <QByteArray>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <csignal>
-#include <dirent.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <fstream>
 #include <string>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -67,8 +67,8 @@ void StopAfter(pid_t pid, double seconds) {
 }
 
 bool Lame(const std::string& raw, const std::string& mp3, const std::string& mode, const std::string& extra) {
-    const std::string cmd = "lame --quiet -r -s 44.1 --bitwidth 16 --signed --little-endian -m " + mode + " " + extra + " '" +
-                            raw + "' '" + mp3 + "' 2>/dev/null";
+    const std::string cmd = "lame --quiet -r -s 44.1 --bitwidth 16 --signed --little-endian -m " + mode + " " + extra +
+                            " '" + raw + "' '" + mp3 + "' 2>/dev/null";
     const bool ok = std::system(cmd.c_str()) == 0;
     ::unlink(raw.c_str());
     return ok;
@@ -93,7 +93,8 @@ bool MakeLongStereo(const std::string& mp3) {
     for (int f = 0; f < 44100 * 300; f += 4410) {
         for (int i = 0; i < 4410; ++i) {
             const double t = static_cast<double>(f + i) / 44100;
-            buf[2 * i] = static_cast<int16_t>(12000 * std::sin(2 * M_PI * 440 * t) + 3000 * std::sin(2 * M_PI * 3520 * t));
+            buf[2 * i] =
+                static_cast<int16_t>(12000 * std::sin(2 * M_PI * 440 * t) + 3000 * std::sin(2 * M_PI * 3520 * t));
             buf[2 * i + 1] = static_cast<int16_t>(12000 * std::sin(2 * M_PI * 554.37 * t));
         }
         out.write(reinterpret_cast<const char*>(buf.data()), static_cast<std::streamsize>(buf.size() * 2));
@@ -124,8 +125,8 @@ double CpuNs(pid_t pid) {
 // start (Qt, fonts, the file's scan and the sound server's connection are
 // left out) for `seconds`, read from their threads' run times; one figure per
 // program, -1 for one that could not be measured.
-std::vector<double> SideBySideMsPerSecond(const std::vector<std::vector<std::string>>& programs,
-                                         const std::string& dir, double seconds) {
+std::vector<double> SideBySideMsPerSecond(const std::vector<std::vector<std::string>>& programs, const std::string& dir,
+                                          double seconds) {
     const double warm = 2.0;
     std::vector<pid_t> pids;
     for (const auto& args : programs) pids.push_back(Start(args, dir));
@@ -178,9 +179,8 @@ std::vector<double> GapsOf(const std::vector<std::string>& args, const std::stri
     const char* sinkEnv = getenv("CORVALLE_TEST_SINK");
     const std::string sink = std::string(sinkEnv ? sinkEnv : "corvalle_null") + ".monitor";
     const std::string rec = dir + "/rec.raw";
-    const pid_t recorder = Start({"parec", "-d", sink, "--format=s16le", "--rate=44100", "--channels=1", "--raw",
-                                  "--latency-msec=20"},
-                                 "", rec);
+    const pid_t recorder = Start(
+        {"parec", "-d", sink, "--format=s16le", "--rate=44100", "--channels=1", "--raw", "--latency-msec=20"}, "", rec);
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     StopAfter(Start(args, dir), seconds);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -220,21 +220,25 @@ int main(int argc, char** argv) {
     for (int i = 0; i < runs; ++i) {
         window.push_back(SteadyMsPerSecond({player, longFile}, dir, seconds));
         mpg123.push_back(SteadyMsPerSecond({"mpg123", "-q", "-o", "pulse", longFile}, dir, seconds));
-        const std::vector<double> idleNow = SideBySideMsPerSecond({{player}, {TIMER_WINDOW}, {WAKE_FLOOR}}, dir, seconds);
+        const std::vector<double> idleNow =
+            SideBySideMsPerSecond({{player}, {TIMER_WINDOW}, {WAKE_FLOOR}}, dir, seconds);
         idle.push_back(idleNow[0]);
         timerWindow.push_back(idleNow[1]);
         floor.push_back(idleNow[2]);
         for (double g : GapsOf({player, tones[0], tones[1], tones[2]}, dir, 8.5)) gapsOurs.push_back(g);
-        for (double g : GapsOf({"mpg123", "-q", "-o", "pulse", tones[0], tones[1], tones[2]}, dir, 7.5)) gapsRef.push_back(g);
+        for (double g : GapsOf({"mpg123", "-q", "-o", "pulse", tones[0], tones[1], tones[2]}, dir, 7.5))
+            gapsRef.push_back(g);
     }
     const double w = bench::Median(window), m = bench::Median(mpg123), id = bench::Median(idle),
                  fl = bench::Median(timerWindow), wf = bench::Median(floor);
     std::printf("window_playback_cpu  ours_ms_per_s=%.2f  mpg123_ms_per_s=%.2f  ratio=%.2f  runs=%d\n", w, m,
                 m > 0 ? w / m : 0.0, runs);
-    std::printf("idle_cpu  ours_ms_per_s=%.2f  timer_window_ms_per_s=%.2f  ratio=%.2f\n", id, fl, fl > 0 ? id / fl : 0.0);
+    std::printf("idle_cpu  ours_ms_per_s=%.2f  timer_window_ms_per_s=%.2f  ratio=%.2f\n", id, fl,
+                fl > 0 ? id / fl : 0.0);
     std::printf("idle_floor  wake_floor_ms_per_s=%.2f  target_ms_per_s=0.50  ratio=%.2f\n", wf, wf / 0.5);
     const double go = bench::Median(gapsOurs), gr = bench::Median(gapsRef);
     std::printf("gap_between_files  ours_ms=%.1f(max_%.1f)  mpg123_ms=%.1f(max_%.1f)  ratio=-\n", go,
-                *std::max_element(gapsOurs.begin(), gapsOurs.end()), gr, *std::max_element(gapsRef.begin(), gapsRef.end()));
+                *std::max_element(gapsOurs.begin(), gapsOurs.end()), gr,
+                *std::max_element(gapsRef.begin(), gapsRef.end()));
     return 0;
 }

@@ -10,6 +10,10 @@
 #include "bench_util.h"
 #include "media/media_player.h"
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -19,10 +23,6 @@
 #include <cstring>
 #include <fstream>
 #include <string>
-#include <sys/resource.h>
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -55,7 +55,8 @@ int Child(const char* file, double seconds) {
     getrusage(RUSAGE_SELF, &after);
     auto secs = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
     double cpu = secs(after.ru_utime) - secs(before.ru_utime) + secs(after.ru_stime) - secs(before.ru_stime);
-    if (FILE* f = std::fopen(getenv("CORVALLE_BENCH_CPU_FILE") ? getenv("CORVALLE_BENCH_CPU_FILE") : "/dev/null", "w")) {
+    if (FILE* f =
+            std::fopen(getenv("CORVALLE_BENCH_CPU_FILE") ? getenv("CORVALLE_BENCH_CPU_FILE") : "/dev/null", "w")) {
         std::fprintf(f, "%.6f\n", cpu);
         std::fclose(f);
     }
@@ -71,13 +72,15 @@ bool MakeFile(const std::string& dir, std::string& mp3) {
     for (int f = 0; f < frames; f += 4410) {
         for (int i = 0; i < 4410; ++i) {
             double t = static_cast<double>(f + i) / rate;
-            buf[2 * i] = static_cast<int16_t>(12000 * std::sin(2 * M_PI * 440 * t) + 3000 * std::sin(2 * M_PI * 3520 * t));
+            buf[2 * i] =
+                static_cast<int16_t>(12000 * std::sin(2 * M_PI * 440 * t) + 3000 * std::sin(2 * M_PI * 3520 * t));
             buf[2 * i + 1] = static_cast<int16_t>(12000 * std::sin(2 * M_PI * 554.37 * t));
         }
         out.write(reinterpret_cast<const char*>(buf.data()), static_cast<std::streamsize>(buf.size() * 2));
     }
     out.close();
-    std::string cmd = "lame --quiet -r -s 44.1 --bitwidth 16 --signed --little-endian -m s -b 320 '" + raw + "' '" + mp3 + "'";
+    std::string cmd =
+        "lame --quiet -r -s 44.1 --bitwidth 16 --signed --little-endian -m s -b 320 '" + raw + "' '" + mp3 + "'";
     bool ok = std::system(cmd.c_str()) == 0;
     ::unlink(raw.c_str());
     return ok;
@@ -157,7 +160,8 @@ int main(int argc, char** argv) {
         rss = std::max(rss, a.maxRssKb);
     }
     double o = bench::Median(ours) * 1000, r = bench::Median(ref) * 1000;
-    std::printf("playback_cpu  ours_ms_per_s=%.2f  mpg123_ms_per_s=%.2f  ratio=%.2f  runs=%d\n", o, r, r > 0 ? o / r : 0.0, runs);
+    std::printf("playback_cpu  ours_ms_per_s=%.2f  mpg123_ms_per_s=%.2f  ratio=%.2f  runs=%d\n", o, r,
+                r > 0 ? o / r : 0.0, runs);
     std::printf("playback_rss  ours_mb=%.1f  -  ratio=-\n", rss / 1024.0);
     return 0;
 }

@@ -3,12 +3,12 @@
 #include "bench_util.h"
 #include "search/collect_files.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
-#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace {

@@ -4,10 +4,11 @@
 //
 // usage: startup_bench [runs]        (the child mode is internal)
 #include "bench_util.h"
-#include "window/frm_main.h"
 #include "media/media_player.h"
 #include "playlist/playlist_model.h"
+#include "window/frm_main.h"
 
+#include <unistd.h>
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
@@ -15,7 +16,6 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -41,7 +41,8 @@ void WritePlaylist(const std::string& path) {
         std::string line = "/home/user/Music/";
         while (line.size() < 76) {
             seed = seed * 1103515245u + 12345u;
-            line += static_cast<char>("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 -_"[(seed >> 16) % 65]);
+            line += static_cast<char>(
+                "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 -_"[(seed >> 16) % 65]);
         }
         line += ".mp3";
         out << line << "\r\n";

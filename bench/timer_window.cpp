@@ -13,7 +13,8 @@ int main(int argc, char** argv) {
     label.show();
     QTimer timer;
     timer.setInterval(60);
-    QObject::connect(&timer, &QTimer::timeout, &label, [&label] { label.setText(QStringLiteral("Elapsed Time: 00:00")); });
+    QObject::connect(&timer, &QTimer::timeout, &label,
+                     [&label] { label.setText(QStringLiteral("Elapsed Time: 00:00")); });
     timer.start();
     return app.exec();
 }

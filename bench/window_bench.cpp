@@ -2,9 +2,9 @@
 // the 60 ms timer, adding 32 767 dropped paths to an empty playlist, and the
 // resident set with 32 767 entries loaded.
 #include "bench_util.h"
-#include "window/frm_main.h"
 #include "media/media_player.h"
 #include "playlist/playlist_model.h"
+#include "window/frm_main.h"
 
 #include <QApplication>
 #include <QFile>
@@ -83,7 +83,8 @@ int main(int argc, char** argv) {
     // Adding 32 767 dropped paths to an empty playlist.
     {
         QList<QUrl> urls;
-        for (int i = 0; i < PlaylistModel::kMaxEntries; ++i) urls << QUrl::fromLocalFile(QString::fromStdString(Path(i)));
+        for (int i = 0; i < PlaylistModel::kMaxEntries; ++i)
+            urls << QUrl::fromLocalFile(QString::fromStdString(Path(i)));
         QMimeData mime;
         mime.setUrls(urls);
         std::vector<double> samples;

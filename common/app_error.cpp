@@ -38,7 +38,8 @@ AppError ErrorFromErrno(int e) {
     case EDQUOT: return MakeError(ErrNo::DiskFull);
     case EIO: return MakeError(ErrNo::DeviceIoError);
     case ENAMETOOLONG: return MakeError(ErrNo::BadFileName);
-    default: return AppError(ErrNo::PathFileAccess,
-                             StandardDescription(ErrNo::PathFileAccess) + " (" + std::strerror(e) + ")");
+    default:
+        return AppError(ErrNo::PathFileAccess,
+                        StandardDescription(ErrNo::PathFileAccess) + " (" + std::strerror(e) + ")");
     }
 }

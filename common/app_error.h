@@ -6,18 +6,18 @@
 #include <string>
 
 namespace ErrNo {
-constexpr int InvalidArgument = 5;        // "Invalid procedure call or argument"
-constexpr int BadFileName = 52;           // "Bad file name or number"
-constexpr int FileNotFound = 53;          // "File not found"
-constexpr int DeviceIoError = 57;         // "Device I/O error"
-constexpr int DiskFull = 61;              // "Disk full"
-constexpr int InputPastEnd = 62;          // "Input past end of file"
-constexpr int PermissionDenied = 70;      // "Permission denied"
-constexpr int PathFileAccess = 75;        // "Path/File access error"
-constexpr int PathNotFound = 76;          // "Path not found"
-constexpr int InvalidPicture = 481;       // "Invalid picture"
-constexpr int InvalidPropertyValue = 380; // "Invalid property value"
-constexpr int NotMpegAudio = 32001;       // the media player's own numbers
+constexpr int InvalidArgument = 5;         // "Invalid procedure call or argument"
+constexpr int BadFileName = 52;            // "Bad file name or number"
+constexpr int FileNotFound = 53;           // "File not found"
+constexpr int DeviceIoError = 57;          // "Device I/O error"
+constexpr int DiskFull = 61;               // "Disk full"
+constexpr int InputPastEnd = 62;           // "Input past end of file"
+constexpr int PermissionDenied = 70;       // "Permission denied"
+constexpr int PathFileAccess = 75;         // "Path/File access error"
+constexpr int PathNotFound = 76;           // "Path not found"
+constexpr int InvalidPicture = 481;        // "Invalid picture"
+constexpr int InvalidPropertyValue = 380;  // "Invalid property value"
+constexpr int NotMpegAudio = 32001;        // the media player's own numbers
 constexpr int NoSoundDevice = 32002;
 constexpr int DecoderFailure = 32003;
 }  // namespace ErrNo

@@ -3,12 +3,12 @@
 #include "common/app_error.h"
 #include "common/unique_fd.h"
 
-#include <QFile>
-#include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QFile>
+#include <cerrno>
+#include <cstdlib>
 
 namespace {
 WriteFunction g_write;

@@ -1,11 +1,11 @@
 #pragma once
 // Small file helpers shared by the stored files: whole-file reads, atomic
 // replacement, and the conversion between path bytes and display text.
+#include <sys/types.h>
 #include <QString>
 #include <cstddef>
 #include <functional>
 #include <string>
-#include <sys/types.h>
 
 // File names on Linux are bytes; the program keeps them as bytes and only
 // converts them to text for display.

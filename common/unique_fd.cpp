@@ -2,9 +2,9 @@
 
 #include "common/app_error.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
+#include <cerrno>
 
 UniqueFd::~UniqueFd() { close(); }
 

@@ -1,8 +1,8 @@
 #pragma once
 // A file descriptor that is closed when it goes, and the one way the program
 // opens a file a user named for reading.
-#include <string>
 #include <sys/stat.h>
+#include <string>
 
 class UniqueFd {
 public:

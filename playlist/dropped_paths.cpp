@@ -1,9 +1,9 @@
 #include "playlist/dropped_paths.h"
 
+#include <unistd.h>
 #include <QByteArray>
 #include <QMimeData>
 #include <QString>
-#include <unistd.h>
 
 namespace {
 bool IsLocalHost(const QByteArray& host) {

@@ -50,11 +50,14 @@ QString StoredPlaylist::Load() {
         QStringList told;
         if (opened.notAdded > 0)
             told << NotAddedMessage(opened.notAdded) +
-                        QStringLiteral(" They stay in %1 and are saved with the playlist.").arg(QString::fromLatin1(kFileListingName));
+                        QStringLiteral(" They stay in %1 and are saved with the playlist.")
+                            .arg(QString::fromLatin1(kFileListingName));
         if (opened.unusable > 0)
-            told << QStringLiteral("%1 of %2 named no file (longer than %3 bytes or holding a NUL byte) and %4 "
-                                   "left out; they will not be saved again.")
-                        .arg(opened.unusable == 1 ? QStringLiteral("1 line") : QStringLiteral("%1 lines").arg(opened.unusable),
+            told << QStringLiteral(
+                        "%1 of %2 named no file (longer than %3 bytes or holding a NUL byte) and %4 "
+                        "left out; they will not be saved again.")
+                        .arg(opened.unusable == 1 ? QStringLiteral("1 line")
+                                                  : QStringLiteral("%1 lines").arg(opened.unusable),
                              QString::fromLatin1(kFileListingName))
                         .arg(PATH_MAX - 1)
                         .arg(opened.unusable == 1 ? QStringLiteral("was") : QStringLiteral("were"));
@@ -64,8 +67,9 @@ QString StoredPlaylist::Load() {
     }
     // Saving now would replace the stored playlist with what the window holds.
     unreadable_ = true;
-    return QStringLiteral("Cannot read the playlist %1: %2. It is kept as it is and will not be "
-                          "overwritten in this session.")
+    return QStringLiteral(
+               "Cannot read the playlist %1: %2. It is kept as it is and will not be "
+               "overwritten in this session.")
         .arg(QString::fromLatin1(kFileListingName), problem);
 }
 

@@ -2,8 +2,8 @@
 
 #include "common/app_error.h"
 
-#include <cerrno>
 #include <sys/stat.h>
+#include <cerrno>
 
 namespace {
 OpenDirFunction g_openDir;
@@ -37,9 +37,9 @@ FolderListing ListFolder(const std::string& folder, const ListOptions& options) 
         if (type == DT_LNK || type == DT_UNKNOWN) {
             struct stat st {};
             type = ::fstatat(fd, e->d_name, &st, 0) != 0 ? DT_UNKNOWN  // a broken link: neither
-                   : S_ISREG(st.st_mode)                  ? DT_REG
-                   : S_ISDIR(st.st_mode)                  ? DT_DIR
-                                                          : DT_UNKNOWN;
+                   : S_ISREG(st.st_mode)                 ? DT_REG
+                   : S_ISDIR(st.st_mode)                 ? DT_DIR
+                                                         : DT_UNKNOWN;
         }
         if (type == DT_REG)
             listing.files.emplace_back(e->d_name);

@@ -3,9 +3,9 @@
 // for the folder search, the folder tree and the preview of the search
 // window.
 #include <dirent.h>
+#include <sys/types.h>
 #include <functional>
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
 struct FolderListing {

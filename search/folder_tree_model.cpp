@@ -17,8 +17,7 @@ struct FolderTreeModel::Node {
     std::vector<std::unique_ptr<Node>> children;
 };
 
-FolderTreeModel::FolderTreeModel(QObject* parent)
-    : QAbstractItemModel(parent), top_(std::make_unique<Node>()) {
+FolderTreeModel::FolderTreeModel(QObject* parent) : QAbstractItemModel(parent), top_(std::make_unique<Node>()) {
     if (qobject_cast<QApplication*>(QCoreApplication::instance()))
         folderIcon_ = QApplication::style()->standardIcon(QStyle::SP_DirIcon);
 }

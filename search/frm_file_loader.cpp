@@ -3,13 +3,14 @@
 
 #include "common/app_error.h"
 #include "common/case_fold.h"
-#include "search/collect_files.h"
 #include "common/dialogs.h"
 #include "common/file_util.h"
+#include "common/twips.h"
+#include "search/collect_files.h"
 #include "search/folder_listing.h"
 #include "search/folder_tree_model.h"
-#include "common/twips.h"
 
+#include <unistd.h>
 #include <QComboBox>
 #include <QFile>
 #include <QIcon>
@@ -23,7 +24,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <exception>
-#include <unistd.h>
 
 namespace {
 
@@ -84,13 +84,12 @@ QStringList ListFiles(const std::string& folder) {
 }  // namespace
 
 frmFileLoader::frmFileLoader(AddFunction add, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint |
-                          Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint),
       add_(std::move(add)) {
     setObjectName(QStringLiteral("frmFileLoader"));
     setWindowTitle(QStringLiteral("Find & Load MP3 Files"));
-    if (QFile::exists(QStringLiteral(":/data/icon32.png")))
-        setWindowIcon(QIcon(QStringLiteral(":/data/icon32.png")));
+    if (QFile::exists(QStringLiteral(":/data/icon32.png"))) setWindowIcon(QIcon(QStringLiteral(":/data/icon32.png")));
     setFixedSize(TwipsSize(8625, 4020));
     BuildControls();
     FillDrives();
@@ -126,7 +125,8 @@ void frmFileLoader::BuildControls() {
     Drive1_ = new QComboBox(this);
     Drive1_->setObjectName(QStringLiteral("Drive1"));
     Drive1_->setGeometry(TwipsRect(120, 720, 3975, 315));
-    Drive1_->setStyleSheet(QStringLiteral("QComboBox { background-color: rgb(255,255,192); border: 1px solid gray; padding-left: 3px; }"));
+    Drive1_->setStyleSheet(
+        QStringLiteral("QComboBox { background-color: rgb(255,255,192); border: 1px solid gray; padding-left: 3px; }"));
     connect(Drive1_, qOverload<int>(&QComboBox::activated), this, &frmFileLoader::Drive1_Activated);
 
     folders_ = new FolderTreeModel(this);
@@ -289,9 +289,8 @@ void frmFileLoader::SetSearching(bool on) {
 }
 
 void frmFileLoader::UpdateProgress() {
-    lblTitle_->setText(QStringLiteral("Searching: %1 folders, %2 files")
-                           .arg(foldersSeen_.load())
-                           .arg(filesFound_.load()));
+    lblTitle_->setText(
+        QStringLiteral("Searching: %1 folders, %2 files").arg(foldersSeen_.load()).arg(filesFound_.load()));
 }
 
 void frmFileLoader::cmdLoad_Click() {

@@ -11,9 +11,8 @@ bool WildcardMatch(std::string_view pattern, std::string_view name) {
         if (p < pattern.size() && pattern[p] == '*') {
             starP = p++;
             starN = n;
-        } else if (p < pattern.size() &&
-                   (pattern[p] == '?' || Fold(static_cast<unsigned char>(pattern[p])) ==
-                                             Fold(static_cast<unsigned char>(name[n])))) {
+        } else if (p < pattern.size() && (pattern[p] == '?' || Fold(static_cast<unsigned char>(pattern[p])) ==
+                                                                   Fold(static_cast<unsigned char>(name[n])))) {
             ++p;
             ++n;
         } else if (starP != std::string_view::npos) {

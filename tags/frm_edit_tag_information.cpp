@@ -1,11 +1,11 @@
 #include "tags/frm_edit_tag_information.h"
 #include "common/error_text.h"
 
-#include "tags/ansi_text.h"
 #include "common/app_error.h"
 #include "common/dialogs.h"
 #include "common/file_util.h"
 #include "common/twips.h"
+#include "tags/ansi_text.h"
 
 #include <QComboBox>
 #include <QKeyEvent>
@@ -77,7 +77,8 @@ frmEditTagInformation::frmEditTagInformation(QWidget* parent) : QDialog(parent) 
     connect(cmdClose, &QPushButton::clicked, this, &frmEditTagInformation::cmdClose_Click);
 
     // Tab order: Save Tag first, Cancel last.
-    QWidget* order[] = {cmdWriteTag, Combo1, txtGenreCode, txtComment, txtYear, txtAlbum, txtArtist, txtTitle, cmdClose};
+    QWidget* order[] = {cmdWriteTag, Combo1,    txtGenreCode, txtComment, txtYear,
+                        txtAlbum,    txtArtist, txtTitle,     cmdClose};
     for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 }
 
@@ -125,7 +126,8 @@ void frmEditTagInformation::Form_Load() {
         if (IsTooShortForATag(r)) {
             // Too short for a tag: "Save Tag" appends one.
             readable_ = true;
-            AppDialogs().MessageBox(this, PathToText(path) + QStringLiteral(" is shorter than 128 bytes and has no tag"));
+            AppDialogs().MessageBox(this,
+                                    PathToText(path) + QStringLiteral(" is shorter than 128 bytes and has no tag"));
             return;
         }
         if (r.status == TagStatus::Unreadable) {
@@ -182,10 +184,11 @@ void frmEditTagInformation::cmdWriteTag_Click() {
         for (const auto& [label, box] : fields)
             if (!AnsiHolds(box->text())) lossy << label->text();
         if (!lossy.isEmpty() &&
-            !AppDialogs().Confirm(this, QStringLiteral("The tag's code page (Windows-%1) cannot hold some characters of %2: "
-                                                       "they will be saved as \"?\". Save anyway?")
-                                            .arg(AnsiCodePage())
-                                            .arg(lossy.join(QStringLiteral(", ")))))
+            !AppDialogs().Confirm(this,
+                                  QStringLiteral("The tag's code page (Windows-%1) cannot hold some characters of %2: "
+                                                 "they will be saved as \"?\". Save anyway?")
+                                      .arg(AnsiCodePage())
+                                      .arg(lossy.join(QStringLiteral(", ")))))
             return;
         if (!readable_) {
             // The file could not be read when the window opened: find out now

@@ -62,4 +62,3 @@ private:
     bool fileHadTag_ = false;  // the file ended in a tag when it was read
     bool readable_ = false;    // the tag (or its absence) could be read
 };
-

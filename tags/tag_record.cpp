@@ -1,21 +1,21 @@
 #include "tags/tag_record.h"
 
-#include "tags/ansi_text.h"
 #include "common/app_error.h"
 #include "common/unique_fd.h"
+#include "tags/ansi_text.h"
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 const std::array<const char*, kGenreCount> GenreList = {
-    "Blues",       "Classic Rock", "Country",   "Dance",       "Disco",        "Funk",    "Grunge",
-    "Hip -Hop",    "Jazz",         "Metal",     "New Age",     "Oldies",       "Other",   "Pop",
-    "R&b",         "Rap",          "Reggae",    "Rock",        "Techno",       "Industrial", "Alternative",
-    "Ska",         "Death Metal",  "Pranks",    "Soundtrack",  "Euro -Techno", "Ambient", "Trip -Hop",
-    "Vocal",       "Jazz Funk",    "Fusion",    "Trance",      "Classical",    "Instrumental"};
+    "Blues",    "Classic Rock", "Country", "Dance",      "Disco",        "Funk",        "Grunge",
+    "Hip -Hop", "Jazz",         "Metal",   "New Age",    "Oldies",       "Other",       "Pop",
+    "R&b",      "Rap",          "Reggae",  "Rock",       "Techno",       "Industrial",  "Alternative",
+    "Ska",      "Death Metal",  "Pranks",  "Soundtrack", "Euro -Techno", "Ambient",     "Trip -Hop",
+    "Vocal",    "Jazz Funk",    "Fusion",  "Trance",     "Classical",    "Instrumental"};
 
 namespace {
 TagOpenFunction g_open;

@@ -3,12 +3,12 @@
 #include "common/file_util.h"
 #include "tags/tag_record.h"
 
-#include <QCryptographicHash>
-#include <QDir>
 #include <sys/stat.h>
 #include <taglib/attachedpictureframe.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
+#include <QCryptographicHash>
+#include <QDir>
 
 namespace {
 QString FromTagLib(const TagLib::String& s) { return QString::fromStdString(s.to8Bit(true)).trimmed(); }
@@ -31,10 +31,9 @@ std::string SaveCover(TagLib::ID3v2::Tag* tag, const std::string& path, const st
     }
     if (!chosen || coverFolder.empty()) return std::string();
     const bool png = chosen->mimeType().find("png") >= 0;
-    const std::string name = QCryptographicHash::hash(QByteArray::fromStdString(path), QCryptographicHash::Md5)
-                                 .toHex()
-                                 .toStdString() +
-                             (png ? ".png" : ".jpg");
+    const std::string name =
+        QCryptographicHash::hash(QByteArray::fromStdString(path), QCryptographicHash::Md5).toHex().toStdString() +
+        (png ? ".png" : ".jpg");
     const std::string cover = coverFolder + "/" + name;
     if (IsRegularFile(cover)) return cover;
     try {

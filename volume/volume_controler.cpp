@@ -13,8 +13,8 @@ bool AlsaMixer::open(const std::string& device) {
         return false;
     }
     // A failure below keeps the handle; close() releases it.
-    return snd_mixer_attach(handle_, device.c_str()) >= 0 &&
-           snd_mixer_selem_register(handle_, nullptr, nullptr) >= 0 && snd_mixer_load(handle_) >= 0;
+    return snd_mixer_attach(handle_, device.c_str()) >= 0 && snd_mixer_selem_register(handle_, nullptr, nullptr) >= 0 &&
+           snd_mixer_load(handle_) >= 0;
 }
 
 bool AlsaMixer::findElement() {

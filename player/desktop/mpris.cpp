@@ -125,9 +125,9 @@ void MprisService::NotifyChanged() {
 void MprisService::Command(const QDBusMessage& message, std::function<void()> command) {
     if (busy && busy()) {
         message.setDelayedReply(true);
-        QDBusConnection::sessionBus().send(message.createErrorReply(
-            QStringLiteral("org.mpris.MediaPlayer2.corvalle.Error.Busy"),
-            QStringLiteral("A window of the player is open; close it first.")));
+        QDBusConnection::sessionBus().send(
+            message.createErrorReply(QStringLiteral("org.mpris.MediaPlayer2.corvalle.Error.Busy"),
+                                     QStringLiteral("A window of the player is open; close it first.")));
         return;
     }
     QTimer::singleShot(0, this, std::move(command));

@@ -44,9 +44,9 @@ bool HandToRunningPlayer(const std::vector<std::string>& files) {
     qDBusRegisterMetaType<QByteArrayList>();
     QByteArrayList paths;
     for (const std::string& f : files) paths << QByteArray::fromStdString(f);
-    QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(kInstanceServiceName),
-                                                       QString::fromLatin1(kObjectPath),
-                                                       QString::fromLatin1(kInstanceServiceName), QStringLiteral("Open"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QString::fromLatin1(kInstanceServiceName), QString::fromLatin1(kObjectPath),
+                                       QString::fromLatin1(kInstanceServiceName), QStringLiteral("Open"));
     call << QVariant::fromValue(paths);
     const QDBusMessage reply = bus.call(call, QDBus::Block, 5000);
     if (reply.type() == QDBusMessage::ReplyMessage) return true;

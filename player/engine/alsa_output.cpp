@@ -13,8 +13,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <vector>
 
@@ -112,7 +112,8 @@ void AlsaOutput::waitWritable(int timeoutMs) {
     if (wake_ < 0 || count == 0) timeoutMs = std::min(timeoutMs, kUninterruptibleWaitMs);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() < 0) return;
         fds[static_cast<size_t>(count)] = pollfd{wake_, POLLIN, 0};  // a negative fd is ignored by poll
         for (int i = 0; i < count; ++i) fds[static_cast<size_t>(i)].revents = 0;

@@ -96,9 +96,7 @@ Decoder::Decoder(std::unique_ptr<ByteSource> source) : source_(std::move(source)
     closer.armed = false;
 }
 
-AppError Decoder::StreamError() const {
-    return MakeError(readFailed_ ? ErrNo::DeviceIoError : ErrNo::NotMpegAudio);
-}
+AppError Decoder::StreamError() const { return MakeError(readFailed_ ? ErrNo::DeviceIoError : ErrNo::NotMpegAudio); }
 
 double Decoder::measure(const std::atomic<bool>* cancel) {
     if (length_ >= 0) return seconds_;

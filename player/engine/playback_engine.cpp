@@ -28,11 +28,11 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cmath>
-#include <limits>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <deque>
+#include <limits>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -83,11 +83,11 @@ struct PlaybackEngine::Session {
 
     std::mutex mutex;
     std::condition_variable wake;
-    bool cancel = false;           // guarded by mutex
-    bool pause = false;            // guarded by mutex
-    double seekTo = -1;            // guarded by mutex; < 0: none
-    bool accepting = false;        // guarded: the track has ended, its tail plays
-    std::unique_ptr<Track> next;   // guarded: handed over during the tail
+    bool cancel = false;          // guarded by mutex
+    bool pause = false;           // guarded by mutex
+    double seekTo = -1;           // guarded by mutex; < 0: none
+    bool accepting = false;       // guarded: the track has ended, its tail plays
+    std::unique_ptr<Track> next;  // guarded: handed over during the tail
     // Guarded: the format the device is open for. Once the worker runs only
     // it changes them, so it reads them without the mutex.
     int rate = 0;
@@ -150,8 +150,8 @@ private:
     // that have ended, and last the track being written. A piece leaves the
     // front once all of it has been heard; the one in front is heard now.
     struct Piece {
-        uint64_t id = 0;   // 0: silence
-        double base = 0;   // seconds of the track where `written` begins
+        uint64_t id = 0;  // 0: silence
+        double base = 0;  // seconds of the track where `written` begins
         int64_t written = 0;
         Length length;
     };
@@ -216,7 +216,8 @@ void PlaybackEngine::Session::Worker::start() {
 // let it lose silence, written in front of the track.
 void PlaybackEngine::Session::Worker::leadIn() {
     const std::vector<int16_t> silence(static_cast<size_t>(s_.rate / 1000 * kLeadInMs * s_.channels), 0);
-    const long n = s_.output->write(silence.data(), static_cast<long>(silence.size() / static_cast<size_t>(s_.channels)));
+    const long n =
+        s_.output->write(silence.data(), static_cast<long>(silence.size() / static_cast<size_t>(s_.channels)));
     if (n > 0) pieces_.push_front({0, 0, n, nullptr});
 }
 

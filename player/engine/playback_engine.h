@@ -133,7 +133,7 @@ private:
     void measure();
     void stopMeasuring();
     std::shared_ptr<Session> session_;  // the newest worker's
-    std::thread worker_;  // the newest worker; each worker joins its predecessor
+    std::thread worker_;                // the newest worker; each worker joins its predecessor
     uint64_t nextId_ = 0;
     uint64_t currentId_ = 0;  // the track last started; 0 for none
     bool currentEnded_ = true;

@@ -11,10 +11,12 @@ MediaPlayer::MediaPlayer(QObject* parent)
     : MediaPlayer([] { return std::unique_ptr<AudioOutput>(new AlsaOutput()); }, parent) {}
 
 MediaPlayer::MediaPlayer(PlaybackEngine::OutputFactory outputs, QObject* parent) : MediaComponent(parent) {
-    engine_ = std::make_unique<PlaybackEngine>(std::move(outputs), [this](uint64_t id, const PlaybackEngine::TrackEnd& end) {
-        // Worker thread: hand the report to the UI thread.
-        QMetaObject::invokeMethod(this, [this, id, end] { onEnded(id, end); }, Qt::QueuedConnection);
-    });
+    engine_ =
+        std::make_unique<PlaybackEngine>(std::move(outputs), [this](uint64_t id, const PlaybackEngine::TrackEnd& end) {
+            // Worker thread: hand the report to the UI thread.
+            QMetaObject::invokeMethod(
+                this, [this, id, end] { onEnded(id, end); }, Qt::QueuedConnection);
+        });
     engine_->setMeasuredCallback([this](uint64_t load) {
         // Measuring thread: the length is told on the UI thread.
         QMetaObject::invokeMethod(
@@ -121,8 +123,9 @@ void MediaPlayer::onEnded(uint64_t sessionId, const PlaybackEngine::TrackEnd& en
     if (!engine_ || !engine_->finishSession(sessionId)) return;  // stale: stopped or replaced meanwhile
     const bool failed = end.cause != PlaybackEngine::TrackEnd::Cause::Finished;
     if (failed)
-        qCInfo(lcMedia) << "playback of" << QString::fromStdString(fileName_) << "broke off:"
-                        << QString::fromStdString(end.detail) << "after" << end.framesPlayed << "frames";
+        qCInfo(lcMedia) << "playback of" << QString::fromStdString(fileName_)
+                        << "broke off:" << QString::fromStdString(end.detail) << "after" << end.framesPlayed
+                        << "frames";
     endFailedUnheard_ = failed && end.framesPlayed < kHeardFrames;
     noteState();
     emit endReached();

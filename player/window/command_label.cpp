@@ -47,7 +47,8 @@ void CommandLabel::paintEvent(QPaintEvent* event) {
     QStylePainter painter(this);
     QStyleOptionFocusRect option;
     option.initFrom(this);
-    option.rect = style()->itemTextRect(fontMetrics(), contentsRect(), alignment(), isEnabled(), text()).adjusted(-1, 0, 1, 0);
+    option.rect =
+        style()->itemTextRect(fontMetrics(), contentsRect(), alignment(), isEnabled(), text()).adjusted(-1, 0, 1, 0);
     option.backgroundColor = palette().color(backgroundRole());
     painter.drawPrimitive(QStyle::PE_FrameFocusRect, option);
 }

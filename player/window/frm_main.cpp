@@ -3,24 +3,25 @@
 #include "common/log.h"
 
 #include "common/app_error.h"
-#include "window/command_label.h"
 #include "common/dialogs.h"
-#include "playlist/dropped_paths.h"
 #include "common/file_util.h"
-#include "media/media_component.h"
-#include "window/native_caption.h"
-#include "playlist/playlist_model.h"
-#include "window/playlist_view.h"
-#include "tags/tag_record.h"
 #include "common/time_format.h"
-#include "transport/transport.h"
 #include "common/twips.h"
 #include "common/unique_fd.h"
+#include "media/media_component.h"
+#include "playlist/dropped_paths.h"
+#include "playlist/playlist_model.h"
 #include "settings/user_settings.h"
+#include "tags/tag_record.h"
+#include "transport/transport.h"
 #include "volume/volume_controler.h"
 #include "volume/volume_level.h"
+#include "window/command_label.h"
 #include "window/media_player_bar.h"
+#include "window/native_caption.h"
+#include "window/playlist_view.h"
 
+#include <sys/stat.h>
 #include <QAction>
 #include <QApplication>
 #include <QDrag>
@@ -35,7 +36,6 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <cerrno>
-#include <sys/stat.h>
 
 namespace {
 constexpr char kControlMime[] = "application/x-corvalle-control";
@@ -80,8 +80,10 @@ void frmMain::BuildControls() {
         return l;
     };
     const Qt::Alignment left = Qt::AlignLeft;
-    lblTotalTime = label(new QLabel(QStringLiteral("TotalTime: 00:00")), "lblTotalTime", TwipsRect(600, 0, 1455, 255), left);
-    lblElapsedTime = label(new QLabel(QStringLiteral("Remaining:")), "lblElapsedTime", TwipsRect(2520, 0, 1815, 255), left);
+    lblTotalTime =
+        label(new QLabel(QStringLiteral("TotalTime: 00:00")), "lblTotalTime", TwipsRect(600, 0, 1455, 255), left);
+    lblElapsedTime =
+        label(new QLabel(QStringLiteral("Remaining:")), "lblElapsedTime", TwipsRect(2520, 0, 1815, 255), left);
     lblMessages = label(new QLabel(QString()), "lblMessages", TwipsRect(5160, 0, 4575, 255), left);
 
     HScroll_4_Volume = new QScrollBar(Qt::Horizontal, this);
@@ -152,7 +154,8 @@ void frmMain::BuildControls() {
                               std::pair{lblPrev, "Prev"}}) {
         CommandLabel* target = l;
         QString own = QString::fromLatin1(caption);
-        connect(l, &CommandLabel::mouseDown, this, [target](Qt::MouseButton) { target->setText(QStringLiteral("Processing")); });
+        connect(l, &CommandLabel::mouseDown, this,
+                [target](Qt::MouseButton) { target->setText(QStringLiteral("Processing")); });
         connect(l, &CommandLabel::mouseUp, this, [target, own](Qt::MouseButton) { target->setText(own); });
     }
 
@@ -194,7 +197,8 @@ void frmMain::BuildControls() {
 
     transport = new Transport(*Playlist, *Media, this);
     connect(transport, &Transport::randomModeChanged, this, &frmMain::ShowRandomMode);
-    connect(transport, &Transport::failed, this, [this](const QString& description) { ShowErrorBox(this, description); });
+    connect(transport, &Transport::failed, this,
+            [this](const QString& description) { ShowErrorBox(this, description); });
     connect(transport, &Transport::message, this, [this](const QString& text) { AppDialogs().MessageBox(this, text); });
 
     // The keyboard reaches the commands in the order they stand.
@@ -275,8 +279,8 @@ void frmMain::LoadSettings() {
         if (failures == 2)
             firstFailure += QStringLiteral("\n1 more item of Settings.dat names no picture that can be shown.");
         if (failures > 2)
-            firstFailure += QStringLiteral("\n%1 more items of Settings.dat name no picture that can be shown.")
-                                .arg(failures - 1);
+            firstFailure +=
+                QStringLiteral("\n%1 more items of Settings.dat name no picture that can be shown.").arg(failures - 1);
         if (failures > 0) AppDialogs().MessageBox(this, firstFailure);
     } catch (const std::exception& e) {
         AppDialogs().MessageBox(this, QStringLiteral("Cannot read the settings: %1").arg(ErrorText(e)));
@@ -477,11 +481,12 @@ QImage frmMain::LoadPicture(const std::string& path) {
     const QSize size = reader.size();
     const qint64 bytes = static_cast<qint64>(size.width()) * size.height() * 4;
     if (size.isValid() && QImageReader::allocationLimit() > 0 && bytes > qint64(QImageReader::allocationLimit()) << 20)
-        throw AppError(ErrNo::InvalidPicture, QStringLiteral("Picture too large (%1 x %2 pixels; at most %3 MB of pixels can be shown)")
-                                                  .arg(size.width())
-                                                  .arg(size.height())
-                                                  .arg(QImageReader::allocationLimit())
-                                                  .toStdString());
+        throw AppError(ErrNo::InvalidPicture,
+                       QStringLiteral("Picture too large (%1 x %2 pixels; at most %3 MB of pixels can be shown)")
+                           .arg(size.width())
+                           .arg(size.height())
+                           .arg(QImageReader::allocationLimit())
+                           .toStdString());
     QImage image = reader.read();
     if (image.isNull()) throw MakeError(ErrNo::InvalidPicture);
     return image;

@@ -1,12 +1,12 @@
 #include "window/native_caption.h"
 
+#include <QtGui/qguiapplication_platform.h>
+#include <xcb/xcb.h>
 #include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
-#include <QtGui/qguiapplication_platform.h>
 #include <cstdlib>
 #include <cstring>
-#include <xcb/xcb.h>
 
 namespace {
 xcb_atom_t Atom(xcb_connection_t* connection, const char* name) {

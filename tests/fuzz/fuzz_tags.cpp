@@ -25,9 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const TagRecord& t = r.record;
     QString line = InformationLine(static_cast<int16_t>(size), t);
     if (line.contains(QChar(0))) __builtin_trap();
-    for (auto [field, width] : {std::pair{t.Title, sizeof t.Title}, std::pair{t.Artist, sizeof t.Artist},
-                                std::pair{t.Album, sizeof t.Album}, std::pair{t.Year, sizeof t.Year},
-                                std::pair{t.Comment, sizeof t.Comment}}) {
+    for (auto [field, width] :
+         {std::pair{t.Title, sizeof t.Title}, std::pair{t.Artist, sizeof t.Artist}, std::pair{t.Album, sizeof t.Album},
+          std::pair{t.Year, sizeof t.Year}, std::pair{t.Comment, sizeof t.Comment}}) {
         QString shown = DisplayText(field, width);
         if (shown.size() > static_cast<qsizetype>(width) || shown.contains(QChar(0))) __builtin_trap();
         // Shown text written back shows the same, less the blanks it ended in

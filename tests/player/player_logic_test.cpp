@@ -1,7 +1,7 @@
 // Time strings and the random pick.
-#include "transport/randomizer.h"
 #include "common/time_format.h"
 #include "common/twips.h"
+#include "transport/randomizer.h"
 
 #include <QtTest>
 #include <cmath>

@@ -5,13 +5,13 @@
 #include "playlist/playlist_model.h"
 #include "test_support.h"
 
-#include <QSignalSpy>
+#include <unistd.h>
 #include <QFileInfo>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cerrno>
 #include <climits>
-#include <unistd.h>
 
 using namespace testsupport;
 
@@ -53,7 +53,8 @@ void PlaylistTest::sortsWithoutRegardToCase() {
 
 void PlaylistTest::addManyMatchesOneByOne() {
     std::vector<std::string> base{"m", "C", "x", "b", "B"}, more;
-    for (int i = 0; i < 200; ++i) more.push_back(std::string(1, static_cast<char>('a' + (i * 7) % 26)) + std::to_string(i % 3));
+    for (int i = 0; i < 200; ++i)
+        more.push_back(std::string(1, static_cast<char>('a' + (i * 7) % 26)) + std::to_string(i % 3));
     more.push_back("b");
     PlaylistModel one, many;
     for (auto& e : base) one.add(e);
@@ -116,10 +117,14 @@ void PlaylistTest::parseLineRules_data() {
     QTest::newRow("lone lf") << QByteArray("ab\ncd\n") << QStringList{"ab", "cd"} << 0;
     QTest::newRow("short lines skipped") << QByteArray("\r\nx\r\nab\r\n\r\ny") << QStringList{"ab"} << 0;
     QTest::newRow("trailing blanks kept") << QByteArray(" /a b \r\n") << QStringList{" /a b "} << 0;
-    QTest::newRow("one utf-8 character is short") << QByteArray("\xc3\xa9\r\n\xc3\xa9\xc3\xa9") << QStringList{"éé"} << 0;
-    QTest::newRow("leading byte-order mark skipped") << QByteArray("\xef\xbb\xbf/a.mp3\r\n/b.mp3") << QStringList{"/a.mp3", "/b.mp3"} << 0;
-    QTest::newRow("only a leading mark is skipped") << QByteArray("/a\r\n\xef\xbb\xbf/b") << QStringList{"/a", "\uFEFF/b"} << 0;
-    QTest::newRow("line with a NUL skipped") << QByteArray("/a.mp3\r\n/b\0.mp3\r\n/c.mp3", 23) << QStringList{"/a.mp3", "/c.mp3"} << 1;
+    QTest::newRow("one utf-8 character is short")
+        << QByteArray("\xc3\xa9\r\n\xc3\xa9\xc3\xa9") << QStringList{"éé"} << 0;
+    QTest::newRow("leading byte-order mark skipped")
+        << QByteArray("\xef\xbb\xbf/a.mp3\r\n/b.mp3") << QStringList{"/a.mp3", "/b.mp3"} << 0;
+    QTest::newRow("only a leading mark is skipped")
+        << QByteArray("/a\r\n\xef\xbb\xbf/b") << QStringList{"/a", "\uFEFF/b"} << 0;
+    QTest::newRow("line with a NUL skipped")
+        << QByteArray("/a.mp3\r\n/b\0.mp3\r\n/c.mp3", 23) << QStringList{"/a.mp3", "/c.mp3"} << 1;
     QTest::newRow("line longer than a path skipped")
         << (QByteArray("/a\r\n/") + QByteArray(PATH_MAX - 1, 'x') + "\r\n/" + QByteArray(PATH_MAX - 2, 'y') + "\r\n/c")
         << QStringList{"/a", QStringLiteral("/") + QString(PATH_MAX - 2, QLatin1Char('y')), "/c"} << 1;

@@ -1,18 +1,18 @@
 // The recursive file search on generated folder trees, and the wildcard
 // rules it relies on.
 #include "search/collect_files.h"
-#include "test_support.h"
 #include "search/wildcard.h"
+#include "test_support.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 using Paths = std::vector<std::string>;
@@ -125,8 +125,8 @@ private slots:
         Touch(other.path() + "/o.mp3");
         QVERIFY(::symlink(other.path().toLocal8Bit().constData(), (d.path() + "/a/other").toLocal8Bit().constData()) ==
                 0);
-        QVERIFY(::symlink(other.path().toLocal8Bit().constData(), (d.path() + "/a/b/other2").toLocal8Bit().constData()) ==
-                0);
+        QVERIFY(::symlink(other.path().toLocal8Bit().constData(),
+                          (d.path() + "/a/b/other2").toLocal8Bit().constData()) == 0);
         Paths withLink = CollectFiles(d.path().toStdString(), "o.mp3", true);
         QCOMPARE(withLink.size(), size_t(1));
     }
@@ -134,8 +134,7 @@ private slots:
     void unreadableFolderIsSkipped() {
         QTemporaryDir d;
         for (const char* sub : {"a", "b", "c"}) QVERIFY(QDir(d.path()).mkpath(QString(sub) + "/x"));
-        for (const char* f : {"a/a.mp3", "b/b.mp3", "b/x/bx.mp3", "c/c.mp3", "top.mp3"})
-            Touch(d.path() + "/" + f);
+        for (const char* f : {"a/a.mp3", "b/b.mp3", "b/x/bx.mp3", "c/c.mp3", "top.mp3"}) Touch(d.path() + "/" + f);
         std::string blocked = P(d, "b/");
         SetOpenDirFunctionForTesting([blocked](const char* path) -> DIR* {
             if (std::string(path) == blocked) {

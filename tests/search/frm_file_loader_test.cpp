@@ -1,13 +1,16 @@
 // The folder search window driven through its real widgets: layout as
 // designed, browsing, loading into a playlist, cancelling and refusals.
-#include "search/collect_files.h"
-#include "fake_dialogs.h"
-#include "search/folder_tree_model.h"
 #include "search/frm_file_loader.h"
-#include "playlist/playlist_model.h"
-#include "test_support.h"
 #include "common/twips.h"
+#include "fake_dialogs.h"
+#include "playlist/playlist_model.h"
+#include "search/collect_files.h"
+#include "search/folder_tree_model.h"
+#include "test_support.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -18,9 +21,6 @@
 #include <QtTest>
 #include <atomic>
 #include <chrono>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <memory>
 #include <thread>
 
@@ -118,10 +118,8 @@ private slots:
         auto* dir1 = Child<QTreeView>(w, "Dir1");
         auto* file1 = Child<QListWidget>(w, "File1");
         file1->clear();
-        QCOMPARE(PixelAt(dir1->viewport(), QPoint(3, dir1->viewport()->height() - 3)),
-                 QColor(255, 224, 192));
-        QCOMPARE(PixelAt(file1->viewport(), QPoint(3, file1->viewport()->height() - 3)),
-                 QColor(255, 192, 192));
+        QCOMPARE(PixelAt(dir1->viewport(), QPoint(3, dir1->viewport()->height() - 3)), QColor(255, 224, 192));
+        QCOMPARE(PixelAt(file1->viewport(), QPoint(3, file1->viewport()->height() - 3)), QColor(255, 192, 192));
         auto* drive1 = Child<QComboBox>(w, "Drive1");
         QCOMPARE(PixelAt(drive1, QPoint(drive1->width() / 2, drive1->height() - 3)), QColor(255, 255, 192));
 

@@ -2,16 +2,16 @@
 // of reading, and saves that fail part-way.
 #include "common/app_error.h"
 #include "common/file_util.h"
-#include "test_support.h"
 #include "settings/user_settings.h"
+#include "test_support.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cerrno>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using namespace testsupport;
 using namespace UserSettings;
@@ -173,7 +173,8 @@ void SettingsTest::parseItems_data() {
     QTest::newRow("leading blanks") << QByteArray("  \t/a.jpg\r\n") << Items{"/a.jpg"};
     QTest::newRow("blanks before quote") << QByteArray("   \"/a b.jpg\"\r\n") << Items{"/a b.jpg"};
     QTest::newRow("trailing blanks kept") << QByteArray("/a.jpg \t \r\n") << Items{"/a.jpg \t "};
-    QTest::newRow("quoted then rest") << QByteArray("\"/a.jpg\", /b.jpg, /c.jpg\r\n") << Items{"/a.jpg", "/b.jpg, /c.jpg"};
+    QTest::newRow("quoted then rest") << QByteArray("\"/a.jpg\", /b.jpg, /c.jpg\r\n")
+                                      << Items{"/a.jpg", "/b.jpg, /c.jpg"};
     QTest::newRow("two quoted") << QByteArray("\"/a.jpg\",\"/b.jpg\"\r\n") << Items{"/a.jpg", "/b.jpg"};
     QTest::newRow("quoted, nothing after comma") << QByteArray("\"/a.jpg\",\r\n") << Items{"/a.jpg", ""};
     QTest::newRow("text after quote dropped") << QByteArray("\"/a.jpg\" junk\r\n/b.jpg") << Items{"/a.jpg", "/b.jpg"};

@@ -14,7 +14,7 @@ public:
         QString title;  // as passed (empty = application title)
         MsgIcon icon;
     };
-    FakeDialogs();    // installs itself as AppDialogs()
+    FakeDialogs();            // installs itself as AppDialogs()
     ~FakeDialogs() override;  // restores the real dialogs
 
     void MessageBox(QWidget* parent, const QString& text, const QString& title, MsgIcon icon) override;
@@ -22,8 +22,8 @@ public:
     QString GetOpenFileName(QWidget* parent) override;
 
     std::vector<Box> boxes;
-    QStringList questions;       // the texts of Confirm, in order
-    bool nextConfirm = true;     // its answer
-    QString nextFileName;  // the answer of the next file dialogs
+    QStringList questions;    // the texts of Confirm, in order
+    bool nextConfirm = true;  // its answer
+    QString nextFileName;     // the answer of the next file dialogs
     int fileDialogCalls = 0;
 };

@@ -2,6 +2,9 @@
 
 #include "common/app_error.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -13,31 +16,29 @@
 #include <atomic>
 #include <cmath>
 #include <condition_variable>
-#include <fcntl.h>
-#include <mutex>
-#include <sys/stat.h>
-#include <thread>
-#include <unistd.h>
 #include <cstdio>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace testsupport {
 
 namespace {
-const QStringList kRawInput{QStringLiteral("-r"), QStringLiteral("--bitwidth"), QStringLiteral("16"), QStringLiteral("--signed"),
-                            QStringLiteral("--little-endian"), QStringLiteral("-m"), QStringLiteral("m")};
+const QStringList kRawInput{QStringLiteral("-r"),       QStringLiteral("--bitwidth"),      QStringLiteral("16"),
+                            QStringLiteral("--signed"), QStringLiteral("--little-endian"), QStringLiteral("-m"),
+                            QStringLiteral("m")};
 }  // namespace
 
-bool GenerateMp3(const QString& path, double seconds, double frequencyHz, const QStringList& lameArgs,
-                 int sampleRate, double amplitude) {
+bool GenerateMp3(const QString& path, double seconds, double frequencyHz, const QStringList& lameArgs, int sampleRate,
+                 double amplitude) {
     const int frames = static_cast<int>(std::lround(seconds * sampleRate));
     std::vector<int16_t> pcm(static_cast<size_t>(frames));
     for (int i = 0; i < frames; ++i) {
         double v = frequencyHz > 0 ? amplitude * std::sin(2.0 * M_PI * frequencyHz * i / sampleRate) : 0.0;
         pcm[static_cast<size_t>(i)] = static_cast<int16_t>(std::lround(v * 32767.0));
     }
-    QStringList args = QStringList{QStringLiteral("--quiet"), QStringLiteral("-s"), QString::number(sampleRate / 1000.0)} +
-                       kRawInput;
+    QStringList args =
+        QStringList{QStringLiteral("--quiet"), QStringLiteral("-s"), QString::number(sampleRate / 1000.0)} + kRawInput;
     args << lameArgs << QStringLiteral("-") << path;
     QProcess lame;
     lame.start(QStringLiteral("lame"), args);
@@ -55,7 +56,8 @@ bool GenerateNoGapMp3s(const QStringList& paths, const std::vector<double>& cuts
         const long from = std::lround(cuts[k] * 44100), to = std::lround(cuts[k + 1] * 44100);
         std::string pcm;
         for (long i = from; i < to; ++i) {
-            const auto v = static_cast<int16_t>(std::lround(0.5 * 32767.0 * std::sin(2.0 * M_PI * frequencyHz * i / 44100)));
+            const auto v =
+                static_cast<int16_t>(std::lround(0.5 * 32767.0 * std::sin(2.0 * M_PI * frequencyHz * i / 44100)));
             pcm.append(reinterpret_cast<const char*>(&v), sizeof v);
         }
         // lame names each output after its input, with ".mp3" for the ending.
@@ -65,8 +67,9 @@ bool GenerateNoGapMp3s(const QStringList& paths, const std::vector<double>& cuts
         inputs << raw;
     }
     QProcess lame;
-    lame.start(QStringLiteral("lame"), QStringList{QStringLiteral("--quiet"), QStringLiteral("-s"), QStringLiteral("44.1")} +
-                                           kRawInput + QStringList{QStringLiteral("--nogaptags"), QStringLiteral("--nogap")} + inputs);
+    lame.start(QStringLiteral("lame"),
+               QStringList{QStringLiteral("--quiet"), QStringLiteral("-s"), QStringLiteral("44.1")} + kRawInput +
+                   QStringList{QStringLiteral("--nogaptags"), QStringLiteral("--nogap")} + inputs);
     if (!lame.waitForFinished(60000) || lame.exitStatus() != QProcess::NormalExit || lame.exitCode() != 0) return false;
     for (const QString& p : paths)
         if (!QFile::exists(p)) return false;
@@ -85,9 +88,7 @@ std::string ReadBytes(const QString& path) {
     return f.readAll().toStdString();
 }
 
-ScopedCurrentDir::ScopedCurrentDir(const QString& dir) : previous_(QDir::currentPath()) {
-    QDir::setCurrent(dir);
-}
+ScopedCurrentDir::ScopedCurrentDir(const QString& dir) : previous_(QDir::currentPath()) { QDir::setCurrent(dir); }
 ScopedCurrentDir::~ScopedCurrentDir() { QDir::setCurrent(previous_); }
 
 namespace {
@@ -141,7 +142,9 @@ QStringList ThreadNames() {
     return names;
 }
 
-int ThreadCount() { return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(); }
+int ThreadCount() {
+    return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
+}
 
 }  // namespace testsupport
 
@@ -169,7 +172,8 @@ UiWatchdog::UiWatchdog(std::function<void()> rescue, int limitMs) : state_(std::
     s->watcher = std::thread([s] {
         std::unique_lock<std::mutex> lock(s->mutex);
         while (!s->wake.wait_for(lock, std::chrono::milliseconds(50), [s] { return s->stop; })) {
-            QMetaObject::invokeMethod(&s->receiver, [s] { s->answeredAt = s->clock.elapsed(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                &s->receiver, [s] { s->answeredAt = s->clock.elapsed(); }, Qt::QueuedConnection);
             if (!s->stalled && s->clock.elapsed() - s->answeredAt > s->limitMs) {
                 s->stalled = true;
                 if (s->rescue) s->rescue();

@@ -15,8 +15,8 @@ namespace testsupport {
 // at `amplitude` (of full scale) into an MP3 at `path` with lame; `lameArgs`
 // are added to lame's arguments (for example {"--id3v1-only", "--tt",
 // "Title"}). Returns false on failure.
-bool GenerateMp3(const QString& path, double seconds, double frequencyHz,
-                 const QStringList& lameArgs = {}, int sampleRate = 44100, double amplitude = 0.5);
+bool GenerateMp3(const QString& path, double seconds, double frequencyHz, const QStringList& lameArgs = {},
+                 int sampleRate = 44100, double amplitude = 0.5);
 
 // Encodes one continuous mono 44.1 kHz sine cut into consecutive files with
 // `lame --nogap` (with its tags, so each file carries its own delay and

@@ -1,10 +1,10 @@
 // The tag editor window driven through its widgets.
 #include "common/app_error.h"
+#include "common/twips.h"
 #include "fake_dialogs.h"
 #include "tags/frm_edit_tag_information.h"
 #include "tags/tag_record.h"
 #include "test_support.h"
-#include "common/twips.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -129,8 +129,8 @@ void TagEditorTest::designedWindow() {
     w.show();
     QCOMPARE(w.focusWidget(), static_cast<QWidget*>(w.cmdWriteTag));  // tab index 0
     // Tab order: Save Tag, the genre list, the code, then the boxes bottom up, Cancel last.
-    QWidget* order[] = {w.cmdWriteTag, w.Combo1, w.txtGenreCode, w.txtComment, w.txtYear,
-                        w.txtAlbum,    w.txtArtist, w.txtTitle,  w.cmdClose};
+    QWidget* order[] = {w.cmdWriteTag, w.Combo1,    w.txtGenreCode, w.txtComment, w.txtYear,
+                        w.txtAlbum,    w.txtArtist, w.txtTitle,     w.cmdClose};
     for (size_t i = 0; i + 1 < std::size(order); ++i) {
         QWidget* next = order[i]->nextInFocusChain();
         while (next && next->focusPolicy() == Qt::NoFocus) next = next->nextInFocusChain();
@@ -397,7 +397,8 @@ void TagEditorTest::refusedWriteAndLaterSuccess() {
     Click(w.cmdWriteTag);
     SetTagOpenFunctionForTesting({});
     QCOMPARE(dialogs.boxes.size(), size_t(1));
-    QCOMPARE(dialogs.boxes[0].text, QStringLiteral("Cannot edit ") + path + QStringLiteral(" while the file is opened"));
+    QCOMPARE(dialogs.boxes[0].text,
+             QStringLiteral("Cannot edit ") + path + QStringLiteral(" while the file is opened"));
     QCOMPARE(dialogs.boxes[0].title, QStringLiteral("Tag Update Failed"));
     QCOMPARE(dialogs.boxes[0].icon, MsgIcon::Critical);
     QCOMPARE(w.cmdClose->text(), QStringLiteral("Cancel"));
@@ -422,7 +423,8 @@ void TagEditorTest::immutableFileIsRefused() {
     Click(w.cmdWriteTag);
     QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), path});
     QCOMPARE(dialogs.boxes.size(), size_t(1));
-    QCOMPARE(dialogs.boxes[0].text, QStringLiteral("Cannot edit ") + path + QStringLiteral(" while the file is opened"));
+    QCOMPARE(dialogs.boxes[0].text,
+             QStringLiteral("Cannot edit ") + path + QStringLiteral(" while the file is opened"));
     QCOMPARE(w.cmdClose->text(), QStringLiteral("Cancel"));
     QCOMPARE(ReadBytes(path), original);
 }
@@ -469,7 +471,10 @@ void TagEditorTest::textsFollowTheLocalesCodePage() {
         return std::pair{path, bytes};
     };
     const auto [russian, russianBytes] = tagged("ru.mp3", "\xca\xe8\xed\xee", "\xd6\xee\xe9");  // Кино, Цой
-    const auto [polish, polishBytes] = tagged("pl.mp3", "\xa3\xf3" "d\x9f", "\x8cl\xb9ski");  // Łódź, Śląski
+    const auto [polish, polishBytes] = tagged("pl.mp3",
+                                              "\xa3\xf3"
+                                              "d\x9f",
+                                              "\x8cl\xb9ski");  // Łódź, Śląski
     QVERIFY(!russian.isEmpty() && !polish.isEmpty());
 
     struct Case {
@@ -485,9 +490,9 @@ void TagEditorTest::textsFollowTheLocalesCodePage() {
     };
     for (const Case& c : cases) {
         ScopedLocale locale(c.lang);
-        QCOMPARE(CaptionForFile(3, c.path.toStdString()),
-                 QStringLiteral(" 3. - ") + c.title + QStringLiteral(": ") + c.artist +
-                     QString(30 - c.artist.size(), QLatin1Char(' ')));
+        QCOMPARE(CaptionForFile(3, c.path.toStdString()), QStringLiteral(" 3. - ") + c.title + QStringLiteral(": ") +
+                                                              c.artist +
+                                                              QString(30 - c.artist.size(), QLatin1Char(' ')));
         FakeDialogs dialogs;
         frmEditTagInformation w;
         w.EditTagPath = c.path.toStdString();
@@ -514,8 +519,9 @@ void TagEditorTest::textsFollowTheLocalesCodePage() {
     dialogs.nextConfirm = false;
     Click(w.cmdWriteTag);
     QCOMPARE(dialogs.questions.size(), 1);
-    QVERIFY2(dialogs.questions[0].contains(QStringLiteral("(Windows-1252) cannot hold some characters of Title, Comment:")),
-             qPrintable(dialogs.questions[0]));
+    QVERIFY2(
+        dialogs.questions[0].contains(QStringLiteral("(Windows-1252) cannot hold some characters of Title, Comment:")),
+        qPrintable(dialogs.questions[0]));
     QCOMPARE(ReadBytes(russian), russianBytes);
     dialogs.nextConfirm = true;
     Click(w.cmdWriteTag);

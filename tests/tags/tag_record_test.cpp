@@ -1,17 +1,17 @@
 // The ID3v1 record: layout against a tag written by lame, text rules, genre
 // bytes, writing without harm to the audio, and the information line.
+#include "tags/tag_record.h"
 #include "common/app_error.h"
 #include "tags/ansi_text.h"
-#include "tags/tag_record.h"
 #include "test_support.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
 
 using namespace testsupport;
 
@@ -131,10 +131,10 @@ void TagRecordTest::textRules() {
 void TagRecordTest::codePages() {
     // The locale's language picks the page; the first variable set wins.
     const std::pair<const char*, int> pages[] = {
-        {"ru_RU.UTF-8", 1251}, {"uk_UA", 1251}, {"sr_RS", 1251}, {"sr_RS@latin", 1250}, {"pl_PL.UTF-8", 1250},
-        {"cs", 1250},          {"el_GR", 1253}, {"tr_TR", 1254}, {"he_IL", 1255},        {"fa_IR", 1256},
-        {"lv_LV", 1257},       {"vi_VN", 1258}, {"th_TH", 874},  {"ja_JP.eucJP", 932},   {"zh_CN.GB18030", 936},
-        {"zh_SG", 936},        {"ko_KR", 949},  {"zh_TW.UTF-8", 950}, {"zh_HK", 950},    {"de_DE@euro", 1252},
+        {"ru_RU.UTF-8", 1251}, {"uk_UA", 1251}, {"sr_RS", 1251},      {"sr_RS@latin", 1250}, {"pl_PL.UTF-8", 1250},
+        {"cs", 1250},          {"el_GR", 1253}, {"tr_TR", 1254},      {"he_IL", 1255},       {"fa_IR", 1256},
+        {"lv_LV", 1257},       {"vi_VN", 1258}, {"th_TH", 874},       {"ja_JP.eucJP", 932},  {"zh_CN.GB18030", 936},
+        {"zh_SG", 936},        {"ko_KR", 949},  {"zh_TW.UTF-8", 950}, {"zh_HK", 950},        {"de_DE@euro", 1252},
         {"C", 1252},           {"POSIX", 1252}, {"en_US.UTF-8", 1252}};
     for (const auto& [locale, page] : pages) QCOMPARE(AnsiCodePageOf(locale), page);
     {
@@ -227,7 +227,8 @@ void TagRecordTest::appendingGivesANewTagAndKeepsTheAudio() {
     QString path = dir.filePath(QStringLiteral("plain.mp3"));
     const std::string audio(3000, '\x33');
     QVERIFY(WriteBytes(path, audio));
-    WriteTagRecord(path.toStdString(), BuildTagRecord(QStringLiteral("T"), QStringLiteral("A"), {}, {}, {}, 255), false);
+    WriteTagRecord(path.toStdString(), BuildTagRecord(QStringLiteral("T"), QStringLiteral("A"), {}, {}, {}, 255),
+                   false);
     std::string now = ReadBytes(path);
     QCOMPARE(now.size(), audio.size() + 128);
     QCOMPARE(now.substr(0, audio.size()), audio);

@@ -2,12 +2,12 @@
 // mixer always closed, and the real mixer of "default" through PulseAudio.
 #include "volume/volume_controler.h"
 
+#include <dirent.h>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <climits>
-#include <dirent.h>
 #include <string>
 #include <vector>
 

@@ -2,18 +2,18 @@
 // process by playerctl, the client desktops use: first with a recording
 // double of the component, then with real playback into the private sound
 // server; and a second start of the real program handing its files over.
+#include "desktop/mpris.h"
 #include "app/desktop_wiring.h"
+#include "common/file_util.h"
+#include "desktop/single_instance.h"
 #include "fake_dialogs.h"
 #include "fake_media.h"
-#include "common/file_util.h"
-#include "window/frm_main.h"
 #include "media/media_player.h"
-#include "desktop/mpris.h"
 #include "playlist/playlist_model.h"
-#include "desktop/single_instance.h"
 #include "test_support.h"
 #include "transport/transport.h"
 #include "volume/volume_controler.h"
+#include "window/frm_main.h"
 
 #include <QCryptographicHash>
 #include <QDialog>
@@ -102,23 +102,25 @@ void MprisTest::commandsStatusAndMetadata() {
     ScopedCurrentDir cd(dir.path());
     // One file with an ID3v1 tag, one with none, one with an ID3v2 tag only.
     std::string v1 = std::string(300, 'x') + "TAG";
-    for (const char* field : {"Alpha", "Ann", "First"}) v1 += std::string(field) + std::string(30 - std::strlen(field), ' ');
+    for (const char* field : {"Alpha", "Ann", "First"})
+        v1 += std::string(field) + std::string(30 - std::strlen(field), ' ');
     v1 += std::string(34, ' ') + '\x08';
     QVERIFY(WriteBytes(dir.filePath("a.mp3"), v1));
     QVERIFY(WriteBytes(dir.filePath("b c.mp3"), std::string(400, 'y')));
     QImage cover(8, 8, QImage::Format_RGB32);
     cover.fill(Qt::green);
     QVERIFY(cover.save(dir.filePath("cover.png")));
-    QVERIFY(GenerateMp3(dir.filePath("v2.mp3"), 0.2, 440,
-                        {"--id3v2-only", "--tt", "Deep", "--ta", "Dan", "--tl", "Second", "--ti", dir.filePath("cover.png")}));
+    QVERIFY(GenerateMp3(
+        dir.filePath("v2.mp3"), 0.2, 440,
+        {"--id3v2-only", "--tt", "Deep", "--ta", "Dan", "--tl", "Second", "--ti", dir.filePath("cover.png")}));
 
     FakeDialogs dialogs;
     auto* media = new FakeMediaComponent;
     media->length = 100;
     frmMain w(media);
     w.Playlist->clear();
-    w.Playlist->addMany({TextToPath(dir.filePath("a.mp3")), TextToPath(dir.filePath("b c.mp3")),
-                         TextToPath(dir.filePath("v2.mp3"))});
+    w.Playlist->addMany(
+        {TextToPath(dir.filePath("a.mp3")), TextToPath(dir.filePath("b c.mp3")), TextToPath(dir.filePath("v2.mp3"))});
     w.Form_Load();
     MprisService* service = ConnectToDesktop(&w);
     QVERIFY(service);
@@ -134,8 +136,9 @@ void MprisTest::commandsStatusAndMetadata() {
     QCOMPARE(Ctl({"metadata", "xesam:title"}), QStringLiteral("b c.mp3"));
     QCOMPARE(Ctl({"metadata", "xesam:url"}), "file://" + QUrl::toPercentEncoding(dir.path(), "/") + "/b%20c.mp3");
     const QString trackB = Ctl({"metadata", "mpris:trackid"}).remove(QLatin1Char('\''));  // printed quoted
-    QCOMPARE(trackB, QStringLiteral("/org/corvalle/track/") +
-                         QCryptographicHash::hash(QFile::encodeName(dir.filePath("b c.mp3")), QCryptographicHash::Md5).toHex());
+    QCOMPARE(trackB,
+             QStringLiteral("/org/corvalle/track/") +
+                 QCryptographicHash::hash(QFile::encodeName(dir.filePath("b c.mp3")), QCryptographicHash::Md5).toHex());
 
     // Pause holds, Play resumes the same file (no new Play of the entry),
     // PlayPause toggles.
@@ -240,7 +243,8 @@ void MprisTest::realPlaybackPausesSeeksAndSetsTheVolume() {
     Ctl({"play"});
     QTRY_COMPARE(Ctl({"status"}), QStringLiteral("Playing"));
     const double resumed = media->currentPosition();
-    QVERIFY2(resumed >= held - 0.01 && resumed < held + 1.0, qPrintable(QStringLiteral("%1 after %2").arg(resumed).arg(held)));
+    QVERIFY2(resumed >= held - 0.01 && resumed < held + 1.0,
+             qPrintable(QStringLiteral("%1 after %2").arg(resumed).arg(held)));
 
     Ctl({"position", "4"});
     QTRY_VERIFY2(media->currentPosition() >= 4.0 && media->currentPosition() < 5.0,
@@ -249,7 +253,8 @@ void MprisTest::realPlaybackPausesSeeksAndSetsTheVolume() {
     Ctl({"volume", "0.5"});
     QTRY_COMPARE(w.HScroll_4_Volume->value(), 50);
     QProcess pactl;
-    pactl.start(QStringLiteral("pactl"), {"get-sink-volume", qEnvironmentVariable("CORVALLE_TEST_SINK", "corvalle_null")});
+    pactl.start(QStringLiteral("pactl"),
+                {"get-sink-volume", qEnvironmentVariable("CORVALLE_TEST_SINK", "corvalle_null")});
     QVERIFY(pactl.waitForFinished(5000));
     const QString sink = QString::fromLocal8Bit(pactl.readAllStandardOutput());
     QVERIFY2(sink.contains(QStringLiteral(" 50%")), qPrintable(sink));
@@ -283,7 +288,7 @@ void MprisTest::secondStartHandsItsFilesOver() {
     QCOMPARE(second.exitCode(), 0);
     QCOMPARE(opens, 1);
     QCOMPARE(handed, (std::vector<std::string>{TextToPath(dir.filePath("relative.mp3")),
-                                                TextToPath(dir.filePath("absolute.mp3"))}));
+                                               TextToPath(dir.filePath("absolute.mp3"))}));
 }
 
 QTEST_MAIN(MprisTest)

@@ -30,10 +30,10 @@ public:
     bool start(const QElapsedTimer& clock) {
         clock_ = &clock;
         QObject::connect(&proc_, &QProcess::readyReadStandardOutput, [this] { take(); });
-        proc_.start(QStringLiteral("parec"), {QStringLiteral("-d"), Sink() + QStringLiteral(".monitor"),
-                                              QStringLiteral("--format=s16le"), QStringLiteral("--rate=44100"),
-                                              QStringLiteral("--channels=1"), QStringLiteral("--raw"),
-                                              QStringLiteral("--latency-msec=") + QString::number(latencyMs_)});
+        proc_.start(QStringLiteral("parec"),
+                    {QStringLiteral("-d"), Sink() + QStringLiteral(".monitor"), QStringLiteral("--format=s16le"),
+                     QStringLiteral("--rate=44100"), QStringLiteral("--channels=1"), QStringLiteral("--raw"),
+                     QStringLiteral("--latency-msec=") + QString::number(latencyMs_)});
         if (!proc_.waitForStarted(5000)) return false;
         // Wait for the first data, so the stream runs before playback starts.
         for (int i = 0; i < 200 && samples_.empty(); ++i) QTest::qWait(10);

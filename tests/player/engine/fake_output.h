@@ -93,7 +93,8 @@ private:
     long capacity() const { return rate_ / 5; }
     long long consumed() const {
         if (!options_.realTime) return written_;
-        auto us = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start_).count();
+        auto us =
+            std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start_).count();
         return std::min<long long>(written_, us * rate_ / 1000000);
     }
     long queued() const { return static_cast<long>(written_ - consumed()); }

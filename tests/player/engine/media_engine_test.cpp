@@ -4,20 +4,20 @@
 // server.
 #include "common/app_error.h"
 #include "engine/decoder.h"
+#include "engine/playback_engine.h"
 #include "fake_output.h"
 #include "media/media_player.h"
-#include "window/media_player_bar.h"
-#include "engine/playback_engine.h"
 #include "test_support.h"
+#include "window/media_player_bar.h"
 
+#include <fcntl.h>
 #include <QAbstractButton>
 #include <QDir>
-#include <QLabel>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <fcntl.h>
 #include <atomic>
 #include <random>
 
@@ -158,9 +158,12 @@ private slots:
         auto stats = std::make_shared<FakeOutputStats>();
         PlaybackEngine engine(outputs(stats), [](uint64_t, const TrackEnd&) {});
         engine.setMeasuredCallback([&told](uint64_t) { ++told; });
-        engine.load([p, &readHere] { return std::make_unique<Decoder>(std::make_unique<FailingSource>(p, 1LL << 40, &readHere)); });
+        engine.load([p, &readHere] {
+            return std::make_unique<Decoder>(std::make_unique<FailingSource>(p, 1LL << 40, &readHere));
+        });
         QVERIFY(QTest::qWaitFor([&] { return told.load() == 1; }, 10000));
-        QVERIFY2(readHere.load() < size / 4, qPrintable(QStringLiteral("%1 of %2 bytes").arg(readHere.load()).arg(size)));
+        QVERIFY2(readHere.load() < size / 4,
+                 qPrintable(QStringLiteral("%1 of %2 bytes").arg(readHere.load()).arg(size)));
         QVERIFY2(std::abs(engine.duration() - 30.0) < 0.05, qPrintable(QString::number(engine.duration())));
     }
 
@@ -174,7 +177,8 @@ private slots:
         QTest::newRow("empty file") << QByteArray() << ErrNo::NotMpegAudio;
         QTest::newRow("missing file") << QByteArray("<missing>") << ErrNo::FileNotFound;
         QTest::newRow("folder") << QByteArray("<dir>") << ErrNo::PathFileAccess;
-        QTest::newRow("named pipe, refused without waiting for a writer") << QByteArray("<fifo>") << ErrNo::NotMpegAudio;
+        QTest::newRow("named pipe, refused without waiting for a writer")
+            << QByteArray("<fifo>") << ErrNo::NotMpegAudio;
         // An ID3v2 header that announces 4 KiB of tag, and nothing after it.
         QTest::newRow("ID3v2 header only") << QByteArray("ID3\x03\x00\x00\x00\x00\x20\x00", 10) << ErrNo::NotMpegAudio;
         QTest::newRow("ID3v2 tag then zeros")
@@ -307,8 +311,7 @@ private slots:
             auto first = std::make_shared<FakeOutputStats>();
             auto told = std::make_shared<EndLog>();
             PlaybackEngine engine(outputs(first, {false, false, -1}), Record(told));
-            engine.load(
-                [p, opened] { return std::make_unique<Decoder>(std::make_unique<FailingSource>(p, opened)); });
+            engine.load([p, opened] { return std::make_unique<Decoder>(std::make_unique<FailingSource>(p, opened)); });
             engine.play();
             QVERIFY(QTest::qWaitFor([&] { return told->count() > 0; }, 5000));
             const TrackEnd end = told->end(0);
@@ -364,8 +367,8 @@ private slots:
         QCOMPARE(stats->opens, (std::vector<std::pair<int, int>>{{44100, 1}, {22050, 1}}));
         // The lead-ins, the first file and the second whole, and the third
         // from half a second on.
-        const long long expected = 2200 + 1100 + Decoder::OpenFile(one)->lengthFrames() +
-                                   Decoder::OpenFile(low)->lengthFrames() * 2 - 11025;
+        const long long expected =
+            2200 + 1100 + Decoder::OpenFile(one)->lengthFrames() + Decoder::OpenFile(low)->lengthFrames() * 2 - 11025;
         QVERIFY2(std::abs(stats->frames - expected) < 1500,
                  qPrintable(QStringLiteral("%1 of %2").arg(stats->frames).arg(expected)));
         // Each track counts what of it was written: the first two whole, the
@@ -547,7 +550,8 @@ private slots:
         // each device opened.
         long long expected = 2200 + 1100;
         for (const QString& f : files) expected += Decoder::OpenFile(path(f))->lengthFrames();
-        QVERIFY2(std::abs(stats->frames - expected) < 100, qPrintable(QStringLiteral("%1 of %2").arg(stats->frames).arg(expected)));
+        QVERIFY2(std::abs(stats->frames - expected) < 100,
+                 qPrintable(QStringLiteral("%1 of %2").arg(stats->frames).arg(expected)));
         player.stop();  // during the last tail
         QVERIFY(QTest::qWaitFor([&] { return stats->openCount.load() == 0; }, 1000));
         QCOMPARE(player.currentPosition(), 0.0);
@@ -636,14 +640,16 @@ private slots:
             player.setAutoStart(true);
             QElapsedTimer sinceSet;
             std::vector<qint64> endAges;
-            auto age = connect(&player, &MediaComponent::endReached, this, [&] { endAges.push_back(sinceSet.elapsed()); });
+            auto age =
+                connect(&player, &MediaComponent::endReached, this, [&] { endAges.push_back(sinceSet.elapsed()); });
             for (int i = 0; i < 12; ++i) {
                 sinceSet.start();
                 player.setFileName(path(QStringLiteral("tone1.mp3")));
                 QTest::qWait(i % 2 ? 990 : 40 + 10 * i);
             }
             disconnect(age);
-            for (qint64 ms : endAges) QVERIFY2(ms >= 750, qPrintable(QStringLiteral("an end %1 ms after its file was set").arg(ms)));
+            for (qint64 ms : endAges)
+                QVERIFY2(ms >= 750, qPrintable(QStringLiteral("an end %1 ms after its file was set").arg(ms)));
             ended.clear();
             length.clear();
             QElapsedTimer clock;
@@ -742,7 +748,8 @@ private slots:
         // A click three quarters along the slider jumps there.
         QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(slider->width() * 3 / 4, slider->height() / 2));
         QTest::qWait(50);
-        QVERIFY2(std::abs(player.currentPosition() - 1.5) < 0.15, qPrintable(QString::number(player.currentPosition())));
+        QVERIFY2(std::abs(player.currentPosition() - 1.5) < 0.15,
+                 qPrintable(QString::number(player.currentPosition())));
         QTest::qWait(150);
         QCOMPARE(readout->text(), QStringLiteral("00:01 / 00:02"));
         QTest::mouseClick(stopButton, Qt::LeftButton);

@@ -3,13 +3,13 @@
 // event follows the last sound and comes once, stop silences, a new file
 // replaces the old one without its end event, the bar pauses and seeks, and
 // threads and PCM streams are released.
-#include "engine/alsa_output.h"
-#include "common/app_error.h"
-#include "audio_capture.h"
-#include "engine/decoder.h"
 #include "media/media_player.h"
-#include "window/media_player_bar.h"
+#include "audio_capture.h"
+#include "common/app_error.h"
+#include "engine/alsa_output.h"
+#include "engine/decoder.h"
 #include "test_support.h"
+#include "window/media_player_bar.h"
 
 #include <QAbstractButton>
 #include <QDir>
@@ -51,7 +51,8 @@ class MediaPlayerTest : public QObject {
 
 private slots:
     void initTestCase() {
-        if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) QSKIP("no PulseAudio test server (run under tests/with-pulse.sh)");
+        if (qEnvironmentVariableIsEmpty("PULSE_SERVER"))
+            QSKIP("no PulseAudio test server (run under tests/with-pulse.sh)");
         if (!testsupport::HaveProgram(QStringLiteral("parec")) || !testsupport::HaveProgram(QStringLiteral("lame")))
             QSKIP("parec or lame is missing");
         QVERIFY(dir_.isValid());
@@ -97,7 +98,8 @@ private slots:
         // buffer behind it, however long the wait took on a busy machine.
         const double mid = player.currentPosition();
         const double since = (clock.elapsed() - started) / 1000.0;
-        QVERIFY2(mid > since - 0.6 && mid <= since + 0.02, qPrintable(QStringLiteral("%1 after %2 s").arg(mid).arg(since)));
+        QVERIFY2(mid > since - 0.6 && mid <= since + 0.02,
+                 qPrintable(QStringLiteral("%1 after %2 s").arg(mid).arg(since)));
         // The end is told once the last frame is queued, while its tail plays;
         // the position goes on to the file's length, then back to 0 once the
         // device has played it all and is closed.
@@ -105,10 +107,12 @@ private slots:
         const qint64 endedAt = clock.elapsed();
         QVERIFY2(endedAt - started >= 1000, qPrintable(QString::number(endedAt - started)));
         double last = 0;
-        QVERIFY(QTest::qWaitFor([&] {
-            last = std::max(last, player.currentPosition());
-            return player.currentPosition() == 0.0 && SinkInputs() == 0;
-        }, 5000));
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                last = std::max(last, player.currentPosition());
+                return player.currentPosition() == 0.0 && SinkInputs() == 0;
+            },
+            5000));
         QVERIFY2(last > player.duration() - 0.1, qPrintable(QString::number(last)));
         QTest::qWait(200);
         capture.stop();
@@ -123,8 +127,10 @@ private slots:
         const size_t margin = AudioCapture::kRate / 20;
         const double rate = capture.crossingsPerSecond(first + margin, end - margin);
         QVERIFY2(std::abs(rate - 880) < 44, qPrintable(QString::number(rate)));
-        qInfo("duration %.4f s, heard %.4f s, %.1f crossings/s, end told %lld ms after play, %.0f ms before the sound ended",
-              player.duration(), heard, rate, static_cast<long long>(endedAt - started), capture.timeOf(end) - endedAt);
+        qInfo(
+            "duration %.4f s, heard %.4f s, %.1f crossings/s, end told %lld ms after play, %.0f ms before the sound "
+            "ended",
+            player.duration(), heard, rate, static_cast<long long>(endedAt - started), capture.timeOf(end) - endedAt);
     }
 
     void playOnIsGaplessAndHearsEveryFileWhole() {
@@ -177,7 +183,8 @@ private slots:
         for (int k = 0; k < 3; ++k) {
             const double heard = static_cast<double>(starts[k + 1] - starts[k]) / AudioCapture::kRate;
             qInfo("file %d: heard %.4f s of %.4f s", k, heard, lengths[k]);
-            QVERIFY2(std::abs(heard - lengths[k]) < 0.005, qPrintable(QStringLiteral("file %1: %2 s").arg(k).arg(heard)));
+            QVERIFY2(std::abs(heard - lengths[k]) < 0.005,
+                     qPrintable(QStringLiteral("file %1: %2 s").arg(k).arg(heard)));
         }
     }
 
@@ -186,7 +193,8 @@ private slots:
         // heard as one, without a break, and as libmpg123 decodes the two
         // files (it removes each file's encoder delay and padding): nothing is
         // added at the join, nothing left out.
-        const QStringList pair{dir_.filePath(QStringLiteral("nogap1.mp3")), dir_.filePath(QStringLiteral("nogap2.mp3"))};
+        const QStringList pair{dir_.filePath(QStringLiteral("nogap1.mp3")),
+                               dir_.filePath(QStringLiteral("nogap2.mp3"))};
         if (!testsupport::GenerateNoGapMp3s(pair, {0.0, 1.37, 2.6}, 440)) QSKIP("lame cannot encode --nogap here");
         std::vector<int16_t> decoded;
         for (const QString& f : pair) {
@@ -278,7 +286,8 @@ private slots:
         QElapsedTimer switchClock;
         switchClock.start();
         player.setFileName(Bytes(tone660_));
-        qInfo("setFileName during playback returned after %lld us", static_cast<long long>(switchClock.nsecsElapsed() / 1000));
+        qInfo("setFileName during playback returned after %lld us",
+              static_cast<long long>(switchClock.nsecsElapsed() / 1000));
         QVERIFY(player.isPlaying());
         QVERIFY(length.wait(1000));
         QVERIFY(std::abs(player.duration() - 1.0) < 0.05);
@@ -290,8 +299,10 @@ private slots:
         // The new file's end, told once it was all queued (not the old one's).
         QVERIFY2(endedAt - switchedAt >= 400, qPrintable(QString::number(endedAt - switchedAt)));
         // The new tone is what played after the switch.
-        const double rate = capture.crossingsPerSecond(capture.indexAt(switchedAt + 300), capture.indexAt(switchedAt + 800));
-        qInfo("after the switch: %.1f crossings/s, end %lld ms after it", rate, static_cast<long long>(endedAt - switchedAt));
+        const double rate =
+            capture.crossingsPerSecond(capture.indexAt(switchedAt + 300), capture.indexAt(switchedAt + 800));
+        qInfo("after the switch: %.1f crossings/s, end %lld ms after it", rate,
+              static_cast<long long>(endedAt - switchedAt));
         QVERIFY2(std::abs(rate - 1320) < 66, qPrintable(QString::number(rate)));
     }
 

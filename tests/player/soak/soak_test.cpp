@@ -3,12 +3,12 @@
 // then on, while random clicks reach the transport labels. At the end nothing
 // has crashed, no unexpected message box was shown and the player's threads
 // are gone again.
-#include "window/command_label.h"
 #include "fake_dialogs.h"
-#include "window/frm_main.h"
 #include "media/media_player.h"
 #include "playlist/playlist_model.h"
 #include "test_support.h"
+#include "window/command_label.h"
+#include "window/frm_main.h"
 
 #include <QDir>
 #include <QRandomGenerator>
@@ -121,7 +121,8 @@ void SoakTest::playsOnWithClicks() {
     }
     // The player's worker and the sound device's threads have ended. A thread
     // left winding down by the previous case may have gone too, hence <=.
-    QTRY_VERIFY2_WITH_TIMEOUT(UnpooledThreadCount() <= idleThreads, qPrintable(ThreadNames().join(QLatin1Char(','))), 5000);
+    QTRY_VERIFY2_WITH_TIMEOUT(UnpooledThreadCount() <= idleThreads, qPrintable(ThreadNames().join(QLatin1Char(','))),
+                              5000);
 }
 
 QTEST_MAIN(SoakTest)

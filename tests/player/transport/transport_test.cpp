@@ -1,10 +1,10 @@
 // The commands' rules without a window and without a sound device: the
 // transport over a playlist and a recording double of the component.
+#include "transport/transport.h"
 #include "common/app_error.h"
 #include "fake_dialogs.h"
 #include "fake_media.h"
 #include "playlist/playlist_model.h"
-#include "transport/transport.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -21,7 +21,8 @@ struct Rig {
         playlist.addMany(entries);
         // As the window shows them.
         QObject::connect(&transport, &Transport::failed, [](const QString& d) { ShowErrorBox(nullptr, d); });
-        QObject::connect(&transport, &Transport::message, [](const QString& t) { AppDialogs().MessageBox(nullptr, t); });
+        QObject::connect(&transport, &Transport::message,
+                         [](const QString& t) { AppDialogs().MessageBox(nullptr, t); });
     }
     int current() const { return playlist.currentRow(); }
     // The playing file ends (`unheard`: it broke off before anything was heard).
@@ -141,7 +142,8 @@ void TransportTest::endOfFilePlaysOn() {
     r.end(true);  // the second of two in a row
     QCOMPARE(r.media.files(), QStringList{"/m/b.mp3"});
     QCOMPARE(told.count(), 1);
-    QCOMPARE(told.at(0).at(0).toString(), QStringLiteral("Playback stopped: 2 files could not be played one after another."));
+    QCOMPARE(told.at(0).at(0).toString(),
+             QStringLiteral("Playback stopped: 2 files could not be played one after another."));
     // The user's Play starts a new count; a file heard breaks the streak.
     r.transport.Play();
     r.end(true);
@@ -151,7 +153,8 @@ void TransportTest::endOfFilePlaysOn() {
     QCOMPARE(r.media.files(), (QStringList{"/m/b.mp3", "/m/b.mp3", "/m/a.mp3", "/m/b.mp3", "/m/a.mp3"}));
     // Never more than ten in a row, however long the list.
     Rig many;
-    for (int i = 0; i < 40; ++i) many.playlist.addMany({QStringLiteral("/m/%1.mp3").arg(i, 2, 10, QLatin1Char('0')).toStdString()});
+    for (int i = 0; i < 40; ++i)
+        many.playlist.addMany({QStringLiteral("/m/%1.mp3").arg(i, 2, 10, QLatin1Char('0')).toStdString()});
     QSignalSpy manyTold(&many.transport, &Transport::message);
     many.transport.Play();
     for (int i = 0; i < Transport::kFailureStreak; ++i) many.end(true);
@@ -188,8 +191,10 @@ void TransportTest::resumeAndOpen() {
     r.transport.AddEntries(many);
     QVERIFY(r.dialogs.boxes.empty());
     QTRY_COMPARE(r.dialogs.boxes.size(), size_t(1));
-    QCOMPARE(r.dialogs.boxes[0].text, QStringLiteral("The playlist holds at most 32767 entries: 3 entries were not added."));
-    QCOMPARE(r.transport.Add({"/g.mp3"}), QStringLiteral("The playlist holds at most 32767 entries: 1 entry was not added."));
+    QCOMPARE(r.dialogs.boxes[0].text,
+             QStringLiteral("The playlist holds at most 32767 entries: 3 entries were not added."));
+    QCOMPARE(r.transport.Add({"/g.mp3"}),
+             QStringLiteral("The playlist holds at most 32767 entries: 1 entry was not added."));
 }
 
 QTEST_MAIN(TransportTest)

@@ -62,8 +62,8 @@ void AppearanceTest::volumeLabelAndSlider() {
     QVERIFY(slider->hasFocus());
     slider->setValue(60);
     changes.clear();
-    const std::pair<Qt::Key, int> keys[] = {{Qt::Key_Right, 61}, {Qt::Key_Up, 62},       {Qt::Key_Left, 61},
-                                            {Qt::Key_Down, 60},  {Qt::Key_PageUp, 70},   {Qt::Key_PageDown, 60}};
+    const std::pair<Qt::Key, int> keys[] = {{Qt::Key_Right, 61}, {Qt::Key_Up, 62},     {Qt::Key_Left, 61},
+                                            {Qt::Key_Down, 60},  {Qt::Key_PageUp, 70}, {Qt::Key_PageDown, 60}};
     for (const auto& [key, value] : keys) {
         QTest::keyClick(slider, key);
         QCOMPARE(slider->value(), value);
@@ -173,7 +173,8 @@ void AppearanceTest::storedThemeIsShownAtStart() {
     img.fill(Qt::blue);
     QVERIFY(img.save(f.path("a.png")));
     QVERIFY(img.scaled(60, 40).save(f.path("b.png")));
-    QVERIFY(WriteBytes(f.path("Settings.dat"), TextToPath(f.path("a.png")) + "\r\n" + TextToPath(f.path("b.png")) + "\r\n"));
+    QVERIFY(WriteBytes(f.path("Settings.dat"),
+                       TextToPath(f.path("a.png")) + "\r\n" + TextToPath(f.path("b.png")) + "\r\n"));
     f.w->LoadSettings();
     QVERIFY(!f.w->Stretch);
     QCOMPARE(f.w->imgTheme->size(), QSize(60, 40));  // the last one stays, at its own size

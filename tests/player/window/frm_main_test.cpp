@@ -57,10 +57,10 @@ void FrmMainTest::designedControlsAndMenus() {
         if (auto* l = qobject_cast<QLabel*>(e.widget); l && !e.text.isNull()) QCOMPARE(l->text(), e.text);
     }
     // The seven command captions form one right-aligned column ending at 855 twips.
-    for (QLabel* l : {static_cast<QLabel*>(w->lblVolume), static_cast<QLabel*>(w->lblPrev),
-                      static_cast<QLabel*>(w->lblPlay), static_cast<QLabel*>(w->lblStop),
-                      static_cast<QLabel*>(w->lblNext), static_cast<QLabel*>(w->lblRandom),
-                      static_cast<QLabel*>(w->lblExit)}) {
+    for (QLabel* l :
+         {static_cast<QLabel*>(w->lblVolume), static_cast<QLabel*>(w->lblPrev), static_cast<QLabel*>(w->lblPlay),
+          static_cast<QLabel*>(w->lblStop), static_cast<QLabel*>(w->lblNext), static_cast<QLabel*>(w->lblRandom),
+          static_cast<QLabel*>(w->lblExit)}) {
         QVERIFY(l->alignment() & Qt::AlignRight);
         QCOMPARE(l->geometry().right() + 1, 57);
         QCOMPARE(l->palette().color(QPalette::WindowText), QColor(0, 0, 0));
@@ -167,7 +167,8 @@ void FrmMainTest::oversizedAndUnreadablePlaylists() {
         QCOMPARE(w.Playlist->count(), PlaylistModel::kMaxEntries);
         QCOMPARE(w.Playlist->rowOf("/m/first"), PlaylistModel::kMaxEntries - 1);
         QTRY_COMPARE(dialogs.boxes.size(), size_t(1));
-        QVERIFY2(dialogs.boxes[0].text.contains(QStringLiteral("3 entries were not added")), qPrintable(dialogs.boxes[0].text));
+        QVERIFY2(dialogs.boxes[0].text.contains(QStringLiteral("3 entries were not added")),
+                 qPrintable(dialogs.boxes[0].text));
         QVERIFY(dialogs.boxes[0].text.contains(QStringLiteral("2 lines of FileListing.dat named no file")));
         // A removal saves: the shown entries, then the three that did not fit.
         w.Playlist->setCurrentRow(0);
@@ -375,7 +376,8 @@ void FrmMainTest::keyboardReachesTheCommands() {
     f.w->List1->setFocus(Qt::TabFocusReason);
     const QRect entry = f.w->List1->visualRect(f.w->Playlist->index(0, 0));
     const QPoint under = f.w->List1->viewport()->mapToGlobal(entry.bottomLeft());
-    for (auto [key, mods] : {std::pair{Qt::Key_Menu, Qt::KeyboardModifiers()}, std::pair{Qt::Key_F10, Qt::KeyboardModifiers(Qt::ShiftModifier)}}) {
+    for (auto [key, mods] : {std::pair{Qt::Key_Menu, Qt::KeyboardModifiers()},
+                             std::pair{Qt::Key_F10, Qt::KeyboardModifiers(Qt::ShiftModifier)}}) {
         QTest::keyClick(f.w->List1, key, mods);
         QTRY_VERIFY(f.w->mnuTagInfo->isVisible());
         QVERIFY2((f.w->mnuTagInfo->pos() - under).manhattanLength() < 20,

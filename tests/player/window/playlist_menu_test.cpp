@@ -106,7 +106,9 @@ void PlaylistMenuTest::loadFilesThroughTheRealSearchWindow() {
     QVERIFY(WriteBytes(f.path("music/b.mp3"), "x"));
     QVERIFY(WriteBytes(f.path("music/sub/A.MP3"), "x"));
     QVERIFY(WriteBytes(f.path("music/notes.txt"), "x"));
-    f.w->ShowFileLoader = [](QWidget* parent, const frmFileLoader::AddFunction& add) { frmFileLoader::Run(parent, add); };
+    f.w->ShowFileLoader = [](QWidget* parent, const frmFileLoader::AddFunction& add) {
+        frmFileLoader::Run(parent, add);
+    };
     bool driven = false;
     std::function<void()> drive = [&] {
         auto* loader = qobject_cast<frmFileLoader*>(QApplication::activeModalWidget());
@@ -122,8 +124,8 @@ void PlaylistMenuTest::loadFilesThroughTheRealSearchWindow() {
     f.w->mnuLoadFiles_Click();  // returns when the window has closed
     QVERIFY(driven);
     QCOMPARE(f.w->Playlist->count(), 3);
-    QCOMPARE(ReadBytes(f.path("FileListing.dat")),
-             "/m/dropped.mp3\r\n" + TextToPath(f.path("music/b.mp3")) + "\r\n" + TextToPath(f.path("music/sub/A.MP3")) + "\r\n");
+    QCOMPARE(ReadBytes(f.path("FileListing.dat")), "/m/dropped.mp3\r\n" + TextToPath(f.path("music/b.mp3")) + "\r\n" +
+                                                       TextToPath(f.path("music/sub/A.MP3")) + "\r\n");
 }
 
 void PlaylistMenuTest::editTagSetsThePath() {
@@ -151,8 +153,7 @@ void PlaylistMenuTest::dropsAddFiles() {
     QMimeData three;
     three.setUrls({QUrl::fromLocalFile("/x/z.txt"), QUrl::fromLocalFile("/x/a.MP3"), QUrl::fromLocalFile("/x/b.wav")});
     drop(&three);
-    QCOMPARE(f.w->Playlist->entries(),
-             (std::vector<std::string>{"/m/m.mp3", "/x/a.MP3", "/x/b.wav", "/x/z.txt"}));
+    QCOMPARE(f.w->Playlist->entries(), (std::vector<std::string>{"/m/m.mp3", "/x/a.MP3", "/x/b.wav", "/x/z.txt"}));
     QMimeData folderAndDuplicate;
     folderAndDuplicate.setUrls({QUrl::fromLocalFile(f.dir.path()), QUrl::fromLocalFile("/m/m.mp3")});
     drop(&folderAndDuplicate);
@@ -175,7 +176,8 @@ void PlaylistMenuTest::dropsAddFiles() {
     moved.setData(QStringLiteral("text/uri-list"),
                   "# a comment line\r\nfile:///x/%E9t%E9.mp3\r\nfile://localhost/x/two%20words.mp3\r\n"
                   "http://example.com/remote.mp3\r\nfile:/x/short.mp3\n");
-    for (Qt::DropActions offered : {Qt::DropActions(Qt::CopyAction | Qt::MoveAction), Qt::DropActions(Qt::MoveAction)}) {
+    for (Qt::DropActions offered :
+         {Qt::DropActions(Qt::CopyAction | Qt::MoveAction), Qt::DropActions(Qt::MoveAction)}) {
         const QPoint at = f.w->List1->viewport()->rect().center();
         QDragEnterEvent enter(at, offered, &moved, Qt::LeftButton, Qt::ShiftModifier);
         QApplication::sendEvent(f.w->List1->viewport(), &enter);
@@ -214,14 +216,16 @@ void PlaylistMenuTest::dropsPastTheLimit() {
     for (int i = 0; i < 10; ++i) urls << QUrl::fromLocalFile(QStringLiteral("/n/%1").arg(i));
     // A name with a line break could not be stored one per line: refused,
     // and told in the same message.
-    urls << QUrl::fromLocalFile(QStringLiteral("/n/two\nlines.mp3")) << QUrl::fromLocalFile(QStringLiteral("/n/cr\r.mp3"));
+    urls << QUrl::fromLocalFile(QStringLiteral("/n/two\nlines.mp3"))
+         << QUrl::fromLocalFile(QStringLiteral("/n/cr\r.mp3"));
     mime.setUrls(urls);
     f.w->List1_OLEDragDrop(&mime);
     QCOMPARE(f.w->Playlist->count(), PlaylistModel::kMaxEntries);
     QTRY_COMPARE(f.dialogs.boxes.size(), size_t(1));
-    QCOMPARE(f.dialogs.boxes[0].text,
-             QStringLiteral("The playlist holds at most 32767 entries: 5 entries were not added. 2 entries were not added: "
-                            "a name holding a line break cannot be stored in the playlist."));
+    QCOMPARE(
+        f.dialogs.boxes[0].text,
+        QStringLiteral("The playlist holds at most 32767 entries: 5 entries were not added. 2 entries were not added: "
+                       "a name holding a line break cannot be stored in the playlist."));
     QCOMPARE(f.w->Playlist->rowOf("/n/two\nlines.mp3"), -1);
 }
 

@@ -1,19 +1,7 @@
 #pragma once
 // The main window over a recording double of the media player component and
 // of the message boxes, in a folder of its own as the current directory.
-#include "fake_dialogs.h"
-#include "fake_media.h"
-#include "common/file_util.h"
-#include "window/command_label.h"
-#include "search/frm_file_loader.h"
-#include "window/frm_main.h"
-#include "window/media_player_bar.h"
-#include "playlist/playlist_file.h"
-#include "playlist/playlist_model.h"
-#include "window/playlist_view.h"
-#include "test_support.h"
-#include "transport/transport.h"
-#include "volume/volume_controler.h"
+#include <unistd.h>
 #include <QAction>
 #include <QImage>
 #include <QLabel>
@@ -26,7 +14,19 @@
 #include <algorithm>
 #include <cerrno>
 #include <memory>
-#include <unistd.h>
+#include "common/file_util.h"
+#include "fake_dialogs.h"
+#include "fake_media.h"
+#include "playlist/playlist_file.h"
+#include "playlist/playlist_model.h"
+#include "search/frm_file_loader.h"
+#include "test_support.h"
+#include "transport/transport.h"
+#include "volume/volume_controler.h"
+#include "window/command_label.h"
+#include "window/frm_main.h"
+#include "window/media_player_bar.h"
+#include "window/playlist_view.h"
 
 using namespace testsupport;
 

@@ -9,6 +9,7 @@
 // the dropped data to the target, until its standard input is closed.
 // usage: drag_source x y file... (each file's path percent-encoded, so that
 // any bytes reach it through the command line)
+#include <unistd.h>
 #include <QApplication>
 #include <QDrag>
 #include <QMimeData>
@@ -16,7 +17,6 @@
 #include <QSocketNotifier>
 #include <QWidget>
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
 void Say(const char* line) {
@@ -40,7 +40,10 @@ protected:
         drag->setMimeData(mime);
         Say("dragging");
         const Qt::DropAction done = drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
-        Say(done == Qt::CopyAction ? "copy" : done == Qt::MoveAction ? "move" : done == Qt::LinkAction ? "link" : "none");
+        Say(done == Qt::CopyAction   ? "copy"
+            : done == Qt::MoveAction ? "move"
+            : done == Qt::LinkAction ? "link"
+                                     : "none");
         if (done == Qt::MoveAction)
             for (const QByteArray& f : files_) ::unlink(f.constData());
     }

@@ -3,22 +3,22 @@
 // process through XDND, as from a file manager.
 #include "fake_dialogs.h"
 #include "fake_media.h"
-#include "window/frm_main.h"
 #include "playlist/playlist_model.h"
-#include "window/playlist_view.h"
 #include "test_support.h"
+#include "window/frm_main.h"
+#include "window/playlist_view.h"
 
+#include <QtGui/qguiapplication_platform.h>
+#include <sys/stat.h>
+#include <xcb/xcb.h>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QWindow>
-#include <QtGui/qguiapplication_platform.h>
 #include <QtTest>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <sys/stat.h>
-#include <xcb/xcb.h>
 
 using namespace testsupport;
 
@@ -32,13 +32,16 @@ QByteArray Property(QWidget* w, const char* name, bool* present) {
         xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
     const xcb_atom_t id = atom ? atom->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
     std::free(atom);
-    xcb_get_property_reply_t* reply = xcb_get_property_reply(
-        c, xcb_get_property(c, 0, static_cast<xcb_window_t>(w->windowHandle()->winId()), id, XCB_GET_PROPERTY_TYPE_ANY, 0, 4096),
-        nullptr);
+    xcb_get_property_reply_t* reply =
+        xcb_get_property_reply(c,
+                               xcb_get_property(c, 0, static_cast<xcb_window_t>(w->windowHandle()->winId()), id,
+                                                XCB_GET_PROPERTY_TYPE_ANY, 0, 4096),
+                               nullptr);
     *present = reply && reply->type != XCB_ATOM_NONE;
     QByteArray value;
     if (reply)
-        value = QByteArray(static_cast<const char*>(xcb_get_property_value(reply)), xcb_get_property_value_length(reply));
+        value =
+            QByteArray(static_cast<const char*>(xcb_get_property_value(reply)), xcb_get_property_value_length(reply));
     std::free(reply);
     return value;
 }
@@ -63,7 +66,8 @@ class X11DesktopTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() {
-        if (QGuiApplication::platformName() != QLatin1String("xcb")) QSKIP("needs an X server (run under tests/with-xvfb.sh)");
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("needs an X server (run under tests/with-xvfb.sh)");
     }
 
     void emptyCaptionIsEmptyForTheWindowManager() {
@@ -134,7 +138,8 @@ private slots:
 
         QProcess drag;
         QStringList args{QStringLiteral("700"), QStringLiteral("100")};
-        for (const std::string& f : files) args << QString::fromLatin1(QByteArray::fromStdString(f).toPercentEncoding());
+        for (const std::string& f : files)
+            args << QString::fromLatin1(QByteArray::fromStdString(f).toPercentEncoding());
         drag.start(source, args);
         QVERIFY(drag.waitForStarted(10000));
         QByteArray said;
@@ -157,7 +162,8 @@ private slots:
         // seen the drag, and once more, so the source holds the list's answer.
         auto nudgeUntil = [&](int moves) {
             for (int nudge = 0; nudge < 40 && counter.moves < moves; ++nudge) {
-                if (!XDo({"mousemove", QString::number(target.x() + nudge % 2), QString::number(target.y())})) return false;
+                if (!XDo({"mousemove", QString::number(target.x() + nudge % 2), QString::number(target.y())}))
+                    return false;
                 (void)QTest::qWaitFor([&] { return counter.moves >= moves; }, 500);
             }
             return counter.moves >= moves;
