@@ -107,7 +107,7 @@ void frmMain::BuildControls() {
     connect(Volume, &VolumeLevel::valueChanged, HScroll_4_Volume, &QScrollBar::setValue);
 
     Playlist = new PlaylistModel(this);
-    stored_ = new StoredPlaylist(*Playlist);
+    stored_ = std::make_unique<StoredPlaylist>(*Playlist);
     List1 = new PlaylistView(this);
     List1->setObjectName(QStringLiteral("List1"));
     List1->setPlaylist(Playlist);

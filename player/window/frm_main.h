@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -145,7 +146,7 @@ private:
     void ShowTime(QLabel* label, const QString& prefix, double t, int64_t* shown);
     void ShowRandomMode(bool on);
 
-    StoredPlaylist* stored_ = nullptr;
+    std::unique_ptr<StoredPlaylist> stored_;
     QPixmap themePixmap_;
     double themeLeftTwips_ = 5160;
     int64_t elapsedShown_ = -1;  // the elapsed time on its label, in seconds
