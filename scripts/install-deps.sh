@@ -12,7 +12,7 @@ build_and_run=(
   libasound2-plugins
 )
 tests=(
-  lame pulseaudio pulseaudio-utils
+  lame pulseaudio pulseaudio-utils python3-dbus python3-gi
   e2fsprogs desktop-file-utils appstream dbus xvfb xdotool x11-utils playerctl
   clang libclang-rt-14-dev
   dpkg-dev file lintian

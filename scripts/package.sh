@@ -42,6 +42,11 @@ depends=$(dpkg-deb --field "$deb" Depends)
 for lib in libqt6widgets6 libmpg123-0 libasound2 libc6; do
   grep -q "\\b$lib\\b" <<<"$depends" || { echo "package.sh: Depends lacks $lib: $depends" >&2; exit 1; }
 done
+# Recommends: the ALSA plugins and Qt's Wayland platform.
+recommends=$(dpkg-deb --field "$deb" Recommends)
+for pkg in libasound2-plugins qt6-wayland; do
+  grep -q "\b$pkg\b" <<<"$recommends" || { echo "package.sh: Recommends lacks $pkg: $recommends" >&2; exit 1; }
+done
 echo "== lintian =="
 # Exits non-zero on any error tag (and when lintian itself fails).
 if ! lintian --fail-on error --tag-display-limit 0 "$deb"; then

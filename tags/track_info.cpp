@@ -1,6 +1,8 @@
 #include "tags/track_info.h"
 
+#include "common/error_text.h"
 #include "common/file_util.h"
+#include "common/log.h"
 #include "tags/tag_record.h"
 
 #include <sys/stat.h>
@@ -40,7 +42,8 @@ std::string SaveCover(TagLib::ID3v2::Tag* tag, const std::string& path, const st
         if (!QDir().mkpath(PathToText(coverFolder))) return std::string();
         const TagLib::ByteVector& bytes = chosen->picture();
         WriteFileAtomically(cover, std::string(bytes.data(), bytes.size()));
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        qCInfo(lcFiles) << "the cover of" << PathToText(path) << "was not saved:" << ErrorText(e);
         return std::string();
     }
     return cover;
@@ -49,14 +52,11 @@ std::string SaveCover(TagLib::ID3v2::Tag* tag, const std::string& path, const st
 
 TrackInfo ReadTrackInfo(const std::string& path, const std::string& coverFolder) {
     TrackInfo info;
-    const TagReadResult v1 = ReadTagRecord(path);
-    if (v1.status == TagStatus::Found) {
-        info.title = DisplayText(v1.record.Title, sizeof v1.record.Title).trimmed();
-        info.artist = DisplayText(v1.record.Artist, sizeof v1.record.Artist).trimmed();
-        info.album = DisplayText(v1.record.Album, sizeof v1.record.Album).trimmed();
-    } else if (IsRegularFile(path)) {
-        // Only a regular file is handed to TagLib, whose open would wait on a
-        // named pipe.
+    // The richest tag first: ID3v2 (any version and text encoding, through
+    // TagLib), then the ID3v1 tag for what it leaves empty, then the name.
+    // Only a regular file is handed to TagLib, whose open would wait on a
+    // named pipe.
+    if (IsRegularFile(path)) {
         TagLib::MPEG::File file(path.c_str(), false);
         TagLib::ID3v2::Tag* tag = file.isValid() && file.hasID3v2Tag() ? file.ID3v2Tag() : nullptr;
         if (tag) {
@@ -64,6 +64,17 @@ TrackInfo ReadTrackInfo(const std::string& path, const std::string& coverFolder)
             info.artist = FromTagLib(tag->artist());
             info.album = FromTagLib(tag->album());
             info.coverPath = SaveCover(tag, path, coverFolder);
+        }
+    }
+    if (info.title.isEmpty() || info.artist.isEmpty() || info.album.isEmpty()) {
+        const TagReadResult v1 = ReadTagRecord(path);
+        if (v1.status == TagStatus::Found) {
+            const auto fill = [](QString& field, const char* bytes, size_t size) {
+                if (field.isEmpty()) field = DisplayText(bytes, size).trimmed();
+            };
+            fill(info.title, v1.record.Title, sizeof v1.record.Title);
+            fill(info.artist, v1.record.Artist, sizeof v1.record.Artist);
+            fill(info.album, v1.record.Album, sizeof v1.record.Album);
         }
     }
     if (info.title.isEmpty()) info.title = PathToText(FileName(path));

@@ -11,9 +11,9 @@ struct TrackInfo {
     std::string coverPath;  // a picture file, or empty
 };
 
-// From the ID3v1 tag when the file has one; otherwise from its ID3v2 tag
-// (through TagLib), whose front cover (or first picture) is written once into
-// `coverFolder` (made when needed) under a name taken from the file's path.
+// From the file's ID3v2 tag (through TagLib), whose front cover (or first
+// picture) is written once into `coverFolder` (made when needed) under a
+// name taken from the file's path; what it leaves empty from the ID3v1 tag.
 // The title falls back to the file's name. Anything that is not a regular
 // file, or cannot be read, gives the file's name and nothing else.
 TrackInfo ReadTrackInfo(const std::string& path, const std::string& coverFolder);

@@ -2,6 +2,8 @@
 
 #include "desktop/mpris.h"
 #include "desktop/single_instance.h"
+#include "desktop/sleep_inhibitor.h"
+#include "desktop/track_notifier.h"
 #include "transport/transport.h"
 #include "volume/volume_level.h"
 #include "window/frm_main.h"
@@ -18,7 +20,7 @@ void BringUp(frmMain* window) {
 }
 }  // namespace
 
-MprisService* ConnectToDesktop(frmMain* window) {
+MprisService* ConnectToDesktop(frmMain* window, InstanceService* instance) {
     Transport* transport = window->transport;
     auto* mpris = new MprisService(*transport, *window->Media, window);
     mpris->raise = [window] { BringUp(window); };
@@ -34,13 +36,18 @@ MprisService* ConnectToDesktop(frmMain* window) {
         QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/covers"))
             .toStdString();
     mpris->Register();
+    // A notification at each new track, and no suspend while playing.
+    if (TrackNotifier::Wanted()) new TrackNotifier(*window->Media, [mpris] { return mpris->CurrentInfo(); }, window);
+    new SleepInhibitor(*window->Media, window);
 
-    auto* instance = new InstanceService(
-        [window, transport](const std::vector<std::string>& files) {
-            transport->Open(files);
-            BringUp(window);
-        },
-        window);
-    instance->Register();
+    if (!instance) {
+        instance = new InstanceService;
+        instance->Register();
+    }
+    instance->setParent(window);
+    instance->setOpen([window, transport](const std::vector<std::string>& files) {
+        transport->Open(files);
+        BringUp(window);
+    });
     return mpris;
 }

@@ -2,9 +2,12 @@
 // The player on the desktop's session bus: media keys and desktop controls
 // (MPRIS) over the window's transport, and one window per session.
 class frmMain;
+class InstanceService;
 class MprisService;
 
 // Offers both for `window` (quietly nothing without a session bus). `Open`
 // of a later start joins its files to the playlist, plays the first and
-// brings the window up. Returns the MPRIS service (owned by the window).
-MprisService* ConnectToDesktop(frmMain* window);
+// brings the window up. `instance` is the one-window service start-up has
+// claimed the name for (none: one is made and registered here); the window
+// takes it. Returns the MPRIS service (owned by the window).
+MprisService* ConnectToDesktop(frmMain* window, InstanceService* instance = nullptr);

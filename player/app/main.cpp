@@ -9,13 +9,15 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <memory>
 
 namespace Module1 {
 QPointer<frmMain> MainWindow;
 
 // Creates and loads the main window, applies the settings, shows it; then
-// plays the files it was given, if any.
-void Main(const std::vector<std::string>& files) {
+// plays the files it was given, if any. `instance` holds the session's name
+// for one window (if there is a bus) and now hands later starts' files over.
+void Main(const std::vector<std::string>& files, InstanceService* instance) {
     auto* window = new frmMain(new MediaPlayer);
     window->setAttribute(Qt::WA_DeleteOnClose);
     MainWindow = window;
@@ -31,20 +33,35 @@ void Main(const std::vector<std::string>& files) {
 
     // Media keys and desktop controls, and the files of later starts, when
     // there is a session bus.
-    ConnectToDesktop(window);
+    ConnectToDesktop(window, instance);
     window->transport->Open(files);
+}
+
+// The sound server's mixers show the stream by the program's name and icon,
+// and role-based rules (music ducking, volume per role) apply to it: libpulse
+// (under the ALSA pulse plug-in) takes these from the environment when it
+// connects. Properties the user set there already are kept.
+void NameTheSoundStream() {
+    const char* const ours =
+        "application.name=\"Corvalle's MP3 Player\" application.icon_name=org.corvalle.Mp3Player media.role=music";
+    const QByteArray theirs = qgetenv("PULSE_PROP_OVERRIDE");
+    // The plug-in names itself ("ALSA plug-in [...]"), which only an override replaces.
+    qputenv("PULSE_PROP_OVERRIDE", theirs.isEmpty() ? QByteArray(ours) : QByteArray(ours) + ' ' + theirs);
 }
 }  // namespace Module1
 
 int main(int argc, char** argv) {
+    Module1::NameTheSoundStream();
     QApplication app(argc, argv);  // takes Qt's own options out of argv
     QApplication::setApplicationName(QStringLiteral("Corvalle's MP3 Player"));
     // The desktop entry the window belongs to (its icon and name in a Wayland shell).
     QGuiApplication::setDesktopFileName(QStringLiteral("org.corvalle.Mp3Player"));
     const std::vector<std::string> files = FilesFromCommandLine(argc, argv);
-    // One window in a session: a running player takes the files.
-    if (HandToRunningPlayer(files)) return 0;
-    Module1::Main(files);
+    // One window in a session: the name is claimed before anything else, or
+    // the player that holds it takes the files.
+    auto instance = std::make_unique<InstanceService>();
+    if (HandOverOrClaim(*instance, files)) return 0;
+    Module1::Main(files, instance.release());
     int rc = app.exec();
     // Exit ends the event loop with the window still there: release the
     // player (its thread and sound device) before the process ends.

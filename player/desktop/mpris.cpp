@@ -3,6 +3,7 @@
 #include "desktop/session_bus.h"
 #include "media/media_component.h"
 #include "playlist/dropped_paths.h"
+#include "playlist/playlist_model.h"
 #include "transport/transport.h"
 
 #include <QCryptographicHash>
@@ -11,6 +12,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
+#include <unistd.h>
 
 const char* const kMprisServiceName = "org.mpris.MediaPlayer2.corvalle";
 
@@ -33,10 +35,16 @@ MprisService::MprisService(Transport& transport, MediaComponent& media, QObject*
     // Whatever changed it: the labels, the control bar, the end of a file, us.
     connect(&media_, &MediaComponent::stateChanged, this, &MprisService::NotifyChanged);
     connect(&media_, &MediaComponent::lengthKnown, this, &MprisService::NotifyChanged);
+    connect(&transport_, &Transport::randomModeChanged, this, &MprisService::NotifyChanged);
+    const PlaylistModel& list = transport_.playlist();
+    for (auto changed : {&PlaylistModel::rowsInserted, &PlaylistModel::rowsRemoved})
+        connect(&list, changed, this, &MprisService::NotifyChanged);
+    connect(&list, &PlaylistModel::modelReset, this, &MprisService::NotifyChanged);
 }
 
 MprisService::~MprisService() {
     if (registered_) Withdraw(QString::fromLatin1(kObjectPath), QString::fromLatin1(kMprisServiceName));
+    if (!info_.coverPath.empty()) ::unlink(info_.coverPath.c_str());
 }
 
 bool MprisService::Register() {
@@ -44,8 +52,7 @@ bool MprisService::Register() {
                QDBusConnection::ExportAdaptors))
         return false;
     registered_ = true;
-    lastStatus_ = PlaybackStatus();
-    lastMetadata_ = Metadata();
+    last_ = ChangingProperties();
     return true;
 }
 
@@ -66,6 +73,19 @@ QDBusObjectPath MprisService::TrackId() const {
     return QDBusObjectPath(QStringLiteral("/org/corvalle/track/") + QString::fromLatin1(digest.toHex()));
 }
 
+TrackInfo MprisService::CurrentInfo() const {
+    const std::string path = media_.fileName();
+    if (path.empty()) return TrackInfo();
+    if (path != infoPath_) {
+        TrackInfo info = ReadTrackInfo(path, coverFolder);
+        // The cover of the track before is no longer shown.
+        if (!info_.coverPath.empty() && info_.coverPath != info.coverPath) ::unlink(info_.coverPath.c_str());
+        info_ = std::move(info);
+        infoPath_ = path;
+    }
+    return info_;
+}
+
 QVariantMap MprisService::Metadata() const {
     QVariantMap m;
     m.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(TrackId()));
@@ -74,10 +94,7 @@ QVariantMap MprisService::Metadata() const {
     m.insert(QStringLiteral("xesam:url"), FileUrl(path));
     const double length = media_.duration();
     if (length > 0) m.insert(QStringLiteral("mpris:length"), static_cast<qlonglong>(std::llround(length * 1e6)));
-    if (path != infoPath_) {
-        info_ = ReadTrackInfo(path, coverFolder);
-        infoPath_ = path;
-    }
+    CurrentInfo();
     m.insert(QStringLiteral("xesam:title"), info_.title);
     if (!info_.artist.isEmpty()) m.insert(QStringLiteral("xesam:artist"), QStringList{info_.artist});
     if (!info_.album.isEmpty()) m.insert(QStringLiteral("xesam:album"), info_.album);
@@ -108,15 +125,33 @@ void MprisService::VolumeChanged() {
                                                          {{QStringLiteral("Volume"), Volume()}}));
 }
 
+bool MprisService::Shuffle() const { return transport_.RandomMode() != 0; }
+
+void MprisService::SetShuffle(bool on) {
+    if (on != Shuffle()) transport_.Random();
+}
+
+bool MprisService::CanGo() const { return transport_.playlist().count() > 0; }
+
+bool MprisService::CanSeek() const { return media_.duration() > 0; }
+
+QVariantMap MprisService::ChangingProperties() const {
+    return {{QStringLiteral("PlaybackStatus"), PlaybackStatus()},
+            {QStringLiteral("Metadata"), Metadata()},
+            {QStringLiteral("Shuffle"), Shuffle()},
+            {QStringLiteral("CanGoNext"), CanGo()},
+            {QStringLiteral("CanGoPrevious"), CanGo()},
+            {QStringLiteral("CanPlay"), CanGo()},
+            {QStringLiteral("CanSeek"), CanSeek()}};
+}
+
 void MprisService::NotifyChanged() {
     if (!registered_) return;
+    const QVariantMap now = ChangingProperties();
     QVariantMap changed;
-    const QString status = PlaybackStatus();
-    if (status != lastStatus_) changed.insert(QStringLiteral("PlaybackStatus"), status);
-    const QVariantMap metadata = Metadata();
-    if (metadata != lastMetadata_) changed.insert(QStringLiteral("Metadata"), metadata);
-    lastStatus_ = status;
-    lastMetadata_ = metadata;
+    for (auto it = now.cbegin(); it != now.cend(); ++it)
+        if (last_.value(it.key()) != it.value()) changed.insert(it.key(), it.value());
+    last_ = now;
     if (changed.isEmpty()) return;
     QDBusConnection::sessionBus().send(
         PropertiesChanged(QString::fromLatin1(kObjectPath), QString::fromLatin1(kPlayerInterface), changed));

@@ -47,6 +47,15 @@ public:
     qlonglong PositionMicroseconds() const;
     double Volume() const;
     void SetVolume(double volume);
+    // Shuffle is random mode.
+    bool Shuffle() const;
+    void SetShuffle(bool on);
+    // Next, Previous and Play have an entry to go to (the list is not empty).
+    bool CanGo() const;
+    // A seek has somewhere to go: the length is known.
+    bool CanSeek() const;
+    // What the controls show of the file loaded now.
+    TrackInfo CurrentInfo() const;
     // The track id of the file loaded now (NoTrack with none).
     QDBusObjectPath TrackId() const;
 
@@ -64,12 +73,13 @@ signals:
     void Seeked(qlonglong position);
 
 private:
+    // Tells the bus what changed of the properties that change by themselves.
     void NotifyChanged();
+    QVariantMap ChangingProperties() const;
     Transport& transport_;
     MediaComponent& media_;
     bool registered_ = false;
-    QString lastStatus_;
-    QVariantMap lastMetadata_;
+    QVariantMap last_;  // the changing properties as last told
     mutable std::string infoPath_;  // the file whose track info is held
     mutable TrackInfo info_;
 };
@@ -112,11 +122,12 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     Q_PROPERTY(qlonglong Position READ Position)
     Q_PROPERTY(double MinimumRate READ Rate)
     Q_PROPERTY(double MaximumRate READ Rate)
-    Q_PROPERTY(bool CanGoNext READ CanControl)
-    Q_PROPERTY(bool CanGoPrevious READ CanControl)
-    Q_PROPERTY(bool CanPlay READ CanControl)
+    Q_PROPERTY(bool Shuffle READ Shuffle WRITE SetShuffle)
+    Q_PROPERTY(bool CanGoNext READ CanGo)
+    Q_PROPERTY(bool CanGoPrevious READ CanGo)
+    Q_PROPERTY(bool CanPlay READ CanGo)
     Q_PROPERTY(bool CanPause READ CanControl)
-    Q_PROPERTY(bool CanSeek READ CanControl)
+    Q_PROPERTY(bool CanSeek READ CanSeek)
     Q_PROPERTY(bool CanControl READ CanControl)
 public:
     explicit MprisPlayerAdaptor(MprisService* service);
@@ -128,6 +139,10 @@ public:
     void SetVolume(double volume) { service_->SetVolume(volume); }
     qlonglong Position() const { return service_->PositionMicroseconds(); }
     bool CanControl() const { return true; }
+    bool Shuffle() const { return service_->Shuffle(); }
+    void SetShuffle(bool on) { service_->SetShuffle(on); }
+    bool CanGo() const { return service_->CanGo(); }
+    bool CanSeek() const { return service_->CanSeek(); }
 
 public slots:
     void Play(const QDBusMessage& message);

@@ -8,6 +8,8 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusMetaType>
+#include <QDBusReply>
+#include <QTimer>
 
 const char* const kInstanceServiceName = "org.corvalle.Mp3Player";
 
@@ -15,8 +17,7 @@ namespace {
 const char kObjectPath[] = "/org/corvalle/Mp3Player";
 }  // namespace
 
-InstanceService::InstanceService(std::function<void(const std::vector<std::string>&)> open, QObject* parent)
-    : QObject(parent), open_(std::move(open)) {
+InstanceService::InstanceService(OpenFunction open, QObject* parent) : QObject(parent), open_(std::move(open)) {
     qDBusRegisterMetaType<QByteArrayList>();
 }
 
@@ -24,17 +25,50 @@ InstanceService::~InstanceService() {
     if (registered_) Withdraw(QString::fromLatin1(kObjectPath), QString::fromLatin1(kInstanceServiceName));
 }
 
-bool InstanceService::Register() {
-    registered_ = Offer(this, QString::fromLatin1(kObjectPath), QString::fromLatin1(kInstanceServiceName),
-                        QDBusConnection::ExportAllSlots);
-    return registered_;
+InstanceService::Claim InstanceService::ClaimName() {
+    if (registered_) return Claim::Ours;
+    if (!HaveSessionBus()) return Claim::NoBus;
+    // The object first, then the name without queueing: whoever sees the
+    // name taken can call Open at once, and of any number of starts exactly
+    // one gets the name.
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    const QString path = QString::fromLatin1(kObjectPath);
+    if (!bus.registerObject(path, this, QDBusConnection::ExportAllSlots)) {
+        qCInfo(lcDesktop) << "one window:" << path << "could not be registered:" << bus.lastError().message();
+        return Claim::NoBus;
+    }
+    const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply = bus.interface()->registerService(
+        QString::fromLatin1(kInstanceServiceName), QDBusConnectionInterface::DontQueueService,
+        QDBusConnectionInterface::DontAllowReplacement);
+    if (reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered) {
+        registered_ = true;
+        return Claim::Ours;
+    }
+    bus.unregisterObject(path);
+    if (reply.isValid()) return Claim::Taken;
+    qCInfo(lcDesktop) << "one window: the name could not be asked for:" << reply.error().message();
+    return Claim::NoBus;
+}
+
+void InstanceService::setOpen(OpenFunction open) {
+    open_ = std::move(open);
+    if (!waiting_.empty()) QTimer::singleShot(0, this, &InstanceService::OpenWaiting);
 }
 
 void InstanceService::Open(const QByteArrayList& paths) {
     std::vector<std::string> files;
     for (const QByteArray& p : paths)
         if (!p.isEmpty()) files.push_back(p.toStdString());
-    if (open_) open_(files);
+    waiting_.push_back(std::move(files));
+    // The reply goes out when this returns; the files are opened after it.
+    QTimer::singleShot(0, this, &InstanceService::OpenWaiting);
+}
+
+void InstanceService::OpenWaiting() {
+    if (!open_) return;
+    std::vector<std::vector<std::string>> batches;
+    batches.swap(waiting_);
+    for (const auto& files : batches) open_(files);
 }
 
 bool HandToRunningPlayer(const std::vector<std::string>& files) {
@@ -48,9 +82,21 @@ bool HandToRunningPlayer(const std::vector<std::string>& files) {
         QDBusMessage::createMethodCall(QString::fromLatin1(kInstanceServiceName), QString::fromLatin1(kObjectPath),
                                        QString::fromLatin1(kInstanceServiceName), QStringLiteral("Open"));
     call << QVariant::fromValue(paths);
-    const QDBusMessage reply = bus.call(call, QDBus::Block, 5000);
+    // A player that is still starting (a long stored playlist, say) answers
+    // once its window is up.
+    const QDBusMessage reply = bus.call(call, QDBus::Block, 25000);
     if (reply.type() == QDBusMessage::ReplyMessage) return true;
     qCInfo(lcDesktop) << "the running player did not take the files:" << reply.errorMessage();
+    return false;
+}
+
+bool HandOverOrClaim(InstanceService& instance, const std::vector<std::string>& files) {
+    // A holder that goes away before it answers leaves the name free: try
+    // again, a few times.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (instance.ClaimName() != InstanceService::Claim::Taken) return false;
+        if (HandToRunningPlayer(files)) return true;
+    }
     return false;
 }
 

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <exception>
+#include <unordered_set>
 
 Transport::Transport(PlaylistModel& playlist, MediaComponent& media, QObject* parent)
     : QObject(parent), playlist_(playlist), media_(media) {}
@@ -121,7 +122,12 @@ void Transport::AddEntries(const std::vector<std::string>& entries) {
 
 void Transport::Open(const std::vector<std::string>& paths) {
     if (paths.empty() || shutDown_) return;
-    AddEntries(paths);
+    // A file the list holds already is not listed again: its entry is used.
+    std::vector<std::string> unlisted;
+    std::unordered_set<std::string> seen;
+    for (const std::string& path : paths)
+        if (playlist_.rowOf(path) < 0 && seen.insert(path).second) unlisted.push_back(path);
+    AddEntries(unlisted);
     const int row = playlist_.rowOf(paths.front());
     if (row < 0) return;  // it did not fit
     Select(row);

@@ -58,6 +58,7 @@ public:
     // Moves the playing or paused file to `seconds`.
     void Seek(double seconds);
     MediaComponent::State state() const;
+    const PlaylistModel& playlist() const { return playlist_; }
 
     // Adds entries, each at its sorted place; those past the playlist's limit
     // are refused. Returns the one message that says how many were not
@@ -67,8 +68,8 @@ public:
     // handler that added them has returned.
     void AddEntries(const std::vector<std::string>& entries);
     // Files given to the player to open (the command line, a second start,
-    // the desktop): they join as a drop does, and the first of them is
-    // selected and played.
+    // the desktop): those not listed yet join as a drop does (each once),
+    // and the first of them is selected and played.
     void Open(const std::vector<std::string>& paths);
 
     // The program ends: playback stops and no command runs any more.

@@ -40,6 +40,9 @@ private:
     // Runs playerctl on the private bus while the event loop goes on;
     // returns what it printed, and its exit code in `code`.
     QString Ctl(const QStringList& args, int* code = nullptr);
+    // dbus-send to the player's object, and a property of its Player interface.
+    QString Send(const QStringList& args);
+    QString Property(const char* name);
     QProcessEnvironment BusEnvironment() const;
     QString address_;
     qint64 pid_ = 0;
@@ -83,6 +86,24 @@ QString MprisTest::Ctl(const QStringList& args, int* code) {
     return QString::fromLocal8Bit(ctl.readAllStandardOutput()).trimmed();
 }
 
+QString MprisTest::Send(const QStringList& args) {
+    QProcess send;
+    send.setProcessEnvironment(BusEnvironment());
+    send.start(QStringLiteral("dbus-send"), QStringList{"--session", "--print-reply", "--dest=org.mpris.MediaPlayer2.corvalle",
+                                                        "/org/mpris/MediaPlayer2"} + args);
+    if (!send.waitForStarted(5000)) return QStringLiteral("<not started>");
+    (void)QTest::qWaitFor([&] { return send.state() == QProcess::NotRunning; }, 10000);
+    return QString::fromLocal8Bit(send.readAllStandardOutput()).trimmed();
+}
+
+QString MprisTest::Property(const char* name) {
+    // "variant       boolean true": the value is the last word.
+    const QStringList words = Send({"org.freedesktop.DBus.Properties.Get", "string:org.mpris.MediaPlayer2.Player",
+                                    QStringLiteral("string:") + QLatin1String(name)})
+                                  .split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    return words.isEmpty() ? QString() : words.last();
+}
+
 void MprisTest::noSessionBusSaysNothing() {
     // Runs first, before the bus address is known to the process.
     qunsetenv("DBUS_SESSION_BUS_ADDRESS");
@@ -110,9 +131,10 @@ void MprisTest::commandsStatusAndMetadata() {
     QImage cover(8, 8, QImage::Format_RGB32);
     cover.fill(Qt::green);
     QVERIFY(cover.save(dir.filePath("cover.png")));
-    QVERIFY(GenerateMp3(
-        dir.filePath("v2.mp3"), 0.2, 440,
-        {"--id3v2-only", "--tt", "Deep", "--ta", "Dan", "--tl", "Second", "--ti", dir.filePath("cover.png")}));
+    // Both tags: the ID3v1 title is cut to 30 characters.
+    QVERIFY(GenerateMp3(dir.filePath("v2.mp3"), 0.2, 440,
+                        {"--add-id3v2", "--tt", "Deep Title Longer Than Thirty Chars", "--ta", "Dan", "--tl", "Second",
+                         "--ti", dir.filePath("cover.png")}));
 
     FakeDialogs dialogs;
     auto* media = new FakeMediaComponent;
@@ -161,32 +183,50 @@ void MprisTest::commandsStatusAndMetadata() {
     QVERIFY(std::abs(Ctl({"position"}).toDouble() - 10.0) < 0.5);  // playerctl adds the time since
     Ctl({"position", "5-"});
     QTRY_COMPARE(media->calls, (QStringList{"seek=10", "seek=5"}));
-    // While the length is still being measured (told as 0) a seek is taken,
-    // not treated as one past the end.
+    // While the length is still being measured (told as 0) the player says
+    // it cannot seek; a seek asked all the same is taken, not treated as one
+    // past the end.
     media->length = 0;
+    emit media->lengthKnown();
+    QCOMPARE(Property("CanSeek"), QStringLiteral("false"));
     media->calls.clear();
-    Ctl({"position", "30+"});
+    Send({"org.mpris.MediaPlayer2.Player.Seek", "int64:30000000"});
     QTRY_COMPARE(media->calls, QStringList{"seek=35"});
     media->length = 100;
+    emit media->lengthKnown();
+    QCOMPARE(Property("CanSeek"), QStringLiteral("true"));
+
+    // Shuffle is random mode, both ways.
+    QCOMPARE(Ctl({"shuffle"}), QStringLiteral("Off"));
+    Ctl({"shuffle", "On"});
+    QTRY_COMPARE(w.transport->RandomMode(), int16_t(-1));
+    w.lblRandom_Click();
+    QCOMPARE(Ctl({"shuffle"}), QStringLiteral("Off"));
 
     // The volume is the window's slider.
     Ctl({"volume", "0.5"});
     QTRY_COMPARE(w.HScroll_4_Volume->value(), 50);
     QCOMPARE(Ctl({"volume"}).toDouble(), 0.5);
 
-    // ID3v1 texts, and ID3v2 with its cover when there is no ID3v1 tag.
+    // ID3v1 texts where there is nothing else; the richer ID3v2 tag with its
+    // cover where the file has both.
     Ctl({"previous"});
     QTRY_COMPARE(w.ListIndex(), int16_t(0));
     QCOMPARE(Ctl({"metadata", "--format", "{{xesam:title}}|{{xesam:artist}}|{{xesam:album}}"}),
              QStringLiteral("Alpha|Ann|First"));
     w.SelectEntry(2);
     Ctl({"play"});
-    QTRY_COMPARE(Ctl({"metadata", "xesam:title"}), QStringLiteral("Deep"));
+    QTRY_COMPARE(Ctl({"metadata", "xesam:title"}), QStringLiteral("Deep Title Longer Than Thirty Chars"));
     QCOMPARE(Ctl({"metadata", "--format", "{{xesam:artist}}|{{xesam:album}}"}), QStringLiteral("Dan|Second"));
     const QString art = Ctl({"metadata", "mpris:artUrl"});
     QVERIFY2(art.startsWith(QStringLiteral("file://")) && QImage(QUrl(art).toLocalFile()).size() == QSize(8, 8),
              qPrintable(art));
-    QVERIFY(w.windowTitle().isEmpty());  // the window's information line keeps to ID3v1
+    // The window's information line keeps to ID3v1.
+    QVERIFY2(w.windowTitle().startsWith(QStringLiteral(" 2. - Deep Title Longer Than Thirt")), qPrintable(w.windowTitle()));
+    // Another track: the cover no longer shown is removed.
+    Ctl({"previous"});
+    QTRY_COMPARE(Ctl({"metadata", "xesam:title"}), QStringLiteral("b c.mp3"));
+    QVERIFY(!QFile::exists(QUrl(art).toLocalFile()));
 
     // While a modal window is open the commands are refused, not stacked.
     media->calls.clear();
@@ -200,9 +240,12 @@ void MprisTest::commandsStatusAndMetadata() {
     QTest::qWait(50);
     QVERIFY(media->calls.isEmpty());
 
-    // Previous on an empty list shows the error box, as the label does.
+    // On an empty list the player says there is nothing to go to (playerctl
+    // then sends nothing); Previous sent all the same shows the error box, as
+    // the label does.
     w.Playlist->clear();
-    Ctl({"previous"});
+    for (const char* can : {"CanGoNext", "CanGoPrevious", "CanPlay"}) QCOMPARE(Property(can), QStringLiteral("false"));
+    Send({"org.mpris.MediaPlayer2.Player.Previous"});
     QTRY_COMPARE(dialogs.boxes.size(), size_t(1));
     QCOMPARE(dialogs.boxes[0].text, QStringLiteral("Error Found:  Invalid property value"));
 
