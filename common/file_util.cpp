@@ -9,6 +9,7 @@
 #include <QFile>
 #include <cerrno>
 #include <cstdlib>
+#include <vector>
 
 namespace {
 WriteFunction g_write;
@@ -54,11 +55,28 @@ QString PathToText(const std::string& path) { return QFile::decodeName(QByteArra
 std::string TextToPath(const QString& text) { return QFile::encodeName(text).toStdString(); }
 
 std::string AbsolutePath(const std::string& path) {
-    if (!path.empty() && path[0] == '/') return path;
-    char* here = ::getcwd(nullptr, 0);
-    const std::string cwd = here ? here : "/";
-    std::free(here);
-    return (cwd == "/" ? cwd : cwd + "/") + path;
+    std::string absolute = path;
+    if (absolute.empty() || absolute[0] != '/') {
+        char* here = ::getcwd(nullptr, 0);
+        absolute = std::string(here ? here : "/") + "/" + path;
+        std::free(here);
+    }
+    std::vector<std::string> parts;
+    size_t pos = 0;
+    while (pos <= absolute.size()) {
+        size_t slash = absolute.find('/', pos);
+        if (slash == std::string::npos) slash = absolute.size();
+        std::string part = absolute.substr(pos, slash - pos);
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(std::move(part));
+        }
+        pos = slash + 1;
+    }
+    std::string clean;
+    for (const std::string& part : parts) clean += "/" + part;
+    return clean.empty() ? std::string("/") : clean;
 }
 
 std::string ReadWholeFile(const std::string& path) {

@@ -12,7 +12,9 @@
 QString PathToText(const std::string& path);
 std::string TextToPath(const QString& text);
 
-// `path` as a full path: a relative one is taken from the current folder.
+// The absolute, clean form of `path` (no ".", "..", doubled or closing "/"),
+// worked out on its bytes as QDir::cleanPath would on text: a relative path
+// is taken from the current folder. Links are not followed.
 std::string AbsolutePath(const std::string& path);
 
 // Reads the whole of a regular file; throws AppError (PathFileAccess for a

@@ -7,6 +7,6 @@
 
 Q_DECLARE_LOGGING_CATEGORY(lcMedia)      // corvalle.media: the component and its engine
 Q_DECLARE_LOGGING_CATEGORY(lcTransport)  // corvalle.transport
-Q_DECLARE_LOGGING_CATEGORY(lcDesktop)    // corvalle.desktop: MPRIS, the one-window service
+Q_DECLARE_LOGGING_CATEGORY(lcDesktop)    // corvalle.desktop: MPRIS, one window, notifications, the inhibitor
 Q_DECLARE_LOGGING_CATEGORY(lcWindow)     // corvalle.window: the windows' handlers
 Q_DECLARE_LOGGING_CATEGORY(lcFiles)      // corvalle.files: the playlist, settings and tag files

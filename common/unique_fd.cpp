@@ -42,7 +42,8 @@ void RequireRegularFile(int fd, struct stat& st, int notRegular, bool sayFolder)
 }
 
 UniqueFd OpenRegularFile(const std::string& path, struct stat& st, int notRegular, bool sayFolder) {
-    UniqueFd fd = OpenForReading(path, st);
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!fd.valid()) throw ErrorFromErrno(errno);
     RequireRegularFile(fd.get(), st, notRegular, sayFolder);
     return fd;
 }

@@ -14,9 +14,9 @@ for size in 16 22 24 32 48 64 128 256; do
     *) src="" ;;
   esac
   if [ -n "$src" ]; then
-    convert "$src" -strip -define png:exclude-chunks=date,time "PNG32:$dir/corvalle-mp3-player.png"
+    convert "$src" -strip -define png:exclude-chunks=date,time "PNG32:$dir/org.corvalle.Mp3Player.png"
   else
     convert "$root/data/icon256.png" -filter Lanczos -resize "${size}x${size}" -strip \
-      -define png:exclude-chunks=date,time "PNG32:$dir/corvalle-mp3-player.png"
+      -define png:exclude-chunks=date,time "PNG32:$dir/org.corvalle.Mp3Player.png"
   fi
 done

@@ -31,8 +31,8 @@ contents=$(dpkg-deb --contents "$deb" | awk '{print $6}')
 for f in ./usr/bin/corvalle-mp3-player ./usr/bin/corvalle-mp3-player-launcher \
          ./usr/share/applications/org.corvalle.Mp3Player.desktop \
          ./usr/share/metainfo/org.corvalle.Mp3Player.metainfo.xml \
-         ./usr/share/icons/hicolor/16x16/apps/corvalle-mp3-player.png \
-         ./usr/share/icons/hicolor/256x256/apps/corvalle-mp3-player.png \
+         ./usr/share/icons/hicolor/16x16/apps/org.corvalle.Mp3Player.png \
+         ./usr/share/icons/hicolor/256x256/apps/org.corvalle.Mp3Player.png \
          ./usr/share/doc/corvalle-mp3-player/copyright; do
   grep -qxF "$f" <<<"$contents" || { echo "package.sh: the package lacks $f" >&2; exit 1; }
 done

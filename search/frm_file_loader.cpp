@@ -40,28 +40,6 @@ void ShrinkFontToFit(QPushButton* button) {
     }
 }
 
-// The absolute, clean form of a path (no ".", "..", doubled or closing "/"),
-// worked out on its bytes, as QDir::cleanPath would on text.
-std::string Normalized(const std::string& path) {
-    const std::string absolute = AbsolutePath(path);
-    std::vector<std::string> parts;
-    size_t pos = 0;
-    while (pos <= absolute.size()) {
-        size_t slash = absolute.find('/', pos);
-        if (slash == std::string::npos) slash = absolute.size();
-        std::string part = absolute.substr(pos, slash - pos);
-        if (part == "..") {
-            if (!parts.empty()) parts.pop_back();
-        } else if (!part.empty() && part != ".") {
-            parts.push_back(std::move(part));
-        }
-        pos = slash + 1;
-    }
-    std::string clean;
-    for (const std::string& part : parts) clean += "/" + part;
-    return clean.empty() ? std::string("/") : clean;
-}
-
 bool IsUnder(const std::string& path, const std::string& root) {
     if (root == "/") return !path.empty() && path[0] == '/';
     return path == root || path.compare(0, root.size() + 1, root + "/") == 0;
@@ -193,7 +171,7 @@ void frmFileLoader::Drive1_Activated(int index) {
         const std::string previousFolder = opened_;
         SetVolume(root);
         OpenFolder(root);
-        if (opened_ != Normalized(root)) {
+        if (opened_ != AbsolutePath(root)) {
             // The volume cannot be listed: stay where we were.
             SetVolume(previousVolume);
             ShowInTree(previousFolder);
@@ -224,7 +202,7 @@ void frmFileLoader::OpenFolder(const QString& path) { OpenFolder(TextToPath(path
 
 void frmFileLoader::OpenFolder(const std::string& path) {
     try {
-        const std::string folder = Normalized(path);
+        const std::string folder = AbsolutePath(path);
         QStringList files;
         try {
             files = ListFiles(folder);

@@ -45,6 +45,7 @@ MprisService* ConnectToDesktop(frmMain* window, InstanceService* instance) {
         instance->Register();
     }
     instance->setParent(window);
+    instance->busy = mpris->busy;
     instance->setOpen([window, transport](const std::vector<std::string>& files) {
         transport->Open(files);
         BringUp(window);

@@ -1,11 +1,12 @@
 #pragma once
-// The player on the desktop's session bus: media keys and desktop controls
-// (MPRIS) over the window's transport, and one window per session.
+// The player on the desktop: media keys and desktop controls (MPRIS) over the
+// window's transport, one window per session, a notification per new track
+// and no suspend while playing.
 class frmMain;
 class InstanceService;
 class MprisService;
 
-// Offers both for `window` (quietly nothing without a session bus). `Open`
+// Offers them for `window` (quietly nothing without the services). `Open`
 // of a later start joins its files to the playlist, plays the first and
 // brings the window up. `instance` is the one-window service start-up has
 // claimed the name for (none: one is made and registered here); the window

@@ -1,5 +1,6 @@
 // Corvalle's MP3 Player: start-up.
 #include "app/desktop_wiring.h"
+#include "common/app_identity.h"
 #include "desktop/single_instance.h"
 #include "media/media_player.h"
 #include "search/frm_file_loader.h"
@@ -42,20 +43,20 @@ void Main(const std::vector<std::string>& files, InstanceService* instance) {
 // (under the ALSA pulse plug-in) takes these from the environment when it
 // connects. Properties the user set there already are kept.
 void NameTheSoundStream() {
-    const char* const ours =
-        "application.name=\"Corvalle's MP3 Player\" application.icon_name=org.corvalle.Mp3Player media.role=music";
+    const QByteArray ours = QByteArray("application.name=\"") + kAppName + "\" application.icon_name=" + kAppId +
+                            " media.role=music";
     const QByteArray theirs = qgetenv("PULSE_PROP_OVERRIDE");
     // The plug-in names itself ("ALSA plug-in [...]"), which only an override replaces.
-    qputenv("PULSE_PROP_OVERRIDE", theirs.isEmpty() ? QByteArray(ours) : QByteArray(ours) + ' ' + theirs);
+    qputenv("PULSE_PROP_OVERRIDE", theirs.isEmpty() ? ours : ours + ' ' + theirs);
 }
 }  // namespace Module1
 
 int main(int argc, char** argv) {
     Module1::NameTheSoundStream();
     QApplication app(argc, argv);  // takes Qt's own options out of argv
-    QApplication::setApplicationName(QStringLiteral("Corvalle's MP3 Player"));
+    QApplication::setApplicationName(QString::fromLatin1(kAppName));
     // The desktop entry the window belongs to (its icon and name in a Wayland shell).
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.corvalle.Mp3Player"));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(kAppId));
     const std::vector<std::string> files = FilesFromCommandLine(argc, argv);
     // One window in a session: the name is claimed before anything else, or
     // the player that holds it takes the files.

@@ -184,7 +184,7 @@ void MprisService::SeekTo(double seconds) {
 
 MprisRootAdaptor::MprisRootAdaptor(MprisService* service) : QDBusAbstractAdaptor(service), service_(service) {}
 
-QString MprisRootAdaptor::Identity() const { return QStringLiteral("Corvalle's MP3 Player"); }
+QString MprisRootAdaptor::Identity() const { return QString::fromLatin1(kAppName); }
 
 void MprisRootAdaptor::Raise() {
     if (service_->raise) service_->raise();

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "tags/track_info.h"
+#include "common/app_identity.h"
 
 class MediaComponent;
 class Transport;
@@ -100,7 +101,7 @@ public:
     bool CanRaise() const { return true; }
     bool HasTrackList() const { return false; }
     QString Identity() const;
-    QString DesktopEntry() const { return QStringLiteral("corvalle-mp3-player"); }
+    QString DesktopEntry() const { return QString::fromLatin1(kAppId); }
     QStringList SupportedUriSchemes() const { return {QStringLiteral("file")}; }
     QStringList SupportedMimeTypes() const { return {QStringLiteral("audio/mpeg")}; }
 

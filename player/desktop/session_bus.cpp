@@ -3,6 +3,7 @@
 #include "common/log.h"
 
 #include <QDBusError>
+#include <QDBusPendingCallWatcher>
 #include <QStringList>
 
 bool HaveSessionBus() {
@@ -28,6 +29,16 @@ void Withdraw(const QString& path, const QString& name) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     bus.unregisterService(name);
     bus.unregisterObject(path);
+}
+
+void CallAsync(const QDBusConnection& bus, const QDBusMessage& call, QObject* owner,
+               std::function<void(const QDBusMessage&)> done) {
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), owner);
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, owner,
+                     [done = std::move(done)](QDBusPendingCallWatcher* w) {
+                         done(w->reply());
+                         w->deleteLater();
+                     });
 }
 
 QDBusMessage PropertiesChanged(const QString& path, const QString& interface, const QVariantMap& changed) {

@@ -1,4 +1,5 @@
 #include "desktop/single_instance.h"
+#include "common/app_identity.h"
 
 #include "common/file_util.h"
 #include "common/log.h"
@@ -9,9 +10,10 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusReply>
+#include <QElapsedTimer>
 #include <QTimer>
 
-const char* const kInstanceServiceName = "org.corvalle.Mp3Player";
+const char* const kInstanceServiceName = kAppId;
 
 namespace {
 const char kObjectPath[] = "/org/corvalle/Mp3Player";
@@ -65,16 +67,21 @@ void InstanceService::Open(const QByteArrayList& paths) {
 }
 
 void InstanceService::OpenWaiting() {
-    if (!open_) return;
+    if (!open_ || waiting_.empty()) return;
+    if (busy && busy()) {
+        QTimer::singleShot(250, this, &InstanceService::OpenWaiting);
+        return;
+    }
     std::vector<std::vector<std::string>> batches;
     batches.swap(waiting_);
     for (const auto& files : batches) open_(files);
 }
 
-bool HandToRunningPlayer(const std::vector<std::string>& files) {
-    if (!HaveSessionBus()) return false;
+namespace {
+// Hands the files over; the error name of the failure, empty when they were
+// taken.
+QString HandOver(const std::vector<std::string>& files, int timeoutMs) {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.interface()->isServiceRegistered(QString::fromLatin1(kInstanceServiceName))) return false;
     qDBusRegisterMetaType<QByteArrayList>();
     QByteArrayList paths;
     for (const std::string& f : files) paths << QByteArray::fromStdString(f);
@@ -82,20 +89,36 @@ bool HandToRunningPlayer(const std::vector<std::string>& files) {
         QDBusMessage::createMethodCall(QString::fromLatin1(kInstanceServiceName), QString::fromLatin1(kObjectPath),
                                        QString::fromLatin1(kInstanceServiceName), QStringLiteral("Open"));
     call << QVariant::fromValue(paths);
-    // A player that is still starting (a long stored playlist, say) answers
-    // once its window is up.
-    const QDBusMessage reply = bus.call(call, QDBus::Block, 25000);
-    if (reply.type() == QDBusMessage::ReplyMessage) return true;
+    const QDBusMessage reply = bus.call(call, QDBus::Block, timeoutMs);
+    if (reply.type() == QDBusMessage::ReplyMessage) return QString();
     qCInfo(lcDesktop) << "the running player did not take the files:" << reply.errorMessage();
-    return false;
+    return reply.errorName().isEmpty() ? QStringLiteral("unknown") : reply.errorName();
+}
+
+// A player that is still starting (a long stored playlist, say) answers once
+// its window is up; one that has not answered by then is taken as hung.
+constexpr int kHandOverMs = 25000;
+}  // namespace
+
+bool HandToRunningPlayer(const std::vector<std::string>& files) {
+    if (!HaveSessionBus()) return false;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.interface()->isServiceRegistered(QString::fromLatin1(kInstanceServiceName))) return false;
+    return HandOver(files, kHandOverMs).isEmpty();
 }
 
 bool HandOverOrClaim(InstanceService& instance, const std::vector<std::string>& files) {
-    // A holder that goes away before it answers leaves the name free: try
-    // again, a few times.
-    for (int attempt = 0; attempt < 5; ++attempt) {
+    QElapsedTimer waited;
+    waited.start();
+    // A holder that goes away before it answers leaves the name free: claim
+    // it again. One that does not answer is not asked twice.
+    for (int attempt = 0; attempt < 5 && waited.elapsed() < kHandOverMs; ++attempt) {
         if (instance.ClaimName() != InstanceService::Claim::Taken) return false;
-        if (HandToRunningPlayer(files)) return true;
+        const QString failure = HandOver(files, static_cast<int>(kHandOverMs - waited.elapsed()));
+        if (failure.isEmpty()) return true;
+        if (failure == QLatin1String("org.freedesktop.DBus.Error.NoReply") ||
+            failure == QLatin1String("org.freedesktop.DBus.Error.Timeout"))
+            return false;
     }
     return false;
 }

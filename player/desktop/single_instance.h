@@ -30,6 +30,9 @@ public:
     // Who receives the files of later starts. Until it is set (the window is
     // being made), they wait.
     void setOpen(OpenFunction open);
+    // True while one of the player's modal windows is open: the files wait
+    // until it closes, as the desktop's commands do.
+    std::function<bool()> busy;
 
 public slots:
     // The files of a later start, each path as its bytes. Answered at once:

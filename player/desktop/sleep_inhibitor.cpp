@@ -1,4 +1,5 @@
 #include "desktop/sleep_inhibitor.h"
+#include "common/app_identity.h"
 
 #include "common/log.h"
 #include "desktop/session_bus.h"
@@ -6,8 +7,7 @@
 
 #include <QDBusConnection>
 #include <QDBusObjectPath>
-#include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
+#include <QDBusPendingCall>
 #include <QTimer>
 #include <QVariantMap>
 
@@ -17,14 +17,6 @@ const char kPortal[] = "org.freedesktop.portal.Desktop";
 constexpr uint32_t kSuspend = 4;  // the portal's flag for suspending
 constexpr int kReleaseAfterMs = 500;
 
-void CallAsync(const QDBusConnection& bus, const QDBusMessage& call, QObject* owner,
-               std::function<void(const QDBusMessage&)> done) {
-    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), owner);
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, owner, [done](QDBusPendingCallWatcher* w) {
-        done(w->reply());
-        w->deleteLater();
-    });
-}
 }  // namespace
 
 SleepInhibitor::SleepInhibitor(MediaComponent& media, QObject* parent) : QObject(parent), media_(media) {
@@ -56,8 +48,12 @@ void SleepInhibitor::StateChanged() {
 
 void SleepInhibitor::Acquire() {
     wanted_ = true;
-    if (held() || asking_ || !HaveSessionBus()) return;
+    if (held() || asking_) return;
     asking_ = true;
+    if (!HaveSessionBus()) {
+        AcquireFromLogind();
+        return;
+    }
     QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(kPortal),
                                                        QStringLiteral("/org/freedesktop/portal/desktop"),
                                                        QStringLiteral("org.freedesktop.portal.Inhibit"),
@@ -84,7 +80,7 @@ void SleepInhibitor::AcquireFromLogind() {
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
         QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("Inhibit"));
-    call << QStringLiteral("idle") << QStringLiteral("Corvalle's MP3 Player") << QString::fromLatin1(kReason)
+    call << QStringLiteral("idle") << QString::fromLatin1(kAppName) << QString::fromLatin1(kReason)
          << QStringLiteral("block");
     CallAsync(system, call, this, [this](const QDBusMessage& reply) {
         asking_ = false;

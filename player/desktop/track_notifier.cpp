@@ -1,11 +1,10 @@
 #include "desktop/track_notifier.h"
+#include "common/app_identity.h"
 
 #include "common/log.h"
 #include "desktop/session_bus.h"
 #include "media/media_component.h"
 
-#include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
 #include <QUrl>
 #include <QVariantMap>
 
@@ -26,29 +25,40 @@ void TrackNotifier::StateChanged() {
     const std::string file = media_.fileName();
     if (file.empty() || file == told_) return;
     told_ = file;
-    if (HaveSessionBus()) Notify(info_());
+    if (!HaveSessionBus()) return;
+    // Until the server has said the id of the one on its way, a new one
+    // could not replace it: the newest track is told after.
+    if (asking_) {
+        newer_ = true;
+        return;
+    }
+    Notify(info_());
 }
 
 void TrackNotifier::Notify(const TrackInfo& info) {
     QString summary = info.title;
     if (!info.artist.isEmpty()) summary += QStringLiteral(" \u2013 ") + info.artist;
-    QVariantMap hints{{QStringLiteral("desktop-entry"), QStringLiteral("org.corvalle.Mp3Player")},
+    QVariantMap hints{{QStringLiteral("desktop-entry"), QString::fromLatin1(kAppId)},
                       {QStringLiteral("category"), QStringLiteral("x-corvalle.track")}};
     if (!info.coverPath.empty())
         hints.insert(QStringLiteral("image-path"),
                      QUrl::fromLocalFile(QString::fromLocal8Bit(info.coverPath.c_str())).toString());
     QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(kService), QString::fromLatin1(kPath),
                                                        QString::fromLatin1(kService), QStringLiteral("Notify"));
-    call << QStringLiteral("Corvalle's MP3 Player") << replaces_ << QStringLiteral("org.corvalle.Mp3Player")
-         << summary << info.album << QStringList() << hints << int32_t(-1);
+    call << QString::fromLatin1(kAppName) << replaces_ << QString::fromLatin1(kAppId)
+         << summary << info.album.toHtmlEscaped() << QStringList() << hints << int32_t(-1);
     // Never waited for: a server that is slow or absent holds nothing up.
-    auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
-        const QDBusPendingReply<uint32_t> reply = *w;
-        if (reply.isValid())
-            replaces_ = reply.value();
+    asking_ = true;
+    CallAsync(QDBusConnection::sessionBus(), call, this, [this](const QDBusMessage& reply) {
+        asking_ = false;
+        if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
+            replaces_ = reply.arguments().constFirst().toUInt();
         else
-            qCInfo(lcDesktop) << "no notification:" << reply.error().message();
-        w->deleteLater();
+            qCInfo(lcDesktop) << "no notification:" << reply.errorMessage();
+        if (newer_ && media_.state() == MediaComponent::State::Playing) {
+            newer_ = false;
+            Notify(info_());
+        }
+        newer_ = false;
     });
 }

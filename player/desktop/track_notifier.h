@@ -27,6 +27,8 @@ private:
 
     MediaComponent& media_;
     std::function<TrackInfo()> info_;
-    std::string told_;      // the file last told
+    std::string told_;       // the file last told
     uint32_t replaces_ = 0;  // the id of the notification shown last
+    bool asking_ = false;    // a notification is on its way: its id is not known yet
+    bool newer_ = false;     // a track came meanwhile, told once the id is known
 };

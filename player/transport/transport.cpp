@@ -1,6 +1,7 @@
 #include "transport/transport.h"
 
 #include "common/error_text.h"
+#include "common/file_util.h"
 #include "common/log.h"
 #include "playlist/playlist_model.h"
 #include "playlist/stored_playlist.h"
@@ -123,12 +124,15 @@ void Transport::AddEntries(const std::vector<std::string>& entries) {
 void Transport::Open(const std::vector<std::string>& paths) {
     if (paths.empty() || shutDown_) return;
     // A file the list holds already is not listed again: its entry is used.
+    // Names are taken in their clean form, so that "./a.mp3" finds "/x/a.mp3".
     std::vector<std::string> unlisted;
     std::unordered_set<std::string> seen;
-    for (const std::string& path : paths)
+    for (const std::string& given : paths) {
+        const std::string path = AbsolutePath(given);
         if (playlist_.rowOf(path) < 0 && seen.insert(path).second) unlisted.push_back(path);
+    }
     AddEntries(unlisted);
-    const int row = playlist_.rowOf(paths.front());
+    const int row = playlist_.rowOf(AbsolutePath(paths.front()));
     if (row < 0) return;  // it did not fit
     Select(row);
     Play();

@@ -1,14 +1,14 @@
 #pragma once
 // The player's commands, without a window: Play, Stop, Next, Prev and random
 // mode over the playlist and the media component, the play-on at the end of
-// a file, pause and seek for the desktop's controls, adding entries within
-// the playlist's limit, and loading and saving the stored playlist. It
-// selects entries through the playlist's current row, whose selection
-// handler has rebuilt the information line before a command goes on, and
-// reports failures through the dialogs interface. The window, the desktop's
-// media keys and the command line all drive the player through it.
+// a file, pause and seek for the desktop's controls, and files opened from
+// outside. It selects entries through the playlist's current row, whose
+// selection handler has rebuilt the information line before a command goes
+// on. It shows nothing itself: a failure leaves it as the signal `failed`
+// (the window shows the error box, inside the command), other news as
+// `message`. The window, the desktop's media keys and the command line all
+// drive the player through it.
 #include <QObject>
-#include <QPointer>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -17,7 +17,6 @@
 #include "transport/randomizer.h"
 
 class PlaylistModel;
-class QWidget;
 
 class Transport : public QObject {
     Q_OBJECT

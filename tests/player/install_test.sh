@@ -29,7 +29,7 @@ for f in bin/corvalle-mp3-player bin/corvalle-mp3-player-launcher \
   [ -e "$prefix/$f" ] || { fail "missing: $f"; missing=1; }
 done
 for size in 16 22 24 32 48 64 128 256; do
-  icon="$prefix/share/icons/hicolor/${size}x${size}/apps/corvalle-mp3-player.png"
+  icon="$prefix/share/icons/hicolor/${size}x${size}/apps/org.corvalle.Mp3Player.png"
   if [ ! -e "$icon" ]; then
     fail "missing icon $size"; missing=1
   elif ! file "$icon" | grep -q "PNG image data, $size x $size,"; then
@@ -45,7 +45,7 @@ done
 if [ -e "$desktop" ]; then
   if out=$(desktop-file-validate "$desktop" 2>&1) && [ -z "$out" ]; then pass; else fail "desktop-file-validate: $out"; fi
   for line in 'Categories=AudioVideo;Audio;Player;' 'MimeType=audio/mpeg;' \
-              'Exec=corvalle-mp3-player-launcher %F' 'Icon=corvalle-mp3-player'; do
+              'Exec=corvalle-mp3-player-launcher %F' 'Icon=org.corvalle.Mp3Player'; do
     grep -qxF "$line" "$desktop" && pass || fail "desktop entry lacks $line"
   done
 fi

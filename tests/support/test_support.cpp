@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <csignal>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -123,6 +124,32 @@ std::string ScopedPaths::add(std::string path) {
 }
 
 bool HaveProgram(const QString& name) { return !QStandardPaths::findExecutable(name).isEmpty(); }
+
+PrivateBus::~PrivateBus() {
+    if (pid_ > 0) ::kill(static_cast<pid_t>(pid_), SIGTERM);
+}
+
+bool PrivateBus::Start() {
+    if (!dir_.isValid() || !QDir(dir_.path()).mkpath(QStringLiteral("services"))) return false;
+    const QString config = dir_.filePath(QStringLiteral("bus.conf"));
+    const std::string text =
+        "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+        " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+        "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><auth>EXTERNAL</auth>"
+        "<servicedir>" + QFile::encodeName(dir_.filePath(QStringLiteral("services"))).toStdString() +
+        "</servicedir><policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+        "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n";
+    if (!WriteBytes(config, text)) return false;
+    QProcess daemon;
+    daemon.start(QStringLiteral("dbus-daemon"),
+                 {QStringLiteral("--config-file=") + config, "--fork", "--print-address=1", "--print-pid=1"});
+    if (!daemon.waitForFinished(10000)) return false;
+    const QStringList lines = QString::fromLocal8Bit(daemon.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    if (lines.size() < 2) return false;
+    address_ = lines[0].trimmed();
+    pid_ = lines[1].trimmed().toLongLong();
+    return pid_ > 0;
+}
 
 int ErrorNumberOf(const std::function<void()>& action) {
     try {

@@ -3,6 +3,7 @@
 // folders and small file utilities.
 #include <QByteArray>
 #include <QString>
+#include <QTemporaryDir>
 #include <QStringList>
 #include <functional>
 #include <memory>
@@ -99,6 +100,24 @@ void ReleaseFifoReader(const QString& path);
 
 // True when a program is found on PATH.
 bool HaveProgram(const QString& name);
+
+// A private D-Bus daemon of the session kind, stopped by its pid when this
+// goes. It starts no service by itself (its service folder is empty), so a
+// desktop service installed on the machine never answers in a test's place.
+class PrivateBus {
+public:
+    PrivateBus() = default;
+    PrivateBus(const PrivateBus&) = delete;
+    PrivateBus& operator=(const PrivateBus&) = delete;
+    ~PrivateBus();
+    bool Start();
+    QString address() const { return address_; }
+
+private:
+    QTemporaryDir dir_;
+    QString address_;
+    qint64 pid_ = 0;
+};
 
 // The number of the AppError that `action` throws; 0 when it throws none.
 int ErrorNumberOf(const std::function<void()>& action);

@@ -187,9 +187,9 @@ void TransportTest::resumeAndOpen() {
     QCOMPARE(r.current(), 2);
     QCOMPARE(r.media.files(), QStringList{"/n/z.mp3"});
     // A listed file opened again is played where it stands: no new row, also
-    // when it is named twice.
+    // when it is named twice or by another spelling of its path.
     r.media.calls.clear();
-    r.transport.Open({"/n/a.mp3", "/n/a.mp3", "/m/b.mp3"});
+    r.transport.Open({"/n/./a.mp3", "/n//x/../a.mp3", "/m/b.mp3"});
     QCOMPARE(r.playlist.entries(), (std::vector<std::string>{"/m/b.mp3", "/n/a.mp3", "/n/z.mp3"}));
     QCOMPARE(r.current(), 1);
     QCOMPARE(r.media.files(), QStringList{"/n/a.mp3"});
