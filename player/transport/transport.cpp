@@ -113,15 +113,21 @@ MediaComponent::State Transport::state() const { return media_.state(); }
 
 QString Transport::Add(const std::vector<std::string>& entries) { return AddWithinLimit(playlist_, entries); }
 
-void Transport::AddEntries(const std::vector<std::string>& entries) {
-    const QString notAdded = Add(entries);
+void Transport::AddEntries(const std::vector<std::string>& entries) { AddExpanded(ExpandPlaylists(entries)); }
+
+void Transport::AddExpanded(const ExpandedPaths& expanded) {
+    const QString notAdded = AddWithinLimit(playlist_, expanded.paths, expanded.skipped);
     // Told after the handler (a drop, say) has returned, not inside it.
     if (!notAdded.isEmpty()) QTimer::singleShot(0, this, [this, notAdded] { emit message(notAdded); });
 }
 
-void Transport::Open(const std::vector<std::string>& paths) {
-    if (paths.empty() || shutDown_) return;
-    AddEntries(paths);
+void Transport::Open(const std::vector<std::string>& given) {
+    if (given.empty() || shutDown_) return;
+    // A playlist given stands for the files it names.
+    const ExpandedPaths expanded = ExpandPlaylists(given);
+    const std::vector<std::string>& paths = expanded.paths;
+    AddExpanded(expanded);
+    if (paths.empty()) return;
     const int row = playlist_.rowOf(paths.front());
     if (row < 0) return;  // it did not fit
     Select(row);

@@ -10,6 +10,7 @@
 #include "common/unique_fd.h"
 #include "media/media_component.h"
 #include "playlist/dropped_paths.h"
+#include "playlist/playlist_formats.h"
 #include "playlist/playlist_model.h"
 #include "settings/user_settings.h"
 #include "tags/tag_record.h"
@@ -225,6 +226,8 @@ void frmMain::BuildMenus() {
     mnuMediaPlayerBar->setObjectName(QStringLiteral("mnuMediaPlayerBar"));
     mnuMediaPlayerBar->setCheckable(true);
     mnuMediaPlayerBar->setChecked(true);
+    mnuExportPlaylist = mnuTagInfo->addAction(QStringLiteral("Export Playlist..."));
+    mnuExportPlaylist->setObjectName(QStringLiteral("mnuExportPlaylist"));
 
     mnuSetTheme = new QMenu(QStringLiteral("Set Theme"), this);
     mnuSetTheme->setObjectName(QStringLiteral("mnuSetTheme"));
@@ -238,6 +241,7 @@ void frmMain::BuildMenus() {
     connect(mnuRemoveEntry, &QAction::triggered, this, &frmMain::mnuRemoveEntry_Click);
     connect(mnuLoadFiles, &QAction::triggered, this, &frmMain::mnuLoadFiles_Click);
     connect(mnuEditTag, &QAction::triggered, this, &frmMain::mnuEditTag_Click);
+    connect(mnuExportPlaylist, &QAction::triggered, this, &frmMain::mnuExportPlaylist_Click);
     connect(mnuTheme, &QAction::triggered, this, &frmMain::mnuTheme_Click);
     // A check-mark item is decided by its mark before the click: undo Qt's own
     // toggle first, then let the handler set the mark.
@@ -422,6 +426,17 @@ void frmMain::mnuEditTag_Click() {
     Guarded("mnuEditTag_Click", [this, &path] {
         if (ShowTagEditor) ShowTagEditor(this, path);
     });
+}
+
+void frmMain::mnuExportPlaylist_Click() {
+    const QString name = AppDialogs().GetSaveFileName(this, QStringLiteral("Export Playlist"),
+                                                      QStringLiteral("Playlists (*.m3u8)"), QStringLiteral("m3u8"));
+    if (name.isEmpty()) return;
+    try {
+        ExportPlaylist(Playlist->entries(), TextToPath(name));
+    } catch (const std::exception& e) {
+        AppDialogs().MessageBox(this, QStringLiteral("Cannot export the playlist: ") + ErrorText(e));
+    }
 }
 
 void frmMain::mnuMediaPlayerBar_Click() {

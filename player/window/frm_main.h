@@ -60,6 +60,7 @@ public:
     QAction* mnuLoadFiles = nullptr;
     QAction* mnuEditTag = nullptr;
     QAction* mnuMediaPlayerBar = nullptr;
+    QAction* mnuExportPlaylist = nullptr;
     QMenu* mnuSetTheme = nullptr;
     QAction* mnuTheme = nullptr;
     QAction* mnuAutosize = nullptr;
@@ -124,6 +125,7 @@ public slots:
     void mnuLoadFiles_Click();
     void mnuEditTag_Click();
     void mnuMediaPlayerBar_Click();
+    void mnuExportPlaylist_Click();
     void imgTheme_MouseUp(Qt::MouseButton button, const QPoint& globalPos);
     void mnuTheme_Click();
     void mnuAutosize_Click();

@@ -88,7 +88,8 @@ void FrmMainTest::designedControlsAndMenus() {
     QCOMPARE(w->mnuTagInfo->title(), QStringLiteral("File Info"));
     QStringList items;
     for (QAction* a : w->mnuTagInfo->actions()) items << a->text();
-    QCOMPARE(items, (QStringList{"Remove Entry", "Load Files", "Edit Tag", "Hide Media Player Bar"}));
+    QCOMPARE(items,
+             (QStringList{"Remove Entry", "Load Files", "Edit Tag", "Hide Media Player Bar", "Export Playlist..."}));
     QVERIFY(w->mnuMediaPlayerBar->isChecked());
     QCOMPARE(w->mnuSetTheme->title(), QStringLiteral("Set Theme"));
     items.clear();
