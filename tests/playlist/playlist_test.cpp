@@ -32,6 +32,7 @@ private slots:
     void loadReplacesAndSorts();
     void interruptedSaveKeepsTheOldFile();
     void missingFileLeavesListUntouched();
+    void findsByFileName();
     void readsOtherPlayersPlaylists();
     void exportReadsBackAsTheSameList();
     void hostilePlaylists();
@@ -304,6 +305,21 @@ std::vector<std::string> Sorted(std::vector<std::string> v) {
     return v;
 }
 }  // namespace
+
+void PlaylistTest::findsByFileName() {
+    PlaylistModel m;
+    m.addMany({"/b/Zebra.mp3", "/a/zulu/Alpha.mp3", "/c/alpine.mp3", "/z/ÉTÉ.mp3", "no-folder.mp3"});
+    // Sorted: /a/zulu/Alpha, /b/Zebra, /c/alpine, /z/ÉTÉ, no-folder.
+    QCOMPARE(m.findByName(QStringLiteral("z"), 0), 1);  // the name, not the folder "zulu"
+    QCOMPARE(m.findByName(QStringLiteral("AL"), 1), 2);
+    QCOMPARE(m.findByName(QStringLiteral("al"), 3), 0);  // wraps past the last
+    QCOMPARE(m.findByName(QStringLiteral("alpi"), 0), 2);
+    QCOMPARE(m.findByName(QStringLiteral("été"), 0), 3);
+    QCOMPARE(m.findByName(QStringLiteral("no-"), 0), 4);
+    QCOMPARE(m.findByName(QStringLiteral("/"), 0), -1);
+    QCOMPARE(m.findByName(QStringLiteral("alpha.mp3x"), 0), -1);
+    QCOMPARE(PlaylistModel().findByName(QStringLiteral("a"), 0), -1);
+}
 
 void PlaylistTest::readsOtherPlayersPlaylists() {
     QTemporaryDir dir;
