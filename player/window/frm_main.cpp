@@ -36,13 +36,38 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTimer>
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 
 namespace {
 constexpr char kControlMime[] = "application/x-corvalle-control";
 
 // Runs a handler body so that no failure leaves it: error values and any
 // other exception end the handler quietly (and are logged).
+// Relative luminance and contrast, as WCAG measures them.
+double Luminance(const QColor& c) {
+    auto channel = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+double Contrast(const QColor& a, const QColor& b) {
+    const double la = Luminance(a), lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// `colour` mixed with white until it reads at 4.5:1 on a dark `background`.
+QColor Readable(const QColor& colour, const QColor& background) {
+    QColor mixed = colour;
+    for (int step = 1; step <= 20 && Contrast(mixed, background) < 4.5; ++step) {
+        const double w = step / 20.0;
+        mixed = QColor::fromRgbF(static_cast<float>(colour.redF() * (1 - w) + w),
+                                 static_cast<float>(colour.greenF() * (1 - w) + w),
+                                 static_cast<float>(colour.blueF() * (1 - w) + w));
+    }
+    return mixed;
+}
+
 template <typename F>
 void Guarded(const char* handler, F&& body) {
     try {
@@ -129,9 +154,6 @@ void frmMain::BuildControls() {
     auto command = [label](const char* name, const QString& caption, QRect r) {
         auto* l = new CommandLabel(caption);
         label(l, name, r, Qt::AlignRight);
-        QPalette pal = l->palette();
-        pal.setColor(QPalette::WindowText, QColor(0, 0, 0));
-        l->setPalette(pal);
         return l;
     };
     lblVolume = command("lblVolume", QStringLiteral("Volume"), TwipsRect(240, 840, 615, 255));
@@ -142,6 +164,7 @@ void frmMain::BuildControls() {
     lblRandom = command("lblRandom", QStringLiteral("Random"), TwipsRect(0, 2040, 855, 255));
     lblRandom->setToolTip(QStringLiteral("Randomize"));
     lblExit = command("lblExit", QStringLiteral("Exit"), TwipsRect(120, 2280, 735, 255));
+    ShowLabelColours();
 
     connect(lblVolume, &CommandLabel::clicked, this, &frmMain::lblVolume_Click);
     connect(lblPlay, &CommandLabel::clicked, this, &frmMain::lblPlay_Click);
@@ -338,10 +361,24 @@ void frmMain::ShowRandomMode(bool on) {
     QFont f = lblRandom->font();
     f.setBold(on);
     lblRandom->setFont(f);
-    QPalette pal = lblRandom->palette();
-    // Blue is 0xFF0000 in the 0x00BBGGRR colour layout.
-    pal.setColor(QPalette::WindowText, on ? QColor(0, 0, 255) : QColor(0, 0, 0));
-    lblRandom->setPalette(pal);
+    randomShown_ = on;
+    ShowLabelColours();
+}
+
+void frmMain::ShowLabelColours() {
+    if (!lblExit) return;  // not built yet
+    const QColor background = palette().color(QPalette::Window);
+    const QColor text = palette().color(QPalette::WindowText);
+    // Black (and blue, 0xFF0000 in the 0x00BBGGRR layout) on the light window
+    // colour they were drawn for; on a dark one they would not be read.
+    const bool dark = Luminance(background) < Luminance(text);
+    const QColor plain = dark ? text : QColor(0, 0, 0);
+    const QColor blue = dark ? Readable(QColor(0, 0, 255), background) : QColor(0, 0, 255);
+    for (CommandLabel* l : {lblVolume, lblPrev, lblPlay, lblStop, lblNext, lblRandom, lblExit}) {
+        QPalette pal = l->palette();
+        pal.setColor(QPalette::WindowText, l == lblRandom && randomShown_ ? blue : plain);
+        l->setPalette(pal);
+    }
 }
 
 void frmMain::List1_DblClick() { lblPlay_Click(); }
@@ -572,6 +609,7 @@ void frmMain::Form_Resize() {
 bool frmMain::event(QEvent* event) {
     const bool handled = QWidget::event(event);
     switch (event->type()) {
+    case QEvent::PaletteChange: ShowLabelColours(); break;
     case QEvent::WindowTitleChange:
     case QEvent::WinIdChange:
     case QEvent::Show:

@@ -146,9 +146,13 @@ private:
     // `shown`, only when it differs from the time (in seconds) shown last.
     void ShowTime(QLabel* label, const QString& prefix, double t, int64_t* shown);
     void ShowRandomMode(bool on);
+    // The command labels' text colour: black (blue for random mode) as
+    // designed, on a dark palette its own text colour (a light blue).
+    void ShowLabelColours();
 
     StoredPlaylist* stored_ = nullptr;
     QPixmap themePixmap_;
     double themeLeftTwips_ = 5160;
     int64_t elapsedShown_ = -1;  // the elapsed time on its label, in seconds
+    bool randomShown_ = false;   // lblRandom shows random mode on
 };
