@@ -126,6 +126,7 @@ void frmMain::BuildControls() {
     HScroll_4_Volume->setInvertedControls(false);
     HScroll_4_Volume->setFocusPolicy(Qt::StrongFocus);
     HScroll_4_Volume->hide();
+    HScroll_4_Volume->setAccessibleName(QStringLiteral("Volume"));
     connect(HScroll_4_Volume, &QScrollBar::valueChanged, this, &frmMain::HScroll_4_Volume_Change);
     // The slider shows the volume level the desktop's controls read and set.
     Volume = new VolumeLevel(HScroll_4_Volume->value(), this);
@@ -139,6 +140,7 @@ void frmMain::BuildControls() {
     List1->setPlaylist(Playlist);
     List1->setGeometry(TwipsRect(960, 360, 3735, 3180));
     List1->setToolTip(QStringLiteral("Drag and Drop Multimedia Files here"));
+    List1->setAccessibleName(QStringLiteral("Playlist"));
     Playlist->addMany({"/Data/Music/Corvalle - Evening Song.mp3 ", "/Data/Music/Corvalle - Morning Song.mp3",
                        "/Data/Music/Corvalle - Night Song.mp3 "});
     // Every selection of an entry, by the user or a command, runs the
@@ -191,6 +193,7 @@ void frmMain::BuildControls() {
     imgTheme->setScaledContents(false);
     imgTheme->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     imgTheme->installEventFilter(this);
+    imgTheme->setAccessibleName(QStringLiteral("Theme picture"));
     // Under the other controls: a window narrower than list and picture
     // together never covers the playlist with the picture.
     imgTheme->lower();
@@ -203,6 +206,7 @@ void frmMain::BuildControls() {
                             .scaled(imgMover->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
     imgMover->setAlignment(Qt::AlignCenter);
     imgMover->setToolTip(QStringLiteral("Expand"));
+    imgMover->setAccessibleName(QStringLiteral("Expand"));
     imgMover->installEventFilter(this);
 
     Timer1 = new QTimer(this);
