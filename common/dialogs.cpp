@@ -31,6 +31,16 @@ bool QtDialogs::Confirm(QWidget* parent, const QString& text) {
 
 QString QtDialogs::GetOpenFileName(QWidget* parent) { return QFileDialog::getOpenFileName(parent); }
 
+QString QtDialogs::GetSaveFileName(QWidget* parent, const QString& title, const QString& filter,
+                                   const QString& suffix) {
+    QFileDialog dialog(parent, title, QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(suffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
 namespace {
 QtDialogs g_realDialogs;
 Dialogs* g_dialogs = &g_realDialogs;

@@ -19,6 +19,12 @@ public:
     virtual bool Confirm(QWidget* parent, const QString& text) = 0;
     // The open-file dialog: the chosen full path, or the empty text on cancel.
     virtual QString GetOpenFileName(QWidget* parent) = 0;
+    // The save-file dialog with its title and name filter ("Playlists
+    // (*.m3u8)"); a name typed without a suffix gets `suffix`, and the dialog
+    // asks before an existing file is replaced. The chosen full path, or the
+    // empty text on cancel.
+    virtual QString GetSaveFileName(QWidget* parent, const QString& title, const QString& filter,
+                                    const QString& suffix) = 0;
 };
 
 class QtDialogs final : public Dialogs {
@@ -26,6 +32,8 @@ public:
     void MessageBox(QWidget* parent, const QString& text, const QString& title, MsgIcon icon) override;
     bool Confirm(QWidget* parent, const QString& text) override;
     QString GetOpenFileName(QWidget* parent) override;
+    QString GetSaveFileName(QWidget* parent, const QString& title, const QString& filter,
+                            const QString& suffix) override;
 };
 
 // The dialogs the running program uses (a QtDialogs unless replaced).

@@ -42,6 +42,23 @@ void PlaylistModel::setCurrentRow(int row) {
 
 void PlaylistModel::clearCurrentRow() { setCurrent(-1); }
 
+int PlaylistModel::findByName(const QString& prefix, int from) const {
+    const int n = count();
+    if (n == 0 || prefix.isEmpty()) return -1;
+    // The sort key is the whole entry folded, so its part after the last "/"
+    // is the file name folded.
+    const std::string wanted = FoldCase(TextToPath(prefix));
+    from = from < 0 || from >= n ? 0 : from;
+    for (int i = 0; i < n; ++i) {
+        const int row = (from + i) % n;
+        const std::string& key = entries_[static_cast<size_t>(row)].key;
+        const size_t slash = key.rfind('/');
+        const size_t name = slash == std::string::npos ? 0 : slash + 1;
+        if (key.size() - name >= wanted.size() && key.compare(name, wanted.size(), wanted) == 0) return row;
+    }
+    return -1;
+}
+
 int PlaylistModel::add(const std::string& entry) {
     if (count() >= kMaxEntries) return -1;
     Entry e{entry, SortKey(entry)};

@@ -34,6 +34,10 @@ public:
     void setHeldBack(std::vector<std::string> entries) { heldBack_ = std::move(entries); }
     // The first row holding exactly `entry`, or -1.
     int rowOf(const std::string& entry) const;
+    // The first row from `from` on, wrapping past the last to the first, whose
+    // file name (the part after the last "/") begins with `prefix` without
+    // regard to case; -1 when none does.
+    int findByName(const QString& prefix, int from) const;
 
     // The current entry (the list's selection, the entry the commands act
     // on). It follows its entry through every insertion and removal and is

@@ -5,6 +5,7 @@
 #include "common/file_util.h"
 #include "common/log.h"
 #include "playlist/playlist_file.h"
+#include "playlist/playlist_formats.h"
 #include "playlist/playlist_model.h"
 
 #include <QStringList>
@@ -15,10 +16,21 @@
 namespace {
 QString Entries(int n) { return n == 1 ? QStringLiteral("1 entry was") : QStringLiteral("%1 entries were").arg(n); }
 
-// One message for all that was not added: past the limit, and names that
-// cannot be stored one per line.
-QString NotAddedMessage(int full, int lineBreaks = 0) {
+// One message for all that was not added: past the limit, names that cannot
+// be stored one per line, and what the playlists read named but no file.
+QString NotAddedMessage(int full, int lineBreaks = 0, const SkippedEntries& skipped = {}) {
     QStringList parts;
+    const int shown = std::min<int>(3, static_cast<int>(skipped.unreadable.size()));
+    for (int i = 0; i < shown; ++i) parts << QStringLiteral("Cannot read the playlist %1.").arg(skipped.unreadable[i]);
+    if (skipped.unreadable.size() > shown)
+        parts << QStringLiteral("%1 more playlists could not be read.").arg(skipped.unreadable.size() - shown);
+    if (skipped.urls > 0)
+        parts << QStringLiteral("%1 not added: an address is not a file on this computer.").arg(Entries(skipped.urls));
+    if (skipped.missing > 0) parts << QStringLiteral("%1 not added: no such file.").arg(Entries(skipped.missing));
+    if (skipped.unusable > 0)
+        parts << QStringLiteral("%1 not added: a line longer than %2 bytes or holding a NUL byte names no file.")
+                     .arg(Entries(skipped.unusable))
+                     .arg(PATH_MAX - 1);
     if (full > 0)
         parts << QStringLiteral("The playlist holds at most %1 entries: %2 not added.")
                      .arg(PlaylistModel::kMaxEntries)
@@ -32,14 +44,14 @@ QString NotAddedMessage(int full, int lineBreaks = 0) {
 bool HoldsLineBreak(const std::string& name) { return name.find_first_of("\r\n") != std::string::npos; }
 }  // namespace
 
-QString AddWithinLimit(PlaylistModel& list, const std::vector<std::string>& entries) {
+QString AddWithinLimit(PlaylistModel& list, const std::vector<std::string>& entries, const SkippedEntries& skipped) {
     const auto lineBreaks = std::count_if(entries.begin(), entries.end(), HoldsLineBreak);
-    if (lineBreaks == 0) return NotAddedMessage(list.addMany(entries));
+    if (lineBreaks == 0) return NotAddedMessage(list.addMany(entries), 0, skipped);
     std::vector<std::string> storable;
     storable.reserve(entries.size());
     std::copy_if(entries.begin(), entries.end(), std::back_inserter(storable),
                  [](const std::string& e) { return !HoldsLineBreak(e); });
-    return NotAddedMessage(list.addMany(storable), static_cast<int>(lineBreaks));
+    return NotAddedMessage(list.addMany(storable), static_cast<int>(lineBreaks), skipped);
 }
 
 QString StoredPlaylist::Load() {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "playlist/playlist_formats.h"
+
 class PlaylistModel;
 
 class StoredPlaylist {
@@ -27,5 +29,7 @@ private:
 
 // Adds entries, each at its sorted place; those past the playlist's limit
 // and names holding a line break (they cannot be stored one per line) are
-// refused. Returns the one message that says how many were not added.
-QString AddWithinLimit(PlaylistModel& list, const std::vector<std::string>& entries);
+// refused. Returns the one message that says how many were not added, with
+// what playlists read before named but could not give (`skipped`).
+QString AddWithinLimit(PlaylistModel& list, const std::vector<std::string>& entries,
+                       const SkippedEntries& skipped = {});

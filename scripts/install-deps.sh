@@ -14,6 +14,7 @@ build_and_run=(
 tests=(
   lame pulseaudio pulseaudio-utils python3-dbus python3-gi
   e2fsprogs desktop-file-utils appstream dbus xvfb xdotool x11-utils playerctl
+  at-spi2-core libglib2.0-bin python3-pyatspi
   clang libclang-rt-14-dev
   dpkg-dev file lintian
 )

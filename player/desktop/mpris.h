@@ -103,7 +103,11 @@ public:
     QString Identity() const;
     QString DesktopEntry() const { return QString::fromLatin1(kAppId); }
     QStringList SupportedUriSchemes() const { return {QStringLiteral("file")}; }
-    QStringList SupportedMimeTypes() const { return {QStringLiteral("audio/mpeg")}; }
+    // MP3 files and the playlists that stand for them (read as in playlist/playlist_formats.h).
+    QStringList SupportedMimeTypes() const {
+        return {QStringLiteral("audio/mpeg"), QStringLiteral("audio/x-mpegurl"), QStringLiteral("audio/mpegurl"),
+                QStringLiteral("application/vnd.apple.mpegurl"), QStringLiteral("audio/x-scpls")};
+    }
 
 public slots:
     void Raise();

@@ -115,24 +115,35 @@ MediaComponent::State Transport::state() const { return media_.state(); }
 
 QString Transport::Add(const std::vector<std::string>& entries) { return AddWithinLimit(playlist_, entries); }
 
-void Transport::AddEntries(const std::vector<std::string>& entries) {
-    const QString notAdded = Add(entries);
+void Transport::AddEntries(const std::vector<std::string>& entries) { AddExpanded(ExpandPlaylists(entries)); }
+
+void Transport::AddExpanded(const ExpandedPaths& expanded) {
+    const QString notAdded = AddWithinLimit(playlist_, expanded.paths, expanded.skipped);
     // Told after the handler (a drop, say) has returned, not inside it.
     if (!notAdded.isEmpty()) QTimer::singleShot(0, this, [this, notAdded] { emit message(notAdded); });
 }
 
-void Transport::Open(const std::vector<std::string>& paths) {
-    if (paths.empty() || shutDown_) return;
-    // A file the list holds already is not listed again: its entry is used.
-    // Names are taken in their clean form, so that "./a.mp3" finds "/x/a.mp3".
-    std::vector<std::string> unlisted;
-    std::unordered_set<std::string> seen;
-    for (const std::string& given : paths) {
-        const std::string path = AbsolutePath(given);
-        if (playlist_.rowOf(path) < 0 && seen.insert(path).second) unlisted.push_back(path);
+void Transport::Open(const std::vector<std::string>& given) {
+    if (given.empty() || shutDown_) return;
+    // Names are taken in their clean form, so that "./a.mp3" finds "/x/a.mp3";
+    // a playlist given stands for the files it names.
+    std::vector<std::string> clean;
+    clean.reserve(given.size());
+    for (const std::string& name : given) clean.push_back(AbsolutePath(name));
+    ExpandedPaths expanded = ExpandPlaylists(clean);
+    if (expanded.paths.empty()) {
+        AddExpanded(expanded);
+        return;
     }
-    AddEntries(unlisted);
-    const int row = playlist_.rowOf(AbsolutePath(paths.front()));
+    const std::string first = expanded.paths.front();
+    // A file the list holds already is not listed again: its entry is used.
+    std::unordered_set<std::string> seen;
+    std::vector<std::string> unlisted;
+    for (std::string& path : expanded.paths)
+        if (playlist_.rowOf(path) < 0 && seen.insert(path).second) unlisted.push_back(std::move(path));
+    expanded.paths = std::move(unlisted);
+    AddExpanded(expanded);
+    const int row = playlist_.rowOf(first);
     if (row < 0) return;  // it did not fit
     Select(row);
     Play();

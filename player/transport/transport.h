@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "media/media_component.h"
+#include "playlist/playlist_formats.h"
 #include "transport/randomizer.h"
 
 class PlaylistModel;
@@ -63,13 +64,15 @@ public:
     // are refused. Returns the one message that says how many were not
     // added, or the empty text when all were.
     QString Add(const std::vector<std::string>& entries);
-    // Adds entries as a drop does: as Add, and the message is told once the
-    // handler that added them has returned.
+    // Adds entries as a drop does: a playlist (.m3u, .m3u8, .pls) stands for
+    // the files it names (see playlist/playlist_formats.h); then as Add, and
+    // the message is told once the handler that added them has returned.
     void AddEntries(const std::vector<std::string>& entries);
     // Files given to the player to open (the command line, a second start,
     // the desktop): those not listed yet join as a drop does (each once),
-    // and the first of them is selected and played.
-    void Open(const std::vector<std::string>& paths);
+    // and the first of them (of a playlist, its first file) is selected and
+    // played.
+    void Open(const std::vector<std::string>& given);
 
     // The program ends: playback stops and no command runs any more.
     void Shutdown();
@@ -88,6 +91,7 @@ signals:
 
 private:
     void PlaySteps();  // Play without its error trap
+    void AddExpanded(const ExpandedPaths& expanded);
     void Select(int row);
     // Runs a command step; a failure is told and ends it (false).
     template <typename F>

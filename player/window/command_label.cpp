@@ -1,11 +1,48 @@
 #include "window/command_label.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
 
+namespace {
+// A push button to assistive technologies: named by its caption as it is
+// designed (not "Processing" while a button is held), with a Press action.
+class AccessibleCommandLabel : public QAccessibleWidget {
+public:
+    explicit AccessibleCommandLabel(CommandLabel* label) : QAccessibleWidget(label, QAccessible::Button) {}
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name) return widget()->accessibleName();
+        return QAccessibleWidget::text(t);
+    }
+    QStringList actionNames() const override { return QStringList{pressAction()} + QAccessibleWidget::actionNames(); }
+    void doAction(const QString& name) override {
+        if (name == pressAction())
+            static_cast<CommandLabel*>(widget())->click();
+        else
+            QAccessibleWidget::doAction(name);
+    }
+    QStringList keyBindingsForAction(const QString& name) const override {
+        if (name == pressAction()) return {QStringLiteral("Space")};
+        return QAccessibleWidget::keyBindingsForAction(name);
+    }
+};
+
+QAccessibleInterface* CommandLabelAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String("CommandLabel") && object && object->isWidgetType())
+        return new AccessibleCommandLabel(static_cast<CommandLabel*>(object));
+    return nullptr;
+}
+}  // namespace
+
 CommandLabel::CommandLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
+    static const bool installed = [] {
+        QAccessible::installFactory(CommandLabelAccessible);
+        return true;
+    }();
+    (void)installed;
     setFocusPolicy(Qt::TabFocus);
     setAccessibleName(text);
 }

@@ -10,6 +10,7 @@
 #include "common/unique_fd.h"
 #include "media/media_component.h"
 #include "playlist/dropped_paths.h"
+#include "playlist/playlist_formats.h"
 #include "playlist/playlist_model.h"
 #include "settings/user_settings.h"
 #include "tags/tag_record.h"
@@ -35,13 +36,38 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTimer>
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 
 namespace {
 constexpr char kControlMime[] = "application/x-corvalle-control";
 
 // Runs a handler body so that no failure leaves it: error values and any
 // other exception end the handler quietly (and are logged).
+// Relative luminance and contrast, as WCAG measures them.
+double Luminance(const QColor& c) {
+    auto channel = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+double Contrast(const QColor& a, const QColor& b) {
+    const double la = Luminance(a), lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// `colour` mixed with white until it reads at 4.5:1 on a dark `background`.
+QColor Readable(const QColor& colour, const QColor& background) {
+    QColor mixed = colour;
+    for (int step = 1; step <= 20 && Contrast(mixed, background) < 4.5; ++step) {
+        const double w = step / 20.0;
+        mixed = QColor::fromRgbF(static_cast<float>(colour.redF() * (1 - w) + w),
+                                 static_cast<float>(colour.greenF() * (1 - w) + w),
+                                 static_cast<float>(colour.blueF() * (1 - w) + w));
+    }
+    return mixed;
+}
+
 template <typename F>
 void Guarded(const char* handler, F&& body) {
     try {
@@ -100,6 +126,7 @@ void frmMain::BuildControls() {
     HScroll_4_Volume->setInvertedControls(false);
     HScroll_4_Volume->setFocusPolicy(Qt::StrongFocus);
     HScroll_4_Volume->hide();
+    HScroll_4_Volume->setAccessibleName(QStringLiteral("Volume"));
     connect(HScroll_4_Volume, &QScrollBar::valueChanged, this, &frmMain::HScroll_4_Volume_Change);
     // The slider shows the volume level the desktop's controls read and set.
     Volume = new VolumeLevel(HScroll_4_Volume->value(), this);
@@ -113,6 +140,7 @@ void frmMain::BuildControls() {
     List1->setPlaylist(Playlist);
     List1->setGeometry(TwipsRect(960, 360, 3735, 3180));
     List1->setToolTip(QStringLiteral("Drag and Drop Multimedia Files here"));
+    List1->setAccessibleName(QStringLiteral("Playlist"));
     Playlist->addMany({"/Data/Music/Corvalle - Evening Song.mp3 ", "/Data/Music/Corvalle - Morning Song.mp3",
                        "/Data/Music/Corvalle - Night Song.mp3 "});
     // Every selection of an entry, by the user or a command, runs the
@@ -128,9 +156,6 @@ void frmMain::BuildControls() {
     auto command = [label](const char* name, const QString& caption, QRect r) {
         auto* l = new CommandLabel(caption);
         label(l, name, r, Qt::AlignRight);
-        QPalette pal = l->palette();
-        pal.setColor(QPalette::WindowText, QColor(0, 0, 0));
-        l->setPalette(pal);
         return l;
     };
     lblVolume = command("lblVolume", QStringLiteral("Volume"), TwipsRect(240, 840, 615, 255));
@@ -141,6 +166,7 @@ void frmMain::BuildControls() {
     lblRandom = command("lblRandom", QStringLiteral("Random"), TwipsRect(0, 2040, 855, 255));
     lblRandom->setToolTip(QStringLiteral("Randomize"));
     lblExit = command("lblExit", QStringLiteral("Exit"), TwipsRect(120, 2280, 735, 255));
+    ShowLabelColours();
 
     connect(lblVolume, &CommandLabel::clicked, this, &frmMain::lblVolume_Click);
     connect(lblPlay, &CommandLabel::clicked, this, &frmMain::lblPlay_Click);
@@ -167,6 +193,7 @@ void frmMain::BuildControls() {
     imgTheme->setScaledContents(false);
     imgTheme->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     imgTheme->installEventFilter(this);
+    imgTheme->setAccessibleName(QStringLiteral("Theme picture"));
     // Under the other controls: a window narrower than list and picture
     // together never covers the playlist with the picture.
     imgTheme->lower();
@@ -179,6 +206,7 @@ void frmMain::BuildControls() {
                             .scaled(imgMover->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
     imgMover->setAlignment(Qt::AlignCenter);
     imgMover->setToolTip(QStringLiteral("Expand"));
+    imgMover->setAccessibleName(QStringLiteral("Expand"));
     imgMover->installEventFilter(this);
 
     Timer1 = new QTimer(this);
@@ -225,6 +253,8 @@ void frmMain::BuildMenus() {
     mnuMediaPlayerBar->setObjectName(QStringLiteral("mnuMediaPlayerBar"));
     mnuMediaPlayerBar->setCheckable(true);
     mnuMediaPlayerBar->setChecked(true);
+    mnuExportPlaylist = mnuTagInfo->addAction(QStringLiteral("Export Playlist..."));
+    mnuExportPlaylist->setObjectName(QStringLiteral("mnuExportPlaylist"));
 
     mnuSetTheme = new QMenu(QStringLiteral("Set Theme"), this);
     mnuSetTheme->setObjectName(QStringLiteral("mnuSetTheme"));
@@ -238,6 +268,7 @@ void frmMain::BuildMenus() {
     connect(mnuRemoveEntry, &QAction::triggered, this, &frmMain::mnuRemoveEntry_Click);
     connect(mnuLoadFiles, &QAction::triggered, this, &frmMain::mnuLoadFiles_Click);
     connect(mnuEditTag, &QAction::triggered, this, &frmMain::mnuEditTag_Click);
+    connect(mnuExportPlaylist, &QAction::triggered, this, &frmMain::mnuExportPlaylist_Click);
     connect(mnuTheme, &QAction::triggered, this, &frmMain::mnuTheme_Click);
     // A check-mark item is decided by its mark before the click: undo Qt's own
     // toggle first, then let the handler set the mark.
@@ -334,10 +365,24 @@ void frmMain::ShowRandomMode(bool on) {
     QFont f = lblRandom->font();
     f.setBold(on);
     lblRandom->setFont(f);
-    QPalette pal = lblRandom->palette();
-    // Blue is 0xFF0000 in the 0x00BBGGRR colour layout.
-    pal.setColor(QPalette::WindowText, on ? QColor(0, 0, 255) : QColor(0, 0, 0));
-    lblRandom->setPalette(pal);
+    randomShown_ = on;
+    ShowLabelColours();
+}
+
+void frmMain::ShowLabelColours() {
+    if (!lblExit) return;  // not built yet
+    const QColor background = palette().color(QPalette::Window);
+    const QColor text = palette().color(QPalette::WindowText);
+    // Black (and blue, 0xFF0000 in the 0x00BBGGRR layout) on the light window
+    // colour they were drawn for; on a dark one they would not be read.
+    const bool dark = Luminance(background) < Luminance(text);
+    const QColor plain = dark ? text : QColor(0, 0, 0);
+    const QColor blue = dark ? Readable(QColor(0, 0, 255), background) : QColor(0, 0, 255);
+    for (CommandLabel* l : {lblVolume, lblPrev, lblPlay, lblStop, lblNext, lblRandom, lblExit}) {
+        QPalette pal = l->palette();
+        pal.setColor(QPalette::WindowText, l == lblRandom && randomShown_ ? blue : plain);
+        l->setPalette(pal);
+    }
 }
 
 void frmMain::List1_DblClick() { lblPlay_Click(); }
@@ -422,6 +467,17 @@ void frmMain::mnuEditTag_Click() {
     Guarded("mnuEditTag_Click", [this, &path] {
         if (ShowTagEditor) ShowTagEditor(this, path);
     });
+}
+
+void frmMain::mnuExportPlaylist_Click() {
+    const QString name = AppDialogs().GetSaveFileName(this, QStringLiteral("Export Playlist"),
+                                                      QStringLiteral("Playlists (*.m3u8)"), QStringLiteral("m3u8"));
+    if (name.isEmpty()) return;
+    try {
+        ExportPlaylist(Playlist->entries(), TextToPath(name));
+    } catch (const std::exception& e) {
+        AppDialogs().MessageBox(this, QStringLiteral("Cannot export the playlist: ") + ErrorText(e));
+    }
 }
 
 void frmMain::mnuMediaPlayerBar_Click() {
@@ -557,6 +613,7 @@ void frmMain::Form_Resize() {
 bool frmMain::event(QEvent* event) {
     const bool handled = QWidget::event(event);
     switch (event->type()) {
+    case QEvent::PaletteChange: ShowLabelColours(); break;
     case QEvent::WindowTitleChange:
     case QEvent::WinIdChange:
     case QEvent::Show:

@@ -61,6 +61,7 @@ public:
     QAction* mnuLoadFiles = nullptr;
     QAction* mnuEditTag = nullptr;
     QAction* mnuMediaPlayerBar = nullptr;
+    QAction* mnuExportPlaylist = nullptr;
     QMenu* mnuSetTheme = nullptr;
     QAction* mnuTheme = nullptr;
     QAction* mnuAutosize = nullptr;
@@ -125,6 +126,7 @@ public slots:
     void mnuLoadFiles_Click();
     void mnuEditTag_Click();
     void mnuMediaPlayerBar_Click();
+    void mnuExportPlaylist_Click();
     void imgTheme_MouseUp(Qt::MouseButton button, const QPoint& globalPos);
     void mnuTheme_Click();
     void mnuAutosize_Click();
@@ -145,9 +147,13 @@ private:
     // `shown`, only when it differs from the time (in seconds) shown last.
     void ShowTime(QLabel* label, const QString& prefix, double t, int64_t* shown);
     void ShowRandomMode(bool on);
+    // The command labels' text colour: black (blue for random mode) as
+    // designed, on a dark palette its own text colour (a light blue).
+    void ShowLabelColours();
 
     std::unique_ptr<StoredPlaylist> stored_;
     QPixmap themePixmap_;
     double themeLeftTwips_ = 5160;
     int64_t elapsedShown_ = -1;  // the elapsed time on its label, in seconds
+    bool randomShown_ = false;   // lblRandom shows random mode on
 };

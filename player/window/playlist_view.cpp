@@ -74,6 +74,24 @@ QItemSelectionModel::SelectionFlags PlaylistView::selectionCommand(const QModelI
                            : QItemSelectionModel::NoUpdate;
 }
 
+void PlaylistView::keyboardSearch(const QString& search) {
+    if (!playlist_ || search.isEmpty()) return;
+    const bool fresh = !sinceTyped_.isValid() || sinceTyped_.elapsed() >= typingPause;
+    sinceTyped_.start();
+    typed_ = fresh ? search : typed_ + search;
+    // One letter typed again and again steps through the names it begins.
+    const bool stepping = typed_.size() > 1 && typed_.count(typed_.front(), Qt::CaseInsensitive) == typed_.size();
+    const QString wanted = stepping ? typed_.left(1) : typed_;
+    const int current = playlist_->currentRow();
+    // A longer text may still match the entry found; a new search goes on after it.
+    const int row = playlist_->findByName(wanted, fresh || stepping ? current + 1 : current);
+    if (row < 0 || row == current) return;
+    try {
+        playlist_->setCurrentRow(row);
+    } catch (const AppError&) {
+    }
+}
+
 void PlaylistView::mousePressEvent(QMouseEvent* event) {
     // Only the left button selects; the others leave the selection alone.
     if (event->button() != Qt::LeftButton) {

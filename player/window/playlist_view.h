@@ -4,7 +4,9 @@
 // the playlist's current one; a right-button press does not move it. Drops
 // of local files are handed to the window, and are only ever taken as a
 // copy. The Menu key (or Shift+F10), Return and Delete are reported for the
-// window to act on.
+// window to act on. Typing selects the next entry whose file name begins
+// with what was typed, as file managers do; a pause starts a new search.
+#include <QElapsedTimer>
 #include <QListView>
 
 class PlaylistModel;
@@ -15,6 +17,10 @@ class PlaylistView : public QListView {
 public:
     explicit PlaylistView(QWidget* parent = nullptr);
     void setPlaylist(PlaylistModel* playlist);
+    // Typing after a pause this long (milliseconds) starts a new search.
+    int typingPause = 1000;
+    // Type to find: called with the text of each key typed.
+    void keyboardSearch(const QString& search) override;
 
 signals:
     void mouseUp(Qt::MouseButton button, const QPoint& globalPos);
@@ -41,4 +47,6 @@ private:
 
     PlaylistModel* playlist_ = nullptr;
     bool following_ = false;  // the selection is being set from the playlist
+    QString typed_;           // what was typed since the last pause
+    QElapsedTimer sinceTyped_;
 };

@@ -13,6 +13,7 @@ qt_libs=$(pkg-config --libs Qt6Core)
 cxx="clang++ -std=c++17 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined"
 declare -A sources=(
   [playlist]="$root/playlist/playlist_file.cpp $root/playlist/playlist_model.cpp $root/common/case_fold.cpp $root/common/file_util.cpp $root/common/unique_fd.cpp $root/common/app_error.cpp"
+  [playlist_formats]="$root/playlist/playlist_formats.cpp $root/playlist/dropped_paths.cpp $root/tags/ansi_text.cpp $root/tags/tag_record.cpp $root/common/file_util.cpp $root/common/error_text.cpp $root/common/log.cpp $root/common/unique_fd.cpp $root/common/app_error.cpp"
   [wildcard]="$root/search/wildcard.cpp"
   [settings]="$root/settings/user_settings.cpp $root/common/file_util.cpp $root/common/unique_fd.cpp $root/common/app_error.cpp"
   [tags]="$root/tags/tag_record.cpp $root/tags/ansi_text.cpp $root/common/unique_fd.cpp $root/common/app_error.cpp"

@@ -44,7 +44,8 @@ done
 # --- desktop entry and metainfo --------------------------------------------
 if [ -e "$desktop" ]; then
   if out=$(desktop-file-validate "$desktop" 2>&1) && [ -z "$out" ]; then pass; else fail "desktop-file-validate: $out"; fi
-  for line in 'Categories=AudioVideo;Audio;Player;' 'MimeType=audio/mpeg;' \
+  for line in 'Categories=AudioVideo;Audio;Player;' \
+              'MimeType=audio/mpeg;audio/x-mpegurl;audio/mpegurl;application/vnd.apple.mpegurl;audio/x-scpls;' \
               'Exec=corvalle-mp3-player-launcher %F' 'Icon=org.corvalle.Mp3Player'; do
     grep -qxF "$line" "$desktop" && pass || fail "desktop entry lacks $line"
   done
@@ -55,6 +56,7 @@ if [ -e "$metainfo" ]; then
   grep -qF '<launchable type="desktop-id">org.corvalle.Mp3Player.desktop</launchable>' "$metainfo" && pass \
     || fail "metainfo does not launch org.corvalle.Mp3Player.desktop"
   grep -qF '<id>org.corvalle.Mp3Player</id>' "$metainfo" && pass || fail "metainfo id"
+  grep -qF '<mediatype>audio/x-mpegurl</mediatype>' "$metainfo" && pass || fail "metainfo lacks the playlist types"
 fi
 
 # --- the launcher's folder rules ----------------------------------------------

@@ -2,9 +2,12 @@
 #include "common/app_error.h"
 #include "common/file_util.h"
 #include "playlist/playlist_file.h"
+#include "playlist/playlist_formats.h"
 #include "playlist/playlist_model.h"
+#include "playlist/stored_playlist.h"
 #include "test_support.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 #include <QFileInfo>
 #include <QSignalSpy>
@@ -29,6 +32,10 @@ private slots:
     void loadReplacesAndSorts();
     void interruptedSaveKeepsTheOldFile();
     void missingFileLeavesListUntouched();
+    void findsByFileName();
+    void readsOtherPlayersPlaylists();
+    void exportReadsBackAsTheSameList();
+    void hostilePlaylists();
 };
 
 void PlaylistTest::sortsWithoutRegardToCase() {
@@ -261,6 +268,216 @@ void PlaylistTest::missingFileLeavesListUntouched() {
     // A read-only file system is named as such, not as a lack of permission.
     QCOMPARE(ErrorFromErrno(EROFS).description(), std::string("Read-only file system"));
     QCOMPARE(ErrorFromErrno(EACCES).description(), std::string("Permission denied"));
+}
+
+namespace {
+// A file at `path` (made with its folders) ending in an ID3v1 tag when
+// `title` or `artist` is given.
+std::string MakeFile(const QString& path, const char* title = nullptr, const char* artist = nullptr) {
+    QDir().mkpath(QFileInfo(path).path());
+    std::string bytes(200, 'x');
+    if (title || artist) {
+        std::string tag = "TAG";
+        auto field = [&tag](const char* text, size_t width) {
+            std::string f = text ? text : "";
+            f.resize(width, ' ');
+            tag += f;
+        };
+        field(title, 30);
+        field(artist, 30);
+        field("", 30 + 4 + 30);
+        tag += '\xff';
+        bytes += tag;
+    }
+    WriteBytes(path, bytes);
+    return TextToPath(path);
+}
+
+// A file under a name that need not be UTF-8 (Qt would alter its bytes).
+std::string MakeRawFile(ScopedPaths& made, const std::string& path) {
+    made.add(path);
+    if (FILE* f = std::fopen(path.c_str(), "w")) std::fclose(f);
+    return path;
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> v) {
+    std::sort(v.begin(), v.end());
+    return v;
+}
+}  // namespace
+
+void PlaylistTest::findsByFileName() {
+    PlaylistModel m;
+    m.addMany({"/b/Zebra.mp3", "/a/zulu/Alpha.mp3", "/c/alpine.mp3", "/z/ÉTÉ.mp3", "no-folder.mp3"});
+    // Sorted: /a/zulu/Alpha, /b/Zebra, /c/alpine, /z/ÉTÉ, no-folder.
+    QCOMPARE(m.findByName(QStringLiteral("z"), 0), 1);  // the name, not the folder "zulu"
+    QCOMPARE(m.findByName(QStringLiteral("AL"), 1), 2);
+    QCOMPARE(m.findByName(QStringLiteral("al"), 3), 0);  // wraps past the last
+    QCOMPARE(m.findByName(QStringLiteral("alpi"), 0), 2);
+    QCOMPARE(m.findByName(QStringLiteral("été"), 0), 3);
+    QCOMPARE(m.findByName(QStringLiteral("no-"), 0), 4);
+    QCOMPARE(m.findByName(QStringLiteral("/"), 0), -1);
+    QCOMPARE(m.findByName(QStringLiteral("alpha.mp3x"), 0), -1);
+    QCOMPARE(PlaylistModel().findByName(QStringLiteral("a"), 0), -1);
+}
+
+void PlaylistTest::readsOtherPlayersPlaylists() {
+    QTemporaryDir dir;
+    ScopedPaths made;
+    const QString root = dir.path();
+    const std::string a = MakeFile(root + QStringLiteral("/music/a.mp3"));
+    const std::string b = MakeFile(root + QStringLiteral("/music/sub/b b.mp3"));
+    const std::string c = MakeFile(root + QStringLiteral("/other/c.mp3"));
+    const std::string cafe = MakeFile(root + QStringLiteral("/music/café.mp3"));
+    const std::string rootBytes = TextToPath(root);
+    // Comments and #EXT lines skipped; relative names from the playlist's own
+    // folder; a "file:" address is a local file; other addresses and missing
+    // files are counted; CR LF and a byte-order mark are no part of a name.
+    const std::string m3u =
+        "\xEF\xBB\xBF#EXTM3U\r\n#EXTINF:123,Artist - A\r\na.mp3\r\n# a comment\r\n\r\n"
+        "sub/b b.mp3\r\n../other/c.mp3\r\nfile://" +
+        rootBytes +
+        "/music/sub/b%20b.mp3\r\nhttp://radio.example/stream\r\n"
+        "missing.mp3\r\n" +
+        c;
+    QVERIFY(WriteBytes(root + QStringLiteral("/music/list.m3u8"), m3u));
+    ExpandedPaths got = ExpandPlaylists({rootBytes + "/music/list.m3u8", "/not/a/playlist.mp3"});
+    QCOMPARE(got.paths,
+             (std::vector<std::string>{a, b, rootBytes + "/music/../other/c.mp3", b, c, "/not/a/playlist.mp3"}));
+    QCOMPARE(got.skipped.urls, 1);
+    QCOMPARE(got.skipped.missing, 1);
+    QVERIFY(got.skipped.unreadable.isEmpty());
+
+    // .pls: the FileN lines only; any case of the extension.
+    QVERIFY(WriteBytes(root + QStringLiteral("/music/list.PLS"),
+                       "[playlist]\nFile1=a.mp3\nTitle1=A\nLength1=-1\nfile2=" + c +
+                           "\nFile3=https://x.example/a.mp3\nFilename=a.mp3\nNumberOfEntries=3\nVersion=2\n"));
+    got = ExpandPlaylists({rootBytes + "/music/list.PLS"});
+    QCOMPARE(got.paths, (std::vector<std::string>{a, c}));
+    QCOMPARE(got.skipped.urls, 1);
+
+    // .m3u names in the Windows code page of the locale; the same bytes in an
+    // .m3u8 are UTF-8 and name no file. A name that is a file as it stands
+    // is kept whatever its bytes.
+    {
+        ScopedLocale locale("de_DE.UTF-8");
+        const std::string latin1 = MakeRawFile(made, rootBytes + "/music/raw\xe9.mp3");
+        QVERIFY(WriteBytes(root + QStringLiteral("/music/win.m3u"), "caf\xe9.mp3\r\nraw\xe9.mp3\r\n"));
+        QVERIFY(WriteBytes(root + QStringLiteral("/music/win.m3u8"), "caf\xe9.mp3\r\nraw\xe9.mp3\r\n"));
+        got = ExpandPlaylists({rootBytes + "/music/win.m3u"});
+        QCOMPARE(got.paths, (std::vector<std::string>{cafe, latin1}));
+        got = ExpandPlaylists({rootBytes + "/music/win.m3u8"});
+        QCOMPARE(got.paths, (std::vector<std::string>{latin1}));
+        QCOMPARE(got.skipped.missing, 1);
+    }
+
+    // What was not added is said in the one message, after the limit.
+    PlaylistModel m;
+    got = ExpandPlaylists({rootBytes + "/music/list.m3u8", rootBytes + "/gone.m3u"});
+    QCOMPARE(AddWithinLimit(m, got.paths, got.skipped),
+             QStringLiteral("Cannot read the playlist %1/gone.m3u: File not found. 1 entry was not added: an address "
+                            "is not a file on this computer. 1 entry was not added: no such file.")
+                 .arg(root));
+    QCOMPARE(m.count(), 5);
+}
+
+void PlaylistTest::exportReadsBackAsTheSameList() {
+    QTemporaryDir dir;
+    ScopedCurrentDir cd(dir.path());
+    ScopedPaths made;
+    const QString root = dir.path();
+    const std::string r = TextToPath(root);
+    PlaylistModel m;
+    m.addMany({MakeFile(root + QStringLiteral("/Tagged.mp3"), "A Title", "An Artist"),
+               MakeFile(root + QStringLiteral("/title-only.mp3"), "Only Title"),
+               MakeFile(root + QStringLiteral("/untagged, with comma.mp3")),
+               MakeFile(root + QStringLiteral("/#hash.mp3")), MakeRawFile(made, r + "/bytes\xff.mp3"),
+               "sub/relative.mp3"});
+    MakeFile(root + QStringLiteral("/sub/relative.mp3"));
+    const std::string out = r + "/out.m3u8";
+    ExportPlaylist(m.entries(), out);
+    const std::string written = ReadBytes(PathToText(out));
+    QCOMPARE(written, "#EXTM3U\n#EXTINF:-1,#hash.mp3\n" + r + "/#hash.mp3\n#EXTINF:-1,bytes\xef\xbf\xbd.mp3\n" + r +
+                          "/bytes\xff.mp3\n#EXTINF:-1,An Artist - A Title\n" + r +
+                          "/Tagged.mp3\n#EXTINF:-1,Only Title\n" + r +
+                          "/title-only.mp3\n#EXTINF:-1,untagged, with comma.mp3\n" + r +
+                          "/untagged, with comma.mp3\n#EXTINF:-1,relative.mp3\n" + r + "/sub/relative.mp3\n");
+    // Read back: the same entries, the relative one made full.
+    PlaylistModel back;
+    const ExpandedPaths got = ExpandPlaylists({out});
+    QVERIFY(got.skipped.empty());
+    back.addMany(got.paths);
+    std::vector<std::string> expected = m.entries();
+    std::replace(expected.begin(), expected.end(), std::string("sub/relative.mp3"), r + "/sub/relative.mp3");
+    QCOMPARE(Sorted(back.entries()), Sorted(expected));
+
+    // A failed write leaves the old file whole.
+    SetWriteFunctionForTesting([](int, const void*, size_t) -> ssize_t {
+        errno = ENOSPC;
+        return -1;
+    });
+    QVERIFY_THROWS_EXCEPTION(AppError, ExportPlaylist({"/x.mp3"}, out));
+    SetWriteFunctionForTesting({});
+    QCOMPARE(ReadBytes(PathToText(out)), written);
+}
+
+void PlaylistTest::hostilePlaylists() {
+    QTemporaryDir dir;
+    const QString root = dir.path();
+    const std::string r = TextToPath(root);
+    const std::string a = MakeFile(root + QStringLiteral("/a.mp3"));
+    // A 10 MB line and a NUL (also one an address decodes to) are no names;
+    // the lines around them still count.
+    QVERIFY(WriteBytes(root + QStringLiteral("/long.m3u"),
+                       "a.mp3\n" + std::string(10 << 20, 'x') + "\nfile:///" + std::string(10 << 20, 'x') + "\n" +
+                           std::string("a\0.mp3\nfile:///a%00.mp3\n", 24) + "a.mp3"));
+    ExpandedPaths got = ExpandPlaylists({r + "/long.m3u"});
+    QCOMPARE(got.paths, (std::vector<std::string>{a, a}));
+    QCOMPARE(got.skipped.unusable, 4);
+
+    // Playlists naming themselves or each other are each read once.
+    QVERIFY(WriteBytes(root + QStringLiteral("/self.m3u"), "self.m3u\na.mp3\nloop.m3u8\n"));
+    QVERIFY(WriteBytes(root + QStringLiteral("/loop.m3u8"), "self.m3u\n" + r + "/./loop.m3u8\na.mp3\n"));
+    got = ExpandPlaylists({r + "/self.m3u", r + "/loop.m3u8"});
+    QCOMPARE(got.paths, (std::vector<std::string>{a, a}));
+    QVERIFY(got.skipped.empty());
+    // A chain deeper than the limit ends there, told.
+    for (int i = 0; i <= kMaxPlaylistDepth + 1; ++i)
+        QVERIFY(WriteBytes(root + QStringLiteral("/chain%1.m3u").arg(i),
+                           QStringLiteral("chain%1.m3u\na.mp3\n").arg(i + 1).toStdString()));
+    got = ExpandPlaylists({r + "/chain0.m3u"});
+    QCOMPARE(int(got.paths.size()), kMaxPlaylistDepth + 1);
+    QCOMPARE(got.skipped.unreadable.size(), 1);
+
+    // A named pipe given as a playlist is refused unread (no wait for a
+    // writer); one named in a playlist is an entry like any file.
+    QVERIFY(::mkfifo((r + "/pipe.m3u").c_str(), 0600) == 0);
+    QVERIFY(::mkfifo((r + "/pipe.mp3").c_str(), 0600) == 0);
+    QVERIFY(WriteBytes(root + QStringLiteral("/names-pipes.m3u"), "pipe.mp3\npipe.m3u\n"));
+    got = ExpandPlaylists({r + "/pipe.m3u", r + "/names-pipes.m3u", r});
+    QCOMPARE(got.paths, (std::vector<std::string>{r + "/pipe.mp3", r}));
+    QCOMPARE(got.skipped.unreadable.size(), 2);
+    QVERIFY(got.skipped.unreadable[0].endsWith(QStringLiteral("Path/File access error")));
+
+    // A file past the size limit is refused without being read.
+    QFile huge(root + QStringLiteral("/huge.m3u"));
+    QVERIFY(huge.open(QIODevice::WriteOnly));
+    QVERIFY(huge.resize(qint64(kMaxPlaylistBytes) + 1));
+    huge.close();
+    got = ExpandPlaylists({r + "/huge.m3u"});
+    QVERIFY(got.paths.empty());
+    QVERIFY(got.skipped.unreadable.value(0).contains(QStringLiteral("more than 64 MB")));
+
+    // 100 000 entries: what fits joins, the rest is counted in the one message.
+    std::string many;
+    for (int i = 0; i < 100000; ++i) many += "a.mp3\n";
+    QVERIFY(WriteBytes(root + QStringLiteral("/many.m3u8"), many));
+    got = ExpandPlaylists({r + "/many.m3u8"});
+    QCOMPARE(int(got.paths.size()), 100000);
+    PlaylistModel m;
+    QCOMPARE(AddWithinLimit(m, got.paths, got.skipped),
+             QStringLiteral("The playlist holds at most 32767 entries: 67233 entries were not added."));
+    QCOMPARE(m.count(), PlaylistModel::kMaxEntries);
 }
 
 QTEST_GUILESS_MAIN(PlaylistTest)

@@ -12,6 +12,11 @@ bool FakeDialogs::Confirm(QWidget*, const QString& text) {
     return nextConfirm;
 }
 
+QString FakeDialogs::GetSaveFileName(QWidget*, const QString& title, const QString& filter, const QString& suffix) {
+    saveDialogs << title + QLatin1Char('|') + filter + QLatin1Char('|') + suffix;
+    return nextSaveFileName;
+}
+
 QString FakeDialogs::GetOpenFileName(QWidget*) {
     ++fileDialogCalls;
     return nextFileName;

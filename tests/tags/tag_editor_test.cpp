@@ -45,6 +45,7 @@ public:
     }
     bool Confirm(QWidget*, const QString&) override { return true; }
     QString GetOpenFileName(QWidget*) override { return {}; }
+    QString GetSaveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
     QStringList texts;
     std::vector<bool> parentShown;
 };

@@ -230,6 +230,23 @@ void MprisTest::commandsStatusAndMetadata() {
     QTRY_COMPARE(Ctl({"metadata", "xesam:title"}), QStringLiteral("b c.mp3"));
     QVERIFY(!QFile::exists(QUrl(art).toLocalFile()));
 
+    // A playlist opened through the desktop gives its files, the first of
+    // them played; the playlist types are offered.
+    QVERIFY(WriteBytes(dir.filePath("list.m3u"), "#EXTM3U\r\n#EXTINF:-1,Ann - Alpha\r\na.mp3\r\n"));
+    media->calls.clear();
+    Ctl({"open", QUrl::fromLocalFile(dir.filePath("list.m3u")).toString()});
+    QTRY_COMPARE(media->files(), QStringList{dir.filePath("a.mp3")});
+    QCOMPARE(w.Playlist->rowOf(TextToPath(dir.filePath("list.m3u"))), -1);
+    QProcess types;
+    types.setProcessEnvironment(BusEnvironment());
+    types.start(QStringLiteral("dbus-send"),
+                {"--session", "--print-reply", "--dest=org.mpris.MediaPlayer2.corvalle", "/org/mpris/MediaPlayer2",
+                 "org.freedesktop.DBus.Properties.Get", "string:org.mpris.MediaPlayer2", "string:SupportedMimeTypes"});
+    QVERIFY(QTest::qWaitFor([&] { return types.state() == QProcess::NotRunning; }, 10000));
+    const QByteArray offered = types.readAllStandardOutput();
+    for (const char* type : {"audio/mpeg", "audio/x-mpegurl", "audio/mpegurl", "audio/x-scpls"})
+        QVERIFY2(offered.contains(type), offered.constData());
+
     // While a modal window is open the commands are refused, not stacked.
     media->calls.clear();
     QDialog modal(&w);

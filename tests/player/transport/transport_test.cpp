@@ -2,11 +2,14 @@
 // transport over a playlist and a recording double of the component.
 #include "transport/transport.h"
 #include "common/app_error.h"
+#include "common/file_util.h"
 #include "fake_dialogs.h"
 #include "fake_media.h"
 #include "playlist/playlist_model.h"
+#include "test_support.h"
 
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -202,6 +205,25 @@ void TransportTest::resumeAndOpen() {
              QStringLiteral("The playlist holds at most 32767 entries: 3 entries were not added."));
     QCOMPARE(r.transport.Add({"/g.mp3"}),
              QStringLiteral("The playlist holds at most 32767 entries: 1 entry was not added."));
+
+    // A playlist opened stands for its files: the first of them is selected
+    // and played, and what it named but could not give is told once.
+    QTemporaryDir dir;
+    const std::string folder = TextToPath(dir.path());
+    QVERIFY(testsupport::WriteBytes(dir.filePath(QStringLiteral("b.mp3")), "b"));
+    QVERIFY(testsupport::WriteBytes(dir.filePath(QStringLiteral("a.mp3")), "a"));
+    QVERIFY(testsupport::WriteBytes(dir.filePath(QStringLiteral("list.m3u")), "#EXTM3U\nb.mp3\nmissing.mp3\na.mp3\n"));
+    Rig o({"/m/z.mp3"});
+    o.transport.Open({folder + "/list.m3u"});
+    QCOMPARE(o.playlist.entries(), (std::vector<std::string>{"/m/z.mp3", folder + "/a.mp3", folder + "/b.mp3"}));
+    QCOMPARE(o.playlist.currentRow(), 2);
+    QCOMPARE(o.media.files(), QStringList{dir.filePath(QStringLiteral("b.mp3"))});
+    QTRY_COMPARE(o.dialogs.boxes.size(), size_t(1));
+    QCOMPARE(o.dialogs.boxes[0].text, QStringLiteral("1 entry was not added: no such file."));
+    // A playlist that gives nothing plays nothing.
+    o.media.calls.clear();
+    o.transport.Open({folder + "/none.m3u8"});
+    QVERIFY(o.media.calls.isEmpty());
 }
 
 QTEST_MAIN(TransportTest)

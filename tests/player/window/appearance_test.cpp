@@ -16,7 +16,74 @@ private slots:
     void themeThatCannotBeLoaded();
     void storedThemeIsShownAtStart();
     void pictureFollowsTheRightEdge();
+    void labelsReadableOnADarkPalette();
 };
+
+namespace {
+double Luminance(QRgb c) {
+    auto channel = [](int v) {
+        const double s = v / 255.0;
+        return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(qRed(c)) + 0.7152 * channel(qGreen(c)) + 0.0722 * channel(qBlue(c));
+}
+
+// The highest contrast of any pixel of the label as the window shows it
+// against the window's own colour: that of its text's fully drawn pixels.
+double TextContrast(frmMain* w, QWidget* label) {
+    const QImage shown = w->grab(label->geometry()).toImage();
+    const double background = Luminance(w->palette().color(QPalette::Window).rgb());
+    double best = 1;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x) {
+            const double l = Luminance(shown.pixel(x, y));
+            best = std::max(best, (std::max(l, background) + 0.05) / (std::min(l, background) + 0.05));
+        }
+    return best;
+}
+
+QPalette DarkPalette() {
+    QPalette p;
+    p.setColor(QPalette::Window, QColor(0x35, 0x35, 0x35));
+    p.setColor(QPalette::WindowText, QColor(0xee, 0xee, 0xee));
+    p.setColor(QPalette::Base, QColor(0x2a, 0x2a, 0x2a));
+    p.setColor(QPalette::Text, QColor(0xee, 0xee, 0xee));
+    p.setColor(QPalette::Button, QColor(0x35, 0x35, 0x35));
+    p.setColor(QPalette::ButtonText, QColor(0xee, 0xee, 0xee));
+    return p;
+}
+}  // namespace
+
+void AppearanceTest::labelsReadableOnADarkPalette() {
+    const QPalette light = QApplication::palette();
+    Fixture f;
+    f.w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.w.get()));
+    const std::vector<QWidget*> commands{f.w->lblVolume, f.w->lblPrev,   f.w->lblPlay, f.w->lblStop,
+                                         f.w->lblNext,   f.w->lblRandom, f.w->lblExit};
+    // As designed on a light palette: black, and blue for random mode.
+    for (QWidget* l : commands) QCOMPARE(l->palette().color(QPalette::WindowText), QColor(Qt::black));
+    f.w->lblRandom_Click();
+    QCOMPARE(f.w->lblRandom->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    // The desktop turns dark while the window is open: every label, the
+    // random mode's blue and "Processing" reach 4.5:1 against the window.
+    QApplication::setPalette(DarkPalette());
+    QTRY_VERIFY(f.w->palette().color(QPalette::Window) == QColor(0x35, 0x35, 0x35));
+    std::vector<QWidget*> all = commands;
+    all.insert(all.end(), {f.w->lblTotalTime, f.w->lblElapsedTime});
+    for (QWidget* l : all)
+        QVERIFY2(TextContrast(f.w.get(), l) >= 4.5,
+                 qPrintable(QStringLiteral("%1: %2:1").arg(l->objectName()).arg(TextContrast(f.w.get(), l))));
+    QTest::mousePress(f.w->lblPlay, Qt::LeftButton, Qt::NoModifier, Center(f.w->lblPlay));
+    QCOMPARE(f.w->lblPlay->text(), QStringLiteral("Processing"));
+    QVERIFY(TextContrast(f.w.get(), f.w->lblPlay) >= 4.5);
+    QTest::mouseRelease(f.w->lblPlay, Qt::LeftButton, Qt::NoModifier, Center(f.w->lblPlay));
+    f.w->lblRandom_Click();
+    QVERIFY(TextContrast(f.w.get(), f.w->lblRandom) >= 4.5);
+    // And back to light: black again.
+    QApplication::setPalette(light);
+    QTRY_COMPARE(f.w->lblExit->palette().color(QPalette::WindowText), QColor(Qt::black));
+}
 
 void AppearanceTest::playerBarToggle() {
     Fixture f;

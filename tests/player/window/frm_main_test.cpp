@@ -88,7 +88,8 @@ void FrmMainTest::designedControlsAndMenus() {
     QCOMPARE(w->mnuTagInfo->title(), QStringLiteral("File Info"));
     QStringList items;
     for (QAction* a : w->mnuTagInfo->actions()) items << a->text();
-    QCOMPARE(items, (QStringList{"Remove Entry", "Load Files", "Edit Tag", "Hide Media Player Bar"}));
+    QCOMPARE(items,
+             (QStringList{"Remove Entry", "Load Files", "Edit Tag", "Hide Media Player Bar", "Export Playlist..."}));
     QVERIFY(w->mnuMediaPlayerBar->isChecked());
     QCOMPARE(w->mnuSetTheme->title(), QStringLiteral("Set Theme"));
     items.clear();
@@ -391,6 +392,31 @@ void FrmMainTest::keyboardReachesTheCommands() {
     QTest::keyClick(f.w->List1, Qt::Key_Delete);
     QCOMPARE(f.w->Playlist->count(), 0);
     QCOMPARE(ReadBytes(f.path("FileListing.dat")), std::string());
+
+    // Typing finds by file name, without regard to case, and the selection
+    // handler runs for the entry found; the same letter again steps on.
+    f.w->Playlist->addMany({"/music/zulu/Beta.mp3", "/music/alpha/Zeta one.mp3", "/music/alpha/zeta two.mp3",
+                            "/music/alpha/Zebra.mp3", "/music/b/Alpine.mp3"});
+    f.w->SelectEntry(0);  // Zebra, Zeta one, zeta two, Alpine, Beta
+    int handled = 0;
+    QObject::connect(f.w->Playlist, &PlaylistModel::currentRowSet, [&handled] { ++handled; });
+    auto current = [&f] { return f.w->Playlist->at(f.w->ListIndex()); };
+    QTest::keyClicks(f.w->List1, QStringLiteral("be"));
+    QCOMPARE(current(), std::string("/music/zulu/Beta.mp3"));
+    QCOMPARE(handled, 1);
+    QCOMPARE(f.w->CurrentFile, current());
+    QCOMPARE(f.w->List1->currentIndex().row(), f.w->ListIndex());
+    QTest::keyClicks(f.w->List1, QStringLiteral("x"));  // no name begins "bex": the selection stays
+    QCOMPARE(current(), std::string("/music/zulu/Beta.mp3"));
+    QCOMPARE(handled, 1);
+    f.w->List1->typingPause = 0;  // each key a new search, after the current entry
+    QTest::keyClicks(f.w->List1, QStringLiteral("z"));
+    QCOMPARE(current(), std::string("/music/alpha/Zebra.mp3"));
+    QTest::keyClicks(f.w->List1, QStringLiteral("z"));
+    QCOMPARE(current(), std::string("/music/alpha/Zeta one.mp3"));
+    f.w->List1->typingPause = 60 * 1000;
+    QTest::keyClicks(f.w->List1, QStringLiteral("Z"));  // "zZ": still stepping
+    QCOMPARE(current(), std::string("/music/alpha/zeta two.mp3"));
 }
 
 void FrmMainTest::selectionAndCurrentEntryAgree() {

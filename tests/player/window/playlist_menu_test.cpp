@@ -15,6 +15,7 @@ private slots:
     void editTagSetsThePath();
     void dropsAddFiles();
     void dropsPastTheLimit();
+    void playlistsInAndOut();
     void controlDropMovesIt();
 };
 
@@ -227,6 +228,49 @@ void PlaylistMenuTest::dropsPastTheLimit() {
         QStringLiteral("The playlist holds at most 32767 entries: 5 entries were not added. 2 entries were not added: "
                        "a name holding a line break cannot be stored in the playlist."));
     QCOMPARE(f.w->Playlist->rowOf("/n/two\nlines.mp3"), -1);
+}
+
+void PlaylistMenuTest::playlistsInAndOut() {
+    Fixture f({"/m/m.mp3"});
+    QVERIFY(WriteBytes(f.path(QStringLiteral("x.mp3")), "x"));
+    QVERIFY(WriteBytes(f.path(QStringLiteral("y.mp3")), "y"));
+    QVERIFY(WriteBytes(f.path(QStringLiteral("in.m3u8")), "#EXTM3U\n#EXTINF:-1,X\nx.mp3\ny.mp3\nhttp://a.example/s\n"));
+    // A dropped playlist gives its files, not a row of its own.
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(f.path(QStringLiteral("in.m3u8")))});
+    f.w->List1_OLEDragDrop(&mime);
+    const std::string x = TextToPath(f.path(QStringLiteral("x.mp3")));
+    const std::string y = TextToPath(f.path(QStringLiteral("y.mp3")));
+    QCOMPARE(f.w->Playlist->entries(), (std::vector<std::string>{"/m/m.mp3", x, y}));
+    QTRY_COMPARE(f.dialogs.boxes.size(), size_t(1));
+    QCOMPARE(f.dialogs.boxes[0].text,
+             QStringLiteral("1 entry was not added: an address is not a file on this computer."));
+    QVERIFY(f.media->calls.isEmpty());
+
+    // "Export Playlist..." writes what reads back as the same list; a cancel
+    // writes nothing, a failure is told and keeps the old file.
+    f.dialogs.boxes.clear();
+    f.w->mnuExportPlaylist->trigger();
+    QCOMPARE(f.dialogs.saveDialogs, QStringList{"Export Playlist|Playlists (*.m3u8)|m3u8"});
+    f.dialogs.nextSaveFileName = f.path(QStringLiteral("out.m3u8"));
+    f.w->mnuExportPlaylist->trigger();
+    const std::string written = ReadBytes(f.path(QStringLiteral("out.m3u8")));
+    QCOMPARE(written,
+             "#EXTM3U\n#EXTINF:-1,m.mp3\n/m/m.mp3\n#EXTINF:-1,x.mp3\n" + x + "\n#EXTINF:-1,y.mp3\n" + y + "\n");
+    f.w->Playlist->removeAt(0);
+    f.w->Playlist->removeAt(0);
+    f.w->transport->AddEntries({TextToPath(f.dialogs.nextSaveFileName)});
+    QCOMPARE(f.w->Playlist->entries(), (std::vector<std::string>{x, y, y}));
+    SetWriteFunctionForTesting([](int, const void*, size_t) -> ssize_t {
+        errno = EIO;
+        return -1;
+    });
+    f.w->mnuExportPlaylist->trigger();
+    SetWriteFunctionForTesting({});
+    QTRY_COMPARE(f.dialogs.boxes.size(), size_t(1));
+    QCOMPARE(f.dialogs.boxes[0].text, QStringLiteral("Cannot export the playlist: Device I/O error"));
+    QCOMPARE(ReadBytes(f.path(QStringLiteral("out.m3u8"))), written);
+    QVERIFY(!QFile::exists(f.path(QStringLiteral("FileListing.dat"))));
 }
 
 void PlaylistMenuTest::controlDropMovesIt() {
