@@ -154,7 +154,7 @@ void AlsaOutput::interrupt() {
     }
 }
 
-bool AlsaOutput::playing() { return pcm_ && snd_pcm_state(pcm_) == SND_PCM_STATE_RUNNING; }
+bool AlsaOutput::started() { return !pcm_ || snd_pcm_state(pcm_) != SND_PCM_STATE_PREPARED; }
 
 long AlsaOutput::delay() {
     if (!pcm_) return 0;

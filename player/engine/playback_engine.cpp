@@ -553,7 +553,10 @@ void PlaybackEngine::Session::Worker::endOnException(const char* reason) noexcep
 
 // Seconds heard of the piece heard now, from what the device still holds.
 void PlaybackEngine::Session::Worker::updateHeard() {
-    int64_t ahead = std::max(0L, s_.output->delay());
+    // A device that has not started holds all that was written, unheard
+    // (the pulse plugin tells a delay of about nothing then).
+    const bool started = s_.output->started();
+    int64_t ahead = started ? std::max(0L, s_.output->delay()) : std::numeric_limits<int64_t>::max();
     std::vector<int64_t> unheard(pieces_.size());
     for (size_t k = pieces_.size(); k-- > 0;) {
         unheard[k] = std::min(ahead, std::max<int64_t>(0, pieces_[k].written));
@@ -573,7 +576,7 @@ void PlaybackEngine::Session::Worker::updateHeard() {
     // Between readings the position runs on by the clock only while the
     // device plays: one that has not started (it fills its buffer first) or
     // is held plays nothing of what it holds.
-    const bool runs = phase_ != Phase::Paused && s_.output->playing();
+    const bool runs = phase_ != Phase::Paused && started;
     s_.heard.store(at, runs ? std::min(static_cast<double>(unheard[front]) / s_.rate, Limit(p.length) - at) : 0.0);
 }
 
