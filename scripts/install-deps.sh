@@ -12,7 +12,7 @@ build_and_run=(
   libasound2-plugins
 )
 tests=(
-  lame pulseaudio pulseaudio-utils
+  lame pulseaudio pulseaudio-utils fuse3 python3-fusepy
   e2fsprogs desktop-file-utils appstream dbus xvfb xdotool x11-utils playerctl
   clang libclang-rt-14-dev
   dpkg-dev file lintian
