@@ -12,7 +12,7 @@ build_and_run=(
   libasound2-plugins
 )
 tests=(
-  lame pulseaudio pulseaudio-utils python3-dbus python3-gi
+  lame pulseaudio pulseaudio-utils python3-dbus python3-gi fuse3 python3-fusepy
   e2fsprogs desktop-file-utils appstream dbus xvfb xdotool x11-utils playerctl
   at-spi2-core libglib2.0-bin python3-pyatspi
   clang libclang-rt-14-dev

@@ -122,7 +122,7 @@ void frmEditTagInformation::Form_Load() {
         ResetControls();
         const std::string& path = EditTagPath;
         if (path.empty()) return;
-        TagReadResult r = ReadTagRecord(path);
+        TagReadResult r = ReadTagRecordWithin(path);
         if (IsTooShortForATag(r)) {
             // Too short for a tag: "Save Tag" appends one.
             readable_ = true;
@@ -193,7 +193,7 @@ void frmEditTagInformation::cmdWriteTag_Click() {
         if (!readable_) {
             // The file could not be read when the window opened: find out now
             // whether it ends in a tag, so that no audio is written over.
-            TagReadResult again = ReadTagRecord(path);
+            TagReadResult again = ReadTagRecordWithin(path);
             if (again.status == TagStatus::Unreadable && !IsTooShortForATag(again))
                 throw AppError(again.errorNumber, again.errorDescription.toStdString());
             fileHadTag_ = again.status == TagStatus::Found;

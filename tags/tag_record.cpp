@@ -1,6 +1,8 @@
 #include "tags/tag_record.h"
 
 #include "common/app_error.h"
+#include "common/deadline.h"
+#include "common/log.h"
 #include "common/unique_fd.h"
 #include "tags/ansi_text.h"
 
@@ -184,8 +186,16 @@ QString InformationLine(int16_t index, const TagRecord& record) {
            QStringLiteral(": ") + CutAtNul(record.Artist, sizeof record.Artist);
 }
 
+TagReadResult ReadTagRecordWithin(const std::string& path) {
+    std::optional<TagReadResult> r = RunWithin<TagReadResult>(kFileDeadline, [path] { return ReadTagRecord(path); });
+    if (r) return *r;
+    qCInfo(lcFiles) << "reading the tag of" << QString::fromStdString(path) << "did not answer within"
+                    << kFileDeadline.count() << "ms";
+    return Unreadable(ErrNo::PathFileAccess);
+}
+
 QString CaptionForFile(int16_t index, const std::string& path) {
-    TagReadResult r = ReadTagRecord(path);
+    TagReadResult r = ReadTagRecordWithin(path);
     return r.status == TagStatus::Found ? InformationLine(index, r.record) : QString();
 }
 

@@ -71,7 +71,12 @@ TagRecord BuildTagRecord(const QString& title, const QString& artist, const QStr
 // its first NUL, trailing blanks removed), ": ", the artist (cut at its first
 // NUL, otherwise as read).
 QString InformationLine(int16_t index, const TagRecord& record);
-// The information line for a file; empty when it has no readable tag.
+// ReadTagRecord for the window: off its thread, and a file that does not
+// answer within kFileDeadline (a stalled share) is told as unreadable
+// (ErrNo::PathFileAccess); its read, left behind, is dropped when it ends.
+TagReadResult ReadTagRecordWithin(const std::string& path);
+// The information line for a file; empty when it has no readable tag (read
+// with ReadTagRecordWithin).
 QString CaptionForFile(int16_t index, const std::string& path);
 
 // For tests: replaces open(2) in the tag writer.

@@ -8,6 +8,11 @@ AlsaMixer::~AlsaMixer() { close(); }
 
 bool AlsaMixer::open(const std::string& device) {
     close();
+    // alsa-lib reads its configuration once and keeps it: "default" would
+    // stay what it was at the first call (no sound server then: no mixer of
+    // the server's, ever). Read afresh, a server started or restarted since
+    // is found.
+    snd_config_update_free_global();
     if (snd_mixer_open(&handle_, 0) < 0) {
         handle_ = nullptr;
         return false;

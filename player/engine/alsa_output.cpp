@@ -74,6 +74,11 @@ void AlsaOutput::open(int rate, int channels) {
     close();
     if (rate <= 0 || channels <= 0) throw MakeError(ErrNo::InvalidArgument);
     snd_pcm_t* pcm = nullptr;
+    // alsa-lib keeps the configuration it read first; a sound server that
+    // was not running then would stay unknown to "default" for good. Read it
+    // afresh for every open, so a server started or restarted since is used.
+    // (Devices open meanwhile keep their reference to the old tree.)
+    snd_config_update_free_global();
     int err = snd_pcm_open(&pcm, device_.c_str(), SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
     if (err < 0) throw DeviceError(err);
     err = Configure(pcm, rate, channels);
@@ -148,6 +153,8 @@ void AlsaOutput::interrupt() {
     while (::write(wake_, &one, sizeof one) < 0 && errno == EINTR) {
     }
 }
+
+bool AlsaOutput::started() { return !pcm_ || snd_pcm_state(pcm_) != SND_PCM_STATE_PREPARED; }
 
 long AlsaOutput::delay() {
     if (!pcm_) return 0;

@@ -20,6 +20,7 @@ public:
     void waitWritable(int timeoutMs) override;
     void interrupt() override;
     long delay() override;
+    bool started() override;
     void startQueued() override;
     void drop() override;
     void close() override;

@@ -24,6 +24,10 @@ public:
     // Frames written but not yet heard, counting what the sound server still
     // holds; 0 when the device cannot tell (it has run dry, say).
     virtual long delay() = 0;
+    // The device has started playing what it was given since it was opened
+    // or dropped. Until it starts (it waits for a full buffer, or for
+    // startQueued) none of what it holds is heard, whatever delay() says.
+    virtual bool started() { return true; }
     // Starts playing what is queued, if that has not started by itself (less
     // than a buffer was written). Never blocks.
     virtual void startQueued() = 0;

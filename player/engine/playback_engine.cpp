@@ -13,15 +13,16 @@
 // long that takes when the last frame is queued. That count is read once: a
 // device that has run dry may go on giving its last answer. A file that
 // cannot be read further ends the same way, after what was decoded of it;
-// a device that fails ends the track at once. Either is told as the cause of
-// the end.
+// a device that fails is opened again for a while (see recoverDevice). Each
+// is told as the cause of the end.
 //
 // A stopped worker is not joined by the UI thread (unless play() needs the
 // device it still holds): the request interrupts the worker's wait for room
 // in the output, so it notices at once, releases its device and exits. The
-// next worker joins it before it starts, and the destructor joins the newest
-// one, so every thread is joined and no device or decoder outlives its
-// worker.
+// next worker waits for it before it starts, and the destructor for the
+// newest one. A worker stuck in a read of its file (a share that stopped
+// answering) cannot notice: it is waited for a moment only and then left to
+// end by itself, so that the next file plays at once.
 #include "engine/playback_engine.h"
 
 #include "common/app_error.h"
@@ -53,6 +54,12 @@ constexpr int kLeadInMs = 50;
 // How long before a track's last frame is heard its end is told: time for the
 // UI thread to choose and open the next file before the tail runs out.
 constexpr auto kEndLead = std::chrono::milliseconds(500);
+// A failed device is tried this often; a restarted sound server is back
+// within about a second.
+constexpr auto kRetryEvery = std::chrono::milliseconds(250);
+// How long a stopped worker (or the measuring thread of a file before) is
+// waited for before it is taken to be stuck in a read and left to itself.
+constexpr auto kStuckAfter = std::chrono::milliseconds(300);
 
 // A file's length in seconds, measured apart from its playback; below 0
 // until it is known.
@@ -71,15 +78,75 @@ std::string WithReason(std::string what, const char* reason) {
 }
 }  // namespace
 
+class PlaybackEngine::BoundedThread {
+public:
+    template <typename F>
+    explicit BoundedThread(F work) : done_(std::make_shared<Done>()) {
+        thread_ = std::thread([done = done_, work = std::move(work)]() mutable {
+            work();
+            std::lock_guard<std::mutex> lock(done->mutex);
+            done->ended = true;
+            done->wake.notify_all();
+        });
+    }
+    ~BoundedThread() { joinWithin(kStuckAfter); }
+    BoundedThread(const BoundedThread&) = delete;
+    BoundedThread& operator=(const BoundedThread&) = delete;
+    // True when the thread has ended and was joined.
+    bool joinWithin(std::chrono::milliseconds limit) {
+        if (!thread_.joinable()) return true;
+        std::unique_lock<std::mutex> lock(done_->mutex);
+        if (!done_->wake.wait_for(lock, limit, [&] { return done_->ended; })) {
+            thread_.detach();
+            return false;
+        }
+        lock.unlock();
+        thread_.join();
+        return true;
+    }
+
+private:
+    struct Done {
+        std::mutex mutex;
+        std::condition_variable wake;
+        bool ended = false;
+    };
+    std::shared_ptr<Done> done_;
+    std::thread thread_;
+};
+
+// The callbacks, as every thread reaches them: a thread left to itself may
+// still report after the engine is gone, and is not heard then.
+struct PlaybackEngine::Reports {
+    std::mutex mutex;
+    EndedCallback ended;
+    std::function<void(uint64_t)> measured;
+    void tellEnd(uint64_t id, const TrackEnd& end) {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (ended) ended(id, end);
+    }
+    void tellMeasured(uint64_t id) {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (measured) measured(id);
+    }
+    void close() {
+        std::lock_guard<std::mutex> lock(mutex);
+        ended = nullptr;
+        measured = nullptr;
+    }
+};
+
 struct PlaybackEngine::Track {
     uint64_t id = 0;
+    double startAt = 0;  // where a new worker begins the track
     std::unique_ptr<Decoder> decoder;
     Length length;
 };
 
 struct PlaybackEngine::Session {
     std::unique_ptr<AudioOutput> output;
-    EndedCallback ended;
+    std::shared_ptr<Reports> reports;
+    std::chrono::milliseconds deviceRetry{5000};
 
     std::mutex mutex;
     std::condition_variable wake;
@@ -92,7 +159,7 @@ struct PlaybackEngine::Session {
     // it changes them, so it reads them without the mutex.
     int rate = 0;
     int channels = 0;
-    std::atomic<bool> finished{false};  // the worker has ended by itself
+    std::atomic<bool> finished{false};  // the worker has released its device and track
     // The position heard. The worker reads the device when it writes (about
     // twice a second); between its readings the position runs on by the
     // clock, but never past what the device held of the track heard then.
@@ -108,6 +175,11 @@ struct PlaybackEngine::Session {
             std::lock_guard<std::mutex> lock(m_);
             const double since = std::chrono::duration<double>(Clock::now() - readAt_).count();
             return at_ + std::clamp(since, 0.0, runOn_);
+        }
+        // What the device said last, without running on.
+        double lastReading() const {
+            std::lock_guard<std::mutex> lock(m_);
+            return at_;
         }
 
     private:
@@ -163,6 +235,7 @@ private:
     void handOver(std::unique_ptr<Track> following);
     Phase restartAt(double seconds);
     bool writeChunk();
+    bool recoverDevice();
     bool reopenForNewFormat();
     void tellEndWhenDue();
     bool drainTail();
@@ -187,6 +260,10 @@ private:
     Phase phase_ = Phase::Writing;
     Phase resumeTo_ = Phase::Writing;  // while Paused: Writing, or LastQueued when nothing follows
     bool stopped_ = false;
+    // The device failed and has not taken a frame of the track since: the
+    // retries go on until retryUntil_, however often it reopens.
+    bool recovering_ = false;
+    Clock::time_point retryUntil_{};
     Clock::time_point tailHeard_{};  // when the last frame queued will have been heard
 };
 
@@ -209,6 +286,7 @@ void PlaybackEngine::Session::Worker::run() {
 void PlaybackEngine::Session::Worker::start() {
     buffer_.resize(kChunkFrames * static_cast<size_t>(s_.channels));
     pieces_.push_back({track_->id, 0, 0, track_->length});
+    if (track_->startAt > 0) phase_ = restartAt(track_->startAt);
     leadIn();
 }
 
@@ -323,16 +401,57 @@ bool PlaybackEngine::Session::Worker::writeChunk() {
     }
     const long n = s_.output->write(buffer_.data() + bufPos_ * static_cast<size_t>(s_.channels),
                                     static_cast<long>(bufFrames_ - bufPos_));
-    if (n < 0) {
-        endWith(TrackEnd::Cause::DeviceFailed, "the sound device failed");
-        return false;
-    }
+    if (n < 0) return recoverDevice();
+    if (n > 0) recovering_ = false;
     bufPos_ += static_cast<size_t>(n);
     current().written += n;
     end_.framesPlayed += n;
     updateHeard();
     if (bufPos_ < bufFrames_) s_.output->waitWritable(kWriteWaitMs);
     return true;
+}
+
+// The device failed (the sound server went away): what it took and had not
+// played is lost with it, so the track goes back to the point last heard and
+// the device is opened again every kRetryEvery. Once it opens, the track
+// goes on from there; a request of the UI thread meanwhile is taken by the
+// next step (a write to the closed device then starts the retries again).
+// False when the device stayed away for the retry time: the track ends,
+// telling where it was.
+bool PlaybackEngine::Session::Worker::recoverDevice() {
+    const double at = s_.heard.lastReading();
+    s_.output->close();
+    phase_ = restartAt(at);
+    // A device that opens but fails again at once is tried at the same pace,
+    // within the same time.
+    bool wait = recovering_;
+    if (!recovering_) {
+        recovering_ = true;
+        retryUntil_ = Clock::now() + s_.deviceRetry;
+    }
+    std::string reason = "the sound device failed";
+    for (;; wait = true) {
+        if (wait) {
+            std::unique_lock<std::mutex> lock(s_.mutex);
+            const auto now = Clock::now();
+            if (now >= retryUntil_) break;
+            if (s_.wake.wait_until(lock, std::min(retryUntil_, now + kRetryEvery),
+                                   [&] { return s_.cancel || s_.pause || s_.seekTo >= 0; })) {
+                recovering_ = false;  // the user's request starts the retries afresh
+                return true;
+            }
+        }
+        try {
+            s_.output->open(s_.rate, s_.channels);
+            leadIn();
+            return true;
+        } catch (const std::exception& e) {
+            reason = e.what();
+        }
+    }
+    endWith(TrackEnd::Cause::DeviceFailed, reason);
+    end_.resumeAt = at;
+    return false;
 }
 
 // Lets the old format play out, then reopens the device for the new one.
@@ -353,9 +472,11 @@ bool PlaybackEngine::Session::Worker::reopenForNewFormat() {
     } catch (const std::exception& e) {
         endWith(TrackEnd::Cause::DeviceFailed,
                 WithReason("the sound device could not be opened for a new format", e.what()));
+        end_.resumeAt = s_.heard.lastReading();
         return false;
     } catch (...) {
         endWith(TrackEnd::Cause::DeviceFailed, "the sound device could not be opened for a new format");
+        end_.resumeAt = s_.heard.lastReading();
         return false;
     }
     return true;
@@ -373,7 +494,7 @@ void PlaybackEngine::Session::Worker::tellEndWhenDue() {
     s_.accepting = true;
     lock.unlock();
     phase_ = Phase::Draining;
-    if (s_.ended) s_.ended(track_->id, end_);
+    s_.reports->tellEnd(track_->id, end_);
 }
 
 // The tail plays: waits a moment for a next track. False once the tail has
@@ -401,7 +522,7 @@ void PlaybackEngine::Session::Worker::finish() {
     const uint64_t id = track_->id;
     track_.reset();
     s_.finished.store(true);
-    if (!stopped_ && phase_ != Phase::Draining && s_.ended) s_.ended(id, end_);
+    if (!stopped_ && phase_ != Phase::Draining) s_.reports->tellEnd(id, end_);
 }
 
 // The stream has nothing more (or nothing after the point sought): it was
@@ -422,6 +543,7 @@ void PlaybackEngine::Session::Worker::endWith(TrackEnd::Cause cause, std::string
 // detail rather than throw out of the worker.
 void PlaybackEngine::Session::Worker::endOnException(const char* reason) noexcept {
     end_.cause = TrackEnd::Cause::DeviceFailed;
+    end_.resumeAt = s_.heard.lastReading();
     try {
         end_.detail = WithReason("playback failed", reason);
     } catch (...) {
@@ -431,7 +553,10 @@ void PlaybackEngine::Session::Worker::endOnException(const char* reason) noexcep
 
 // Seconds heard of the piece heard now, from what the device still holds.
 void PlaybackEngine::Session::Worker::updateHeard() {
-    int64_t ahead = std::max(0L, s_.output->delay());
+    // A device that has not started holds all that was written, unheard
+    // (the pulse plugin tells a delay of about nothing then).
+    const bool started = s_.output->started();
+    int64_t ahead = started ? std::max(0L, s_.output->delay()) : std::numeric_limits<int64_t>::max();
     std::vector<int64_t> unheard(pieces_.size());
     for (size_t k = pieces_.size(); k-- > 0;) {
         unheard[k] = std::min(ahead, std::max<int64_t>(0, pieces_[k].written));
@@ -448,9 +573,11 @@ void PlaybackEngine::Session::Worker::updateHeard() {
         return;
     }
     const double at = std::min(p.base + static_cast<double>(p.written - unheard[front]) / s_.rate, Limit(p.length));
-    s_.heard.store(at, phase_ == Phase::Paused
-                           ? 0.0
-                           : std::min(static_cast<double>(unheard[front]) / s_.rate, Limit(p.length) - at));
+    // Between readings the position runs on by the clock only while the
+    // device plays: one that has not started (it fills its buffer first) or
+    // is held plays nothing of what it holds.
+    const bool runs = phase_ != Phase::Paused && started;
+    s_.heard.store(at, runs ? std::min(static_cast<double>(unheard[front]) / s_.rate, Limit(p.length) - at) : 0.0);
 }
 
 // Notes when all that was written will have been heard, as the device tells
@@ -488,17 +615,28 @@ void PlaybackEngine::Session::Worker::onlyTheTrack() {
 }
 
 PlaybackEngine::PlaybackEngine(OutputFactory outputs, EndedCallback ended)
-    : outputs_(std::move(outputs)), ended_(std::move(ended)) {}
+    : outputs_(std::move(outputs)), reports_(std::make_shared<Reports>()) {
+    reports_->ended = std::move(ended);
+}
 
 PlaybackEngine::~PlaybackEngine() {
     stop();
     stopMeasuring();
-    if (worker_.joinable()) worker_.join();
+    worker_.reset();
+    reports_->close();
+}
+
+void PlaybackEngine::setMeasuredCallback(std::function<void(uint64_t id)> measured) {
+    std::lock_guard<std::mutex> lock(reports_->mutex);
+    reports_->measured = std::move(measured);
 }
 
 void PlaybackEngine::stopMeasuring() {
     if (measureCancel_) measureCancel_->store(true);
-    if (measurer_.joinable()) measurer_.join();
+    // It stops at its next read; it is not waited for, as that read may be
+    // one of a file that no longer answers.
+    if (measurer_) measurer_->joinWithin(std::chrono::milliseconds(0));
+    measurer_.reset();
     measureCancel_.reset();
 }
 
@@ -509,28 +647,29 @@ void PlaybackEngine::measure() {
     const uint64_t id = ++loads_;
     // A second decoder over the same stream, on a thread of its own: a long
     // file is scanned while it already plays.
-    measurer_ = std::thread([decoders = decoders_, length = length_, cancel = measureCancel_, told = measured_, id] {
-        double seconds = 0;
-        try {
-            seconds = decoders()->measure(cancel.get());
-        } catch (...) {
-            // No length: 0 is told, and playback ends where decoding fails.
-        }
-        if (cancel->load()) return;
-        length->store(seconds);
-        if (told) told(id);
-    });
+    measurer_ = std::make_unique<BoundedThread>(
+        [decoders = decoders_, length = length_, cancel = measureCancel_, reports = reports_, id] {
+            double seconds = 0;
+            try {
+                seconds = decoders()->measure(cancel.get());
+            } catch (...) {
+                // No length: 0 is told, and playback ends where decoding fails.
+            }
+            if (cancel->load()) return;
+            length->store(seconds);
+            reports->tellMeasured(id);
+        });
 }
 
 bool PlaybackEngine::finishMeasuring(uint64_t id) {
     if (id != loads_ || !length_ || length_->load() < 0) return false;
-    if (measurer_.joinable()) measurer_.join();
+    measurer_.reset();
     return true;
 }
 
 bool PlaybackEngine::running() const { return session_ && !currentEnded_; }
 
-void PlaybackEngine::load(DecoderFactory decoders) {
+void PlaybackEngine::load(DecoderFactory decoders, std::unique_ptr<Decoder> opened) {
     // What plays stops; a tail after the end of a file plays on, for the
     // next track to follow it.
     if (running()) stop();
@@ -539,7 +678,7 @@ void PlaybackEngine::load(DecoderFactory decoders) {
     decoders_ = nullptr;
     length_.reset();
     if (!decoders) throw MakeError(ErrNo::FileNotFound);
-    prepared_ = decoders();
+    prepared_ = opened ? std::move(opened) : decoders();
     decoders_ = std::move(decoders);
     measure();
 }
@@ -560,7 +699,7 @@ PlaybackEngine::State PlaybackEngine::state() const {
     return session_->pause ? State::Paused : State::Playing;
 }
 
-void PlaybackEngine::play() {
+void PlaybackEngine::play(double from) {
     if (running()) {
         std::lock_guard<std::mutex> lock(session_->mutex);
         session_->pause = false;
@@ -572,10 +711,11 @@ void PlaybackEngine::play() {
     if (!decoder) decoder = decoders_();
     auto track = std::make_unique<Track>();
     track->length = length_;
+    track->startAt = std::max(0.0, from);
     const int rate = decoder->rate(), channels = decoder->channels();
     track->decoder = std::move(decoder);
 
-    if (handToTail(track)) return;
+    if (from <= 0 && handToTail(track)) return;
     std::unique_ptr<AudioOutput> output;
     try {
         output = openDevice(rate, channels);
@@ -588,22 +728,33 @@ void PlaybackEngine::play() {
     currentEnded_ = false;
     auto session = std::make_shared<Session>();
     session->output = std::move(output);
-    session->ended = ended_;
+    session->reports = reports_;
+    session->deviceRetry = deviceRetry_;
     session->rate = rate;
     session->channels = channels;
+    session->heard.store(track->startAt);
     // A worker still playing a tail is let finish it first: a device of
-    // another format follows it, not mixed in.
-    auto previous = std::make_shared<std::thread>(std::move(worker_));
+    // another format follows it, not mixed in. A stopped one releases its
+    // device at once, unless it is stuck in a read of its file: it is left
+    // to itself then.
+    std::shared_ptr<BoundedThread> previous(std::move(worker_));
+    bool previousStopped = true;  // stop() let go of its session
+    if (session_) {
+        std::lock_guard<std::mutex> lock(session_->mutex);
+        previousStopped = session_->cancel;
+    }
     try {
-        worker_ = std::thread([session, previous, track = std::move(track)]() mutable {
-            if (previous->joinable()) previous->join();
-            session->run(std::move(track));
-        });
+        worker_ =
+            std::make_unique<BoundedThread>([session, previous, previousStopped, track = std::move(track)]() mutable {
+                if (previous) previous->joinWithin(previousStopped ? kStuckAfter : std::chrono::milliseconds(10000));
+                previous.reset();
+                session->run(std::move(track));
+            });
     } catch (...) {
         // No thread could be started: nothing plays, and the tail's worker
         // is waited for here.
         currentEnded_ = true;
-        if (previous->joinable()) previous->join();
+        if (previous) previous->joinWithin(kStuckAfter);
         throw;
     }
     session_ = std::move(session);
@@ -635,7 +786,7 @@ std::unique_ptr<AudioOutput> PlaybackEngine::openDevice(int rate, int channels) 
         // A device that allows one stream only may still be held by the
         // worker that was just stopped (or plays its last tail): wait for
         // it once and retry.
-        if (!worker_.joinable()) throw;
+        if (!worker_) throw;
         if (session_) {
             {
                 std::lock_guard<std::mutex> lock(session_->mutex);
@@ -644,7 +795,7 @@ std::unique_ptr<AudioOutput> PlaybackEngine::openDevice(int rate, int channels) 
             }
             session_->output->interrupt();
         }
-        worker_.join();
+        worker_.reset();
         output->open(rate, channels);
     }
     return output;
@@ -694,6 +845,6 @@ bool PlaybackEngine::finishSession(uint64_t id) {
     if (id != currentId_ || currentEnded_) return false;
     currentEnded_ = true;
     // A worker that has ended altogether is returning: reap it now.
-    if (session_ && session_->finished.load() && worker_.joinable()) worker_.join();
+    if (session_ && session_->finished.load()) worker_.reset();
     return true;
 }

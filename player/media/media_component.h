@@ -21,7 +21,10 @@ public:
     virtual bool componentEnabled() const = 0;
     // FileName: the file to play (path bytes). Stops what plays, opens the
     // file and, once its length is known, raises lengthKnown. With auto-start
-    // on, playback of the new file starts at once. Throws AppError.
+    // on, playback of the new file starts at once. Throws AppError; a file
+    // that does not answer within a moment (a stalled share) is one that
+    // cannot be opened. The same file again after a deviceLost resumes where
+    // it stopped.
     virtual void setFileName(const std::string& path) = 0;
     virtual std::string fileName() const = 0;
     // AutoStart.
@@ -37,7 +40,9 @@ public:
     // Playing, paused or stopped; a file that has played to its end is
     // stopped. The control bar can change it too.
     virtual State state() const = 0;
-    // CurrentPosition in seconds; answered at every call, 0 with nothing loaded.
+    // CurrentPosition in seconds; answered at every call, 0 with nothing
+    // loaded; never ahead of what has been heard. After a deviceLost, the
+    // place playback will resume from.
     virtual double currentPosition() const = 0;
     // Duration of the current file in seconds; 0 with nothing loaded.
     virtual double duration() const = 0;
@@ -55,5 +60,10 @@ signals:
     void stateChanged();
     // The position was moved (a seek): it does not run on from where it was.
     void positionJumped();
+    // The sound device was lost during playback and did not come back within
+    // a few seconds: playback has stopped, keeping its place (Play of the
+    // same file resumes there), and no end is told. `description` is the
+    // failure's one-line text ("No sound device is available (...)").
+    void deviceLost(const QString& description);
     void enabledChanged(bool enabled);
 };

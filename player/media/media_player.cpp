@@ -4,8 +4,23 @@
 #include "media/media_player.h"
 
 #include "common/app_error.h"
+#include "common/deadline.h"
 #include "common/log.h"
 #include "engine/alsa_output.h"
+
+namespace {
+// Opens `path` off the UI thread: a file that does not answer within the
+// deadline counts as one that cannot be opened, and the open left behind
+// closes whatever it opens late.
+std::unique_ptr<Decoder> OpenWithin(const std::string& path) {
+    std::optional<std::unique_ptr<Decoder>> opened =
+        RunWithin<std::unique_ptr<Decoder>>(kFileDeadline, [path] { return Decoder::OpenFile(path); });
+    if (opened) return std::move(*opened);
+    qCInfo(lcMedia) << "opening" << QString::fromStdString(path) << "did not answer within" << kFileDeadline.count()
+                    << "ms";
+    throw AppError(ErrNo::PathFileAccess, StandardDescription(ErrNo::PathFileAccess) + " (the file did not answer)");
+}
+}  // namespace
 
 MediaPlayer::MediaPlayer(QObject* parent)
     : MediaPlayer([] { return std::unique_ptr<AudioOutput>(new AlsaOutput()); }, parent) {}
@@ -49,11 +64,26 @@ void MediaPlayer::setComponentEnabled(bool enabled) {
 }
 
 void MediaPlayer::load(const std::string& path) {
+    std::unique_ptr<Decoder> first;
+    try {
+        first = OpenWithin(path);
+    } catch (...) {
+        engine_->unload();  // what played before stops, as for any file that fails
+        throw;
+    }
     // The length is told once measured, apart from this thread.
-    engine_->load([path] { return Decoder::OpenFile(path); });
+    engine_->load([path] { return Decoder::OpenFile(path); }, std::move(first));
+}
+
+void MediaPlayer::start() {
+    if (engine_->state() == PlaybackEngine::State::Stopped && !engine_->prepared())
+        engine_->prepare(OpenWithin(fileName_));
+    engine_->play(resumeAt_);
+    resumeAt_ = 0;
 }
 
 void MediaPlayer::setFileName(const std::string& path) {
+    if (path != fileName_) resumeAt_ = 0;
     fileName_ = path;
     fileChanged_ = true;
     try {
@@ -61,7 +91,7 @@ void MediaPlayer::setFileName(const std::string& path) {
             engine_->unload();
         } else {
             load(path);
-            if (autoStart_) engine_->play();
+            if (autoStart_) start();
         }
     } catch (...) {
         noteState();
@@ -82,7 +112,7 @@ void MediaPlayer::play() {
         load(fileName_);
     }
     try {
-        engine_->play();
+        start();
     } catch (...) {
         noteState();
         throw;
@@ -96,6 +126,7 @@ void MediaPlayer::pause() {
 }
 
 void MediaPlayer::stop() {
+    resumeAt_ = 0;
     engine_->stop();
     noteState();
 }
@@ -115,12 +146,26 @@ void MediaPlayer::seek(double seconds) {
     emit positionJumped();
 }
 
-double MediaPlayer::currentPosition() const { return engine_ ? engine_->position() : 0.0; }
+double MediaPlayer::currentPosition() const {
+    if (!engine_) return 0.0;
+    if (resumeAt_ > 0 && engine_->state() == PlaybackEngine::State::Stopped) return resumeAt_;
+    return engine_->position();
+}
 
 double MediaPlayer::duration() const { return engine_ && engine_->loaded() ? engine_->duration() : 0.0; }
 
 void MediaPlayer::onEnded(uint64_t sessionId, const PlaybackEngine::TrackEnd& end) {
     if (!engine_ || !engine_->finishSession(sessionId)) return;  // stale: stopped or replaced meanwhile
+    if (end.cause == PlaybackEngine::TrackEnd::Cause::DeviceFailed) {
+        // Not the end of the file: it keeps its place for the next Play.
+        qCInfo(lcMedia) << "the sound device was lost playing" << QString::fromStdString(fileName_) << "at"
+                        << end.resumeAt << "s:" << QString::fromStdString(end.detail);
+        resumeAt_ = std::max(end.resumeAt, 1e-6);
+        endFailedUnheard_ = false;
+        noteState();
+        emit deviceLost(QString::fromStdString(end.detail));
+        return;
+    }
     const bool failed = end.cause != PlaybackEngine::TrackEnd::Cause::Finished;
     if (failed)
         qCInfo(lcMedia) << "playback of" << QString::fromStdString(fileName_)

@@ -30,6 +30,9 @@ public:
     double duration() const override;
     bool endFailedUnheard() const override { return endFailedUnheard_; }
 
+    // How long a lost sound device is tried again before deviceLost.
+    void setDeviceRetry(std::chrono::milliseconds retry) { engine_->setDeviceRetry(retry); }
+
     bool isPlaying() const { return state() == State::Playing; }
     bool isPaused() const { return state() == State::Paused; }
 
@@ -37,6 +40,8 @@ private:
     // Opens `path` for the engine; the length is reported once it has been
     // measured (on its own thread), unless another file was set meanwhile.
     void load(const std::string& path);
+    // Starts the engine, from where the device was lost if it was.
+    void start();
     void onEnded(uint64_t sessionId, const PlaybackEngine::TrackEnd& end);
     // A file that broke off having played fewer frames than this (a tenth of
     // a second at 48 kHz) was not heard: what decodes before a read fails
@@ -51,6 +56,7 @@ private:
     bool autoStart_ = false;
     bool enabled_ = true;
     bool endFailedUnheard_ = false;
+    double resumeAt_ = 0;  // where the device was lost; 0: none
     State reported_ = State::Stopped;
     bool fileChanged_ = false;  // a new file is news even in the same state
 };

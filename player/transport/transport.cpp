@@ -12,7 +12,14 @@
 #include <unordered_set>
 
 Transport::Transport(PlaylistModel& playlist, MediaComponent& media, QObject* parent)
-    : QObject(parent), playlist_(playlist), media_(media) {}
+    : QObject(parent), playlist_(playlist), media_(media) {
+    // A lost sound device is no end of the file: the play-on stays where it
+    // is, the selection too, and the failure is told once; Play resumes.
+    connect(&media_, &MediaComponent::deviceLost, this, [this](const QString& description) {
+        unheardEnds_ = 0;
+        emit failed(description);
+    });
+}
 
 template <typename F>
 bool Transport::Trapped(F&& step) {

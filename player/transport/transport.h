@@ -47,7 +47,8 @@ public:
     // The end of a file: the playlist plays on with Next. Files that break
     // off one after another before anything of them was heard (a list of
     // damaged files) end the play-on after a streak of min(list size, 10),
-    // told once, instead of circling the list for ever.
+    // told once, instead of circling the list for ever. A sound device lost
+    // for good is no end: it is told as a failure, and Play resumes the file.
     void EndReached();
 
     // For the desktop's controls: a paused file resumes where it was,

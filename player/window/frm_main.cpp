@@ -3,6 +3,7 @@
 #include "common/log.h"
 
 #include "common/app_error.h"
+#include "common/deadline.h"
 #include "common/dialogs.h"
 #include "common/file_util.h"
 #include "common/time_format.h"
@@ -550,7 +551,18 @@ QImage frmMain::LoadPicture(const std::string& path) {
 
 void frmMain::SetThemePicture(const std::string& path) {
     QPixmap pix;
-    if (!path.empty()) pix = QPixmap::fromImage(LoadPicture(path));
+    if (!path.empty()) {
+        // Read off the window's thread: a picture on a share that stopped
+        // answering is one that cannot be loaded.
+        std::optional<QImage> image = RunWithin<QImage>(kFileDeadline, [path] { return LoadPicture(path); });
+        if (!image) {
+            qCInfo(lcWindow) << "reading the picture" << QString::fromStdString(path) << "did not answer within"
+                             << kFileDeadline.count() << "ms";
+            throw AppError(ErrNo::InvalidPicture,
+                           StandardDescription(ErrNo::InvalidPicture) + " (the file did not answer)");
+        }
+        pix = QPixmap::fromImage(*image);
+    }
     themePixmap_ = pix;
     if (Stretch) {
         imgTheme->setScaledContents(true);

@@ -7,7 +7,9 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cerrno>
@@ -336,6 +338,32 @@ void TagRecordTest::pipesDoNotHang() {
     QCOMPARE(CaptionForFile(1, fifo), QString());
     QVERIFY_THROWS_EXCEPTION(AppError, WriteTagRecord(fifo, TagRecord{}, false));
     QVERIFY_THROWS_EXCEPTION(AppError, WriteTagRecord(fifo, TagRecord{}, true));
+
+    // A share that stops answering (a FUSE mirror whose opens and reads wait
+    // while a flag file exists): the selection's read gives up, the file
+    // counts as unreadable, and the read left behind ends once it answers.
+    if (::access("/dev/fuse", R_OK | W_OK) != 0 || !testsupport::HaveProgram(QStringLiteral("fusermount")) ||
+        QProcess::execute(QStringLiteral("/usr/bin/python3"),
+                          {QStringLiteral("-c"), QStringLiteral("import fusepy")}) != 0)
+        QSKIP("no FUSE here (needs /dev/fuse, fusermount and python3-fusepy)");
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("src")) && QDir(dir.path()).mkpath(QStringLiteral("share")));
+    QVERIFY(
+        WriteBytes(dir.filePath(QStringLiteral("src/a.mp3")), WithTag(std::string(400, 'z'), "Title", "Artist", 1)));
+    const QString flag = dir.filePath(QStringLiteral("stalled")), share = dir.filePath(QStringLiteral("share"));
+    QProcess fs;
+    fs.start(QStringLiteral("/usr/bin/python3"),
+             {QStringLiteral(STALL_FS), dir.filePath(QStringLiteral("src")), share, flag});
+    QVERIFY(fs.waitForStarted(5000));
+    const std::string shared = (share + QStringLiteral("/a.mp3")).toStdString();
+    QVERIFY(QTest::qWaitFor([&] { return QFile::exists(QString::fromStdString(shared)); }, 10000));
+    QCOMPARE(CaptionForFile(0, shared), QStringLiteral(" 0. - Title: Artist") + QString(24, QLatin1Char(' ')));
+    QVERIFY(WriteBytes(flag, "x"));
+    QCOMPARE(CaptionForFile(0, shared), QString());  // returns although the share still hangs
+    QVERIFY(QFile::exists(flag));
+    QVERIFY(QFile::remove(flag));
+    QCOMPARE(CaptionForFile(0, shared), QStringLiteral(" 0. - Title: Artist") + QString(24, QLatin1Char(' ')));
+    QProcess::execute(QStringLiteral("fusermount"), {QStringLiteral("-u"), share});
+    if (!fs.waitForFinished(5000)) fs.kill();
 }
 
 void TagRecordTest::informationLines() {

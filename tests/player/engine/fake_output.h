@@ -22,6 +22,9 @@ struct FakeOutputStats {
     std::atomic<int> destroyed{0};
     std::atomic<int> waitsInterrupted{0};  // waits ended by interrupt()
     std::atomic<int> waitsTimedOut{0};     // waits that ran to their limit (blockingWait)
+    // The device is gone (a sound server that died): writes fail and opens
+    // throw until it is back.
+    std::atomic<bool> gone{false};
 };
 
 class FakeOutput final : public AudioOutput {
@@ -43,7 +46,7 @@ public:
 
     void open(int rate, int channels) override {
         close();
-        if (options_.failOpen) throw MakeError(ErrNo::NoSoundDevice);
+        if (options_.failOpen || stats_->gone) throw MakeError(ErrNo::NoSoundDevice);
         {
             std::lock_guard<std::mutex> lock(stats_->mutex);
             if (options_.failOpenAfter >= 0 && stats_->opens.size() >= static_cast<size_t>(options_.failOpenAfter))
@@ -56,7 +59,7 @@ public:
         restart();
     }
     long write(const int16_t*, long frames) override {
-        if (!open_) return -1;
+        if (!open_ || stats_->gone) return -1;
         if (options_.failAfterFrames >= 0 && stats_->frames >= options_.failAfterFrames) return -1;
         long room = options_.realTime ? capacity() - queued() : frames;
         long n = std::max(0L, std::min(room, frames));

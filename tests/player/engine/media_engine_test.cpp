@@ -380,35 +380,77 @@ private slots:
         QVERIFY2(std::abs(third - fromHalf) < 1500, qPrintable(QStringLiteral("%1 of %2").arg(third).arg(fromHalf)));
     }
 
-    void deviceFailingPartWayEndsOnce() {
+    void deviceLossKeepsThePlaceAndResumes() {
+        // The device goes away part-way and comes back within the retry time:
+        // the track goes on from where it was heard, and ends once, finished.
+        {
+            auto log = std::make_shared<EndLog>();
+            auto st = std::make_shared<FakeOutputStats>();
+            PlaybackEngine engine(outputs(st, {true, false, -1}), Record(log));
+            const std::string name = QFile::encodeName(tone2_).toStdString();
+            engine.load([name] { return Decoder::OpenFile(name); });
+            engine.play();
+            QVERIFY(QTest::qWaitFor([&] { return engine.position() >= 0.5; }, 5000));
+            st->gone = true;
+            QVERIFY(QTest::qWaitFor([&] { return st->openCount.load() == 0; }, 5000));
+            const double kept = engine.position();
+            QVERIFY2(kept >= 0.3 && kept < 1.2, qPrintable(QString::number(kept)));
+            QCOMPARE(engine.state(), PlaybackEngine::State::Playing);
+            st->gone = false;
+            QVERIFY(QTest::qWaitFor([&] { return log->count() == 1; }, 5000));
+            QCOMPARE(log->end(0).cause, TrackEnd::Cause::Finished);
+            // All of the file was written, what the lost device held twice.
+            QVERIFY(log->end(0).framesPlayed >= Decoder::OpenFile(name)->lengthFrames());
+            std::lock_guard<std::mutex> lock(st->mutex);
+            QVERIFY(st->opens.size() >= 2);
+        }
+        // It stays away: the component tells the loss once, tells no end
+        // (the play-on stays), keeps the place, and Play of the same file
+        // resumes there once the device is back; Stop forgets the place.
         auto stats = std::make_shared<FakeOutputStats>();
-        MediaPlayer player(outputs(stats, {false, false, 10000}));
+        MediaPlayer player(outputs(stats, {true, false, -1}));
+        player.setDeviceRetry(std::chrono::milliseconds(400));
         QSignalSpy ended(&player, &MediaComponent::endReached);
+        QSignalSpy lost(&player, &MediaComponent::deviceLost);
         player.setFileName(path(QStringLiteral("tone2.mp3")));
         player.play();
-        QVERIFY(ended.wait(3000));
+        QVERIFY(QTest::qWaitFor([&] { return player.currentPosition() >= 0.5; }, 5000));
+        stats->gone = true;
+        QVERIFY(lost.wait(5000));
         QTest::qWait(50);
-        QCOMPARE(ended.count(), 1);
+        QCOMPARE(lost.count(), 1);
+        QCOMPARE(ended.count(), 0);
+        QVERIFY(lost.at(0).at(0).toString().startsWith(QStringLiteral("No sound device is available")));
         QVERIFY(!player.isPlaying());
-        QCOMPARE(player.currentPosition(), 0.0);
         QCOMPARE(stats->openCount.load(), 0);
-        QVERIFY(stats->frames < 20000);
-        QVERIFY(!player.endFailedUnheard());  // a quarter of a second was heard
-        // A device that fails at once: the file broke off unheard, which the
-        // play-on counts.
-        MediaPlayer deaf(outputs(std::make_shared<FakeOutputStats>(), {false, false, 0}));
-        QSignalSpy deafEnded(&deaf, &MediaComponent::endReached);
-        deaf.setFileName(path(QStringLiteral("tone2.mp3")));
-        deaf.play();
-        QVERIFY(deafEnded.wait(3000));
-        QVERIFY(deaf.endFailedUnheard());
+        const double kept = player.currentPosition();
+        QVERIFY2(kept >= 0.3 && kept < 1.2, qPrintable(QString::number(kept)));
+        stats->gone = false;
+        const long long before = stats->frames;
+        player.setFileName(path(QStringLiteral("tone2.mp3")));
+        player.play();
+        QVERIFY(player.isPlaying());
+        QVERIFY(player.currentPosition() >= kept - 0.01);
+        QVERIFY(ended.wait(5000));
+        QCOMPARE(lost.count(), 1);
+        // Written after the resume: the lead-in and the rest from `kept`.
+        const long long rest = Decoder::OpenFile(path(QStringLiteral("tone2.mp3")))->lengthFrames() -
+                               static_cast<long long>(kept * 44100) + kLeadIn;
+        QVERIFY2(std::abs(stats->frames - before - rest) < 4410,
+                 qPrintable(QStringLiteral("%1 of %2").arg(stats->frames - before).arg(rest)));
+        player.stop();
+        player.play();
+        QCOMPARE(player.currentPosition() < 0.2, true);
+        player.stop();
 
-        // The engine tells the device's failure as the cause: part-way, at
-        // once, and when the device cannot be reopened for a new format.
+        // The engine tells the device's failure as the cause, once its retries
+        // are over: part-way, at once, and when the device cannot be reopened
+        // for a new format.
         const auto endOf = [&](const QString& file, FakeOutput::Options o, std::shared_ptr<FakeOutputStats> st,
                                TrackEnd& end) {
             auto log = std::make_shared<EndLog>();
             PlaybackEngine engine(outputs(st, o), Record(log));
+            engine.setDeviceRetry(std::chrono::milliseconds(300));
             const std::string name = QFile::encodeName(file).toStdString();
             engine.load([name] { return Decoder::OpenFile(name); });
             engine.play();

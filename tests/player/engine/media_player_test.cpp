@@ -40,6 +40,22 @@ bool Released(int threads) {
 }
 
 std::string Bytes(const QString& s) { return QFile::encodeName(s).toStdString(); }
+
+// Reads the position every few milliseconds for `forMs` from `since` (on
+// `clock`), when it was `from`: false when a reading is more than 0.1 s past
+// what can have been heard since then.
+bool NeverAhead(const MediaPlayer& player, const QElapsedTimer& clock, qint64 since, double from, int forMs) {
+    while (clock.elapsed() - since < forMs) {
+        const double heardAtMost = from + (clock.elapsed() - since) / 1000.0;
+        const double at = player.currentPosition();
+        if (at > heardAtMost + 0.1) {
+            qWarning("position %.3f s, at most %.3f s heard", at, heardAtMost);
+            return false;
+        }
+        QTest::qWait(10);
+    }
+    return true;
+}
 }  // namespace
 
 class MediaPlayerTest : public QObject {
@@ -333,14 +349,17 @@ private slots:
         QCOMPARE(player.currentPosition(), held);
         const size_t quiet0 = capture.indexAt(pausedAt + 300), quiet1 = capture.indexAt(pausedAt + 800);
         QTest::mouseClick(playButton, Qt::LeftButton);  // resume
+        const qint64 resumedAt = clock.elapsed();
         QVERIFY(player.isPlaying());
-        QTest::qWait(300);
+        // The position never runs ahead of what can have been heard since.
+        QVERIFY2(NeverAhead(player, clock, resumedAt, held, 600), "the position ran ahead after the resume");
         QVERIFY(player.currentPosition() > held);
         // Seek while playing: three quarters along.
         QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(slider->width() * 3 / 4, slider->height() / 2));
         const qint64 seekedAt = clock.elapsed();
         QVERIFY2(std::abs(player.currentPosition() - 1.5) < 0.1, qPrintable(QString::number(player.currentPosition())));
-        QVERIFY(ended.wait(3000));
+        QVERIFY2(NeverAhead(player, clock, seekedAt, 1.5, 400), "the position ran ahead after the seek");
+        QVERIFY(ended.count() > 0 || ended.wait(3000));
         const qint64 endedAt = clock.elapsed();
         QCOMPARE(ended.count(), 1);
         QVERIFY2(endedAt - seekedAt < 1200, qPrintable(QString::number(endedAt - seekedAt)));

@@ -164,6 +164,17 @@ void TransportTest::endOfFilePlaysOn() {
     QCOMPARE(manyTold.count(), 1);
     QCOMPARE(many.media.count("play"), Transport::kFailureStreak);
 
+    // A sound device lost for good is no end: one failure is told, nothing
+    // more is played and the selection stays for Play to resume it.
+    QSignalSpy failed(&r.transport, &Transport::failed);
+    r.playlist.setCurrentRow(1);
+    r.media.calls.clear();
+    emit r.media.deviceLost(QStringLiteral("No sound device is available (Connection refused)"));
+    QCOMPARE(failed.count(), 1);
+    QCOMPARE(failed.at(0).at(0).toString(), QStringLiteral("No sound device is available (Connection refused)"));
+    QCOMPARE(r.current(), 1);
+    QVERIFY(r.media.calls.isEmpty());
+
     r.transport.Shutdown();  // the program ends: nothing starts any more
     r.media.calls.clear();
     r.end(false);

@@ -1,0 +1,186 @@
+// The sound server as the desktop treats it: one that starts after the
+// player, one that is killed and restarted while a file plays or is paused,
+// and one that stays away. The test runs a PulseAudio daemon of its own (its
+// own runtime folder and socket) and kills it by its pid only. Its own
+// process: alsa-lib must read its configuration for the first time while no
+// server runs.
+#include "common/app_error.h"
+#include "media/media_player.h"
+#include "test_support.h"
+#include "volume/volume_controler.h"
+
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <csignal>
+
+namespace {
+constexpr char kSink[] = "corvalle_server_test";
+
+std::string Bytes(const QString& s) { return QFile::encodeName(s).toStdString(); }
+}  // namespace
+
+class SoundServerTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    QString runtime_, tone_;
+    qint64 pid_ = 0;
+
+    QString Run(const QString& program, const QStringList& args, bool* ok = nullptr) {
+        QProcess p;
+        p.start(program, args);
+        const bool done = p.waitForFinished(5000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+        if (ok) *ok = done;
+        return QString::fromLocal8Bit(p.readAllStandardOutput());
+    }
+    bool ServerAnswers() {
+        bool ok = false;
+        Run(QStringLiteral("pactl"), {QStringLiteral("info")}, &ok);
+        return ok;
+    }
+    int SinkInputs() {
+        bool ok = false;
+        const QString out = Run(QStringLiteral("pactl"),
+                                {QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("sink-inputs")}, &ok);
+        return ok ? static_cast<int>(out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).size()) : -1;
+    }
+    // Starts the daemon and waits until it answers; its pid from its pid file.
+    bool StartServer() {
+        const QStringList args = {
+            QStringLiteral("--daemonize=yes"),
+            QStringLiteral("--exit-idle-time=-1"),
+            QStringLiteral("-n"),
+            QStringLiteral("--use-pid-file=yes"),
+            QStringLiteral("--log-target=file:") + runtime_ + QStringLiteral("/pulse.log"),
+            QStringLiteral("--load=module-null-sink sink_name=") + kSink + QStringLiteral(" rate=44100 channels=2"),
+            QStringLiteral("--load=module-native-protocol-unix auth-anonymous=1 socket=") + runtime_ +
+                QStringLiteral("/native"),
+            QStringLiteral("--load=module-always-sink")};
+        if (QProcess::execute(QStringLiteral("pulseaudio"), args) != 0) return false;
+        if (!QTest::qWaitFor([&] { return ServerAnswers(); }, 10000)) return false;
+        QFile pidFile(runtime_ + QStringLiteral("/pid"));
+        if (!pidFile.open(QIODevice::ReadOnly)) return false;
+        pid_ = pidFile.readAll().trimmed().toLongLong();
+        Run(QStringLiteral("pactl"), {QStringLiteral("set-default-sink"), QString::fromLatin1(kSink)});
+        return pid_ > 0;
+    }
+    // Kills it as a crash would, by its pid, and waits until it is gone.
+    bool KillServer() {
+        if (pid_ <= 0) return true;
+        ::kill(static_cast<pid_t>(pid_), SIGKILL);
+        const qint64 pid = pid_;
+        pid_ = 0;
+        return QTest::qWaitFor([&] { return ::kill(static_cast<pid_t>(pid), 0) != 0 && !ServerAnswers(); }, 10000);
+    }
+
+private slots:
+    void initTestCase() {
+        if (!testsupport::HaveProgram(QStringLiteral("pulseaudio")) ||
+            !testsupport::HaveProgram(QStringLiteral("pactl")) || !testsupport::HaveProgram(QStringLiteral("lame")))
+            QSKIP("pulseaudio, pactl or lame is missing");
+        QVERIFY(dir_.isValid());
+        runtime_ = dir_.filePath(QStringLiteral("pulse"));
+        QVERIFY(QDir().mkpath(runtime_ + QStringLiteral("/state")));
+        qputenv("PULSE_RUNTIME_PATH", runtime_.toLocal8Bit());
+        qputenv("PULSE_STATE_PATH", (runtime_ + QStringLiteral("/state")).toLocal8Bit());
+        qputenv("PULSE_SERVER", ("unix:" + runtime_ + QStringLiteral("/native")).toLocal8Bit());
+        qputenv("PULSE_SINK", kSink);
+        tone_ = dir_.filePath(QStringLiteral("tone.mp3"));
+        QVERIFY(testsupport::GenerateMp3(tone_, 6.0, 440));
+    }
+    void cleanupTestCase() { KillServer(); }
+
+    // No server at the player's first Play and first volume change: both
+    // fail; once a server runs, both reach it without a restart.
+    void serverStartedAfterThePlayerIsFound() {
+        MediaPlayer player;
+        player.setFileName(Bytes(tone_));
+        bool threw = false;
+        try {
+            player.play();
+        } catch (const AppError& e) {
+            threw = e.number() == ErrNo::NoSoundDevice;
+        }
+        QVERIFY(threw);
+        QVERIFY(!VolumeControler::SetMasterVolume(50));
+
+        QVERIFY(StartServer());
+        player.play();
+        QVERIFY(player.isPlaying());
+        QVERIFY(QTest::qWaitFor([&] { return SinkInputs() == 1; }, 5000));
+        QVERIFY(VolumeControler::SetMasterVolume(50));
+        QVERIFY(Run(QStringLiteral("pactl"), {QStringLiteral("get-sink-volume"), QString::fromLatin1(kSink)})
+                    .contains(QStringLiteral("50%")));
+        player.stop();
+    }
+
+    // Killed and restarted while a file plays: no end and no failure is
+    // told, and the file goes on from where it was heard. Then killed while
+    // paused and restarted: Play resumes the paused place.
+    void restartedServerResumesTheFile() {
+        if (!ServerAnswers()) QVERIFY(StartServer());
+        MediaPlayer player;
+        QSignalSpy ended(&player, &MediaComponent::endReached);
+        QSignalSpy lost(&player, &MediaComponent::deviceLost);
+        player.setFileName(Bytes(tone_));
+        player.play();
+        QVERIFY(QTest::qWaitFor([&] { return player.currentPosition() >= 1.5; }, 10000));
+        QVERIFY(KillServer());
+        const double kept = player.currentPosition();
+        QVERIFY(StartServer());
+        QVERIFY(QTest::qWaitFor([&] { return SinkInputs() == 1; }, 8000));
+        QVERIFY(QTest::qWaitFor([&] { return player.currentPosition() > kept + 0.3; }, 8000));
+        QVERIFY2(player.currentPosition() < kept + 2.5, qPrintable(QString::number(player.currentPosition())));
+        QCOMPARE(ended.count(), 0);
+        QCOMPARE(lost.count(), 0);
+        QVERIFY(player.isPlaying());
+
+        player.pause();
+        const double paused = player.currentPosition();
+        QVERIFY(KillServer());
+        QVERIFY(StartServer());
+        player.play();
+        QVERIFY(player.isPlaying());
+        QVERIFY(QTest::qWaitFor([&] { return SinkInputs() == 1 && player.currentPosition() > paused + 0.3; }, 8000));
+        QVERIFY2(player.currentPosition() < paused + 2.5, qPrintable(QString::number(player.currentPosition())));
+        QCOMPARE(ended.count(), 0);
+        QCOMPARE(lost.count(), 0);
+        player.stop();
+    }
+
+    // It stays away: one loss is told after the retries, no end, the place
+    // is kept; once it is back, Play of the same file resumes there.
+    void serverThatStaysAwayStopsKeepingThePlace() {
+        if (!ServerAnswers()) QVERIFY(StartServer());
+        MediaPlayer player;
+        player.setDeviceRetry(std::chrono::milliseconds(1000));
+        QSignalSpy ended(&player, &MediaComponent::endReached);
+        QSignalSpy lost(&player, &MediaComponent::deviceLost);
+        player.setFileName(Bytes(tone_));
+        player.play();
+        QVERIFY(QTest::qWaitFor([&] { return player.currentPosition() >= 1.5; }, 10000));
+        QVERIFY(KillServer());
+        QVERIFY(QTest::qWaitFor([&] { return lost.count() == 1; }, 10000));
+        QVERIFY2(lost.at(0).at(0).toString().startsWith(QStringLiteral("No sound device is available")),
+                 qPrintable(lost.at(0).at(0).toString()));
+        QVERIFY(!player.isPlaying());
+        const double kept = player.currentPosition();
+        QVERIFY2(kept >= 1.0, qPrintable(QString::number(kept)));
+        QCOMPARE(ended.count(), 0);
+
+        QVERIFY(StartServer());
+        player.setFileName(Bytes(tone_));
+        player.play();
+        QVERIFY(player.isPlaying());
+        QVERIFY(player.currentPosition() >= kept - 0.01);
+        QVERIFY(QTest::qWaitFor([&] { return SinkInputs() == 1 && player.currentPosition() > kept + 0.3; }, 8000));
+        QCOMPARE(ended.count(), 0);
+        QCOMPARE(lost.count(), 1);
+        player.stop();
+    }
+};
+
+QTEST_GUILESS_MAIN(SoundServerTest)
+#include "sound_server_test.moc"
