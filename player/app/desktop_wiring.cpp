@@ -37,7 +37,9 @@ MprisService* ConnectToDesktop(frmMain* window, InstanceService* instance) {
             .toStdString();
     mpris->Register();
     // A notification at each new track, and no suspend while playing.
-    if (TrackNotifier::Wanted()) new TrackNotifier(*window->Media, [mpris] { return mpris->CurrentInfo(); }, window);
+    if (TrackNotifier::Wanted())
+        new TrackNotifier(
+            *window->Media, [mpris] { return mpris->CurrentInfo(); }, window);
     new SleepInhibitor(*window->Media, window);
 
     if (!instance) {

@@ -43,8 +43,8 @@ void Main(const std::vector<std::string>& files, InstanceService* instance) {
 // (under the ALSA pulse plug-in) takes these from the environment when it
 // connects. Properties the user set there already are kept.
 void NameTheSoundStream() {
-    const QByteArray ours = QByteArray("application.name=\"") + kAppName + "\" application.icon_name=" + kAppId +
-                            " media.role=music";
+    const QByteArray ours =
+        QByteArray("application.name=\"") + kAppName + "\" application.icon_name=" + kAppId + " media.role=music";
     const QByteArray theirs = qgetenv("PULSE_PROP_OVERRIDE");
     // The plug-in names itself ("ALSA plug-in [...]"), which only an override replaces.
     qputenv("PULSE_PROP_OVERRIDE", theirs.isEmpty() ? ours : ours + ' ' + theirs);

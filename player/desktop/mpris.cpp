@@ -6,13 +6,13 @@
 #include "playlist/playlist_model.h"
 #include "transport/transport.h"
 
+#include <unistd.h>
 #include <QCryptographicHash>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
-#include <unistd.h>
 
 const char* const kMprisServiceName = "org.mpris.MediaPlayer2.corvalle";
 

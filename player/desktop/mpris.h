@@ -14,8 +14,8 @@
 #include <functional>
 #include <string>
 
-#include "tags/track_info.h"
 #include "common/app_identity.h"
+#include "tags/track_info.h"
 
 class MediaComponent;
 class Transport;
@@ -80,7 +80,7 @@ private:
     Transport& transport_;
     MediaComponent& media_;
     bool registered_ = false;
-    QVariantMap last_;  // the changing properties as last told
+    QVariantMap last_;              // the changing properties as last told
     mutable std::string infoPath_;  // the file whose track info is held
     mutable TrackInfo info_;
 };

@@ -54,10 +54,9 @@ void SleepInhibitor::Acquire() {
         AcquireFromLogind();
         return;
     }
-    QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(kPortal),
-                                                       QStringLiteral("/org/freedesktop/portal/desktop"),
-                                                       QStringLiteral("org.freedesktop.portal.Inhibit"),
-                                                       QStringLiteral("Inhibit"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QString::fromLatin1(kPortal), QStringLiteral("/org/freedesktop/portal/desktop"),
+                                       QStringLiteral("org.freedesktop.portal.Inhibit"), QStringLiteral("Inhibit"));
     call << QString() << kSuspend << QVariantMap{{QStringLiteral("reason"), QString::fromLatin1(kReason)}};
     CallAsync(QDBusConnection::sessionBus(), call, this, [this](const QDBusMessage& reply) {
         if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
@@ -96,9 +95,9 @@ void SleepInhibitor::AcquireFromLogind() {
 void SleepInhibitor::Release() {
     wanted_ = false;
     if (!portalHandle_.isEmpty()) {
-        QDBusConnection::sessionBus().asyncCall(QDBusMessage::createMethodCall(
-            QString::fromLatin1(kPortal), portalHandle_, QStringLiteral("org.freedesktop.portal.Request"),
-            QStringLiteral("Close")));
+        QDBusConnection::sessionBus().asyncCall(
+            QDBusMessage::createMethodCall(QString::fromLatin1(kPortal), portalHandle_,
+                                           QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Close")));
         portalHandle_.clear();
     }
     // Closing the descriptor ends logind's lock.

@@ -28,8 +28,8 @@ private:
 
     MediaComponent& media_;
     QTimer* release_ = nullptr;
-    bool wanted_ = false;     // playing: an inhibitor is held or on its way
-    bool asking_ = false;     // a request is on its way
-    QString portalHandle_;    // the portal's request, closed to release
+    bool wanted_ = false;                 // playing: an inhibitor is held or on its way
+    bool asking_ = false;                 // a request is on its way
+    QString portalHandle_;                // the portal's request, closed to release
     QDBusUnixFileDescriptor logindLock_;  // logind's lock, closed to release
 };

@@ -5,7 +5,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <csignal>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -17,6 +16,7 @@
 #include <atomic>
 #include <cmath>
 #include <condition_variable>
+#include <csignal>
 #include <cstdio>
 #include <mutex>
 #include <thread>
@@ -136,7 +136,8 @@ bool PrivateBus::Start() {
         "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
         " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
         "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><auth>EXTERNAL</auth>"
-        "<servicedir>" + QFile::encodeName(dir_.filePath(QStringLiteral("services"))).toStdString() +
+        "<servicedir>" +
+        QFile::encodeName(dir_.filePath(QStringLiteral("services"))).toStdString() +
         "</servicedir><policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
         "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n";
     if (!WriteBytes(config, text)) return false;

@@ -3,8 +3,8 @@
 // folders and small file utilities.
 #include <QByteArray>
 #include <QString>
-#include <QTemporaryDir>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <functional>
 #include <memory>
 #include <string>

@@ -71,9 +71,9 @@ void DesktopCitizenTest::initTestCase() {
     }
     for (int i = 0; i < 2; ++i) {
         long_ << dir_.filePath(QStringLiteral("long%1.mp3").arg(i));
-        QVERIFY(GenerateMp3(long_.last(), 120.0, 500 + 100 * i,
-                            {"--add-id3v2", "--tt", QStringLiteral("Long %1").arg(i), "--ta", "Player", "--tl",
-                             "Rock & <Roll>"}));
+        QVERIFY(GenerateMp3(
+            long_.last(), 120.0, 500 + 100 * i,
+            {"--add-id3v2", "--tt", QStringLiteral("Long %1").arg(i), "--ta", "Player", "--tl", "Rock & <Roll>"}));
     }
 }
 
@@ -108,8 +108,7 @@ std::unique_ptr<QProcess> DesktopCitizenTest::StandIn(const QString& log, const 
     auto p = std::make_unique<QProcess>();
     p->setProcessEnvironment(Environment());
     p->setProcessChannelMode(QProcess::ForwardedChannels);
-    p->start(QStringLiteral("/usr/bin/python3"),
-             QStringList{QFINDTESTDATA("stand_in_services.py"), log} + services);
+    p->start(QStringLiteral("/usr/bin/python3"), QStringList{QFINDTESTDATA("stand_in_services.py"), log} + services);
     if (!QTest::qWaitFor([&] { return Calls(log, QStringLiteral("ready")).size() > ready; }, 10000)) return nullptr;
     return p;
 }
@@ -185,8 +184,11 @@ void DesktopCitizenTest::notificationsNamedStreamAndNoSuspend() {
     QCOMPARE(first.value(QStringLiteral("replaces_id")).toInt(), 0);
     QTRY_COMPARE_WITH_TIMEOUT(Calls(log, QStringLiteral("Inhibit")).size(), 1, 10000);
     QCOMPARE(Calls(log, QStringLiteral("Inhibit")).at(0).value(QStringLiteral("flags")).toInt(), 4);
-    QCOMPARE(Calls(log, QStringLiteral("Inhibit")).at(0).value(QStringLiteral("options")).toObject().value(
-                 QStringLiteral("reason")),
+    QCOMPARE(Calls(log, QStringLiteral("Inhibit"))
+                 .at(0)
+                 .value(QStringLiteral("options"))
+                 .toObject()
+                 .value(QStringLiteral("reason")),
              QStringLiteral("Playing music"));
 
     // The stream as the sound server lists it.

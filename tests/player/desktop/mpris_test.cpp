@@ -82,8 +82,10 @@ QString MprisTest::Ctl(const QStringList& args, int* code) {
 QString MprisTest::Send(const QStringList& args) {
     QProcess send;
     send.setProcessEnvironment(BusEnvironment());
-    send.start(QStringLiteral("dbus-send"), QStringList{"--session", "--print-reply", "--dest=org.mpris.MediaPlayer2.corvalle",
-                                                        "/org/mpris/MediaPlayer2"} + args);
+    send.start(
+        QStringLiteral("dbus-send"),
+        QStringList{"--session", "--print-reply", "--dest=org.mpris.MediaPlayer2.corvalle", "/org/mpris/MediaPlayer2"} +
+            args);
     if (!send.waitForStarted(5000)) return QStringLiteral("<not started>");
     (void)QTest::qWaitFor([&] { return send.state() == QProcess::NotRunning; }, 10000);
     return QString::fromLocal8Bit(send.readAllStandardOutput()).trimmed();
@@ -224,7 +226,8 @@ void MprisTest::commandsStatusAndMetadata() {
     QVERIFY2(art.startsWith(QStringLiteral("file://")) && QImage(QUrl(art).toLocalFile()).size() == QSize(8, 8),
              qPrintable(art));
     // The window's information line keeps to ID3v1.
-    QVERIFY2(w.windowTitle().startsWith(QStringLiteral(" 2. - Deep Title Longer Than Thirt")), qPrintable(w.windowTitle()));
+    QVERIFY2(w.windowTitle().startsWith(QStringLiteral(" 2. - Deep Title Longer Than Thirt")),
+             qPrintable(w.windowTitle()));
     // Another track: the cover no longer shown is removed.
     Ctl({"previous"});
     QTRY_COMPARE(Ctl({"metadata", "xesam:title"}), QStringLiteral("b c.mp3"));

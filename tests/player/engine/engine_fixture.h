@@ -111,5 +111,4 @@ protected:
         mixed_ = dir_.filePath(QStringLiteral("mixed.mp3"));
         QVERIFY(testsupport::WriteBytes(mixed_, testsupport::ReadBytes(tone1_) + testsupport::ReadBytes(lowRate_)));
     }
-
 };

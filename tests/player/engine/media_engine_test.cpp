@@ -405,7 +405,6 @@ private slots:
         QCOMPARE(testsupport::ErrorNumberOf([&] { player.play(); }), ErrNo::NoSoundDevice);
         QVERIFY(!player.isPlaying());
     }
-
 };
 
 QTEST_MAIN(MediaEngineTest)
