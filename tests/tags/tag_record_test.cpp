@@ -3,6 +3,7 @@
 #include "tags/tag_record.h"
 #include "common/app_error.h"
 #include "tags/ansi_text.h"
+#include "tags/track_info.h"
 #include "test_support.h"
 
 #include <fcntl.h>
@@ -48,6 +49,7 @@ private slots:
     void shortFilesGetATagAppended();
     void pipesDoNotHang();
     void informationLines();
+    void trackInfoFromEveryId3v2();
 };
 
 void TagRecordTest::layoutOfATagWrittenByLame() {
@@ -389,6 +391,72 @@ void TagRecordTest::informationLines() {
     QCOMPARE(CaptionForFile(2, shortFile.toStdString()), QString());
     QCOMPARE(CaptionForFile(2, missing.toStdString()), QString());
     QVERIFY(!QFile::exists(missing));
+}
+
+namespace {
+std::string BigEndian(uint32_t v, int bytes, bool syncsafe) {
+    std::string out;
+    for (int i = bytes - 1; i >= 0; --i)
+        out += static_cast<char>(syncsafe ? (v >> (7 * i)) & 0x7f : (v >> (8 * i)) & 0xff);
+    return out;
+}
+
+// An ID3v2 tag of `version` (2, 3 or 4) holding a title and an artist frame
+// with the text encoding `encoding` (0 Latin-1, 1 UTF-16 with BOM, 3 UTF-8),
+// texts given as their encoded bytes.
+std::string Id3v2(int version, char encoding, const std::string& title, const std::string& artist) {
+    std::string frames;
+    for (const auto& [id, text] :
+         {std::pair{version == 2 ? "TT2" : "TIT2", title}, std::pair{version == 2 ? "TP1" : "TPE1", artist}}) {
+        const std::string body = encoding + text;
+        if (version == 2)
+            frames += std::string(id) + BigEndian(static_cast<uint32_t>(body.size()), 3, false) + body;
+        else
+            frames += std::string(id) + BigEndian(static_cast<uint32_t>(body.size()), 4, version == 4) +
+                      std::string(2, '\0') + body;
+    }
+    return std::string("ID3") + static_cast<char>(version) + '\0' + '\0' +
+           BigEndian(static_cast<uint32_t>(frames.size()), 4, true) + frames;
+}
+
+std::string Utf16(const QString& text) {
+    std::string out("\xff\xfe", 2);
+    for (QChar c : text) out += std::string{static_cast<char>(c.unicode() & 0xff), static_cast<char>(c.unicode() >> 8)};
+    return out;
+}
+}  // namespace
+
+// What the desktop's controls show comes from the ID3v2 tag of any version
+// and text encoding before the ID3v1 tag, whose 30-character fields it
+// completes; the file's name when neither says anything.
+void TagRecordTest::trackInfoFromEveryId3v2() {
+    QTemporaryDir dir;
+    const QString audio = dir.filePath(QStringLiteral("audio.mp3"));
+    QVERIFY(testsupport::GenerateMp3(audio, 0.3, 440));
+    const std::string frames = testsupport::ReadBytes(audio);
+    const QString title = QStringLiteral("Überlänge: a title longer than thirty characters");
+    const QString artist = QStringLiteral("Ärzte");
+    const struct {
+        int version;
+        char encoding;
+        std::string title, artist;
+    } cases[] = {
+        {2, 0, title.toLatin1().toStdString(), artist.toLatin1().toStdString()},
+        {3, 1, Utf16(title), Utf16(artist)},
+        {4, 3, title.toUtf8().toStdString(), artist.toUtf8().toStdString()},
+    };
+    const std::string v1 = "TAG" + std::string("Cut v1 title") + std::string(18, ' ') + std::string(30, ' ') +
+                           "V1 Album" + std::string(22, ' ') + std::string(34, ' ') + '\x08';
+    for (const auto& c : cases) {
+        const QString file = dir.filePath(QStringLiteral("v2.%1.mp3").arg(c.version));
+        QVERIFY(testsupport::WriteBytes(file, Id3v2(c.version, c.encoding, c.title, c.artist) + frames + v1));
+        const TrackInfo info = ReadTrackInfo(QFile::encodeName(file).toStdString(), std::string());
+        QCOMPARE(info.title, title);
+        QCOMPARE(info.artist, artist);
+        QCOMPARE(info.album, QStringLiteral("V1 Album"));  // what ID3v2 leaves empty
+    }
+    const TrackInfo plain = ReadTrackInfo(QFile::encodeName(audio).toStdString(), std::string());
+    QCOMPARE(plain.title, QStringLiteral("audio.mp3"));
 }
 
 QTEST_GUILESS_MAIN(TagRecordTest)
