@@ -211,7 +211,10 @@ std::string FormatM3u8(const std::vector<ExportedEntry>& entries) {
             const size_t slash = e.path.rfind('/');
             title = PathToText(slash == std::string::npos ? e.path : e.path.substr(slash + 1));
         }
-        out += "#EXTINF:-1," + title.toStdString() + "\n" + AbsolutePath(e.path) + "\n";
+        // An entry is written as the list holds it (already a full path, as a
+        // rule): only a relative one is made full.
+        const std::string path = !e.path.empty() && e.path[0] == '/' ? e.path : AbsolutePath(e.path);
+        out += "#EXTINF:-1," + title.toStdString() + "\n" + path + "\n";
     }
     return out;
 }

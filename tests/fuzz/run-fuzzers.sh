@@ -16,7 +16,7 @@ declare -A sources=(
   [playlist_formats]="$root/playlist/playlist_formats.cpp $root/playlist/dropped_paths.cpp $root/tags/ansi_text.cpp $root/tags/tag_record.cpp $root/common/file_util.cpp $root/common/error_text.cpp $root/common/log.cpp $root/common/unique_fd.cpp $root/common/app_error.cpp"
   [wildcard]="$root/search/wildcard.cpp"
   [settings]="$root/settings/user_settings.cpp $root/common/file_util.cpp $root/common/unique_fd.cpp $root/common/app_error.cpp"
-  [tags]="$root/tags/tag_record.cpp $root/tags/ansi_text.cpp $root/common/unique_fd.cpp $root/common/app_error.cpp"
+  [tags]="$root/tags/tag_record.cpp $root/tags/ansi_text.cpp $root/common/unique_fd.cpp $root/common/app_error.cpp $root/common/log.cpp $root/common/error_text.cpp"
   [mpeg]="$root/player/engine/decoder.cpp $root/common/unique_fd.cpp $root/common/app_error.cpp"
 )
 declare -A libs=([mpeg]="-lmpg123")
