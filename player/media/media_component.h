@@ -47,8 +47,8 @@ public:
     // Duration of the current file in seconds; 0 with nothing loaded.
     virtual double duration() const = 0;
     // True when the file that ended last (see endReached) broke off on a
-    // failure (it could not be read further, or the sound device failed)
-    // before anything of it was heard.
+    // failure (it could not be read further) before anything of it was
+    // heard. A lost sound device is no end (see deviceLost).
     virtual bool endFailedUnheard() const = 0;
 
 signals:
