@@ -46,7 +46,18 @@ def main():
         env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb")
         app_proc = subprocess.Popen([player], cwd=work.name, env=env)
 
+        starts = [1]
+
         def find_app():
+            nonlocal app_proc
+            # On a loaded machine the player's first connection to the fresh
+            # X server was once refused: a player that ended before it showed
+            # up is started again, twice at most.
+            if app_proc.poll() is not None and starts[0] < 3:
+                print(f"the player ended ({app_proc.returncode}) before it showed up; starting it again",
+                      file=sys.stderr)
+                starts[0] += 1
+                app_proc = subprocess.Popen([player], cwd=work.name, env=env)
             desktop = pyatspi.Registry.getDesktop(0)
             for i in range(desktop.childCount):
                 a = desktop.getChildAtIndex(i)
