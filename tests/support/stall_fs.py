@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 """A share that stops answering, for tests: mirrors SOURCE at MOUNTPOINT; while
 the file FLAG exists, every open and read of a file waits (as a network share
-whose server went away) until FLAG is gone. Runs in the foreground until it
-is unmounted (fusermount -u MOUNTPOINT) or killed.
+whose server went away) until FLAG is gone, and makes the file FLAG.waited.
+Runs in the foreground until it is unmounted (fusermount -u MOUNTPOINT) or
+killed.
 
     stall_fs.py SOURCE MOUNTPOINT FLAG
 """
@@ -23,6 +24,9 @@ class Stalling(Operations):
         return os.path.join(self.root, path.lstrip("/"))
 
     def _stall(self):
+        if os.path.exists(self.flag):
+            # Tells the test that someone waits on the share.
+            open(self.flag + ".waited", "w").close()
         while os.path.exists(self.flag):
             time.sleep(0.02)
 

@@ -13,6 +13,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStringList>
+#include <QThread>
 #include <atomic>
 #include <cmath>
 #include <condition_variable>
@@ -230,5 +231,67 @@ void ReleaseFifoReader(const QString& path) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd >= 0) ::close(fd);
 }
+
+}  // namespace testsupport
+
+namespace testsupport {
+
+StallingShare::StallingShare() = default;
+
+StallingShare::~StallingShare() {
+    answer();
+    if (!fs_) return;
+    // Lazily: a read left behind by the code under test may still hold a
+    // file open for a moment.
+    QProcess::execute(QStringLiteral("fusermount"),
+                      {QStringLiteral("-u"), QStringLiteral("-z"), dir_.filePath(QStringLiteral("share"))});
+    if (!fs_->waitForFinished(5000)) {
+        fs_->kill();
+        fs_->waitForFinished(5000);
+    }
+}
+
+QString StallingShare::missing() {
+    if (::access("/dev/fuse", R_OK | W_OK) != 0) return QStringLiteral("no /dev/fuse");
+    if (!HaveProgram(QStringLiteral("fusermount"))) return QStringLiteral("no fusermount");
+    if (QProcess::execute(QStringLiteral("/usr/bin/python3"),
+                          {QStringLiteral("-c"), QStringLiteral("import fusepy")}) != 0)
+        return QStringLiteral("no python3-fusepy");
+    return {};
+}
+
+bool StallingShare::mount() {
+    const QString share = dir_.filePath(QStringLiteral("share"));
+    if (!QDir(dir_.path()).mkpath(QStringLiteral("src")) || !QDir(dir_.path()).mkpath(QStringLiteral("share")))
+        return false;
+    // Marks the mount, so that the test knows when it is there.
+    if (!WriteBytes(source(QStringLiteral(".mounted")), "x")) return false;
+    fs_ = std::make_unique<QProcess>();
+    fs_->start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(STALL_FS), dir_.filePath(QStringLiteral("src")),
+                                                    share, dir_.filePath(QStringLiteral("stalled"))});
+    if (!fs_->waitForStarted(5000)) return false;
+    QElapsedTimer clock;
+    clock.start();
+    while (!QFile::exists(share + QStringLiteral("/.mounted"))) {
+        if (clock.elapsed() > 10000 || fs_->state() == QProcess::NotRunning) return false;
+        QThread::msleep(20);
+    }
+    return true;
+}
+
+QString StallingShare::source(const QString& name) const { return dir_.filePath(QStringLiteral("src/") + name); }
+
+std::string StallingShare::shared(const QString& name) const {
+    return QFile::encodeName(dir_.filePath(QStringLiteral("share/") + name)).toStdString();
+}
+
+bool StallingShare::stall() {
+    QFile::remove(dir_.filePath(QStringLiteral("stalled.waited")));
+    return WriteBytes(dir_.filePath(QStringLiteral("stalled")), "x");
+}
+
+void StallingShare::answer() { QFile::remove(dir_.filePath(QStringLiteral("stalled"))); }
+
+bool StallingShare::waitedOn() const { return QFile::exists(dir_.filePath(QStringLiteral("stalled.waited"))); }
 
 }  // namespace testsupport

@@ -2,6 +2,7 @@
 // Helpers shared by the tests: generated MP3 files, temporary working
 // folders and small file utilities.
 #include <QByteArray>
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -100,6 +101,34 @@ void ReleaseFifoReader(const QString& path);
 
 // True when a program is found on PATH.
 bool HaveProgram(const QString& name);
+
+// A network share that stops answering: a FUSE mirror of a folder of its own
+// (stall_fs.py) whose opens and reads wait while it is stalled, as those of a
+// share whose server went away. Unmounted when this goes.
+class StallingShare {
+public:
+    StallingShare();
+    ~StallingShare();
+    StallingShare(const StallingShare&) = delete;
+    StallingShare& operator=(const StallingShare&) = delete;
+    // Why no share can be mounted here (no /dev/fuse, fusermount or
+    // python3-fusepy); empty when one can.
+    static QString missing();
+    // Mounts the share; false when it did not come up within 10 s.
+    bool mount();
+    // Where a test writes a file, and the path of the same file on the share.
+    QString source(const QString& name) const;
+    std::string shared(const QString& name) const;
+    // From stall() on, every open and read waits until answer().
+    bool stall();
+    void answer();
+    // Some open or read has waited since the last stall().
+    bool waitedOn() const;
+
+private:
+    QTemporaryDir dir_;
+    std::unique_ptr<QProcess> fs_;
+};
 
 // A private D-Bus daemon of the session kind, stopped by its pid when this
 // goes. It starts no service by itself (its service folder is empty), so a

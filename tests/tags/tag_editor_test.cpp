@@ -1,5 +1,6 @@
 // The tag editor window driven through its widgets.
 #include "common/app_error.h"
+#include "common/deadline.h"
 #include "common/twips.h"
 #include "fake_dialogs.h"
 #include "tags/frm_edit_tag_information.h"
@@ -80,7 +81,7 @@ private slots:
     void genreRules();
     void refusedWriteAndLaterSuccess();
     void immutableFileIsRefused();
-    void missingFileIsReportedNotCreated();
+    void missingOrStalledFileIsNotWritten();
     void textsFollowTheLocalesCodePage();
 };
 
@@ -430,7 +431,7 @@ void TagEditorTest::immutableFileIsRefused() {
     QCOMPARE(ReadBytes(path), original);
 }
 
-void TagEditorTest::missingFileIsReportedNotCreated() {
+void TagEditorTest::missingOrStalledFileIsNotWritten() {
     QTemporaryDir dir;
     QString path = dir.filePath(QStringLiteral("gone.mp3"));
     FakeDialogs dialogs;
@@ -453,6 +454,32 @@ void TagEditorTest::missingFileIsReportedNotCreated() {
     QCOMPARE(dialogs.boxes.size(), size_t(3));
     QVERIFY(dialogs.boxes[2].text.startsWith(QStringLiteral(" 53 File not found")));
     QVERIFY(!QFile::exists(path));
+
+    // A file on a share that stops answering: the window opens with the
+    // file counted as unreadable, and a save neither waits nor writes.
+    if (!StallingShare::missing().isEmpty()) QSKIP(qPrintable(StallingShare::missing()));
+    StallingShare share;
+    QVERIFY(share.mount());
+    const std::string tagged = SpaceTag(std::string(300, 'q'), 1);
+    QVERIFY(WriteBytes(share.source(QStringLiteral("s.mp3")), tagged));
+    w.EditTagPath = share.shared(QStringLiteral("s.mp3"));
+    QVERIFY(share.stall());
+    {
+        UiWatchdog watchdog([&share] { share.answer(); }, 2 * kFileDeadline.count());
+        w.Form_Load();
+        QVERIFY(!watchdog.stalled());
+        QCOMPARE(dialogs.boxes.size(), size_t(4));
+        QVERIFY2(dialogs.boxes[3].text.startsWith(QStringLiteral("Cannot read the tag of ")),
+                 qPrintable(dialogs.boxes[3].text));
+        w.txtTitle->setText(QStringLiteral("New"));
+        Click(w.cmdWriteTag);
+        QCOMPARE(dialogs.boxes.size(), size_t(5));
+        QVERIFY2(dialogs.boxes[4].text.endsWith(QStringLiteral(" while the file is opened")),
+                 qPrintable(dialogs.boxes[4].text));
+        QVERIFY(!watchdog.stalled());
+    }
+    share.answer();
+    QCOMPARE(ReadBytes(share.source(QStringLiteral("s.mp3"))), tagged);
 }
 
 // A Russian user's tags are cp1251, a Polish user's cp1250: shown in the

@@ -344,28 +344,17 @@ void TagRecordTest::pipesDoNotHang() {
     // A share that stops answering (a FUSE mirror whose opens and reads wait
     // while a flag file exists): the selection's read gives up, the file
     // counts as unreadable, and the read left behind ends once it answers.
-    if (::access("/dev/fuse", R_OK | W_OK) != 0 || !testsupport::HaveProgram(QStringLiteral("fusermount")) ||
-        QProcess::execute(QStringLiteral("/usr/bin/python3"),
-                          {QStringLiteral("-c"), QStringLiteral("import fusepy")}) != 0)
-        QSKIP("no FUSE here (needs /dev/fuse, fusermount and python3-fusepy)");
-    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("src")) && QDir(dir.path()).mkpath(QStringLiteral("share")));
-    QVERIFY(
-        WriteBytes(dir.filePath(QStringLiteral("src/a.mp3")), WithTag(std::string(400, 'z'), "Title", "Artist", 1)));
-    const QString flag = dir.filePath(QStringLiteral("stalled")), share = dir.filePath(QStringLiteral("share"));
-    QProcess fs;
-    fs.start(QStringLiteral("/usr/bin/python3"),
-             {QStringLiteral(STALL_FS), dir.filePath(QStringLiteral("src")), share, flag});
-    QVERIFY(fs.waitForStarted(5000));
-    const std::string shared = (share + QStringLiteral("/a.mp3")).toStdString();
-    QVERIFY(QTest::qWaitFor([&] { return QFile::exists(QString::fromStdString(shared)); }, 10000));
+    if (!StallingShare::missing().isEmpty()) QSKIP(qPrintable(StallingShare::missing()));
+    StallingShare share;
+    QVERIFY(share.mount());
+    QVERIFY(WriteBytes(share.source(QStringLiteral("a.mp3")), WithTag(std::string(400, 'z'), "Title", "Artist", 1)));
+    const std::string shared = share.shared(QStringLiteral("a.mp3"));
     QCOMPARE(CaptionForFile(0, shared), QStringLiteral(" 0. - Title: Artist") + QString(24, QLatin1Char(' ')));
-    QVERIFY(WriteBytes(flag, "x"));
+    QVERIFY(share.stall());
     QCOMPARE(CaptionForFile(0, shared), QString());  // returns although the share still hangs
-    QVERIFY(QFile::exists(flag));
-    QVERIFY(QFile::remove(flag));
+    QTRY_VERIFY_WITH_TIMEOUT(share.waitedOn(), 10000);
+    share.answer();
     QCOMPARE(CaptionForFile(0, shared), QStringLiteral(" 0. - Title: Artist") + QString(24, QLatin1Char(' ')));
-    QProcess::execute(QStringLiteral("fusermount"), {QStringLiteral("-u"), share});
-    if (!fs.waitForFinished(5000)) fs.kill();
 }
 
 void TagRecordTest::informationLines() {

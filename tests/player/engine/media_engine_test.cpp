@@ -1,6 +1,7 @@
 // The engine and the component against a device double: broken and hostile
 // media, a source that fails part-way, a device that fails or is lost, and a
 // format change. Needs no sound server.
+#include "common/deadline.h"
 #include "engine_fixture.h"
 
 class MediaEngineTest : public QObject, protected EngineFiles {
@@ -157,6 +158,47 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return stats->openCount.load() == 0; }, 3000));  // once its tail was heard
         QCOMPARE(ended.count(), 1);
         QVERIFY(stats->frames > 2205 && stats->frames < 2205 + 4410);  // a lead of silence, then the file
+    }
+
+    // A share that stops answering: a file on it cannot be opened once the
+    // deadline has passed, and a worker stuck in a read of one is left to
+    // itself, so that a local file plays at once; it ends once the share
+    // answers.
+    void stalledShareHoldsNothingUp() {
+        if (!testsupport::StallingShare::missing().isEmpty()) QSKIP(qPrintable(testsupport::StallingShare::missing()));
+        testsupport::StallingShare share;
+        QVERIFY(share.mount());
+        QVERIFY(testsupport::GenerateMp3(share.source(QStringLiteral("long.mp3")), 10.0, 440));
+        const std::string shared = share.shared(QStringLiteral("long.mp3"));
+        const int baseline = testsupport::ThreadCount();
+        auto stats = std::make_shared<FakeOutputStats>();
+        {
+            MediaPlayer player(outputs(stats));
+            // Each wait on the share is cut at the deadline: the window answers
+            // between them.
+            testsupport::UiWatchdog watchdog([&share] { share.answer(); }, 2 * kFileDeadline.count());
+            QVERIFY(share.stall());
+            QCOMPARE(testsupport::ErrorNumberOf([&] { player.setFileName(shared); }), ErrNo::PathFileAccess);
+            QVERIFY(!watchdog.stalled());
+            QCOMPARE(testsupport::ErrorNumberOf([&] { player.play(); }), ErrNo::PathFileAccess);
+            QVERIFY(!watchdog.stalled());
+            share.answer();
+
+            player.setFileName(shared);
+            player.play();
+            QTRY_VERIFY(player.duration() > 9.0);  // the length's scan is done with the file
+            QVERIFY(share.stall());
+            QTRY_VERIFY_WITH_TIMEOUT(share.waitedOn(), 10000);  // the worker waits in a read
+            const long long stuckAt = stats->frames;
+            player.setFileName(path(QStringLiteral("tone2.mp3")));
+            player.play();
+            QTRY_VERIFY_WITH_TIMEOUT(stats->frames > stuckAt + 22050, 5000);
+            QCOMPARE(stats->opens.size(), size_t(2));
+            QVERIFY(player.isPlaying());
+            QVERIFY(!watchdog.stalled());
+            share.answer();
+        }
+        QVERIFY(ThreadsBackTo(baseline));
     }
 
     void readFailingDuringOpenIsAnError() {

@@ -1,5 +1,6 @@
 // The main window's appearance through its real widgets: the player bar,
 // the volume slider, the theme picture and its menu, and the resize rule.
+#include "common/deadline.h"
 #include "window_fixture.h"
 
 class AppearanceTest : public QObject {
@@ -232,6 +233,30 @@ void AppearanceTest::themeThatCannotBeLoaded() {
     QCOMPARE(f.dialogs.boxes.size(), size_t(5));
     QVERIFY2(f.dialogs.boxes[4].text.contains(QStringLiteral("Picture too large (30000 x 30000 pixels")),
              qPrintable(f.dialogs.boxes[4].text));
+
+    // A picture on a share that stops answering is one that cannot be
+    // shown, told without waiting for the share; the stored choice stays.
+    if (!StallingShare::missing().isEmpty()) QSKIP(qPrintable(StallingShare::missing()));
+    StallingShare share;
+    QVERIFY(share.mount());
+    QImage img(40, 30, QImage::Format_RGB32);
+    img.fill(Qt::red);
+    QVERIFY(img.save(share.source(QStringLiteral("p.png"))));
+    const std::string stored = ReadBytes(f.path("Settings.dat"));
+    const QString shared = QFile::decodeName(QByteArray::fromStdString(share.shared(QStringLiteral("p.png"))));
+    QVERIFY(share.stall());
+    {
+        UiWatchdog watchdog([&share] { share.answer(); }, 2 * kFileDeadline.count());
+        f.dialogs.nextFileName = shared;
+        f.w->mnuTheme_Click();
+        QVERIFY(!watchdog.stalled());
+    }
+    share.answer();
+    QCOMPARE(f.dialogs.boxes.size(), size_t(6));
+    QVERIFY2(f.dialogs.boxes[5].text.startsWith(QStringLiteral("Cannot show the picture %1: ").arg(shared)),
+             qPrintable(f.dialogs.boxes[5].text));
+    QCOMPARE(ReadBytes(f.path("Settings.dat")), stored);
+    QCOMPARE(f.w->imgTheme->pixmap().size(), QSize(300, 210));
 }
 
 void AppearanceTest::storedThemeIsShownAtStart() {
