@@ -160,32 +160,59 @@ struct PlaybackEngine::Session {
     int rate = 0;
     int channels = 0;
     std::atomic<bool> finished{false};  // the worker has released its device and track
-    // The position heard. The worker reads the device when it writes (about
-    // twice a second); between its readings the position runs on by the
-    // clock, but never past what the device held of the track heard then.
+    // The position heard, and the track it is of. The worker reads the
+    // device when it writes (about twice a second); between its readings the
+    // position runs on by the clock, but never past what the device held of
+    // the track heard then. Behind it the device may hold the start of the
+    // track handed over next (or behind a lead of silence, the first one):
+    // that one is heard from where it begins once what is in front is out,
+    // and before that has been heard for nothing.
     class Heard {
     public:
+        struct Stretch {
+            uint64_t track = 0;  // 0: silence
+            double at = 0;       // seconds of the track heard at the reading
+            double runOn = 0;    // seconds of it the device held then
+            double from = 0;     // seconds after the reading it begins to be heard
+        };
+        // The track heard now goes on; nothing is known to follow it.
         void store(double seconds, double runOn = 0) {
             std::lock_guard<std::mutex> lock(m_);
-            at_ = seconds;
-            runOn_ = runOn;
+            now_.at = seconds;
+            now_.runOn = runOn;
+            then_ = Stretch{};
             readAt_ = Clock::now();
         }
+        void store(const Stretch& now) { store(now, Stretch()); }
+        void store(const Stretch& now, const Stretch& then) {
+            std::lock_guard<std::mutex> lock(m_);
+            now_ = now;
+            then_ = then;
+            readAt_ = Clock::now();
+        }
+        // The position of the track heard now.
         double load() const {
             std::lock_guard<std::mutex> lock(m_);
-            const double since = std::chrono::duration<double>(Clock::now() - readAt_).count();
-            return at_ + std::clamp(since, 0.0, runOn_);
+            return now_.at + std::clamp(since(), 0.0, now_.runOn);
         }
-        // What the device said last, without running on.
+        // The position of `track`: 0 when it is neither heard now nor next.
+        double loadFor(uint64_t track) const {
+            std::lock_guard<std::mutex> lock(m_);
+            const double t = since();
+            if (track != 0 && track == now_.track) return now_.at + std::clamp(t, 0.0, now_.runOn);
+            if (track != 0 && track == then_.track) return then_.at + std::clamp(t - then_.from, 0.0, then_.runOn);
+            return 0.0;
+        }
+        // What the device said last of the track heard now, without running on.
         double lastReading() const {
             std::lock_guard<std::mutex> lock(m_);
-            return at_;
+            return now_.at;
         }
 
     private:
+        double since() const { return std::chrono::duration<double>(Clock::now() - readAt_).count(); }
         mutable std::mutex m_;
-        double at_ = 0;
-        double runOn_ = 0;
+        Stretch now_, then_;
         Clock::time_point readAt_{};
     } heard;
 
@@ -567,17 +594,25 @@ void PlaybackEngine::Session::Worker::updateHeard() {
         pieces_.pop_front();
         ++front;
     }
-    const Piece& p = pieces_.front();
-    if (!p.id) {
-        s_.heard.store(0.0);
-        return;
-    }
-    const double at = std::min(p.base + static_cast<double>(p.written - unheard[front]) / s_.rate, Limit(p.length));
     // Between readings the position runs on by the clock only while the
     // device plays: one that has not started (it fills its buffer first) or
     // is held plays nothing of what it holds.
     const bool runs = phase_ != Phase::Paused && started;
-    s_.heard.store(at, runs ? std::min(static_cast<double>(unheard[front]) / s_.rate, Limit(p.length) - at) : 0.0);
+    auto stretch = [&](size_t k, int64_t held) {
+        const Piece& p = pieces_[k];
+        Heard::Stretch s{p.id, 0.0, runs ? static_cast<double>(held) / s_.rate : 0.0};
+        if (p.id) {
+            s.at = std::min(p.base + static_cast<double>(p.written - held) / s_.rate, Limit(p.length));
+            s.runOn = std::min(s.runOn, Limit(p.length) - s.at);
+        }
+        return s;
+    };
+    Heard::Stretch then;
+    if (pieces_.size() > 1) {
+        then = stretch(1, unheard[front + 1]);
+        then.from = static_cast<double>(unheard[front]) / s_.rate;  // once all in front is heard
+    }
+    s_.heard.store(stretch(0, unheard[front]), then);
 }
 
 // Notes when all that was written will have been heard, as the device tells
@@ -732,7 +767,7 @@ void PlaybackEngine::play(double from) {
     session->deviceRetry = deviceRetry_;
     session->rate = rate;
     session->channels = channels;
-    session->heard.store(track->startAt);
+    session->heard.store({track->id, track->startAt});
     // A worker still playing a tail is let finish it first: a device of
     // another format follows it, not mixed in. A stopped one releases its
     // device at once, unless it is stuck in a read of its file: it is left
@@ -831,14 +866,14 @@ void PlaybackEngine::seek(double seconds) {
         std::lock_guard<std::mutex> lock(session_->mutex);
         if (session_->accepting) return;  // ended: its end is on its way here
         session_->seekTo = seconds;
-        session_->heard.store(seconds);
+        session_->heard.store({currentId_, seconds});
         session_->wake.notify_all();
     }
     session_->output->interrupt();
 }
 
 double PlaybackEngine::position() const {
-    return session_ && !session_->finished.load() ? session_->heard.load() : 0.0;
+    return session_ && !session_->finished.load() ? session_->heard.loadFor(currentId_) : 0.0;
 }
 
 bool PlaybackEngine::finishSession(uint64_t id) {

@@ -117,8 +117,9 @@ public:
     // measuring thread, which has told it, is then reaped); false for a
     // stale report.
     bool finishMeasuring(uint64_t id);
-    // Seconds heard of the track heard now: the ended one while its tail
-    // plays, then the next from 0. 0 when nothing plays.
+    // Seconds heard of the current track (the one last played): a track
+    // handed over behind a tail is at 0 until the tail is out. 0 when
+    // nothing plays.
     double position() const;
     uint64_t sessionId() const { return currentId_; }
     // Called (on the engine's thread) when the ended callback of `id`

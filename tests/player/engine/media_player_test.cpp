@@ -173,9 +173,23 @@ private slots:
         connect(&player, &MediaComponent::endReached, this, [&] {
             if (next < files.size()) player.setFileName(files[next++]);
         });
+        // The position as the window reads it, every 10 ms, with the file it
+        // belongs to.
+        struct Reading {
+            qint64 ms;
+            size_t file;
+            double at;
+        };
+        std::vector<Reading> readings;
+        QTimer reader;
+        connect(&reader, &QTimer::timeout, this, [&] {
+            readings.push_back({clock.elapsed(), next - 1, player.currentPosition()});
+        });
+        reader.start(10);
         player.setAutoStart(true);
         player.setFileName(files[0]);
         QVERIFY(QTest::qWaitFor([&] { return ended.count() == 3 && SinkInputs() == 0; }, 15000));
+        reader.stop();
         QTest::qWait(200);
         capture.stop();
         QCOMPARE(length.count(), 3);
@@ -202,6 +216,19 @@ private slots:
             QVERIFY2(std::abs(heard - lengths[k]) < 0.005,
                      qPrintable(QStringLiteral("file %1: %2 s").arg(k).arg(heard)));
         }
+        // Handed over while the file before still plays, a file's position
+        // stays within 0.1 s of what was heard of it at every reading.
+        double ahead = -1, behind = -1;
+        for (const Reading& r : readings) {
+            if (r.file >= 3) continue;
+            const double began = capture.timeOf(starts[r.file]), stopped = capture.timeOf(starts[r.file + 1]);
+            if (r.ms > stopped) continue;  // the file was heard out: its reading goes back to 0
+            const double heard = std::max(0.0, (r.ms - began) / 1000.0);
+            ahead = std::max(ahead, r.at - heard);
+            behind = std::max(behind, heard - r.at);
+        }
+        qInfo("positions: at most %.3f s ahead and %.3f s behind what was heard", ahead, behind);
+        QVERIFY2(ahead < 0.1 && behind < 0.1, "the position strayed from what was heard");
     }
 
     void noGapFilesJoinWithoutABreak() {
