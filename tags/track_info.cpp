@@ -1,5 +1,6 @@
 #include "tags/track_info.h"
 
+#include "common/deadline.h"
 #include "common/error_text.h"
 #include "common/file_util.h"
 #include "common/log.h"
@@ -79,4 +80,15 @@ TrackInfo ReadTrackInfo(const std::string& path, const std::string& coverFolder)
     }
     if (info.title.isEmpty()) info.title = PathToText(FileName(path));
     return info;
+}
+
+TrackInfo ReadTrackInfoWithin(const std::string& path, const std::string& coverFolder) {
+    std::optional<TrackInfo> info =
+        RunWithin<TrackInfo>(kFileDeadline, [path, coverFolder] { return ReadTrackInfo(path, coverFolder); });
+    if (info) return *info;
+    qCInfo(lcFiles) << "reading the track information of" << PathToText(path) << "did not answer within"
+                    << kFileDeadline.count() << "ms";
+    TrackInfo named;
+    named.title = PathToText(FileName(path));
+    return named;
 }

@@ -17,3 +17,6 @@ struct TrackInfo {
 // The title falls back to the file's name. Anything that is not a regular
 // file, or cannot be read, gives the file's name and nothing else.
 TrackInfo ReadTrackInfo(const std::string& path, const std::string& coverFolder);
+// ReadTrackInfo off the caller's thread: a file that does not answer within
+// kFileDeadline (a stalled share) gives its name and nothing else.
+TrackInfo ReadTrackInfoWithin(const std::string& path, const std::string& coverFolder);

@@ -77,7 +77,7 @@ TrackInfo MprisService::CurrentInfo() const {
     const std::string path = media_.fileName();
     if (path.empty()) return TrackInfo();
     if (path != infoPath_) {
-        TrackInfo info = ReadTrackInfo(path, coverFolder);
+        TrackInfo info = ReadTrackInfoWithin(path, coverFolder);
         // The cover of the track before is no longer shown.
         if (!info_.coverPath.empty() && info_.coverPath != info.coverPath) ::unlink(info_.coverPath.c_str());
         info_ = std::move(info);

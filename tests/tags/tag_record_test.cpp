@@ -352,9 +352,11 @@ void TagRecordTest::pipesDoNotHang() {
     QCOMPARE(CaptionForFile(0, shared), QStringLiteral(" 0. - Title: Artist") + QString(24, QLatin1Char(' ')));
     QVERIFY(share.stall());
     QCOMPARE(CaptionForFile(0, shared), QString());  // returns although the share still hangs
+    QCOMPARE(ReadTrackInfoWithin(shared, std::string()).title, QStringLiteral("a.mp3"));  // its name only
     QTRY_VERIFY_WITH_TIMEOUT(share.waitedOn(), 10000);
     share.answer();
     QCOMPARE(CaptionForFile(0, shared), QStringLiteral(" 0. - Title: Artist") + QString(24, QLatin1Char(' ')));
+    QCOMPARE(ReadTrackInfoWithin(shared, std::string()).artist, QStringLiteral("Artist"));
 }
 
 void TagRecordTest::informationLines() {
