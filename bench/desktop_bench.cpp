@@ -5,6 +5,10 @@
 //   idle_cpu             CPU per second of the window with nothing playing,
 //                        against the least Qt window with a 60 ms timer
 //                        (timer_window) running at the same time;
+//   idle_cpu_audacious   the same idle window against Audacious showing its
+//                        main window (its Qt interface, `audacious -Q`) with
+//                        nothing playing, at the same time again, on the same
+//                        X server and sound server, from a private home;
 //   idle_floor           what a program that only wakes every 60 ms costs on
 //                        this machine (wake_floor), at the same time again:
 //                        the least any window with a 60 ms timer can idle at;
@@ -120,14 +124,18 @@ double CpuNs(pid_t pid) {
     return total;
 }
 
+// Whether `program` is found on the PATH.
+bool OnPath(const std::string& program) {
+    return std::system(("command -v '" + program + "' >/dev/null 2>&1").c_str()) == 0;
+}
+
 // Steady CPU per second of programs running side by side (so that they
 // share whatever else the machine is doing): from `warm` seconds after their
 // start (Qt, fonts, the file's scan and the sound server's connection are
 // left out) for `seconds`, read from their threads' run times; one figure per
-// program, -1 for one that could not be measured.
+// program, -1 for one that could not be measured (or ended meanwhile).
 std::vector<double> SideBySideMsPerSecond(const std::vector<std::vector<std::string>>& programs, const std::string& dir,
-                                          double seconds) {
-    const double warm = 2.0;
+                                          double seconds, double warm = 2.0) {
     std::vector<pid_t> pids;
     for (const auto& args : programs) pids.push_back(Start(args, dir));
     std::this_thread::sleep_for(std::chrono::duration<double>(warm));
@@ -137,11 +145,16 @@ std::vector<double> SideBySideMsPerSecond(const std::vector<std::vector<std::str
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
     std::vector<double> result;
     const double t1 = bench::NowMs();
+    std::vector<bool> ended;
     for (size_t i = 0; i < pids.size(); ++i) {
-        const double after = pids[i] > 0 ? CpuNs(pids[i]) : 0;
+        // One that failed to start or ended early is no idle program.
+        int status = 0;
+        ended.push_back(pids[i] > 0 && waitpid(pids[i], &status, WNOHANG) == pids[i]);
+        const double after = pids[i] > 0 && !ended[i] ? CpuNs(pids[i]) : 0;
         result.push_back(before[i] > 0 && after >= before[i] ? (after - before[i]) / 1e6 / ((t1 - t0) / 1000) : -1);
     }
-    for (pid_t pid : pids) StopAfter(pid, 0);
+    for (size_t i = 0; i < pids.size(); ++i)
+        if (!ended[i]) StopAfter(pids[i], 0);
     return result;
 }
 
@@ -216,15 +229,36 @@ int main(int argc, char** argv) {
     // The player keeps its playlist in its current folder: an empty one.
     std::ofstream(dir + "/FileListing.dat").close();
 
-    std::vector<double> window, mpg123, idle, timerWindow, floor, gapsOurs, gapsRef;
+    // Audacious from a home of its own (kept over the runs: its first start
+    // scans its plugins), showing its main window with nothing to play. Its
+    // Qt interface: a Qt Widgets window like ours.
+    const bool haveAudacious = OnPath("audacious");
+    if (!haveAudacious)
+        std::fprintf(stderr, "desktop_bench: audacious is not installed: its idle reference is missing\n");
+    const std::string home = dir + "/audacious-home";
+    const std::vector<std::string> audacious{"env",
+                                             "HOME=" + home,
+                                             "XDG_CONFIG_HOME=" + home + "/config",
+                                             "XDG_DATA_HOME=" + home + "/data",
+                                             "XDG_CACHE_HOME=" + home + "/cache",
+                                             "audacious",
+                                             "-Q"};
+
+    std::vector<double> window, mpg123, idle, timerWindow, floor, idleRef, audaciousIdle, gapsOurs, gapsRef;
     for (int i = 0; i < runs; ++i) {
         window.push_back(SteadyMsPerSecond({player, longFile}, dir, seconds));
         mpg123.push_back(SteadyMsPerSecond({"mpg123", "-q", "-o", "pulse", longFile}, dir, seconds));
-        const std::vector<double> idleNow =
-            SideBySideMsPerSecond({{player}, {TIMER_WINDOW}, {WAKE_FLOOR}}, dir, seconds);
+        // All idle at the same time, measured after a few seconds to settle.
+        std::vector<std::vector<std::string>> idlers{{player}, {TIMER_WINDOW}, {WAKE_FLOOR}};
+        if (haveAudacious) idlers.push_back(audacious);
+        const std::vector<double> idleNow = SideBySideMsPerSecond(idlers, dir, seconds, 4.0);
         idle.push_back(idleNow[0]);
         timerWindow.push_back(idleNow[1]);
         floor.push_back(idleNow[2]);
+        if (haveAudacious && idleNow[0] >= 0 && idleNow[3] >= 0) {
+            idleRef.push_back(idleNow[0]);
+            audaciousIdle.push_back(idleNow[3]);
+        }
         for (double g : GapsOf({player, tones[0], tones[1], tones[2]}, dir, 8.5)) gapsOurs.push_back(g);
         for (double g : GapsOf({"mpg123", "-q", "-o", "pulse", tones[0], tones[1], tones[2]}, dir, 7.5))
             gapsRef.push_back(g);
@@ -235,6 +269,13 @@ int main(int argc, char** argv) {
                 m > 0 ? w / m : 0.0, runs);
     std::printf("idle_cpu  ours_ms_per_s=%.2f  timer_window_ms_per_s=%.2f  ratio=%.2f\n", id, fl,
                 fl > 0 ? id / fl : 0.0);
+    if (!audaciousIdle.empty()) {
+        const double o = bench::Median(idleRef), a = bench::Median(audaciousIdle);
+        std::printf("idle_cpu_audacious  ours_ms_per_s=%.2f  audacious_ms_per_s=%.2f  ratio=%.2f  runs=%zu\n", o, a,
+                    a > 0 ? o / a : 0.0, audaciousIdle.size());
+    } else {
+        std::printf("idle_cpu_audacious  ours_ms_per_s=%.2f  audacious_ms_per_s=-  ratio=-\n", id);
+    }
     std::printf("idle_floor  wake_floor_ms_per_s=%.2f  target_ms_per_s=0.50  ratio=%.2f\n", wf, wf / 0.5);
     const double go = bench::Median(gapsOurs), gr = bench::Median(gapsRef);
     std::printf("gap_between_files  ours_ms=%.1f(max_%.1f)  mpg123_ms=%.1f(max_%.1f)  ratio=-\n", go,

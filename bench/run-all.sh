@@ -7,13 +7,17 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build-bench"
 "$root/scripts/install-deps.sh" --tests
-# mpg123 is the playback reference only; the player does not need it.
-if ! command -v mpg123 >/dev/null 2>&1; then
-  sudo_cmd=()
-  if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
-  "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends mpg123 >/dev/null ||
-    echo "mpg123 could not be installed: the playback reference will be missing" >&2
-fi
+# mpg123 is the playback reference and Audacious the idle window's; the
+# player needs neither.
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+for reference in mpg123:playback audacious:idle; do
+  program="${reference%%:*}"
+  if ! command -v "$program" >/dev/null 2>&1; then
+    "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$program" >/dev/null ||
+      echo "$program could not be installed: the ${reference#*:} reference will be missing" >&2
+  fi
+done
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCORVALLE_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)" >/dev/null
 out=$(mktemp)

@@ -1,7 +1,7 @@
-// The idle reference: the least a Qt window can be that refreshes a label
-// every 60 ms, as the player's window must. It shows a label and sets the
-// same text on every tick, which Qt ignores. Its CPU per second is the floor
-// the player's idle figure is compared with.
+// An idle reference: the least a Qt window can be that refreshes a label
+// every 60 ms, as the player's window does while it plays. It shows a label
+// and sets the same text on every tick, which Qt ignores. The player's idle
+// window, whose timer sleeps, is compared with it.
 #include <QApplication>
 #include <QLabel>
 #include <QTimer>

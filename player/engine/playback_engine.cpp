@@ -121,6 +121,7 @@ struct PlaybackEngine::Reports {
     std::mutex mutex;
     EndedCallback ended;
     std::function<void(uint64_t)> measured;
+    std::function<void(uint64_t)> settled;
     void tellEnd(uint64_t id, const TrackEnd& end) {
         std::lock_guard<std::mutex> lock(mutex);
         if (ended) ended(id, end);
@@ -129,10 +130,15 @@ struct PlaybackEngine::Reports {
         std::lock_guard<std::mutex> lock(mutex);
         if (measured) measured(id);
     }
+    void tellSettled(uint64_t id) {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (settled) settled(id);
+    }
     void close() {
         std::lock_guard<std::mutex> lock(mutex);
         ended = nullptr;
         measured = nullptr;
+        settled = nullptr;
     }
 };
 
@@ -347,6 +353,7 @@ bool PlaybackEngine::Session::Worker::step() {
         }
         resumeTo_ = goOn;
         phase_ = Phase::Paused;
+        s_.reports->tellSettled(track_->id);
         return true;
     }
     phase_ = goOn;
@@ -538,7 +545,9 @@ bool PlaybackEngine::Session::Worker::drainTail() {
 }
 
 // Releases the device and tells the end of a track that ended without its
-// end told: by a failure of the device. A stopped track tells none.
+// end told: by a failure of the device. After the tail of a track whose end
+// was told, it tells that the position has come to rest (at 0). A stopped
+// track tells neither.
 void PlaybackEngine::Session::Worker::finish() {
     {
         std::lock_guard<std::mutex> lock(s_.mutex);
@@ -549,7 +558,11 @@ void PlaybackEngine::Session::Worker::finish() {
     const uint64_t id = track_->id;
     track_.reset();
     s_.finished.store(true);
-    if (!stopped_ && phase_ != Phase::Draining) s_.reports->tellEnd(id, end_);
+    if (stopped_) return;
+    if (phase_ == Phase::Draining)
+        s_.reports->tellSettled(id);  // its end was told; the position is back at 0 now
+    else
+        s_.reports->tellEnd(id, end_);
 }
 
 // The stream has nothing more (or nothing after the point sought): it was
@@ -664,6 +677,11 @@ PlaybackEngine::~PlaybackEngine() {
 void PlaybackEngine::setMeasuredCallback(std::function<void(uint64_t id)> measured) {
     std::lock_guard<std::mutex> lock(reports_->mutex);
     reports_->measured = std::move(measured);
+}
+
+void PlaybackEngine::setSettledCallback(std::function<void(uint64_t trackId)> settled) {
+    std::lock_guard<std::mutex> lock(reports_->mutex);
+    reports_->settled = std::move(settled);
 }
 
 void PlaybackEngine::stopMeasuring() {
@@ -875,6 +893,8 @@ void PlaybackEngine::seek(double seconds) {
 double PlaybackEngine::position() const {
     return session_ && !session_->finished.load() ? session_->heard.loadFor(currentId_) : 0.0;
 }
+
+bool PlaybackEngine::positionRuns() const { return session_ && !session_->finished.load() && state() != State::Paused; }
 
 bool PlaybackEngine::finishSession(uint64_t id) {
     if (id != currentId_ || currentEnded_) return false;

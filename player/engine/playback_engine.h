@@ -113,6 +113,13 @@ public:
     // Called (on the measuring thread) once the length of the load `id` is
     // known; the receiver then calls finishMeasuring on the engine's thread.
     void setMeasuredCallback(std::function<void(uint64_t id)> measured);
+    // Called (on a worker thread) when the position of the track `trackId`
+    // has come to rest other than where a call put it: a pause has been
+    // taken (what was queued but not yet heard is dropped, so it rests where
+    // the device had got to), a seek asked while paused has been taken, or
+    // the tail of a track that ended has been heard out (the position is 0
+    // then). The receiver compares the id with sessionId().
+    void setSettledCallback(std::function<void(uint64_t trackId)> settled);
     // True when `id` is the current load and its length is known (its
     // measuring thread, which has told it, is then reaped); false for a
     // stale report.
@@ -121,6 +128,10 @@ public:
     // handed over behind a tail is at 0 until the tail is out. 0 when
     // nothing plays.
     double position() const;
+    // Whether the position runs on by itself: a track plays (not paused), or
+    // the tail of one that ended is still heard. Otherwise it moves only by
+    // a call or with a settled report.
+    bool positionRuns() const;
     uint64_t sessionId() const { return currentId_; }
     // Called (on the engine's thread) when the ended callback of `id`
     // arrives: true when `id` is the current track, which is then closed (the

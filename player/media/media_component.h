@@ -44,6 +44,11 @@ public:
     // loaded; never ahead of what has been heard. After a deviceLost, the
     // place playback will resume from.
     virtual double currentPosition() const = 0;
+    // Whether currentPosition() runs on by itself: while playing, and while
+    // the last moments of a file that has ended are still heard (it is
+    // stopped already then). Otherwise it changes only with a stateChanged
+    // or a positionJumped.
+    virtual bool positionRuns() const = 0;
     // Duration of the current file in seconds; 0 with nothing loaded.
     virtual double duration() const = 0;
     // True when the file that ended last (see endReached) broke off on a
@@ -59,6 +64,9 @@ signals:
     // The state or the file has changed, whatever changed it.
     void stateChanged();
     // The position was moved (a seek): it does not run on from where it was.
+    // Also told when it comes to rest other than where a call put it: a
+    // pause taking hold, a stop (back to 0, from a stopped file too), and
+    // the end of the last sound of a file that has ended (back to 0).
     void positionJumped();
     // The sound device was lost during playback and did not come back within
     // a few seconds: playback has stopped, keeping its place (Play of the

@@ -42,6 +42,15 @@ MediaPlayer::MediaPlayer(PlaybackEngine::OutputFactory outputs, QObject* parent)
             },
             Qt::QueuedConnection);
     });
+    engine_->setSettledCallback([this](uint64_t id) {
+        // Worker thread: the position now rests where the worker left it.
+        QMetaObject::invokeMethod(
+            this,
+            [this, id] {
+                if (engine_ && id == engine_->sessionId()) emit positionJumped();
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 MediaPlayer::~MediaPlayer() {
@@ -129,6 +138,9 @@ void MediaPlayer::stop() {
     resumeAt_ = 0;
     engine_->stop();
     noteState();
+    // Back to 0 also from a stopped file: the place kept after a lost device,
+    // or the last moments of a file that ended, still heard.
+    emit positionJumped();
 }
 
 MediaComponent::State MediaPlayer::state() const {
@@ -151,6 +163,8 @@ double MediaPlayer::currentPosition() const {
     if (resumeAt_ > 0 && engine_->state() == PlaybackEngine::State::Stopped) return resumeAt_;
     return engine_->position();
 }
+
+bool MediaPlayer::positionRuns() const { return engine_ && engine_->positionRuns(); }
 
 double MediaPlayer::duration() const { return engine_ && engine_->loaded() ? engine_->duration() : 0.0; }
 

@@ -27,6 +27,7 @@ public:
     void seek(double seconds) override;
     State state() const override;
     double currentPosition() const override;
+    bool positionRuns() const override;
     double duration() const override;
     bool endFailedUnheard() const override { return endFailedUnheard_; }
 

@@ -217,6 +217,10 @@ void frmMain::BuildControls() {
     Timer1->start();
 
     Media->setParent(this);
+    // Whatever moves the elapsed time other than playing is reported: each
+    // report ticks at once (and wakes Timer1 when playback goes on).
+    connect(Media, &MediaComponent::stateChanged, this, &frmMain::Timer1_Timer);
+    connect(Media, &MediaComponent::positionJumped, this, &frmMain::Timer1_Timer);
     MediaPlayer1 = new MediaPlayerBar(*Media, this);
     MediaPlayer1->setObjectName(QStringLiteral("MediaPlayer1"));
     MediaPlayer1->setGeometry(TwipsRect(960, 3840, 4575, 615));
@@ -407,6 +411,14 @@ void frmMain::Timer1_Timer() {
     Guarded("Timer1_Timer", [this] {
         ShowTime(lblElapsedTime, QStringLiteral("Elapsed Time: "), Media->currentPosition(), &elapsedShown_);
     });
+    // An idle window does not wake 16 times a second for a label that cannot
+    // change: while the position does not run on by itself, Timer1 sleeps
+    // until the component reports a change (stateChanged, positionJumped),
+    // which ticks again.
+    if (!Media->positionRuns())
+        Timer1->stop();
+    else if (!Timer1->isActive())
+        Timer1->start();
 }
 
 void frmMain::MediaPlayer1_LengthKnown() {

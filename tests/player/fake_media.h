@@ -1,7 +1,9 @@
 #pragma once
 // A media player component double: records every call in order, answers
 // position and duration with preset values and keeps the state the calls
-// give (play: playing, pause: paused, stop: stopped).
+// give (play: playing, pause: paused, stop: stopped at 0). It reports as the
+// component does: stateChanged for each of those calls and for a file set,
+// positionJumped for a seek and a stop.
 #include "common/app_error.h"
 #include "media/media_component.h"
 
@@ -20,6 +22,7 @@ public:
     void setFileName(const std::string& path) override {
         calls << QStringLiteral("file=") + QString::fromStdString(path);
         file = path;
+        emit stateChanged();
         if (failFileName) throw AppError(ErrNo::FileNotFound, "File not found");
     }
     std::string fileName() const override { return file; }
@@ -30,7 +33,9 @@ public:
     }
     void stop() override {
         calls << QStringLiteral("stop");
+        position = 0;
         setState(State::Stopped);
+        emit positionJumped();
     }
     void pause() override {
         calls << QStringLiteral("pause");
@@ -39,12 +44,20 @@ public:
     void seek(double seconds) override {
         calls << QStringLiteral("seek=%1").arg(seconds);
         if (current != State::Stopped) position = seconds;
+        emit positionJumped();
     }
     State state() const override { return current; }
+    bool positionRuns() const override { return current == State::Playing || tailPlays; }
     // The file ended by itself: stopped, and the end event.
     void finish() {
         setState(State::Stopped);
         emit endReached();
+    }
+    // The sound device was lost: stopped, keeping `at` for the resume.
+    void loseDevice(double at) {
+        position = at;
+        setState(State::Stopped);
+        emit deviceLost(QStringLiteral("No sound device is available (Connection refused)"));
     }
     double currentPosition() const override {
         if (failPosition) throw AppError(ErrNo::DecoderFailure, "broken");
@@ -68,6 +81,7 @@ public:
     bool failFileName = false;
     bool failPosition = false;
     bool failedUnheard = false;
+    bool tailPlays = false;  // the last moments of an ended file are still heard
     State current = State::Stopped;
 
 private:

@@ -318,6 +318,66 @@ private slots:
         QVERIFY2(std::abs(third - fromHalf) < 1500, qPrintable(QStringLiteral("%1 of %2").arg(third).arg(fromHalf)));
     }
 
+    void positionAtRestIsTold() {
+        // The position runs on by itself only while playing and while the
+        // last moments of an ended file are heard; every other move is told
+        // (positionJumped), so that a display which sleeps meanwhile is
+        // never left behind.
+        auto stats = std::make_shared<FakeOutputStats>();
+        MediaPlayer player(outputs(stats));
+        player.setDeviceRetry(std::chrono::milliseconds(300));
+        QSignalSpy jumped(&player, &MediaComponent::positionJumped);
+        QSignalSpy ended(&player, &MediaComponent::endReached);
+        QSignalSpy lost(&player, &MediaComponent::deviceLost);
+        QVERIFY(!player.positionRuns());
+        player.setFileName(path(QStringLiteral("tone2.mp3")));
+        player.play();
+        QVERIFY(player.positionRuns());
+        QVERIFY(QTest::qWaitFor([&] { return player.currentPosition() >= 0.4; }, 5000));
+        // A pause takes hold on the worker, where the device had got to.
+        player.pause();
+        QVERIFY(!player.positionRuns());
+        QTRY_COMPARE(jumped.count(), 1);
+        QVERIFY2(player.currentPosition() >= 0.3 && player.currentPosition() < 1.5,
+                 qPrintable(QString::number(player.currentPosition())));
+        // A seek while paused is told at once, and again once taken.
+        player.seek(1.5);
+        QCOMPARE(jumped.count(), 2);
+        QTRY_COMPARE(jumped.count(), 3);
+        QCOMPARE(player.currentPosition(), 1.5);
+        QVERIFY(!player.positionRuns());
+        // The end: stopped, running on while its last moments are heard
+        // (its device still open), and back at 0 once they were.
+        bool runsAtEnd = false, openAtEnd = false;
+        connect(&player, &MediaComponent::endReached, &player, [&] {
+            runsAtEnd = player.positionRuns();  // first: the device is closed before it stops running
+            openAtEnd = stats->openCount.load() > 0;
+        });
+        player.play();
+        QVERIFY(player.positionRuns());
+        QVERIFY(ended.wait(5000));
+        QVERIFY(!player.isPlaying());
+        QVERIFY(runsAtEnd || !openAtEnd);
+        if (!openAtEnd) qInfo("the last moments were heard before the end was taken");
+        QTRY_COMPARE(jumped.count(), 4);
+        QCOMPARE(player.currentPosition(), 0.0);
+        QVERIFY(!player.positionRuns());
+        QCOMPARE(ended.count(), 1);
+        // Stop tells its move back to 0 even when stopped: here from the
+        // place kept after a lost device.
+        player.play();
+        QVERIFY(QTest::qWaitFor([&] { return player.currentPosition() >= 0.3; }, 5000));
+        stats->gone = true;
+        QVERIFY(lost.wait(5000));
+        QVERIFY(player.currentPosition() > 0.2);
+        QVERIFY(!player.positionRuns());
+        QCOMPARE(jumped.count(), 4);
+        player.stop();
+        QCOMPARE(jumped.count(), 5);
+        QCOMPARE(player.currentPosition(), 0.0);
+        stats->gone = false;
+    }
+
     void deviceLossKeepsThePlaceAndResumes() {
         // The device goes away part-way and comes back within the retry time:
         // the track goes on from where it was heard, and ends once, finished.

@@ -4,6 +4,8 @@
 // labels and the keyboard.
 #include "window_fixture.h"
 
+#include "common/time_format.h"
+
 class FrmMainTest : public QObject {
     Q_OBJECT
 private slots:
@@ -305,6 +307,61 @@ void FrmMainTest::timeLabels() {
     QCOMPARE(f.w->lblTotalTime->text(), QStringLiteral("Total Time: 03:45"));
     f.w->lblStop_Click();
     QCOMPARE(f.w->lblTotalTime->text(), QStringLiteral("Total Time: 03:45"));
+
+    // Timer1 runs only while the elapsed time runs on; every other change of
+    // the position is reported and shown at once, as a tick would show it.
+    Fixture g;
+    QLabel* elapsed = g.w->lblElapsedTime;
+    auto shows = [&](const char* time) {
+        // What a tick shows now: the component's position, in whole seconds.
+        const QString tick = QStringLiteral("Elapsed Time: ") + FormatTime(g.media->currentPosition());
+        return tick == QStringLiteral("Elapsed Time: ") + QLatin1String(time) && elapsed->text() == tick;
+    };
+    QTRY_VERIFY(shows("00:00"));
+    QVERIFY(!g.w->Timer1->isActive());  // idle: its first tick put it to sleep
+    g.w->lblPlay_Click();
+    QVERIFY(g.w->Timer1->isActive());
+    g.media->position = 2.5;
+    QTRY_VERIFY(shows("00:02"));
+    g.media->position = 3.2;
+    g.media->pause();  // from the control bar, say
+    QVERIFY(shows("00:03"));
+    QVERIFY(!g.w->Timer1->isActive());
+    g.media->seek(65);
+    QVERIFY(shows("01:05"));
+    QVERIFY(!g.w->Timer1->isActive());
+    g.w->lblStop_Click();  // back to 0
+    QVERIFY(shows("00:00"));
+    QVERIFY(!g.w->Timer1->isActive());
+    // The place kept after a lost sound device, then a new file (at 0).
+    g.w->lblPlay_Click();
+    g.media->loseDevice(7.4);
+    QVERIFY(shows("00:07"));
+    QVERIFY(!g.w->Timer1->isActive());
+    g.media->position = 0;
+    g.media->setFileName("/m/other.mp3");
+    QVERIFY(shows("00:00"));
+    QVERIFY(!g.w->Timer1->isActive());
+    // An end handed over to the next file plays on.
+    g.w->lblPlay_Click();
+    g.media->finish();
+    QVERIFY(g.media->state() == MediaComponent::State::Playing);
+    QVERIFY(g.w->Timer1->isActive());
+    // An end with no next file (it cannot be opened): stopped, while its
+    // last moments are still heard and counted, and then back at 0.
+    g.media->position = 224.6;
+    g.media->failFileName = true;
+    g.media->tailPlays = true;
+    g.media->finish();
+    QVERIFY(g.media->state() == MediaComponent::State::Stopped);
+    QVERIFY(g.w->Timer1->isActive());
+    g.media->position = 225.3;
+    QTRY_VERIFY(shows("03:45"));
+    g.media->tailPlays = false;
+    g.media->position = 0;
+    emit g.media->positionJumped();
+    QVERIFY(shows("00:00"));
+    QVERIFY(!g.w->Timer1->isActive());
 }
 
 void FrmMainTest::buttonFeedback() {
