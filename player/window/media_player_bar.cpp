@@ -97,10 +97,11 @@ void MediaPlayerBar::refresh() {
     if (!slider_->isSliderDown()) slider_->setValue(static_cast<int>(std::lround(now * 1000)));
     QString text = FormatTime(now) + QStringLiteral(" / ") + FormatTime(total);
     if (text != readout_->text()) readout_->setText(text);
-    // While playing, the bar wakes when something it shows will change: the
+    // While the position runs on (playing, or the last moments of a file
+    // that ended), the bar wakes when something it shows will change: the
     // readout at the next whole second, the slider when its handle moves a
     // pixel; never more often than every 100 ms nor less than once a second.
-    if (!playing) {
+    if (!media_.positionRuns()) {
         refresh_->stop();
         return;
     }
