@@ -1,7 +1,8 @@
 // Real playback through ALSA "default" into the PulseAudio null sink of
 // with-pulse.sh, recorded from the sink's monitor: the tone arrives, the end
 // event follows the last sound and comes once, stop silences, a new file
-// replaces the old one without its end event, the bar pauses and seeks, and
+// replaces the old one without its end event, the bar pauses and seeks, the
+// device's delay never counts as heard what cannot have played yet, and
 // threads and PCM streams are released.
 #include "media/media_player.h"
 #include "audio_capture.h"
@@ -417,6 +418,46 @@ private slots:
         out.close();
         out.interrupt();  // harmless once closed
         out.waitWritable(10000);
+    }
+
+    // The device never counts as heard more than can have played since it
+    // started: not when the stream is fresh, and not after a drop and a
+    // pause, when the pulse plugin's delay comes short by about as long as
+    // the stream stood idle (the server's clock for it ran on meanwhile).
+    void delayNeverCountsMoreHeardThanHasPlayed() {
+        AlsaOutput out;
+        out.open(44100, 2);
+        const std::vector<int16_t> silence(2 * 4410, 0);
+        const long slack = 44100 / 10;
+        auto check = [&](const char* when) {
+            // Fills the buffer; the device starts by itself once it is full.
+            long written = 0;
+            QElapsedTimer since;
+            for (int i = 0; i < 200 && !out.started(); ++i) {
+                since.start();  // it starts during this write, if at all, so not before now
+                const long n = out.write(silence.data(), 4410);
+                QVERIFY(n >= 0);
+                written += n;
+                if (n == 0 && !out.started()) out.waitWritable(1000);
+            }
+            QVERIFY(out.started());
+            while (since.elapsed() < 600) {
+                const long heardAtMost = static_cast<long>(since.elapsed() * 44100 / 1000);
+                const long delay = out.delay();
+                QVERIFY2(delay >= written - heardAtMost - slack,
+                         qPrintable(QStringLiteral("%1: %2 frames written, %3 ms since the start, a delay of %4")
+                                        .arg(QLatin1String(when))
+                                        .arg(written)
+                                        .arg(since.elapsed())
+                                        .arg(delay)));
+                QTest::qWait(10);
+            }
+        };
+        check("fresh");
+        out.drop();
+        QTest::qWait(800);  // a pause
+        check("after a drop and a pause");
+        out.close();
     }
 
     void missingDeviceIsAnError() {
