@@ -1,7 +1,9 @@
 #!/bin/bash
 # Installs what is missing, builds every test and runs them all through ctest
-# beside a private PulseAudio daemon, and checks the Debian package made from
-# that build with lintian (scripts/package.sh); then runs the tests again with
+# beside a private PulseAudio daemon, then the sound tests (label "audio") once
+# more beside a private PipeWire server (skipped, with a line that says so,
+# where PipeWire cannot be installed or started), and checks the Debian package
+# made from that build with lintian (scripts/package.sh); then runs the tests again with
 # AddressSanitizer and UndefinedBehaviorSanitizer, and the fuzz targets for a bounded time
 # (skip both with CORVALLE_SKIP_SANITIZERS=1; CORVALLE_FUZZ_SECONDS sets the time).
 set -euo pipefail
@@ -18,6 +20,8 @@ run_suite() {
 
 echo "== tests =="
 run_suite "$root/build-test" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+echo "== sound tests under PipeWire =="
+(cd "$root/build-test" && "$root/tests/with-pipewire.sh" ctest -L audio --output-on-failure --timeout 300)
 echo "== Debian package (cpack, lintian) =="
 CORVALLE_INSTALL_DEPS=0 "$root/scripts/package.sh" "$root/build-test"
 if [ "${CORVALLE_SKIP_SANITIZERS:-0}" != "1" ]; then

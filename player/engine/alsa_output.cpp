@@ -19,6 +19,13 @@
 #include <vector>
 
 namespace {
+// The pulse plugin's delay can come short after a start: a stream that was
+// dropped and stood idle (a pause) counts that idle time as played once it
+// starts again, as if most of a full buffer had been heard at once. Nothing
+// is counted as heard beyond what the clock allows since the start, give or
+// take this much (the device's clock may run a little fast).
+constexpr double kClockTolerance = 0.005;
+constexpr long kStartSlackMs = 20;
 // A one-second buffer woken twice a second: the worker (and, through the
 // pulse plugin, the sound server's client thread) sleeps between half-buffer
 // refills instead of waking for every small period. Stop, pause and seek drop
@@ -87,8 +94,25 @@ void AlsaOutput::open(int rate, int channels) {
         throw DeviceError(err);
     }
     pcm_ = pcm;
+    rate_ = rate;
     channels_ = channels;
+    forgetQueued();
+}
+
+void AlsaOutput::forgetQueued() {
     queued_ = 0;
+    running_ = false;
+}
+
+// Called after each write and start: the PCM starts by itself in the write
+// that fills its buffer, so the time is taken within that call's length.
+void AlsaOutput::noteStart() {
+    if (running_ || !pcm_) return;
+    const snd_pcm_state_t state = snd_pcm_state(pcm_);
+    if (state == SND_PCM_STATE_RUNNING || state == SND_PCM_STATE_DRAINING) {
+        running_ = true;
+        runningSince_ = std::chrono::steady_clock::now();
+    }
 }
 
 long AlsaOutput::write(const int16_t* data, long frames) {
@@ -96,12 +120,13 @@ long AlsaOutput::write(const int16_t* data, long frames) {
     snd_pcm_sframes_t n = snd_pcm_writei(pcm_, data, static_cast<snd_pcm_uframes_t>(frames));
     if (n >= 0) {
         queued_ += n;
+        noteStart();
         return n;
     }
     if (n == -EAGAIN) return 0;
     // An underrun or a suspend: prepare again and let the caller retry.
     if (snd_pcm_recover(pcm_, static_cast<int>(n), 1) == 0) {
-        queued_ = 0;
+        forgetQueued();
         return 0;
     }
     return -1;
@@ -139,7 +164,7 @@ void AlsaOutput::waitWritable(int timeoutMs) {
         if (revents & (POLLERR | POLLNVAL)) {
             // An xrun is recovered by the next write; do not spin meanwhile.
             snd_pcm_recover(pcm_, -EPIPE, 1);
-            queued_ = 0;
+            forgetQueued();
             return;
         }
         // A wake-up of the plugin's own that leaves no room waits on.
@@ -160,18 +185,26 @@ long AlsaOutput::delay() {
     if (!pcm_) return 0;
     snd_pcm_sframes_t d = 0;
     if (snd_pcm_delay(pcm_, &d) < 0 || d < 0) return 0;
+    if (running_) {
+        const auto ms =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - runningSince_)
+                .count();
+        const double playedAtMost = (static_cast<double>(ms) * (1 + kClockTolerance) + kStartSlackMs) * rate_ / 1000;
+        const long unplayed = queued_ - static_cast<long>(playedAtMost);
+        d = std::max<snd_pcm_sframes_t>(d, unplayed);
+    }
     return static_cast<long>(d);
 }
 
 void AlsaOutput::startQueued() {
-    if (pcm_ && queued_ > 0 && snd_pcm_state(pcm_) == SND_PCM_STATE_PREPARED) snd_pcm_start(pcm_);
+    if (pcm_ && queued_ > 0 && snd_pcm_state(pcm_) == SND_PCM_STATE_PREPARED && snd_pcm_start(pcm_) == 0) noteStart();
 }
 
 void AlsaOutput::drop() {
     if (!pcm_) return;
     snd_pcm_drop(pcm_);
     snd_pcm_prepare(pcm_);
-    queued_ = 0;
+    forgetQueued();
 }
 
 void AlsaOutput::close() {
@@ -179,5 +212,5 @@ void AlsaOutput::close() {
     snd_pcm_drop(pcm_);
     snd_pcm_close(pcm_);
     pcm_ = nullptr;
-    queued_ = 0;
+    forgetQueued();
 }

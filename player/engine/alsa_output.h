@@ -4,6 +4,7 @@
 // periods, so a writer is woken about twice a second.
 #include "engine/audio_output.h"
 
+#include <chrono>
 #include <string>
 
 typedef struct _snd_pcm snd_pcm_t;
@@ -26,9 +27,17 @@ public:
     void close() override;
 
 private:
+    void noteStart();
+    void forgetQueued();
+
     std::string device_;
     snd_pcm_t* pcm_ = nullptr;
+    int rate_ = 0;
     int channels_ = 0;
     long queued_ = 0;  // frames written since the last prepare
-    int wake_ = -1;    // eventfd that interrupt() signals
+    // When the PCM was seen to start playing what was written since the last
+    // prepare; unset until then.
+    bool running_ = false;
+    std::chrono::steady_clock::time_point runningSince_{};
+    int wake_ = -1;  // eventfd that interrupt() signals
 };

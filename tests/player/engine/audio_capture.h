@@ -1,6 +1,9 @@
 #pragma once
-// Records the monitor of the test sink with parec (mono, 16-bit, 44.1 kHz)
-// and maps samples to the steady clock, plus a few measures of a recording.
+// Records the monitor of the test sink with parec (16-bit, 44.1 kHz, the
+// mean of the two channels) and maps samples to the steady clock, plus a few
+// measures of a recording. It records both channels and mixes them itself:
+// servers mix down to mono differently (PulseAudio takes the mean, PipeWire
+// keeps the power, 3 dB louder for the same sound on both).
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QtTest>
@@ -32,7 +35,7 @@ public:
         QObject::connect(&proc_, &QProcess::readyReadStandardOutput, [this] { take(); });
         proc_.start(QStringLiteral("parec"),
                     {QStringLiteral("-d"), Sink() + QStringLiteral(".monitor"), QStringLiteral("--format=s16le"),
-                     QStringLiteral("--rate=44100"), QStringLiteral("--channels=1"), QStringLiteral("--raw"),
+                     QStringLiteral("--rate=44100"), QStringLiteral("--channels=2"), QStringLiteral("--raw"),
                      QStringLiteral("--latency-msec=") + QString::number(latencyMs_)});
         if (!proc_.waitForStarted(5000)) return false;
         // Wait for the first data, so the stream runs before playback starts.
@@ -138,15 +141,16 @@ private:
     void take() {
         QByteArray data = proc_.readAllStandardOutput();
         pending_.append(data);
-        const qsizetype whole = pending_.size() / 2 * 2;
-        if (whole == 0) return;
+        const qsizetype frames = pending_.size() / 4;
+        if (frames == 0) return;
         if (samples_.empty()) {
             // The first block ends now: it began its length ago.
-            originMs_ = static_cast<double>(clock_->elapsed()) - 1000.0 * (whole / 2) / kRate;
+            originMs_ = static_cast<double>(clock_->elapsed()) - 1000.0 * static_cast<double>(frames) / kRate;
         }
         const auto* p = reinterpret_cast<const int16_t*>(pending_.constData());
-        samples_.insert(samples_.end(), p, p + whole / 2);
-        pending_.remove(0, whole);
+        for (qsizetype i = 0; i < frames; ++i)
+            samples_.push_back(static_cast<int16_t>((int(p[2 * i]) + int(p[2 * i + 1])) / 2));
+        pending_.remove(0, frames * 4);
     }
 
     QProcess proc_;

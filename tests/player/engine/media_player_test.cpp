@@ -1,8 +1,10 @@
-// Real playback through ALSA "default" into the PulseAudio null sink of
-// with-pulse.sh, recorded from the sink's monitor: the tone arrives, the end
-// event follows the last sound and comes once, stop silences, a new file
-// replaces the old one without its end event, the bar pauses and seeks, and
-// threads and PCM streams are released.
+// Real playback through ALSA "default" into the null sink of with-pulse.sh
+// (PulseAudio) or with-pipewire.sh (PipeWire's pulse server), recorded from
+// the sink's monitor: the tone arrives, the end event follows the last sound
+// and comes once, stop silences, a new file replaces the old one without its
+// end event, the bar pauses and seeks, the device's delay never counts as
+// heard what cannot have played yet, and threads and PCM streams are
+// released.
 #include "media/media_player.h"
 #include "audio_capture.h"
 #include "common/app_error.h"
@@ -40,6 +42,22 @@ bool Released(int threads) {
 }
 
 std::string Bytes(const QString& s) { return QFile::encodeName(s).toStdString(); }
+
+// Under PipeWire's pulse server the end of the last file heard may come
+// short: the server plays a stream in whole quanta, and what is left of the
+// last one when the stream runs dry is held back until more comes or the
+// stream is drained. The player closes its stream without draining it, so up
+// to a quantum is never heard. The private server of tests/pipewire-server.sh
+// keeps its quantum at 1024 frames at 48 kHz.
+double EndMayComeShortBy() { return qgetenv("CORVALLE_SOUND_SERVER") == "pipewire" ? 1024.0 / 48000 : 0.0; }
+
+// `heard` is `expected` to 5 ms, or short by at most EndMayComeShortBy().
+bool HeardWhole(double heard, double expected, const char* what) {
+    if (heard <= expected - 0.005 && heard > expected - 0.005 - EndMayComeShortBy())
+        qWarning("%s: its last %.1f ms were not heard (the rest of the pulse server's last quantum)", what,
+                 (expected - heard) * 1000);
+    return heard < expected + 0.005 && heard > expected - 0.005 - EndMayComeShortBy();
+}
 
 // Reads the position every few milliseconds for `forMs` from `since` (on
 // `clock`), when it was `from`: false when a reading is more than 0.1 s past
@@ -138,7 +156,7 @@ private slots:
         auto [first, end] = capture.soundRange(2000);
         QVERIFY2(first < end, "no sound was recorded");
         const double heard = static_cast<double>(end - first) / AudioCapture::kRate;
-        QVERIFY2(std::abs(heard - player.duration()) < 0.005, qPrintable(QString::number(heard)));
+        QVERIFY2(HeardWhole(heard, player.duration(), "the tone"), qPrintable(QString::number(heard)));
         // A 440 Hz sine crosses zero 880 times a second.
         const size_t margin = AudioCapture::kRate / 20;
         const double rate = capture.crossingsPerSecond(first + margin, end - margin);
@@ -213,7 +231,8 @@ private slots:
         for (int k = 0; k < 3; ++k) {
             const double heard = static_cast<double>(starts[k + 1] - starts[k]) / AudioCapture::kRate;
             qInfo("file %d: heard %.4f s of %.4f s", k, heard, lengths[k]);
-            QVERIFY2(std::abs(heard - lengths[k]) < 0.005,
+            // Only the last file's end is the end of the stream.
+            QVERIFY2(k == 2 ? HeardWhole(heard, lengths[k], "the last file") : std::abs(heard - lengths[k]) < 0.005,
                      qPrintable(QStringLiteral("file %1: %2 s").arg(k).arg(heard)));
         }
         // Handed over while the file before still plays, a file's position
@@ -264,8 +283,11 @@ private slots:
         capture.stop();
         auto [first, end] = capture.soundRange(2000);
         QVERIFY2(first < end, "no sound was recorded");
-        QVERIFY2(std::abs(static_cast<double>(end - first) / AudioCapture::kRate - total) < 0.005,
-                 qPrintable(QString::number(static_cast<double>(end - first) / AudioCapture::kRate)));
+        const double heardLength = static_cast<double>(end - first) / AudioCapture::kRate;
+        QVERIFY2(HeardWhole(heardLength, total, "the pair"), qPrintable(QString::number(heardLength)));
+        // What the end may have come short by is not looked for below.
+        const size_t unheard =
+            EndMayComeShortBy() > 0 ? static_cast<size_t>(std::max(0.0, total - heardLength) * AudioCapture::kRate) : 0;
         QVERIFY(capture.longestQuiet(first, end, 2000) < AudioCapture::kRate / 1000);
         // As many half-cycles were heard as were decoded: none was lost or
         // repeated at the join.
@@ -273,7 +295,7 @@ private slots:
         const auto heard = capture.halfCycles(first + edge, end - edge);
         size_t d0 = 0;
         while (d0 < decoded.size() && std::abs(int(decoded[d0])) <= 2000) ++d0;
-        const auto expected = AudioCapture::HalfCyclesOf(decoded, d0 + edge, decoded.size() - edge);
+        const auto expected = AudioCapture::HalfCyclesOf(decoded, d0 + edge, decoded.size() - edge - unheard);
         QVERIFY2(std::abs(static_cast<long>(heard.size()) - static_cast<long>(expected.size())) <= 2,
                  qPrintable(QStringLiteral("%1 half-cycles heard, %2 decoded").arg(heard.size()).arg(expected.size())));
     }
@@ -444,6 +466,46 @@ private slots:
         out.close();
         out.interrupt();  // harmless once closed
         out.waitWritable(10000);
+    }
+
+    // The device never counts as heard more than can have played since it
+    // started: not when the stream is fresh, and not after a drop and a
+    // pause, when the pulse plugin's delay comes short by about as long as
+    // the stream stood idle (the server's clock for it ran on meanwhile).
+    void delayNeverCountsMoreHeardThanHasPlayed() {
+        AlsaOutput out;
+        out.open(44100, 2);
+        const std::vector<int16_t> silence(2 * 4410, 0);
+        const long slack = 44100 / 10;
+        auto check = [&](const char* when) {
+            // Fills the buffer; the device starts by itself once it is full.
+            long written = 0;
+            QElapsedTimer since;
+            for (int i = 0; i < 200 && !out.started(); ++i) {
+                since.start();  // it starts during this write, if at all, so not before now
+                const long n = out.write(silence.data(), 4410);
+                QVERIFY(n >= 0);
+                written += n;
+                if (n == 0 && !out.started()) out.waitWritable(1000);
+            }
+            QVERIFY(out.started());
+            while (since.elapsed() < 600) {
+                const long heardAtMost = static_cast<long>(since.elapsed() * 44100 / 1000);
+                const long delay = out.delay();
+                QVERIFY2(delay >= written - heardAtMost - slack,
+                         qPrintable(QStringLiteral("%1: %2 frames written, %3 ms since the start, a delay of %4")
+                                        .arg(QLatin1String(when))
+                                        .arg(written)
+                                        .arg(since.elapsed())
+                                        .arg(delay)));
+                QTest::qWait(10);
+            }
+        };
+        check("fresh");
+        out.drop();
+        QTest::qWait(800);  // a pause
+        check("after a drop and a pause");
+        out.close();
     }
 
     void missingDeviceIsAnError() {

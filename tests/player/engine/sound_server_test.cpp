@@ -1,9 +1,12 @@
 // The sound server as the desktop treats it: one that starts after the
 // player, one that is killed and restarted while a file plays or is paused,
-// and one that stays away. The test runs a PulseAudio daemon of its own (its
-// own runtime folder and socket) and kills it by its pid only. Its own
-// process: alsa-lib must read its configuration for the first time while no
-// server runs.
+// and one that stays away. The test runs a sound server of its own (its own
+// runtime folder and socket) and kills it by its pids only: a PulseAudio
+// daemon, or under tests/with-pipewire.sh (CORVALLE_SOUND_SERVER=pipewire)
+// pipewire, wireplumber and PipeWire's PulseAudio server, started by
+// tests/pipewire-server.sh and all killed together. Its own process:
+// alsa-lib must read its configuration for the first time while no server
+// runs.
 #include "common/app_error.h"
 #include "media/media_player.h"
 #include "test_support.h"
@@ -14,11 +17,15 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
+#include <vector>
 
 namespace {
 constexpr char kSink[] = "corvalle_server_test";
 
 std::string Bytes(const QString& s) { return QFile::encodeName(s).toStdString(); }
+
+bool UsePipeWire() { return qgetenv("CORVALLE_SOUND_SERVER") == "pipewire"; }
+
 }  // namespace
 
 class SoundServerTest : public QObject {
@@ -26,7 +33,7 @@ class SoundServerTest : public QObject {
 
     QTemporaryDir dir_;
     QString runtime_, tone_;
-    qint64 pid_ = 0;
+    std::vector<qint64> pids_;
 
     QString Run(const QString& program, const QStringList& args, bool* ok = nullptr) {
         QProcess p;
@@ -46,8 +53,21 @@ class SoundServerTest : public QObject {
                                 {QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("sink-inputs")}, &ok);
         return ok ? static_cast<int>(out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).size()) : -1;
     }
-    // Starts the daemon and waits until it answers; its pid from its pid file.
-    bool StartServer() {
+    // Starts the server and waits until it answers with the sink as its
+    // default; the daemons' pids from the pid file.
+    bool StartServer() { return UsePipeWire() ? StartPipeWire() : StartPulseAudio(); }
+    bool StartPipeWire() {
+        const QString script = qEnvironmentVariable("CORVALLE_PIPEWIRE_SERVER");
+        if (QProcess::execute(QStringLiteral("bash"),
+                              {script, QStringLiteral("start"), runtime_, QString::fromLatin1(kSink)}) != 0)
+            return false;
+        QFile pidFile(runtime_ + QStringLiteral("/pids"));
+        if (!pidFile.open(QIODevice::ReadOnly)) return false;
+        for (const QByteArray& line : pidFile.readAll().split('\n'))
+            if (line.trimmed().toLongLong() > 0) pids_.push_back(line.trimmed().toLongLong());
+        return !pids_.empty() && ServerAnswers();
+    }
+    bool StartPulseAudio() {
         const QStringList args = {
             QStringLiteral("--daemonize=yes"),
             QStringLiteral("--exit-idle-time=-1"),
@@ -62,24 +82,39 @@ class SoundServerTest : public QObject {
         if (!QTest::qWaitFor([&] { return ServerAnswers(); }, 10000)) return false;
         QFile pidFile(runtime_ + QStringLiteral("/pid"));
         if (!pidFile.open(QIODevice::ReadOnly)) return false;
-        pid_ = pidFile.readAll().trimmed().toLongLong();
+        const qint64 pid = pidFile.readAll().trimmed().toLongLong();
+        if (pid <= 0) return false;
+        pids_.push_back(pid);
         Run(QStringLiteral("pactl"), {QStringLiteral("set-default-sink"), QString::fromLatin1(kSink)});
-        return pid_ > 0;
+        return true;
     }
-    // Kills it as a crash would, by its pid, and waits until it is gone.
+    // Kills it as a crash would, by its pids, and waits until it is gone.
     bool KillServer() {
-        if (pid_ <= 0) return true;
-        ::kill(static_cast<pid_t>(pid_), SIGKILL);
-        const qint64 pid = pid_;
-        pid_ = 0;
-        return QTest::qWaitFor([&] { return ::kill(static_cast<pid_t>(pid), 0) != 0 && !ServerAnswers(); }, 10000);
+        const std::vector<qint64> pids = std::move(pids_);
+        pids_.clear();
+        for (qint64 pid : pids) ::kill(static_cast<pid_t>(pid), SIGKILL);
+        return QTest::qWaitFor(
+            [&] {
+                for (qint64 pid : pids)
+                    if (::kill(static_cast<pid_t>(pid), 0) == 0) return false;
+                return !ServerAnswers();
+            },
+            10000);
     }
 
 private slots:
     void initTestCase() {
-        if (!testsupport::HaveProgram(QStringLiteral("pulseaudio")) ||
-            !testsupport::HaveProgram(QStringLiteral("pactl")) || !testsupport::HaveProgram(QStringLiteral("lame")))
-            QSKIP("pulseaudio, pactl or lame is missing");
+        if (!testsupport::HaveProgram(QStringLiteral("pactl")) || !testsupport::HaveProgram(QStringLiteral("lame")))
+            QSKIP("pactl or lame is missing");
+        if (UsePipeWire()) {
+            if (!testsupport::HaveProgram(QStringLiteral("pipewire")) ||
+                !testsupport::HaveProgram(QStringLiteral("wireplumber")))
+                QSKIP("pipewire or wireplumber is missing");
+            QVERIFY2(QFile::exists(qEnvironmentVariable("CORVALLE_PIPEWIRE_SERVER")),
+                     "CORVALLE_PIPEWIRE_SERVER names no script");
+        } else if (!testsupport::HaveProgram(QStringLiteral("pulseaudio"))) {
+            QSKIP("pulseaudio is missing");
+        }
         QVERIFY(dir_.isValid());
         runtime_ = dir_.filePath(QStringLiteral("pulse"));
         QVERIFY(QDir().mkpath(runtime_ + QStringLiteral("/state")));
