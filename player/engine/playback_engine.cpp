@@ -54,6 +54,15 @@ constexpr int kLeadInMs = 50;
 // How long before a track's last frame is heard its end is told: time for the
 // UI thread to choose and open the next file before the tail runs out.
 constexpr auto kEndLead = std::chrono::milliseconds(500);
+// PipeWire's pulse server plays a stream in whole quanta and holds back what
+// is left of the last one until more comes: a stream that runs dry loses up
+// to some 40 ms of its end (or hears it late, when more comes after all).
+// This much silence, written behind the tail while it still plays, carries it
+// out, heard as nothing. (snd_pcm_drain would too, but it blocks, and the
+// worker must stay stoppable.) A next track handed over later than
+// kTrailingSilenceLead before the tail runs out follows that silence.
+constexpr int kTrailingSilenceMs = 50;
+constexpr auto kTrailingSilenceLead = std::chrono::milliseconds(150);
 // A failed device is tried this often; a restarted sound server is back
 // within about a second.
 constexpr auto kRetryEvery = std::chrono::milliseconds(250);
@@ -272,6 +281,7 @@ private:
     bool reopenForNewFormat();
     void tellEndWhenDue();
     bool drainTail();
+    void trailWithSilence();
     void finish();
 
     void noteStreamEnd();
@@ -291,6 +301,7 @@ private:
     size_t bufFrames_ = 0, bufPos_ = 0;
     std::deque<Piece> pieces_;
     Phase phase_ = Phase::Writing;
+    bool trailed_ = false;             // the silence behind the tail is written
     Phase resumeTo_ = Phase::Writing;  // while Paused: Writing, or LastQueued when nothing follows
     bool stopped_ = false;
     // The device failed and has not taken a frame of the track since: the
@@ -394,6 +405,7 @@ PlaybackEngine::Session::Worker::Requests PlaybackEngine::Session::Worker::takeR
 void PlaybackEngine::Session::Worker::handOver(std::unique_ptr<Track> following) {
     track_ = std::move(following);
     end_ = TrackEnd{};
+    trailed_ = false;
     phase_ = Phase::Writing;
     pieces_.push_back({track_->id, 0, 0, track_->length});
     bufFrames_ = bufPos_ = 0;
@@ -535,6 +547,12 @@ void PlaybackEngine::Session::Worker::tellEndWhenDue() {
 // been heard and none came.
 bool PlaybackEngine::Session::Worker::drainTail() {
     updateTailHeard();
+    if (!trailed_ && Clock::now() >= tailHeard_ - kTrailingSilenceLead) {
+        std::unique_lock<std::mutex> lock(s_.mutex);
+        const bool nextCame = s_.next != nullptr;
+        lock.unlock();
+        if (!nextCame) trailWithSilence();
+    }
     std::unique_lock<std::mutex> lock(s_.mutex);
     if (!s_.next && Clock::now() >= tailHeard_ + kTailMargin) {
         s_.accepting = false;
@@ -542,6 +560,17 @@ bool PlaybackEngine::Session::Worker::drainTail() {
     }
     s_.wake.wait_for(lock, kWait, [&] { return s_.cancel || s_.next; });
     return true;
+}
+
+// Writes the silence behind the tail; it is heard as no track.
+void PlaybackEngine::Session::Worker::trailWithSilence() {
+    trailed_ = true;
+    const std::vector<int16_t> silence(static_cast<size_t>(s_.rate / 1000 * kTrailingSilenceMs * s_.channels), 0);
+    const long n =
+        s_.output->write(silence.data(), static_cast<long>(silence.size() / static_cast<size_t>(s_.channels)));
+    if (n <= 0) return;
+    pieces_.push_back({0, 0, n, nullptr});
+    startTail();
 }
 
 // Releases the device and tells the end of a track that ended without its

@@ -82,6 +82,8 @@ PlaybackEngine::EndedCallback Record(std::shared_ptr<EndLog> log) {
 // 50 ms of silence at 44.1 kHz, written in front of the file into a freshly
 // opened device.
 constexpr int64_t kLeadIn = 2200;
+// And as much behind the tail of a track that nothing follows.
+constexpr int64_t kTrailing = 2200;
 
 }  // namespace
 

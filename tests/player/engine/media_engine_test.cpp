@@ -157,7 +157,8 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return ended.count() >= 1; }, 3000));
         QVERIFY(QTest::qWaitFor([&] { return stats->openCount.load() == 0; }, 3000));  // once its tail was heard
         QCOMPARE(ended.count(), 1);
-        QVERIFY(stats->frames > 2205 && stats->frames < 2205 + 4410);  // a lead of silence, then the file
+        // A lead of silence, the file, and the silence behind it.
+        QVERIFY(stats->frames > 2205 + kTrailing && stats->frames < 2205 + 4410 + kTrailing);
     }
 
     // A share that stops answering: a file on it cannot be opened once the
@@ -232,7 +233,7 @@ private slots:
             const TrackEnd end = log->end(0);
             QCOMPARE(end.cause, TrackEnd::Cause::ReadFailed);
             QVERIFY(!end.detail.empty());
-            QCOMPARE(end.framesPlayed, stats->frames.load() - kLeadIn);
+            QCOMPARE(end.framesPlayed, stats->frames.load() - kLeadIn - kTrailing);
         }
         {
             // Reads fail right after the first frame, which opening the file
@@ -303,10 +304,11 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return log->count() == 3; }, 5000));
         std::lock_guard<std::mutex> lock(stats->mutex);
         QCOMPARE(stats->opens, (std::vector<std::pair<int, int>>{{44100, 1}, {22050, 1}}));
-        // The lead-ins, the first file and the second whole, and the third
-        // from half a second on.
-        const long long expected =
-            2200 + 1100 + Decoder::OpenFile(one)->lengthFrames() + Decoder::OpenFile(low)->lengthFrames() * 2 - 11025;
+        // The lead-ins, the first file and the second whole, the silence
+        // behind the first device's last tail, and the third from half a
+        // second on.
+        const long long expected = 2200 + 1100 + Decoder::OpenFile(one)->lengthFrames() + kTrailing +
+                                   Decoder::OpenFile(low)->lengthFrames() * 2 - 11025;
         QVERIFY2(std::abs(stats->frames - expected) < 1500,
                  qPrintable(QStringLiteral("%1 of %2").arg(stats->frames).arg(expected)));
         // Each track counts what of it was written: the first two whole, the
