@@ -10,8 +10,9 @@
 // files join without a gap. Only when no next track comes does the worker
 // close the device, and not before the tail has been heard: the device's
 // count of what it still holds (which includes the sound server) says how
-// long that takes when the last frame is queued. That count is read once: a
-// device that has run dry may go on giving its last answer. A file that
+// long that takes when the last frame is queued (and once more when silence
+// is written behind it). It is not read again: a device that has run dry may
+// go on giving its last answer. A file that
 // cannot be read further ends the same way, after what was decoded of it;
 // a device that fails is opened again for a while (see recoverDevice). Each
 // is told as the cause of the end.
@@ -56,7 +57,8 @@ constexpr int kLeadInMs = 50;
 constexpr auto kEndLead = std::chrono::milliseconds(500);
 // PipeWire's pulse server plays a stream in whole quanta and holds back what
 // is left of the last one until more comes: a stream that runs dry loses up
-// to some 40 ms of its end (or hears it late, when more comes after all).
+// to a quantum of its end (about 43 ms at the usual largest, 2048 frames at
+// 48 kHz), or has it heard late when more comes after all.
 // This much silence, written behind the tail while it still plays, carries it
 // out, heard as nothing. (snd_pcm_drain would too, but it blocks, and the
 // worker must stay stoppable.) A next track handed over later than
@@ -218,10 +220,13 @@ struct PlaybackEngine::Session {
             if (track != 0 && track == then_.track) return then_.at + std::clamp(t - then_.from, 0.0, then_.runOn);
             return 0.0;
         }
-        // What the device said last of the track heard now, without running on.
-        double lastReading() const {
+        // What the device said last of `track`, without running on;
+        // `otherwise` when it is neither heard now nor next.
+        double lastReadingFor(uint64_t track, double otherwise) const {
             std::lock_guard<std::mutex> lock(m_);
-            return now_.at;
+            if (track != 0 && track == now_.track) return now_.at;
+            if (track != 0 && track == then_.track) return then_.at;
+            return otherwise;
         }
 
     private:
@@ -290,6 +295,7 @@ private:
     void updateHeard();
     void startTail();
     void updateTailHeard();
+    double placeHeard() const;
     bool waitForTail();
     void onlyTheTrack();
     Piece& current() { return pieces_.back(); }
@@ -360,7 +366,7 @@ bool PlaybackEngine::Session::Worker::step() {
     if (asked.pause) {
         if (phase_ != Phase::Paused && asked.seekTo < 0) {  // keep what was heard, drop the rest
             updateHeard();
-            goOn = restartAt(pieces_.size() > 1 ? 0.0 : s_.heard.load());
+            goOn = restartAt(s_.heard.loadFor(track_->id));
         }
         resumeTo_ = goOn;
         phase_ = Phase::Paused;
@@ -425,7 +431,7 @@ PlaybackEngine::Session::Worker::Phase PlaybackEngine::Session::Worker::restartA
     current().base = seconds;
     current().written = 0;
     bufFrames_ = bufPos_ = 0;
-    s_.heard.store(seconds);
+    s_.heard.store({track_->id, seconds});
     return atEnd ? Phase::LastQueued : Phase::Writing;
 }
 
@@ -465,7 +471,7 @@ bool PlaybackEngine::Session::Worker::writeChunk() {
 // False when the device stayed away for the retry time: the track ends,
 // telling where it was.
 bool PlaybackEngine::Session::Worker::recoverDevice() {
-    const double at = s_.heard.lastReading();
+    const double at = placeHeard();
     s_.output->close();
     phase_ = restartAt(at);
     // A device that opens but fails again at once is tried at the same pace,
@@ -518,11 +524,11 @@ bool PlaybackEngine::Session::Worker::reopenForNewFormat() {
     } catch (const std::exception& e) {
         endWith(TrackEnd::Cause::DeviceFailed,
                 WithReason("the sound device could not be opened for a new format", e.what()));
-        end_.resumeAt = s_.heard.lastReading();
+        end_.resumeAt = placeHeard();
         return false;
     } catch (...) {
         endWith(TrackEnd::Cause::DeviceFailed, "the sound device could not be opened for a new format");
-        end_.resumeAt = s_.heard.lastReading();
+        end_.resumeAt = placeHeard();
         return false;
     }
     return true;
@@ -612,7 +618,7 @@ void PlaybackEngine::Session::Worker::endWith(TrackEnd::Cause cause, std::string
 // detail rather than throw out of the worker.
 void PlaybackEngine::Session::Worker::endOnException(const char* reason) noexcept {
     end_.cause = TrackEnd::Cause::DeviceFailed;
-    end_.resumeAt = s_.heard.lastReading();
+    end_.resumeAt = track_ ? placeHeard() : 0.0;
     try {
         end_.detail = WithReason("playback failed", reason);
     } catch (...) {
@@ -649,10 +655,17 @@ void PlaybackEngine::Session::Worker::updateHeard() {
         }
         return s;
     };
+    // The first track behind the one in front (past a silence, say) is heard
+    // once all in front of it is.
     Heard::Stretch then;
-    if (pieces_.size() > 1) {
-        then = stretch(1, unheard[front + 1]);
-        then.from = static_cast<double>(unheard[front]) / s_.rate;  // once all in front is heard
+    double inFront = static_cast<double>(unheard[front]) / s_.rate;
+    for (size_t k = 1; k < pieces_.size(); ++k) {
+        if (pieces_[k].id) {
+            then = stretch(k, unheard[front + k]);
+            then.from = inFront;
+            break;
+        }
+        inFront += static_cast<double>(unheard[front + k]) / s_.rate;
     }
     s_.heard.store(stretch(0, unheard[front]), then);
 }
@@ -665,14 +678,31 @@ void PlaybackEngine::Session::Worker::startTail() {
     tailHeard_ = Clock::now() + std::chrono::microseconds(static_cast<int64_t>(d) * 1000000 / s_.rate);
 }
 
-// The position while the last tail plays alone: from the device, or from the
-// clock where the device has stopped counting.
+// The position while the last tail plays (no track behind it): from the
+// device, or from the clock where the device has stopped counting.
 void PlaybackEngine::Session::Worker::updateTailHeard() {
     updateHeard();
-    if (pieces_.size() > 1) return;
-    const double left = std::chrono::duration<double>(tailHeard_ - Clock::now()).count();
-    const double length = Limit(current().length);
+    const Piece& tail = pieces_.front();
+    if (!tail.id) return;
+    double left = std::chrono::duration<double>(tailHeard_ - Clock::now()).count();
+    for (size_t k = 1; k < pieces_.size(); ++k) {
+        if (pieces_[k].id) return;
+        left -= static_cast<double>(pieces_[k].written) / s_.rate;  // the silence behind it
+    }
+    const double length = Limit(tail.length);
     if (std::isfinite(length)) s_.heard.store(std::max(s_.heard.load(), length - std::max(0.0, left)));
+}
+
+// Where the track stands as last heard: the place to go on from.
+double PlaybackEngine::Session::Worker::placeHeard() const {
+    double base = 0;
+    for (auto it = pieces_.rbegin(); it != pieces_.rend(); ++it) {
+        if (it->id == track_->id) {
+            base = it->base;
+            break;
+        }
+    }
+    return s_.heard.lastReadingFor(track_->id, base);
 }
 
 // Waits until the tail has been heard; true when a stop came first.

@@ -358,6 +358,55 @@ private slots:
         QVERIFY2(std::abs(rate - 1320) < 66, qPrintable(QString::number(rate)));
     }
 
+    void lateNextFileCountsFromItsFirstSound() {
+        // The next file comes late, when the silence behind the tail may be
+        // written already: it follows that silence, and its position counts
+        // from its first sound on, never ahead of it.
+        QElapsedTimer clock;
+        clock.start();
+        AudioCapture capture;
+        QVERIFY(capture.start(clock));
+        MediaPlayer player;
+        struct Reading {
+            qint64 ms;
+            double at;
+        };
+        std::vector<Reading> readings;
+        qint64 handedAt = -1;
+        connect(&player, &MediaComponent::endReached, this, [&] {
+            if (handedAt >= 0) return;
+            QTimer::singleShot(400, this, [&] {
+                handedAt = clock.elapsed();
+                player.setFileName(Bytes(tone660_));
+            });
+        });
+        QTimer reader;
+        connect(&reader, &QTimer::timeout, this, [&] {
+            if (handedAt >= 0) readings.push_back({clock.elapsed(), player.currentPosition()});
+        });
+        reader.start(10);
+        player.setAutoStart(true);
+        player.setFileName(Bytes(tone440_));
+        QVERIFY(QTest::qWaitFor([&] { return handedAt >= 0 && clock.elapsed() > handedAt + 900; }, 10000));
+        reader.stop();
+        capture.stop();
+        // Where the second file begins: the first sound after a quiet 10 ms
+        // that follows the hand-over.
+        const std::vector<int16_t>& pcm = capture.samples();
+        size_t i = capture.indexAt(static_cast<double>(handedAt)), quiet = 0;
+        for (; i < pcm.size() && quiet < AudioCapture::kRate / 100; ++i) quiet = std::abs(pcm[i]) < 200 ? quiet + 1 : 0;
+        while (i < pcm.size() && std::abs(pcm[i]) < 2000) ++i;
+        QVERIFY2(i < pcm.size(), "the second file was not heard");
+        const double began = capture.timeOf(i);
+        double worst = 0;
+        for (const Reading& r : readings) {
+            if (r.ms > began + 700) break;
+            worst = std::max(worst, std::abs(r.at - std::max(0.0, (r.ms - began) / 1000.0)));
+        }
+        qInfo("handed over %.0f ms before its first sound; the position at most %.3f s off", began - handedAt, worst);
+        QVERIFY2(worst < 0.1, qPrintable(QString::number(worst)));
+    }
+
     void barPausesAndSeeksWhilePlaying() {
         QElapsedTimer clock;
         clock.start();
