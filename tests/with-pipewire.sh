@@ -31,6 +31,8 @@ done
 
 cleanup() {
   pipewire_stop "$runtime/server"
+  # A server that sound_server_test started and a crash left running.
+  pipewire_stop "$runtime/leftovers"
   rm -rf "$runtime"
 }
 trap 'cleanup; exit 130' INT
@@ -49,6 +51,7 @@ export PULSE_STATE_PATH="$runtime/client/state"
 export PULSE_SINK=corvalle_null
 export CORVALLE_TEST_SINK=corvalle_null
 export CORVALLE_SOUND_SERVER=pipewire
+export CORVALLE_PIPEWIRE_LEFTOVERS="$runtime/leftovers"
 # PipeWire's own clients (pw-cli, pw-dump; ALSA's pipewire plugin where it is
 # the default) find the private server too.
 export PIPEWIRE_RUNTIME_DIR="$runtime/server"
