@@ -59,12 +59,12 @@ context.properties = {
     core.daemon      = true
     core.name        = pipewire-0
     link.max-buffers = 16
-    # PipeWire's defaults, but for the largest quantum, kept at the default
-    # one: tests/player/engine/media_player_test.cpp counts on it.
+    # PipeWire's defaults: the player's trailing silence must carry out the
+    # largest quantum's worth of a stream's end.
     default.clock.rate        = 48000
     default.clock.quantum     = 1024
     default.clock.min-quantum = 32
-    default.clock.max-quantum = 1024
+    default.clock.max-quantum = 2048
 }
 context.spa-libs = {
     audio.convert.* = audioconvert/libspa-audioconvert
