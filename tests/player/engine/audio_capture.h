@@ -101,11 +101,13 @@ public:
         }
         return {first, last};
     }
-    // The longest run of samples no louder than `threshold` in [from, to).
-    size_t longestQuiet(size_t from, size_t to, int threshold) const {
+    // The longest run of samples no louder than `threshold` in [from, to);
+    // where it ends in `at`.
+    size_t longestQuiet(size_t from, size_t to, int threshold, size_t* at = nullptr) const {
         size_t longest = 0, run = 0;
         for (size_t i = from; i < std::min(to, samples_.size()); ++i) {
             run = std::abs(int(samples_[i])) <= threshold ? run + 1 : 0;
+            if (run > longest && at) *at = i + 1;
             longest = std::max(longest, run);
         }
         return longest;

@@ -275,7 +275,12 @@ private slots:
         QVERIFY2(first < end, "no sound was recorded");
         const double heardLength = static_cast<double>(end - first) / AudioCapture::kRate;
         QVERIFY2(HeardWhole(heardLength, total), qPrintable(QString::number(heardLength)));
-        QVERIFY(capture.longestQuiet(first, end, 2000) < AudioCapture::kRate / 1000);
+        size_t gapEnd = 0;
+        const size_t gap = capture.longestQuiet(first, end, 2000, &gapEnd);
+        QVERIFY2(gap < AudioCapture::kRate / 1000,
+                 qPrintable(QStringLiteral("a gap of %1 samples, ending %2 s in")
+                                .arg(gap)
+                                .arg(static_cast<double>(gapEnd - first) / AudioCapture::kRate)));
         // As many half-cycles were heard as were decoded: none was lost or
         // repeated at the join.
         const size_t edge = AudioCapture::kRate / 100;
