@@ -1,8 +1,10 @@
 #pragma once
 // The sound sink the playback engine writes decoded frames into: interleaved
 // signed 16-bit frames, written without blocking. AlsaOutput is the real one;
-// tests plug in their own. Every method is called from the engine's worker,
-// except interrupt(), which the UI thread may call at any time.
+// tests plug in their own. The engine's thread opens it and hands it to a
+// worker; from then on only that worker calls it (it opens it again after a
+// failure or for a new format), except interrupt(), which the engine's
+// thread may call at any time.
 #include <cstdint>
 
 class AudioOutput {

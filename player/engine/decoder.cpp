@@ -101,34 +101,42 @@ AppError Decoder::StreamError() const { return MakeError(readFailed_ ? ErrNo::De
 double Decoder::measure(const std::atomic<bool>* cancel) {
     if (length_ >= 0) return seconds_;
     cancel_ = cancel;
-    // The whole stream is parsed once: the exact length even without (or
-    // with a lying) Xing/LAME header, and a seek index for pause and seek.
-    if (mpg123_scan(mh_) != MPG123_OK || readFailed_) throw StreamError();
-    const off_t length = mpg123_length(mh_);
-    if (length <= 0) throw StreamError();
-    // libmpg123 counts every frame at the first one's rate: a stream whose
-    // rate or channels change part-way is measured frame by frame.
-    double sum = 0;
+    // The whole stream is parsed once, frame by frame: the exact length even
+    // without (or with a lying) Xing/LAME header. (mpg123_scan would count
+    // the frames too, but cannot tell a format change part-way, which would
+    // take a second pass.) The first frame was read by the open.
+    mpg123_frameinfo2 info{};
+    if (mpg123_info2(mh_, &info) != MPG123_OK || info.rate <= 0) throw StreamError();
+    const long firstRate = info.rate;
+    const int firstMode = info.mode == MPG123_M_MONO ? 1 : 2;
+    const off_t announced = mpg123_framelength(mh_);  // the Xing header's count, before the pass
+    int64_t frames = 1, samples = mpg123_spf(mh_);
+    double sum = static_cast<double>(samples) / static_cast<double>(firstRate);
     bool changed = false;
-    long firstRate = 0;
-    int firstMode = -1;
     int r = MPG123_OK;
     while ((r = mpg123_framebyframe_next(mh_)) == MPG123_OK || r == MPG123_NEW_FORMAT) {
-        mpg123_frameinfo2 info{};
         if (mpg123_info2(mh_, &info) != MPG123_OK || info.rate <= 0) break;
-        const int mode = info.mode == MPG123_M_MONO ? 1 : 2;
-        if (firstMode < 0) {
-            firstRate = info.rate;
-            firstMode = mode;
-        } else if (info.rate != firstRate || mode != firstMode) {
-            changed = true;
-        }
-        sum += static_cast<double>(mpg123_spf(mh_)) / static_cast<double>(info.rate);
+        if (info.rate != firstRate || (info.mode == MPG123_M_MONO ? 1 : 2) != firstMode) changed = true;
+        const int spf = mpg123_spf(mh_);
+        ++frames;
+        samples += spf;
+        sum += static_cast<double>(spf) / static_cast<double>(info.rate);
     }
     if (readFailed_) throw StreamError();
+    // Gapless decoding leaves out the encoder's delay and padding that the
+    // LAME header tells, as long as the stream has the frames it announces
+    // (libmpg123 plays a shorter one untrimmed).
+    long delay = -1, padding = -1;
+    double unused = 0;
+    mpg123_getstate(mh_, MPG123_ENC_DELAY, &delay, &unused);
+    mpg123_getstate(mh_, MPG123_ENC_PADDING, &padding, &unused);
+    if (delay > 0 && padding >= 0 && (announced <= 0 || frames >= announced)) samples -= delay + padding;
+    if (samples <= 0) throw StreamError();
     // Back to the start for decoding.
     if (mpg123_seek(mh_, 0, SEEK_SET) < 0) throw StreamError();
-    length_ = static_cast<int64_t>(length);
+    length_ = samples;
+    // libmpg123 counts every frame at the first one's rate: a stream whose
+    // rate or channels change part-way lasts the sum of its frames.
     seconds_ = changed ? sum : static_cast<double>(length_) / rate_;
     cancel_ = nullptr;
     return seconds_;
@@ -188,5 +196,8 @@ Decoder::Status Decoder::read(int16_t* out, size_t maxFrames, size_t& frames) {
 bool Decoder::seek(int64_t frame) {
     if (!mh_ || failed_) return false;
     if (frame < 0) frame = 0;
-    return mpg123_seek(mh_, static_cast<off_t>(frame), SEEK_SET) >= 0;
+    // Past the end is no failure: the next read tells the end.
+    if (mpg123_seek(mh_, static_cast<off_t>(frame), SEEK_SET) >= 0) return true;
+    failed_ = true;
+    return false;
 }

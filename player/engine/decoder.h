@@ -54,9 +54,10 @@ public:
 
     int rate() const { return rate_; }
     int channels() const { return channels_; }
-    // Scans the whole stream once (it also gives decoding a seek index) and
+    // Reads the whole stream once, frame by frame, without decoding it, and
     // returns its length in seconds: exact (gapless) when the stream keeps
     // its format, else the sum of its frames' durations at their own rates.
+    // Decoding goes on from the start afterwards.
     // Throws AppError: ErrNo::DeviceIoError when the source's read fails,
     // and once `cancel` is set (reading stops then); ErrNo::NotMpegAudio when
     // the scan fails otherwise.
@@ -72,7 +73,11 @@ public:
     // (failed() tells which); what was decoded before a read failure comes
     // first, as Data.
     Status read(int16_t* out, size_t maxFrames, size_t& frames);
-    // Moves to `frame` (counted at the current rate). False on failure.
+    // Moves to `frame` (counted at the current rate); past the end, the next
+    // read tells the end. False when the stream cannot be read there (the
+    // source failed, or libmpg123 found no frame to go on from): failed() is
+    // true from then on, and the stream ends as one that cannot be read
+    // further.
     bool seek(int64_t frame);
     // Decoding stopped on an error: libmpg123's, or a failed read of the
     // source. libmpg123 takes the latter for the end of the stream (it hands

@@ -1,7 +1,7 @@
 // The worker loop: decode a chunk, write it without blocking, wait for room,
-// and between chunks look at the requests of the UI thread (stop, pause,
-// seek, a next track) under a mutex that is never held across decoding or
-// output.
+// and between chunks take the requests of the engine's thread (stop, pause,
+// seek, a next track) from the Session, under its mutex, which is never held
+// across decoding or output.
 //
 // When a track's last frame is queued and no more than kEndLead of it is left
 // to hear, its end is reported while that tail still plays: the UI thread's
@@ -27,6 +27,8 @@
 #include "engine/playback_engine.h"
 
 #include "common/app_error.h"
+#include "common/deadline.h"
+#include "common/thread_safety.h"
 
 #include <algorithm>
 #include <atomic>
@@ -35,7 +37,6 @@
 #include <condition_variable>
 #include <deque>
 #include <limits>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -68,8 +69,8 @@ constexpr auto kTrailingSilenceLead = std::chrono::milliseconds(150);
 // A failed device is tried this often; a restarted sound server is back
 // within about a second.
 constexpr auto kRetryEvery = std::chrono::milliseconds(250);
-// How long a stopped worker (or the measuring thread of a file before) is
-// waited for before it is taken to be stuck in a read and left to itself.
+// How long a stopped worker (or a measuring thread that has told its length)
+// is waited for before it is taken to be stuck in a read and left to itself.
 constexpr auto kStuckAfter = std::chrono::milliseconds(300);
 
 // A file's length in seconds, measured apart from its playback; below 0
@@ -89,68 +90,56 @@ std::string WithReason(std::string what, const char* reason) {
 }
 }  // namespace
 
-class PlaybackEngine::BoundedThread {
-public:
-    template <typename F>
-    explicit BoundedThread(F work) : done_(std::make_shared<Done>()) {
-        thread_ = std::thread([done = done_, work = std::move(work)]() mutable {
-            work();
-            std::lock_guard<std::mutex> lock(done->mutex);
-            done->ended = true;
-            done->wake.notify_all();
+// The callbacks, as every thread reaches them. Each is called with no lock
+// held; the mutex only counts the calls in progress, so that close() (the
+// engine going) returns once none runs and none starts any more. A thread
+// left to itself may still report after that, and is not heard then.
+struct PlaybackEngine::Reports {
+    explicit Reports(Callbacks c) : callbacks(std::move(c)) {}
+    const Callbacks callbacks;
+
+    void tellEnd(uint64_t id, const TrackEnd& end) {
+        call([&] {
+            if (callbacks.ended) callbacks.ended(id, end);
         });
     }
-    ~BoundedThread() { joinWithin(kStuckAfter); }
-    BoundedThread(const BoundedThread&) = delete;
-    BoundedThread& operator=(const BoundedThread&) = delete;
-    // True when the thread has ended and was joined.
-    bool joinWithin(std::chrono::milliseconds limit) {
-        if (!thread_.joinable()) return true;
-        std::unique_lock<std::mutex> lock(done_->mutex);
-        if (!done_->wake.wait_for(lock, limit, [&] { return done_->ended; })) {
-            thread_.detach();
-            return false;
-        }
-        lock.unlock();
-        thread_.join();
-        return true;
+    void tellMeasured(uint64_t id) {
+        call([&] {
+            if (callbacks.measured) callbacks.measured(id);
+        });
+    }
+    void tellSettled(uint64_t id) {
+        call([&] {
+            if (callbacks.settled) callbacks.settled(id);
+        });
+    }
+    void close() EXCLUDES(mutex_) {
+        MutexLock lock(mutex_);
+        closed_ = true;
+        while (calls_ > 0) lock.wait(idle_);
     }
 
 private:
-    struct Done {
-        std::mutex mutex;
-        std::condition_variable wake;
-        bool ended = false;
-    };
-    std::shared_ptr<Done> done_;
-    std::thread thread_;
-};
-
-// The callbacks, as every thread reaches them: a thread left to itself may
-// still report after the engine is gone, and is not heard then.
-struct PlaybackEngine::Reports {
-    std::mutex mutex;
-    EndedCallback ended;
-    std::function<void(uint64_t)> measured;
-    std::function<void(uint64_t)> settled;
-    void tellEnd(uint64_t id, const TrackEnd& end) {
-        std::lock_guard<std::mutex> lock(mutex);
-        if (ended) ended(id, end);
+    template <typename F>
+    void call(F report) EXCLUDES(mutex_) {
+        {
+            MutexLock lock(mutex_);
+            if (closed_) return;
+            ++calls_;
+        }
+        struct Done {
+            Reports& r;
+            ~Done() {
+                MutexLock lock(r.mutex_);
+                if (--r.calls_ == 0) r.idle_.notify_all();
+            }
+        } done{*this};
+        report();
     }
-    void tellMeasured(uint64_t id) {
-        std::lock_guard<std::mutex> lock(mutex);
-        if (measured) measured(id);
-    }
-    void tellSettled(uint64_t id) {
-        std::lock_guard<std::mutex> lock(mutex);
-        if (settled) settled(id);
-    }
-    void close() {
-        std::lock_guard<std::mutex> lock(mutex);
-        ended = nullptr;
-        measured = nullptr;
-        settled = nullptr;
-    }
+    Mutex mutex_;
+    std::condition_variable idle_;
+    bool closed_ GUARDED_BY(mutex_) = false;
+    int calls_ GUARDED_BY(mutex_) = 0;
 };
 
 struct PlaybackEngine::Track {
@@ -160,83 +149,167 @@ struct PlaybackEngine::Track {
     Length length;
 };
 
+// The position heard, and the track it is of. The worker reads the device
+// when it writes (about twice a second); between its readings the position
+// runs on by the clock, but never past what the device held of the track
+// heard then. Behind it the device may hold the start of the track handed
+// over next (or behind a lead of silence, the first one): that one is heard
+// from where it begins once what is in front is out, and before that has
+// been heard for nothing. A plain value: the Session guards it.
+class Heard {
+public:
+    struct Stretch {
+        uint64_t track = 0;  // 0: silence
+        double at = 0;       // seconds of the track heard at the reading
+        double runOn = 0;    // seconds of it the device held then
+        double from = 0;     // seconds after the reading it begins to be heard
+    };
+    void store(Clock::time_point now, const Stretch& heardNow, const Stretch& next) {
+        now_ = heardNow;
+        then_ = next;
+        readAt_ = now;
+    }
+    void store(Clock::time_point now, const Stretch& heardNow) { store(now, heardNow, Stretch()); }
+    // The track heard now is at `seconds` and does not run on; nothing is
+    // known to follow it.
+    void settle(Clock::time_point now, double seconds) {
+        now_.at = seconds;
+        now_.runOn = 0;
+        then_ = Stretch{};
+        readAt_ = now;
+    }
+    // The position of the track heard now.
+    double current(Clock::time_point now) const { return now_.at + std::clamp(since(now), 0.0, now_.runOn); }
+    // The position of `track`: 0 when it is neither heard now nor next.
+    double of(uint64_t track, Clock::time_point now) const {
+        const double t = since(now);
+        if (track != 0 && track == now_.track) return now_.at + std::clamp(t, 0.0, now_.runOn);
+        if (track != 0 && track == then_.track) return then_.at + std::clamp(t - then_.from, 0.0, then_.runOn);
+        return 0.0;
+    }
+    // What the device said last of `track`, without running on; `otherwise`
+    // when it is neither heard now nor next.
+    double lastReadingFor(uint64_t track, double otherwise) const {
+        if (track != 0 && track == now_.track) return now_.at;
+        if (track != 0 && track == then_.track) return then_.at;
+        return otherwise;
+    }
+
+private:
+    double since(Clock::time_point now) const { return std::chrono::duration<double>(now - readAt_).count(); }
+    Stretch now_, then_;
+    Clock::time_point readAt_ = Clock::now();
+};
+
+// What a worker shares with the engine's thread. The engine's thread asks
+// (stop, pause, seek, a next track) through the methods marked so; the
+// worker takes the requests and tells its state. Everything that changes is
+// guarded by `mutex`.
 struct PlaybackEngine::Session {
-    std::unique_ptr<AudioOutput> output;
-    std::shared_ptr<Reports> reports;
-    std::chrono::milliseconds deviceRetry{5000};
+    enum class Pause {
+        Off,
+        Asked,  // pause() was called; the worker has not taken it yet
+        Held,   // the worker dropped what was not yet heard and waits
+    };
 
-    std::mutex mutex;
-    std::condition_variable wake;
-    bool cancel = false;          // guarded by mutex
-    bool pause = false;           // guarded by mutex
-    double seekTo = -1;           // guarded by mutex; < 0: none
-    bool accepting = false;       // guarded: the track has ended, its tail plays
-    std::unique_ptr<Track> next;  // guarded: handed over during the tail
-    // Guarded: the format the device is open for. Once the worker runs only
-    // it changes them, so it reads them without the mutex.
-    int rate = 0;
-    int channels = 0;
-    std::atomic<bool> finished{false};  // the worker has released its device and track
-    // The position heard, and the track it is of. The worker reads the
-    // device when it writes (about twice a second); between its readings the
-    // position runs on by the clock, but never past what the device held of
-    // the track heard then. Behind it the device may hold the start of the
-    // track handed over next (or behind a lead of silence, the first one):
-    // that one is heard from where it begins once what is in front is out,
-    // and before that has been heard for nothing.
-    class Heard {
-    public:
-        struct Stretch {
-            uint64_t track = 0;  // 0: silence
-            double at = 0;       // seconds of the track heard at the reading
-            double runOn = 0;    // seconds of it the device held then
-            double from = 0;     // seconds after the reading it begins to be heard
-        };
-        // The track heard now goes on; nothing is known to follow it.
-        void store(double seconds, double runOn = 0) {
-            std::lock_guard<std::mutex> lock(m_);
-            now_.at = seconds;
-            now_.runOn = runOn;
-            then_ = Stretch{};
-            readAt_ = Clock::now();
-        }
-        void store(const Stretch& now) { store(now, Stretch()); }
-        void store(const Stretch& now, const Stretch& then) {
-            std::lock_guard<std::mutex> lock(m_);
-            now_ = now;
-            then_ = then;
-            readAt_ = Clock::now();
-        }
-        // The position of the track heard now.
-        double load() const {
-            std::lock_guard<std::mutex> lock(m_);
-            return now_.at + std::clamp(since(), 0.0, now_.runOn);
-        }
-        // The position of `track`: 0 when it is neither heard now nor next.
-        double loadFor(uint64_t track) const {
-            std::lock_guard<std::mutex> lock(m_);
-            const double t = since();
-            if (track != 0 && track == now_.track) return now_.at + std::clamp(t, 0.0, now_.runOn);
-            if (track != 0 && track == then_.track) return then_.at + std::clamp(t - then_.from, 0.0, then_.runOn);
-            return 0.0;
-        }
-        // What the device said last of `track`, without running on;
-        // `otherwise` when it is neither heard now nor next.
-        double lastReadingFor(uint64_t track, double otherwise) const {
-            std::lock_guard<std::mutex> lock(m_);
-            if (track != 0 && track == now_.track) return now_.at;
-            if (track != 0 && track == then_.track) return then_.at;
-            return otherwise;
-        }
+    Session(std::unique_ptr<AudioOutput> device, std::shared_ptr<Reports> r, std::chrono::milliseconds retry,
+            int openRate, int openChannels, uint64_t track, double at)
+        : output(std::move(device)), reports(std::move(r)), deviceRetry(retry), rate(openRate), channels(openChannels) {
+        heard.store(Clock::now(), {track, at});
+    }
 
-    private:
-        double since() const { return std::chrono::duration<double>(Clock::now() - readAt_).count(); }
-        mutable std::mutex m_;
-        Stretch now_, then_;
-        Clock::time_point readAt_{};
-    } heard;
+    // Constant while the worker runs. The worker alone uses the device, but
+    // for interrupt() from the engine's thread.
+    const std::unique_ptr<AudioOutput> output;
+    const std::shared_ptr<Reports> reports;
+    const std::chrono::milliseconds deviceRetry;
 
-    // The worker thread: plays `track` and the tracks handed over behind it.
+    Mutex mutex;
+    std::condition_variable wake;  // a request came
+    // Asked by the engine's thread, taken by the worker.
+    bool cancel GUARDED_BY(mutex) = false;
+    Pause pause GUARDED_BY(mutex) = Pause::Off;
+    double seekTo GUARDED_BY(mutex) = -1;           // < 0: none
+    std::unique_ptr<Track> next GUARDED_BY(mutex);  // handed over during the tail
+    // Told by the worker.
+    bool accepting GUARDED_BY(mutex) = false;  // the track's end is told, its tail plays: a next one may follow
+    int rate GUARDED_BY(mutex);                // the format the device is open for
+    int channels GUARDED_BY(mutex);
+    bool finished GUARDED_BY(mutex) = false;  // the worker has released its device and track
+    Heard heard GUARDED_BY(mutex);
+
+    // A request that ends the worker's waits.
+    bool asked() const REQUIRES(mutex) { return cancel || pause != Pause::Off || seekTo >= 0; }
+
+    // ---- the engine's thread ----
+    void askStop() EXCLUDES(mutex) {
+        {
+            MutexLock lock(mutex);
+            cancel = true;
+            wake.notify_all();
+        }
+        output->interrupt();
+    }
+    bool stopped() EXCLUDES(mutex) {
+        MutexLock lock(mutex);
+        return cancel;
+    }
+    void askPause() EXCLUDES(mutex) {
+        {
+            MutexLock lock(mutex);
+            if (accepting) return;  // ended: its end is on its way
+            if (pause == Pause::Off) pause = Pause::Asked;
+            wake.notify_all();
+        }
+        output->interrupt();
+    }
+    void resume() EXCLUDES(mutex) {
+        MutexLock lock(mutex);
+        pause = Pause::Off;
+        wake.notify_all();
+    }
+    bool paused() EXCLUDES(mutex) {
+        MutexLock lock(mutex);
+        return pause != Pause::Off;
+    }
+    void askSeek(uint64_t track, double seconds) EXCLUDES(mutex) {
+        {
+            MutexLock lock(mutex);
+            if (accepting) return;  // ended: its end is on its way
+            seekTo = seconds;
+            heard.store(Clock::now(), {track, seconds});
+            wake.notify_all();
+        }
+        output->interrupt();
+    }
+    // Takes `track` behind the tail when the device is open for its format;
+    // what was asked of the track that ended goes with it.
+    bool handOver(std::unique_ptr<Track>& track) EXCLUDES(mutex) {
+        MutexLock lock(mutex);
+        if (!accepting || cancel || rate != track->decoder->rate() || channels != track->decoder->channels())
+            return false;
+        next = std::move(track);
+        accepting = false;
+        pause = Pause::Off;
+        seekTo = -1;
+        wake.notify_all();
+        return true;
+    }
+    double positionOf(uint64_t track) EXCLUDES(mutex) {
+        MutexLock lock(mutex);
+        return finished ? 0.0 : heard.of(track, Clock::now());
+    }
+    bool positionRuns() EXCLUDES(mutex) {
+        MutexLock lock(mutex);
+        return !finished && pause == Pause::Off;
+    }
+    bool hasFinished() EXCLUDES(mutex) {
+        MutexLock lock(mutex);
+        return finished;
+    }
+
+    // ---- the worker ----
+    // Plays `track` and the tracks handed over behind it.
     void run(std::unique_ptr<Track> track);
 
 private:
@@ -244,24 +317,27 @@ private:
 };
 
 // What the worker thread alone uses: the track it plays, what the device
-// holds, and the phase it is in. Each step takes the requests of the UI
-// thread, then does one piece of work of its phase.
+// holds, the format and the phase it is in. Each step takes the requests of
+// the engine's thread, then does one piece of work of its phase.
 class PlaybackEngine::Session::Worker {
 public:
-    Worker(Session& session, std::unique_ptr<Track> track) : s_(session), track_(std::move(track)) {}
+    Worker(Session& session, std::unique_ptr<Track> track) : s_(session), track_(std::move(track)) {
+        MutexLock lock(s_.mutex);
+        rate_ = s_.rate;
+        channels_ = s_.channels;
+    }
     void run();
 
 private:
     enum class Phase {
         Writing,     // the track is decoded and written
-        Paused,      // held: what was not yet heard was dropped, nothing is written
         LastQueued,  // the last frame is queued; the end is told once kEndLead of it is left
         Draining,    // the end is told: the tail plays, for a next track to follow or to be heard out
     };
-    // What the UI thread asked since the last step.
+    // A copy of what the engine's thread asked, taken under the mutex.
     struct Requests {
         bool stop = false;
-        bool pause = false;
+        Pause pause = Pause::Off;
         double seekTo = -1;  // < 0: none
         std::unique_ptr<Track> next;
     };
@@ -279,6 +355,7 @@ private:
     void leadIn();
     bool step();  // false: the worker is done
     Requests takeRequests();
+    bool hold(const Requests& asked);
     void handOver(std::unique_ptr<Track> following);
     Phase restartAt(double seconds);
     bool writeChunk();
@@ -295,20 +372,24 @@ private:
     void updateHeard();
     void startTail();
     void updateTailHeard();
-    double placeHeard() const;
+    double placeHeard();
     bool waitForTail();
     void onlyTheTrack();
     Piece& current() { return pieces_.back(); }
+    // The position heard, as the Session keeps it.
+    void publish(const Heard::Stretch& now, const Heard::Stretch& then = Heard::Stretch());
+    double heardOf(uint64_t track);
 
     Session& s_;
     std::unique_ptr<Track> track_;
+    int rate_ = 0;  // the format the device is open for (the Session tells it too)
+    int channels_ = 0;
     TrackEnd end_;  // how the track ends, as far as is known
     std::vector<int16_t> buffer_;
     size_t bufFrames_ = 0, bufPos_ = 0;
     std::deque<Piece> pieces_;
     Phase phase_ = Phase::Writing;
-    bool trailed_ = false;             // the silence behind the tail is written
-    Phase resumeTo_ = Phase::Writing;  // while Paused: Writing, or LastQueued when nothing follows
+    bool trailed_ = false;  // the silence behind the tail is written
     bool stopped_ = false;
     // The device failed and has not taken a frame of the track since: the
     // retries go on until retryUntil_, however often it reopens.
@@ -334,7 +415,7 @@ void PlaybackEngine::Session::Worker::run() {
 }
 
 void PlaybackEngine::Session::Worker::start() {
-    buffer_.resize(kChunkFrames * static_cast<size_t>(s_.channels));
+    buffer_.resize(kChunkFrames * static_cast<size_t>(channels_));
     pieces_.push_back({track_->id, 0, 0, track_->length});
     if (track_->startAt > 0) phase_ = restartAt(track_->startAt);
     leadIn();
@@ -343,9 +424,8 @@ void PlaybackEngine::Session::Worker::start() {
 // A fresh stream may lose its first few milliseconds at the sound server:
 // let it lose silence, written in front of the track.
 void PlaybackEngine::Session::Worker::leadIn() {
-    const std::vector<int16_t> silence(static_cast<size_t>(s_.rate / 1000 * kLeadInMs * s_.channels), 0);
-    const long n =
-        s_.output->write(silence.data(), static_cast<long>(silence.size() / static_cast<size_t>(s_.channels)));
+    const std::vector<int16_t> silence(static_cast<size_t>(rate_ / 1000 * kLeadInMs * channels_), 0);
+    const long n = s_.output->write(silence.data(), static_cast<long>(silence.size() / static_cast<size_t>(channels_)));
     if (n > 0) pieces_.push_front({0, 0, n, nullptr});
 }
 
@@ -360,20 +440,8 @@ bool PlaybackEngine::Session::Worker::step() {
         return true;
     }
     if (phase_ == Phase::Draining) return drainTail();
-
-    Phase goOn = phase_ == Phase::Paused ? resumeTo_ : phase_;
-    if (asked.seekTo >= 0) goOn = restartAt(asked.seekTo);
-    if (asked.pause) {
-        if (phase_ != Phase::Paused && asked.seekTo < 0) {  // keep what was heard, drop the rest
-            updateHeard();
-            goOn = restartAt(s_.heard.loadFor(track_->id));
-        }
-        resumeTo_ = goOn;
-        phase_ = Phase::Paused;
-        s_.reports->tellSettled(track_->id);
-        return true;
-    }
-    phase_ = goOn;
+    if (asked.pause != Pause::Off) return hold(asked);
+    if (asked.seekTo >= 0) phase_ = restartAt(asked.seekTo);
     if (phase_ == Phase::LastQueued) {
         tellEndWhenDue();
         return true;
@@ -383,9 +451,9 @@ bool PlaybackEngine::Session::Worker::step() {
 
 PlaybackEngine::Session::Worker::Requests PlaybackEngine::Session::Worker::takeRequests() {
     Requests asked;
-    std::unique_lock<std::mutex> lock(s_.mutex);
-    if (phase_ == Phase::Paused && s_.pause && !s_.cancel && s_.seekTo < 0)
-        s_.wake.wait(lock, [&] { return s_.cancel || !s_.pause || s_.seekTo >= 0; });
+    MutexLock lock(s_.mutex);
+    // Held: nothing to do until the pause ends, a seek comes or a stop.
+    while (s_.pause == Pause::Held && !s_.cancel && s_.seekTo < 0) lock.wait(s_.wake);
     if (s_.cancel) {
         s_.accepting = false;
         asked.stop = true;
@@ -407,6 +475,24 @@ PlaybackEngine::Session::Worker::Requests PlaybackEngine::Session::Worker::takeR
     return asked;
 }
 
+// A pause keeps what was heard and drops the rest (a seek asked with it or
+// during it moves the place instead); then the worker waits for it to end
+// (takeRequests). Told as the position coming to rest.
+bool PlaybackEngine::Session::Worker::hold(const Requests& asked) {
+    if (asked.seekTo >= 0) {
+        phase_ = restartAt(asked.seekTo);
+    } else {
+        updateHeard();
+        phase_ = restartAt(heardOf(track_->id));
+    }
+    {
+        MutexLock lock(s_.mutex);
+        if (s_.pause == Pause::Asked) s_.pause = Pause::Held;  // not when resumed meanwhile
+    }
+    s_.reports->tellSettled(track_->id);
+    return true;
+}
+
 // Played on behind the tail of the track that ended.
 void PlaybackEngine::Session::Worker::handOver(std::unique_ptr<Track> following) {
     track_ = std::move(following);
@@ -418,12 +504,13 @@ void PlaybackEngine::Session::Worker::handOver(std::unique_ptr<Track> following)
 }
 
 // Drops what the device holds and goes on from `seconds` of the track:
-// Writing, or LastQueued when nothing of the stream follows that point.
+// Writing, or LastQueued when nothing of the stream follows that point (or
+// the seek failed: the file cannot be read further).
 PlaybackEngine::Session::Worker::Phase PlaybackEngine::Session::Worker::restartAt(double seconds) {
     s_.output->drop();
     onlyTheTrack();
     seconds = std::clamp(seconds, 0.0, Limit(track_->length));
-    const bool atEnd = !track_->decoder->seek(static_cast<int64_t>(seconds * s_.rate));
+    const bool atEnd = !track_->decoder->seek(static_cast<int64_t>(seconds * rate_));
     if (atEnd) {
         noteStreamEnd();
         startTail();
@@ -431,7 +518,7 @@ PlaybackEngine::Session::Worker::Phase PlaybackEngine::Session::Worker::restartA
     current().base = seconds;
     current().written = 0;
     bufFrames_ = bufPos_ = 0;
-    s_.heard.store({track_->id, seconds});
+    publish({track_->id, seconds});
     return atEnd ? Phase::LastQueued : Phase::Writing;
 }
 
@@ -451,7 +538,7 @@ bool PlaybackEngine::Session::Worker::writeChunk() {
         bufFrames_ = frames;
         bufPos_ = 0;
     }
-    const long n = s_.output->write(buffer_.data() + bufPos_ * static_cast<size_t>(s_.channels),
+    const long n = s_.output->write(buffer_.data() + bufPos_ * static_cast<size_t>(channels_),
                                     static_cast<long>(bufFrames_ - bufPos_));
     if (n < 0) return recoverDevice();
     if (n > 0) recovering_ = false;
@@ -466,8 +553,8 @@ bool PlaybackEngine::Session::Worker::writeChunk() {
 // The device failed (the sound server went away): what it took and had not
 // played is lost with it, so the track goes back to the point last heard and
 // the device is opened again every kRetryEvery. Once it opens, the track
-// goes on from there; a request of the UI thread meanwhile is taken by the
-// next step (a write to the closed device then starts the retries again).
+// goes on from there; a request of the engine's thread meanwhile is taken by
+// the next step (a write to the closed device then starts the retries again).
 // False when the device stayed away for the retry time: the track ends,
 // telling where it was.
 bool PlaybackEngine::Session::Worker::recoverDevice() {
@@ -484,17 +571,17 @@ bool PlaybackEngine::Session::Worker::recoverDevice() {
     std::string reason = "the sound device failed";
     for (;; wait = true) {
         if (wait) {
-            std::unique_lock<std::mutex> lock(s_.mutex);
+            MutexLock lock(s_.mutex);
             const auto now = Clock::now();
             if (now >= retryUntil_) break;
-            if (s_.wake.wait_until(lock, std::min(retryUntil_, now + kRetryEvery),
-                                   [&] { return s_.cancel || s_.pause || s_.seekTo >= 0; })) {
+            if (!s_.asked()) lock.waitUntil(s_.wake, std::min(retryUntil_, now + kRetryEvery));
+            if (s_.asked()) {
                 recovering_ = false;  // the user's request starts the retries afresh
                 return true;
             }
         }
         try {
-            s_.output->open(s_.rate, s_.channels);
+            s_.output->open(rate_, channels_);
             leadIn();
             return true;
         } catch (const std::exception& e) {
@@ -511,16 +598,18 @@ bool PlaybackEngine::Session::Worker::recoverDevice() {
 bool PlaybackEngine::Session::Worker::reopenForNewFormat() {
     if (waitForTail()) return true;  // the next step sees the stop
     onlyTheTrack();
-    current().base += static_cast<double>(current().written) / s_.rate;
+    current().base += static_cast<double>(current().written) / rate_;
     current().written = 0;
+    rate_ = track_->decoder->rate();
+    channels_ = track_->decoder->channels();
     {
-        std::lock_guard<std::mutex> lock(s_.mutex);
-        s_.rate = track_->decoder->rate();
-        s_.channels = track_->decoder->channels();
+        MutexLock lock(s_.mutex);
+        s_.rate = rate_;
+        s_.channels = channels_;
     }
-    buffer_.assign(kChunkFrames * static_cast<size_t>(s_.channels), 0);
+    buffer_.assign(kChunkFrames * static_cast<size_t>(channels_), 0);
     try {
-        s_.output->open(s_.rate, s_.channels);
+        s_.output->open(rate_, channels_);
     } catch (const std::exception& e) {
         endWith(TrackEnd::Cause::DeviceFailed,
                 WithReason("the sound device could not be opened for a new format", e.what()));
@@ -538,13 +627,14 @@ bool PlaybackEngine::Session::Worker::reopenForNewFormat() {
 // left, so that the next file can follow while this tail plays.
 void PlaybackEngine::Session::Worker::tellEndWhenDue() {
     updateHeard();
-    std::unique_lock<std::mutex> lock(s_.mutex);
-    if (Clock::now() < tailHeard_ - kEndLead) {
-        s_.wake.wait_until(lock, tailHeard_ - kEndLead, [&] { return s_.cancel || s_.pause || s_.seekTo >= 0; });
-        return;
+    {
+        MutexLock lock(s_.mutex);
+        if (Clock::now() < tailHeard_ - kEndLead) {
+            if (!s_.asked()) lock.waitUntil(s_.wake, tailHeard_ - kEndLead);
+            return;
+        }
+        s_.accepting = true;
     }
-    s_.accepting = true;
-    lock.unlock();
     phase_ = Phase::Draining;
     s_.reports->tellEnd(track_->id, end_);
 }
@@ -554,26 +644,27 @@ void PlaybackEngine::Session::Worker::tellEndWhenDue() {
 bool PlaybackEngine::Session::Worker::drainTail() {
     updateTailHeard();
     if (!trailed_ && Clock::now() >= tailHeard_ - kTrailingSilenceLead) {
-        std::unique_lock<std::mutex> lock(s_.mutex);
-        const bool nextCame = s_.next != nullptr;
-        lock.unlock();
+        bool nextCame = false;
+        {
+            MutexLock lock(s_.mutex);
+            nextCame = s_.next != nullptr;
+        }
         if (!nextCame) trailWithSilence();
     }
-    std::unique_lock<std::mutex> lock(s_.mutex);
+    MutexLock lock(s_.mutex);
     if (!s_.next && Clock::now() >= tailHeard_ + kTailMargin) {
         s_.accepting = false;
         return false;
     }
-    s_.wake.wait_for(lock, kWait, [&] { return s_.cancel || s_.next; });
+    if (!s_.cancel && !s_.next) lock.waitUntil(s_.wake, Clock::now() + kWait);
     return true;
 }
 
 // Writes the silence behind the tail; it is heard as no track.
 void PlaybackEngine::Session::Worker::trailWithSilence() {
     trailed_ = true;
-    const std::vector<int16_t> silence(static_cast<size_t>(s_.rate / 1000 * kTrailingSilenceMs * s_.channels), 0);
-    const long n =
-        s_.output->write(silence.data(), static_cast<long>(silence.size() / static_cast<size_t>(s_.channels)));
+    const std::vector<int16_t> silence(static_cast<size_t>(rate_ / 1000 * kTrailingSilenceMs * channels_), 0);
+    const long n = s_.output->write(silence.data(), static_cast<long>(silence.size() / static_cast<size_t>(channels_)));
     if (n <= 0) return;
     pieces_.push_back({0, 0, n, nullptr});
     startTail();
@@ -584,15 +675,20 @@ void PlaybackEngine::Session::Worker::trailWithSilence() {
 // was told, it tells that the position has come to rest (at 0). A stopped
 // track tells neither.
 void PlaybackEngine::Session::Worker::finish() {
+    std::unique_ptr<Track> notTaken;  // closed here, not under the lock
     {
-        std::lock_guard<std::mutex> lock(s_.mutex);
+        MutexLock lock(s_.mutex);
         s_.accepting = false;
-        s_.next.reset();
+        notTaken = std::move(s_.next);
     }
+    notTaken.reset();
     s_.output->close();
     const uint64_t id = track_->id;
     track_.reset();
-    s_.finished.store(true);
+    {
+        MutexLock lock(s_.mutex);
+        s_.finished = true;
+    }
     if (stopped_) return;
     if (phase_ == Phase::Draining)
         s_.reports->tellSettled(id);  // its end was told; the position is back at 0 now
@@ -618,12 +714,22 @@ void PlaybackEngine::Session::Worker::endWith(TrackEnd::Cause cause, std::string
 // detail rather than throw out of the worker.
 void PlaybackEngine::Session::Worker::endOnException(const char* reason) noexcept {
     end_.cause = TrackEnd::Cause::DeviceFailed;
-    end_.resumeAt = track_ ? placeHeard() : 0.0;
     try {
+        end_.resumeAt = track_ ? placeHeard() : 0.0;
         end_.detail = WithReason("playback failed", reason);
     } catch (...) {
         end_.detail.clear();
     }
+}
+
+void PlaybackEngine::Session::Worker::publish(const Heard::Stretch& now, const Heard::Stretch& then) {
+    MutexLock lock(s_.mutex);
+    s_.heard.store(Clock::now(), now, then);
+}
+
+double PlaybackEngine::Session::Worker::heardOf(uint64_t track) {
+    MutexLock lock(s_.mutex);
+    return s_.heard.of(track, Clock::now());
 }
 
 // Seconds heard of the piece heard now, from what the device still holds.
@@ -643,14 +749,13 @@ void PlaybackEngine::Session::Worker::updateHeard() {
         ++front;
     }
     // Between readings the position runs on by the clock only while the
-    // device plays: one that has not started (it fills its buffer first) or
-    // is held plays nothing of what it holds.
-    const bool runs = phase_ != Phase::Paused && started;
+    // device plays: one that has not started (it fills its buffer first)
+    // plays nothing of what it holds.
     auto stretch = [&](size_t k, int64_t held) {
         const Piece& p = pieces_[k];
-        Heard::Stretch s{p.id, 0.0, runs ? static_cast<double>(held) / s_.rate : 0.0};
+        Heard::Stretch s{p.id, 0.0, started ? static_cast<double>(held) / rate_ : 0.0};
         if (p.id) {
-            s.at = std::min(p.base + static_cast<double>(p.written - held) / s_.rate, Limit(p.length));
+            s.at = std::min(p.base + static_cast<double>(p.written - held) / rate_, Limit(p.length));
             s.runOn = std::min(s.runOn, Limit(p.length) - s.at);
         }
         return s;
@@ -658,16 +763,16 @@ void PlaybackEngine::Session::Worker::updateHeard() {
     // The first track behind the one in front (past a silence, say) is heard
     // once all in front of it is.
     Heard::Stretch then;
-    double inFront = static_cast<double>(unheard[front]) / s_.rate;
+    double inFront = static_cast<double>(unheard[front]) / rate_;
     for (size_t k = 1; k < pieces_.size(); ++k) {
         if (pieces_[k].id) {
             then = stretch(k, unheard[front + k]);
             then.from = inFront;
             break;
         }
-        inFront += static_cast<double>(unheard[front + k]) / s_.rate;
+        inFront += static_cast<double>(unheard[front + k]) / rate_;
     }
-    s_.heard.store(stretch(0, unheard[front]), then);
+    publish(stretch(0, unheard[front]), then);
 }
 
 // Notes when all that was written will have been heard, as the device tells
@@ -675,7 +780,7 @@ void PlaybackEngine::Session::Worker::updateHeard() {
 void PlaybackEngine::Session::Worker::startTail() {
     s_.output->startQueued();
     const long d = std::max(0L, s_.output->delay());
-    tailHeard_ = Clock::now() + std::chrono::microseconds(static_cast<int64_t>(d) * 1000000 / s_.rate);
+    tailHeard_ = Clock::now() + std::chrono::microseconds(static_cast<int64_t>(d) * 1000000 / rate_);
 }
 
 // The position while the last tail plays (no track behind it): from the
@@ -687,14 +792,17 @@ void PlaybackEngine::Session::Worker::updateTailHeard() {
     double left = std::chrono::duration<double>(tailHeard_ - Clock::now()).count();
     for (size_t k = 1; k < pieces_.size(); ++k) {
         if (pieces_[k].id) return;
-        left -= static_cast<double>(pieces_[k].written) / s_.rate;  // the silence behind it
+        left -= static_cast<double>(pieces_[k].written) / rate_;  // the silence behind it
     }
     const double length = Limit(tail.length);
-    if (std::isfinite(length)) s_.heard.store(std::max(s_.heard.load(), length - std::max(0.0, left)));
+    if (!std::isfinite(length)) return;
+    MutexLock lock(s_.mutex);
+    const auto now = Clock::now();
+    s_.heard.settle(now, std::max(s_.heard.current(now), length - std::max(0.0, left)));
 }
 
 // Where the track stands as last heard: the place to go on from.
-double PlaybackEngine::Session::Worker::placeHeard() const {
+double PlaybackEngine::Session::Worker::placeHeard() {
     double base = 0;
     for (auto it = pieces_.rbegin(); it != pieces_.rend(); ++it) {
         if (it->id == track_->id) {
@@ -702,6 +810,7 @@ double PlaybackEngine::Session::Worker::placeHeard() const {
             break;
         }
     }
+    MutexLock lock(s_.mutex);
     return s_.heard.lastReadingFor(track_->id, base);
 }
 
@@ -710,8 +819,9 @@ bool PlaybackEngine::Session::Worker::waitForTail() {
     startTail();
     while (Clock::now() < tailHeard_ + kTailMargin) {
         updateHeard();
-        std::unique_lock<std::mutex> lock(s_.mutex);
-        if (s_.wake.wait_for(lock, kWait, [&] { return s_.cancel; })) return true;
+        MutexLock lock(s_.mutex);
+        if (!s_.cancel) lock.waitUntil(s_.wake, Clock::now() + kWait);
+        if (s_.cancel) return true;
     }
     return false;
 }
@@ -721,33 +831,26 @@ void PlaybackEngine::Session::Worker::onlyTheTrack() {
     while (pieces_.size() > 1) pieces_.pop_front();
 }
 
+// ---- the engine's thread ---------------------------------------------------
+
+PlaybackEngine::PlaybackEngine(OutputFactory outputs, Callbacks callbacks)
+    : outputs_(std::move(outputs)), reports_(std::make_shared<Reports>(std::move(callbacks))) {}
+
 PlaybackEngine::PlaybackEngine(OutputFactory outputs, EndedCallback ended)
-    : outputs_(std::move(outputs)), reports_(std::make_shared<Reports>()) {
-    reports_->ended = std::move(ended);
-}
+    : PlaybackEngine(std::move(outputs), Callbacks{std::move(ended), nullptr, nullptr}) {}
 
 PlaybackEngine::~PlaybackEngine() {
     stop();
     stopMeasuring();
+    if (worker_) worker_->joinWithin(kStuckAfter);
     worker_.reset();
     reports_->close();
-}
-
-void PlaybackEngine::setMeasuredCallback(std::function<void(uint64_t id)> measured) {
-    std::lock_guard<std::mutex> lock(reports_->mutex);
-    reports_->measured = std::move(measured);
-}
-
-void PlaybackEngine::setSettledCallback(std::function<void(uint64_t trackId)> settled) {
-    std::lock_guard<std::mutex> lock(reports_->mutex);
-    reports_->settled = std::move(settled);
 }
 
 void PlaybackEngine::stopMeasuring() {
     if (measureCancel_) measureCancel_->store(true);
     // It stops at its next read; it is not waited for, as that read may be
     // one of a file that no longer answers.
-    if (measurer_) measurer_->joinWithin(std::chrono::milliseconds(0));
     measurer_.reset();
     measureCancel_.reset();
 }
@@ -765,7 +868,8 @@ void PlaybackEngine::measure() {
             try {
                 seconds = decoders()->measure(cancel.get());
             } catch (...) {
-                // No length: 0 is told, and playback ends where decoding fails.
+                // No length: 0 is told, and playback ends where decoding
+                // fails; the failure itself is the player's to tell.
             }
             if (cancel->load()) return;
             length->store(seconds);
@@ -775,6 +879,8 @@ void PlaybackEngine::measure() {
 
 bool PlaybackEngine::finishMeasuring(uint64_t id) {
     if (id != loads_ || !length_ || length_->load() < 0) return false;
+    // It has told its length and is on its way out.
+    if (measurer_) measurer_->joinWithin(kStuckAfter);
     measurer_.reset();
     return true;
 }
@@ -807,15 +913,12 @@ double PlaybackEngine::duration() const { return length_ ? std::max(0.0, length_
 
 PlaybackEngine::State PlaybackEngine::state() const {
     if (!running()) return State::Stopped;
-    std::lock_guard<std::mutex> lock(session_->mutex);
-    return session_->pause ? State::Paused : State::Playing;
+    return session_->paused() ? State::Paused : State::Playing;
 }
 
 void PlaybackEngine::play(double from) {
     if (running()) {
-        std::lock_guard<std::mutex> lock(session_->mutex);
-        session_->pause = false;
-        session_->wake.notify_all();
+        session_->resume();
         return;
     }
     if (!decoders_) throw MakeError(ErrNo::FileNotFound);
@@ -838,23 +941,14 @@ void PlaybackEngine::play(double from) {
     track->id = ++nextId_;
     currentId_ = track->id;
     currentEnded_ = false;
-    auto session = std::make_shared<Session>();
-    session->output = std::move(output);
-    session->reports = reports_;
-    session->deviceRetry = deviceRetry_;
-    session->rate = rate;
-    session->channels = channels;
-    session->heard.store({track->id, track->startAt});
+    auto session =
+        std::make_shared<Session>(std::move(output), reports_, deviceRetry_, rate, channels, track->id, track->startAt);
     // A worker still playing a tail is let finish it first: a device of
     // another format follows it, not mixed in. A stopped one releases its
     // device at once, unless it is stuck in a read of its file: it is left
     // to itself then.
     std::shared_ptr<BoundedThread> previous(std::move(worker_));
-    bool previousStopped = true;  // stop() let go of its session
-    if (session_) {
-        std::lock_guard<std::mutex> lock(session_->mutex);
-        previousStopped = session_->cancel;
-    }
+    const bool previousStopped = !session_ || session_->stopped();  // stop() let go of its session
     try {
         worker_ =
             std::make_unique<BoundedThread>([session, previous, previousStopped, track = std::move(track)]() mutable {
@@ -874,19 +968,15 @@ void PlaybackEngine::play(double from) {
 
 bool PlaybackEngine::handToTail(std::unique_ptr<Track>& track) {
     if (!session_) return false;
-    std::lock_guard<std::mutex> lock(session_->mutex);
-    if (!session_->accepting || session_->cancel || session_->rate != track->decoder->rate() ||
-        session_->channels != track->decoder->channels())
+    const uint64_t id = nextId_ + 1;
+    track->id = id;
+    if (!session_->handOver(track)) {
+        track->id = 0;
         return false;
-    track->id = ++nextId_;
-    currentId_ = track->id;
+    }
+    nextId_ = id;
+    currentId_ = id;
     currentEnded_ = false;
-    session_->next = std::move(track);
-    session_->accepting = false;
-    // What was asked of the track that ended goes with it.
-    session_->pause = false;
-    session_->seekTo = -1;
-    session_->wake.notify_all();
     return true;
 }
 
@@ -899,14 +989,8 @@ std::unique_ptr<AudioOutput> PlaybackEngine::openDevice(int rate, int channels) 
         // worker that was just stopped (or plays its last tail): wait for
         // it once and retry.
         if (!worker_) throw;
-        if (session_) {
-            {
-                std::lock_guard<std::mutex> lock(session_->mutex);
-                session_->cancel = true;
-                session_->wake.notify_all();
-            }
-            session_->output->interrupt();
-        }
+        if (session_) session_->askStop();
+        worker_->joinWithin(kStuckAfter);
         worker_.reset();
         output->open(rate, channels);
     }
@@ -914,51 +998,32 @@ std::unique_ptr<AudioOutput> PlaybackEngine::openDevice(int rate, int channels) 
 }
 
 void PlaybackEngine::pause() {
-    if (!running()) return;
-    {
-        std::lock_guard<std::mutex> lock(session_->mutex);
-        if (session_->accepting) return;  // ended: its end is on its way here
-        session_->pause = true;
-        session_->wake.notify_all();
-    }
-    session_->output->interrupt();
+    if (running()) session_->askPause();
 }
 
 void PlaybackEngine::stop() noexcept {
     currentEnded_ = true;
     if (!session_) return;
-    {
-        std::lock_guard<std::mutex> lock(session_->mutex);
-        session_->cancel = true;
-        session_->wake.notify_all();
-    }
-    session_->output->interrupt();
+    session_->askStop();
     session_.reset();
 }
 
 void PlaybackEngine::seek(double seconds) {
     if (!running()) return;
-    seconds = std::clamp(seconds, 0.0, Limit(length_));
-    {
-        std::lock_guard<std::mutex> lock(session_->mutex);
-        if (session_->accepting) return;  // ended: its end is on its way here
-        session_->seekTo = seconds;
-        session_->heard.store({currentId_, seconds});
-        session_->wake.notify_all();
-    }
-    session_->output->interrupt();
+    session_->askSeek(currentId_, std::clamp(seconds, 0.0, Limit(length_)));
 }
 
-double PlaybackEngine::position() const {
-    return session_ && !session_->finished.load() ? session_->heard.loadFor(currentId_) : 0.0;
-}
+double PlaybackEngine::position() const { return session_ ? session_->positionOf(currentId_) : 0.0; }
 
-bool PlaybackEngine::positionRuns() const { return session_ && !session_->finished.load() && state() != State::Paused; }
+bool PlaybackEngine::positionRuns() const { return session_ && session_->positionRuns(); }
 
 bool PlaybackEngine::finishSession(uint64_t id) {
     if (id != currentId_ || currentEnded_) return false;
     currentEnded_ = true;
     // A worker that has ended altogether is returning: reap it now.
-    if (session_ && session_->finished.load()) worker_.reset();
+    if (session_ && session_->hasFinished() && worker_) {
+        worker_->joinWithin(kStuckAfter);
+        worker_.reset();
+    }
     return true;
 }

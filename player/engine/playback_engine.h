@@ -1,18 +1,38 @@
 #pragma once
-// Plays Decoders through an AudioOutput on a worker thread. All methods are
-// called from one thread (the UI thread). They set requests the worker reads
-// and the position is published through atomics, so they do not wait for the
-// worker, except where a method says so. No method waits for a thread that
-// reads a file (a worker, the thread measuring a length) longer than a
-// moment: one stuck in a read of a file that no longer answers (a stalled
-// network share) is left to end by itself, and its reports are dropped once
-// the engine is gone. Each file played is a track with its own id: the worker reports
-// the end of a track through the ended callback (on the worker thread) as
-// soon as its last frame is queued, while its tail still plays; the caller
-// compares the id with sessionId() to drop a report that belongs to a track
-// already stopped. A track of the same format started during that tail is
-// played on by the same worker into the same open device, so the files join
-// without a gap; the device is closed only once the last tail has been heard.
+// Plays Decoders through an AudioOutput on a worker thread.
+//
+// Threads and locks
+// - The engine's thread (the one that made it; the UI thread) calls every
+//   public method and alone owns what PlaybackEngine holds: the loaded
+//   stream, the current track's id, the newest worker and its Session.
+// - A worker thread plays one Session: a device and the tracks handed to it.
+//   Its Worker (the track, what the device holds, its phase) is its own.
+//   What it shares with the engine's thread is the Session's, GUARDED_BY
+//   Session::mutex: the requests (stop, pause, seek, a next track), whether
+//   a next track is taken, the format, the position heard and whether the
+//   worker has finished. Pause is one value there (Off, Asked, Held).
+// - A measuring thread scans a file for its length; it shares only atomics:
+//   the length and its cancel flag.
+// - The callbacks run on a worker or measuring thread with no lock held.
+// Lock order: none is needed. No thread holds two locks at once
+// (Session::mutex, Reports::mutex, a BoundedThread's): each is held for a few
+// statements, never across decoding, output, a wait for a thread or a
+// callback. AudioOutput::interrupt() is the one call the engine's thread makes
+// on a device a worker owns.
+//
+// No method waits for a thread that reads a file (a worker, the measuring
+// thread) longer than a moment: one stuck in a read of a file that no longer
+// answers (a stalled network share) is left to end by itself, and its
+// reports are dropped once the engine is gone.
+//
+// Each file played is a track with its own id: the worker reports the end of
+// a track through the ended callback as soon as its last frame is queued and
+// at most half a second of it is left to hear, while that tail still plays;
+// the caller compares the id with sessionId() to drop a report that belongs
+// to a track already stopped. A track of the same format started during that
+// tail is played on by the same worker into the same open device, so the
+// files join without a gap; the device is closed only once the last tail has
+// been heard (the settled callback tells when).
 //
 // A device that fails while a track plays (the sound server went away) does
 // not end the track: the worker opens the device again every quarter of a
@@ -28,7 +48,8 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
+
+class BoundedThread;
 
 class PlaybackEngine {
 public:
@@ -37,7 +58,7 @@ public:
     struct TrackEnd {
         enum class Cause {
             Finished,      // the file was decoded to its last frame
-            ReadFailed,    // the file could not be read (or decoded) further
+            ReadFailed,    // the file could not be read (or decoded, or sought) further
             DeviceFailed,  // the device failed, could not be reopened for a new format, or playback threw
         };
         Cause cause = Cause::Finished;
@@ -61,12 +82,31 @@ public:
 
     using OutputFactory = std::function<std::unique_ptr<AudioOutput>()>;
     using DecoderFactory = std::function<std::unique_ptr<Decoder>()>;
-    // Called on the worker thread with a track's id and how it ended.
-    using EndedCallback = std::function<void(uint64_t trackId, const TrackEnd& end)>;
+    // What the engine reports, each called on the thread that knows it
+    // (never the engine's), with no lock held. They may run until the
+    // engine's destructor returns, never after.
+    struct Callbacks {
+        // A track's id and how it ended (on its worker).
+        std::function<void(uint64_t trackId, const TrackEnd& end)> ended;
+        // The length of the load `id` is known (on the measuring thread); the
+        // receiver then calls finishMeasuring on the engine's thread.
+        std::function<void(uint64_t id)> measured;
+        // The position of the track `trackId` has come to rest other than
+        // where a call put it (on its worker): a pause has been taken (what
+        // was queued but not yet heard is dropped, so it rests where the
+        // device had got to), a seek asked while paused has been taken, or
+        // the tail of a track that ended has been heard out (the position is
+        // 0 then). The receiver compares the id with sessionId().
+        std::function<void(uint64_t trackId)> settled;
+    };
+    using EndedCallback = decltype(Callbacks::ended);
     enum class State { Stopped, Playing, Paused };
 
+    PlaybackEngine(OutputFactory outputs, Callbacks callbacks);
     PlaybackEngine(OutputFactory outputs, EndedCallback ended);
-    ~PlaybackEngine();  // stops and joins the worker threads
+    // Stops; waits a moment for the newest worker and for callbacks already
+    // running, then leaves a thread stuck in a read to itself.
+    ~PlaybackEngine();
     PlaybackEngine(const PlaybackEngine&) = delete;
     PlaybackEngine& operator=(const PlaybackEngine&) = delete;
 
@@ -74,9 +114,9 @@ public:
     // stream with `decoders` (which may throw AppError; nothing is loaded
     // then). The factory is kept to open the stream again for a later play
     // after a stop or the end, and opens a second decoder on a thread of its
-    // own that measures the length (see setMeasuredCallback). Waits for the
-    // measuring thread of the load before: it is cancelled, and stops at its
-    // next read of the file.
+    // own that measures the length (the measured callback tells when). The
+    // measuring thread of the load before is cancelled and not waited for:
+    // it stops at its next read of the file.
     // `opened`, when given, is the first decoder the factory would have
     // made, opened by the caller (away from this thread, say).
     void load(DecoderFactory decoders, std::unique_ptr<Decoder> opened = nullptr);
@@ -84,8 +124,8 @@ public:
     // an end, play() would otherwise open the stream with the factory itself.
     bool prepared() const { return static_cast<bool>(prepared_); }
     void prepare(std::unique_ptr<Decoder> decoder) { prepared_ = std::move(decoder); }
-    // Forgets the loaded stream (after a stop). Waits for the measuring
-    // thread as load() does.
+    // Forgets the loaded stream (after a stop). Its measuring thread is
+    // cancelled as by load().
     void unload();
     bool loaded() const { return static_cast<bool>(decoders_); }
     // Starts (or resumes) playback, a new track from `from` seconds; nothing
@@ -110,16 +150,6 @@ public:
     State state() const;
     // The loaded stream's length in seconds; 0 until it has been measured.
     double duration() const;
-    // Called (on the measuring thread) once the length of the load `id` is
-    // known; the receiver then calls finishMeasuring on the engine's thread.
-    void setMeasuredCallback(std::function<void(uint64_t id)> measured);
-    // Called (on a worker thread) when the position of the track `trackId`
-    // has come to rest other than where a call put it: a pause has been
-    // taken (what was queued but not yet heard is dropped, so it rests where
-    // the device had got to), a seek asked while paused has been taken, or
-    // the tail of a track that ended has been heard out (the position is 0
-    // then). The receiver compares the id with sessionId().
-    void setSettledCallback(std::function<void(uint64_t trackId)> settled);
     // True when `id` is the current load and its length is known (its
     // measuring thread, which has told it, is then reaped); false for a
     // stale report.
@@ -140,9 +170,6 @@ public:
     bool finishSession(uint64_t id);
 
     struct Session;
-    // A thread joined when it ends within a time limit, else left to end by
-    // itself (stuck in a read of a file that does not answer).
-    class BoundedThread;
     struct Reports;
 
 private:
@@ -155,20 +182,23 @@ private:
     bool handToTail(std::unique_ptr<Track>& track);
     // A new device open for `rate` and `channels`. When it cannot be opened
     // while the worker before still holds its device, that worker is stopped
-    // and joined and the device opened once more. Throws the open's AppError.
+    // and waited for a moment, and the device opened once more. Throws the
+    // open's AppError.
     std::unique_ptr<AudioOutput> openDevice(int rate, int channels);
+    void measure();
+    void stopMeasuring();
 
+    // All of these are the engine thread's own.
     OutputFactory outputs_;
     std::shared_ptr<Reports> reports_;  // the callbacks, dropped once the engine is gone
     DecoderFactory decoders_;
     std::unique_ptr<Decoder> prepared_;  // opened by load, not yet played
-    // The length of what is loaded, measured on a thread of its own.
+    // The length of what is loaded, measured on a thread of its own: below 0
+    // until it is known.
     std::shared_ptr<std::atomic<double>> length_;
     std::shared_ptr<std::atomic<bool>> measureCancel_;
     std::unique_ptr<BoundedThread> measurer_;
     uint64_t loads_ = 0;
-    void measure();
-    void stopMeasuring();
     std::shared_ptr<Session> session_;  // the newest worker's
     // The newest worker; each worker waits for its predecessor to release
     // the device, a stopped one for a moment only.

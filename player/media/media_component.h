@@ -57,7 +57,11 @@ public:
     virtual bool endFailedUnheard() const = 0;
 
 signals:
-    // Playback of the current file has ended (after its last sample was heard).
+    // The current file has ended: decoded to its last frame, or broken off
+    // because it cannot be read further. Told up to half a second before its
+    // last sound is heard, so that a file played now follows it without a
+    // gap; until that sound is out the state is Stopped already while
+    // positionRuns() stays true, and then positionJumped is told.
     void endReached();
     // The length of the newly loaded file is known.
     void lengthKnown();

@@ -26,31 +26,30 @@ MediaPlayer::MediaPlayer(QObject* parent)
     : MediaPlayer([] { return std::unique_ptr<AudioOutput>(new AlsaOutput()); }, parent) {}
 
 MediaPlayer::MediaPlayer(PlaybackEngine::OutputFactory outputs, QObject* parent) : MediaComponent(parent) {
-    engine_ =
-        std::make_unique<PlaybackEngine>(std::move(outputs), [this](uint64_t id, const PlaybackEngine::TrackEnd& end) {
-            // Worker thread: hand the report to the UI thread.
-            QMetaObject::invokeMethod(
-                this, [this, id, end] { onEnded(id, end); }, Qt::QueuedConnection);
-        });
-    engine_->setMeasuredCallback([this](uint64_t load) {
-        // Measuring thread: the length is told on the UI thread.
+    // Each report is handed to the UI thread as a queued call; one that
+    // belongs to a file or a playback no longer current is dropped there.
+    PlaybackEngine::Callbacks reports;
+    reports.ended = [this](uint64_t id, const PlaybackEngine::TrackEnd& end) {
+        QMetaObject::invokeMethod(
+            this, [this, id, end] { onEnded(id, end); }, Qt::QueuedConnection);
+    };
+    reports.measured = [this](uint64_t load) {
         QMetaObject::invokeMethod(
             this,
             [this, load] {
-                if (!engine_ || !engine_->finishMeasuring(load)) return;
-                emit lengthKnown();
+                if (engine_ && engine_->finishMeasuring(load)) emit lengthKnown();
             },
             Qt::QueuedConnection);
-    });
-    engine_->setSettledCallback([this](uint64_t id) {
-        // Worker thread: the position now rests where the worker left it.
+    };
+    reports.settled = [this](uint64_t id) {
         QMetaObject::invokeMethod(
             this,
             [this, id] {
                 if (engine_ && id == engine_->sessionId()) emit positionJumped();
             },
             Qt::QueuedConnection);
-    });
+    };
+    engine_ = std::make_unique<PlaybackEngine>(std::move(outputs), std::move(reports));
 }
 
 MediaPlayer::~MediaPlayer() {

@@ -6,8 +6,11 @@
 // selection handler has rebuilt the information line before a command goes
 // on. It shows nothing itself: a failure leaves it as the signal `failed`
 // (the window shows the error box, inside the command), other news as
-// `message`. The window, the desktop's media keys and the command line all
-// drive the player through it.
+// `message`. The window's labels, the desktop's media keys and the command
+// line drive the player through it. The component's own control bar
+// (play/pause, stop, seek) drives the component directly, as a component's
+// controls do; the end of a file played from there runs the play-on as any
+// other.
 #include <QObject>
 #include <cstdint>
 #include <string>

@@ -44,8 +44,6 @@
 namespace {
 constexpr char kControlMime[] = "application/x-corvalle-control";
 
-// Runs a handler body so that no failure leaves it: error values and any
-// other exception end the handler quietly (and are logged).
 // Relative luminance and contrast, as WCAG measures them.
 double Luminance(const QColor& c) {
     auto channel = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
@@ -69,6 +67,8 @@ QColor Readable(const QColor& colour, const QColor& background) {
     return mixed;
 }
 
+// Runs a handler body so that no failure leaves it: an error value (or any
+// other std::exception) ends the handler quietly and is logged.
 template <typename F>
 void Guarded(const char* handler, F&& body) {
     try {

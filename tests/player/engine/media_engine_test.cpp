@@ -53,8 +53,7 @@ private slots:
         std::atomic<long long> readHere{0};
         std::atomic<int> told{0};
         auto stats = std::make_shared<FakeOutputStats>();
-        PlaybackEngine engine(outputs(stats), [](uint64_t, const TrackEnd&) {});
-        engine.setMeasuredCallback([&told](uint64_t) { ++told; });
+        PlaybackEngine engine(outputs(stats), {nullptr, [&told](uint64_t) { ++told; }, nullptr});
         engine.load([p, &readHere] {
             return std::make_unique<Decoder>(std::make_unique<FailingSource>(p, 1LL << 40, &readHere));
         });
