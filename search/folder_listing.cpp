@@ -1,6 +1,7 @@
 #include "search/folder_listing.h"
 
 #include "common/app_error.h"
+#include "common/deadline.h"
 
 #include <sys/stat.h>
 #include <cerrno>
@@ -47,4 +48,13 @@ FolderListing ListFolder(const std::string& folder, const ListOptions& options) 
             listing.folders.emplace_back(e->d_name);
     }
     return listing;
+}
+
+FolderListing ListFolderWithin(const std::string& folder) {
+    std::optional<FolderListing> listing =
+        RunWithin<FolderListing>(kFileDeadline, [folder] { return ListFolder(folder); });
+    if (!listing)
+        throw AppError(ErrNo::PathFileAccess,
+                       StandardDescription(ErrNo::PathFileAccess) + " (the folder did not answer)");
+    return std::move(*listing);
 }

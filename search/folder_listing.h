@@ -30,6 +30,12 @@ struct ListOptions {
 // folder cannot be opened.
 FolderListing ListFolder(const std::string& folder, const ListOptions& options = {});
 
+// ListFolder(folder) off the caller's thread, within the file deadline
+// (common/deadline.h): a folder that does not answer (on a share that
+// stopped) is one that cannot be opened, and its listing, left to itself,
+// is dropped whenever it ends.
+FolderListing ListFolderWithin(const std::string& folder);
+
 // For tests: replaces opendir(3) (empty restores it). The replacement may
 // return nullptr, with errno set, to make a folder unreadable.
 using OpenDirFunction = std::function<DIR*(const char* path)>;

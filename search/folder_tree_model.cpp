@@ -1,7 +1,9 @@
 #include "search/folder_tree_model.h"
 
 #include "common/case_fold.h"
+#include "common/error_text.h"
 #include "common/file_util.h"
+#include "common/log.h"
 #include "search/folder_listing.h"
 
 #include <QApplication>
@@ -55,9 +57,11 @@ void FolderTreeModel::fetch(Node* node) {
     node->fetched = true;
     std::vector<std::string> names;
     try {
-        names = ListFolder(node->path).folders;
-    } catch (const std::exception&) {
-        // A folder that cannot be listed shows nothing below it.
+        names = ListFolderWithin(node->path).folders;
+    } catch (const std::exception& e) {
+        // A folder that cannot be listed (or does not answer) shows nothing
+        // below it.
+        qCInfo(lcWindow) << "the folder" << node->name << "was not listed:" << ErrorText(e);
     }
     if (names.empty()) {
         // The expand mark goes away.

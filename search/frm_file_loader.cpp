@@ -3,8 +3,11 @@
 
 #include "common/app_error.h"
 #include "common/case_fold.h"
+#include "common/deadline.h"
 #include "common/dialogs.h"
 #include "common/file_util.h"
+#include "common/log.h"
+#include "common/thread_safety.h"
 #include "common/twips.h"
 #include "search/collect_files.h"
 #include "search/folder_listing.h"
@@ -22,6 +25,8 @@
 #include <QTimer>
 #include <QTreeView>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <exception>
 
@@ -46,9 +51,10 @@ bool IsUnder(const std::string& path, const std::string& root) {
 }
 
 // The ordinary, non-hidden files of a folder, sorted without regard to case,
-// as text. Throws AppError when the folder cannot be listed.
+// as text. Throws AppError when the folder cannot be listed or does not
+// answer.
 QStringList ListFiles(const std::string& folder) {
-    std::vector<std::string> names = ListFolder(folder).files;
+    std::vector<std::string> names = ListFolderWithin(folder).files;
     std::vector<std::pair<std::string, QString>> keyed;
     keyed.reserve(names.size());
     for (const std::string& n : names) keyed.emplace_back(FoldCase(n), PathToText(n));
@@ -60,6 +66,19 @@ QStringList ListFiles(const std::string& folder) {
 }
 
 }  // namespace
+
+// Kept alive by the search thread as long as it runs, which may be after the
+// window is gone (left stuck in a read).
+struct frmFileLoader::Search {
+    std::atomic<bool> cancel{false};
+    std::atomic<std::size_t> folders{0};
+    std::atomic<std::size_t> files{0};
+    std::chrono::steady_clock::time_point cancelledAt{};  // the window's own
+    Mutex mutex;
+    bool done GUARDED_BY(mutex) = false;
+    std::vector<std::string> paths GUARDED_BY(mutex);
+    QString failure GUARDED_BY(mutex);
+};
 
 frmFileLoader::frmFileLoader(AddFunction add, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
@@ -78,8 +97,8 @@ frmFileLoader::frmFileLoader(AddFunction add, QWidget* parent)
 }
 
 frmFileLoader::~frmFileLoader() {
-    cancel_ = true;
-    if (worker_.joinable()) worker_.join();
+    // A search still running stops at its next folder; it is not waited for.
+    if (search_) search_->cancel = true;
 }
 
 void frmFileLoader::BuildControls() {
@@ -118,10 +137,7 @@ void frmFileLoader::BuildControls() {
     Dir1_->setStyleSheet(QStringLiteral("QTreeView { background-color: rgb(255,224,192); }"));
     Dir1_->installEventFilter(this);
     connect(Dir1_, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
-        try {
-            OpenFolder(folders_->pathOf(index));
-        } catch (...) {
-        }
+        Guarded(lcWindow, "Dir1_DblClick", [&] { OpenFolder(folders_->pathOf(index)); });
     });
 
     File1_ = new QListWidget(this);
@@ -165,7 +181,7 @@ void frmFileLoader::FillDrives() {
 }
 
 void frmFileLoader::Drive1_Activated(int index) {
-    try {
+    Guarded(lcWindow, "Drive1_Change", [&] {
         const std::string root = Drive1_->itemData(index).toByteArray().toStdString();
         const std::string previousVolume = volume_;
         const std::string previousFolder = opened_;
@@ -176,8 +192,7 @@ void frmFileLoader::Drive1_Activated(int index) {
             SetVolume(previousVolume);
             ShowInTree(previousFolder);
         }
-    } catch (...) {
-    }
+    });
 }
 
 void frmFileLoader::SetVolume(const std::string& root) {
@@ -227,7 +242,6 @@ void frmFileLoader::OpenFolder(const std::string& path) {
         ShowInTree(folder);
     } catch (const std::exception& e) {
         ShowFailure(ErrorText(e));
-    } catch (...) {
     }
 }
 
@@ -244,10 +258,8 @@ bool frmFileLoader::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmFileLoader::ShowFailure(const QString& text) {
-    try {
-        AppDialogs().MessageBox(this, text, QString::fromLatin1(kLoaderTitle), MsgIcon::Critical);
-    } catch (...) {
-    }
+    Guarded(lcWindow, "ShowFailure",
+            [&] { AppDialogs().MessageBox(this, text, QString::fromLatin1(kLoaderTitle), MsgIcon::Critical); });
 }
 
 void frmFileLoader::SetSearching(bool on) {
@@ -257,7 +269,7 @@ void frmFileLoader::SetSearching(bool on) {
     cmdClose_->setText(on ? QStringLiteral("Cancel") : QStringLiteral("Close"));
     if (on) {
         setCursor(Qt::BusyCursor);
-        UpdateProgress();
+        lblTitle_->setText(QStringLiteral("Searching: 0 folders, 0 files"));
         progressTimer_->start();
     } else {
         progressTimer_->stop();
@@ -267,66 +279,89 @@ void frmFileLoader::SetSearching(bool on) {
 }
 
 void frmFileLoader::UpdateProgress() {
-    lblTitle_->setText(
-        QStringLiteral("Searching: %1 folders, %2 files").arg(foldersSeen_.load()).arg(filesFound_.load()));
+    if (!search_) {
+        progressTimer_->stop();
+        return;
+    }
+    lblTitle_->setText(QStringLiteral("Searching: %1 folders, %2 files")
+                           .arg(search_->folders.load(std::memory_order_relaxed))
+                           .arg(search_->files.load(std::memory_order_relaxed)));
+    std::vector<std::string> paths;
+    QString failure;
+    {
+        MutexLock lock(search_->mutex);
+        if (!search_->done) {
+            // Cancelled, and stuck in a read of a share that does not
+            // answer: it is left to itself.
+            const bool stuck =
+                search_->cancel && std::chrono::steady_clock::now() - search_->cancelledAt > kFileDeadline;
+            if (!stuck) return;
+            qCInfo(lcWindow) << "the cancelled search did not end within" << kFileDeadline.count()
+                             << "ms and is left to itself";
+        }
+        paths.swap(search_->paths);
+        failure = search_->failure;
+    }
+    SearchFinished(paths, failure);
 }
 
 void frmFileLoader::cmdLoad_Click() {
+    if (IsSearching()) return;
     try {
-        if (IsSearching()) return;
-        cancel_ = false;
         closeWhenDone_ = false;
-        foldersSeen_ = 0;
-        filesFound_ = 0;
+        auto search = std::make_shared<Search>();
         const std::string start = opened_;
-        SetSearching(true);
-        worker_ = std::thread([this, start] {
-            auto paths = std::make_shared<std::vector<std::string>>();
+        worker_ = std::make_unique<BoundedThread>([search, start] {
+            std::vector<std::string> paths;
             QString failure;
             try {
                 CollectOptions options;
-                options.cancel = &cancel_;
-                options.progress = [this](std::size_t folders, std::size_t files) {
-                    foldersSeen_.store(folders, std::memory_order_relaxed);
-                    filesFound_.store(files, std::memory_order_relaxed);
+                options.cancel = &search->cancel;
+                options.progress = [search](std::size_t folders, std::size_t files) {
+                    search->folders.store(folders, std::memory_order_relaxed);
+                    search->files.store(files, std::memory_order_relaxed);
                 };
-                *paths = CollectFiles(start, "*.mp3", true, options);
+                paths = CollectFiles(start, "*.mp3", true, options);
             } catch (const std::bad_alloc&) {
-                paths->clear();
+                paths.clear();
                 failure = QStringLiteral("Out of memory");
             } catch (const std::exception& e) {
-                paths->clear();
+                paths.clear();
                 failure = ErrorText(e);
             } catch (...) {
-                paths->clear();
+                paths.clear();
                 failure = QStringLiteral("The search failed");
             }
-            QMetaObject::invokeMethod(
-                this, [this, paths, failure] { SearchFinished(paths, failure); }, Qt::QueuedConnection);
+            MutexLock lock(search->mutex);
+            search->paths = std::move(paths);
+            search->failure = failure;
+            search->done = true;
         });
+        search_ = std::move(search);
+        SetSearching(true);
     } catch (const std::exception& e) {
-        SetSearching(false);
         ShowFailure(ErrorText(e));
-    } catch (...) {
-        SetSearching(false);
     }
 }
 
-void frmFileLoader::SearchFinished(std::shared_ptr<std::vector<std::string>> paths, QString failure) {
+void frmFileLoader::SearchFinished(const std::vector<std::string>& paths, const QString& failure) {
+    const bool cancelled = search_ && search_->cancel;
+    search_.reset();
+    if (worker_) worker_->joinWithin(std::chrono::milliseconds(0));  // ended, or left to itself
+    worker_.reset();
+    SetSearching(false);
+    if (closeWhenDone_) {
+        QDialog::reject();
+        return;
+    }
+    if (cancelled) return;  // nothing is added, the window stays open
+    if (!failure.isEmpty()) {
+        ShowFailure(failure);
+        return;
+    }
     try {
-        if (worker_.joinable()) worker_.join();
-        SetSearching(false);
-        if (closeWhenDone_) {
-            QDialog::reject();
-            return;
-        }
-        if (cancel_) return;  // cancelled: nothing is added, the window stays open
-        if (!failure.isEmpty()) {
-            ShowFailure(failure);
-            return;
-        }
         // What does not fit is said here, and the window stays open.
-        const QString notAdded = add_ ? add_(*paths) : QString();
+        const QString notAdded = add_ ? add_(paths) : QString();
         if (!notAdded.isEmpty()) {
             ShowFailure(notAdded);
             return;
@@ -339,28 +374,28 @@ void frmFileLoader::SearchFinished(std::shared_ptr<std::vector<std::string>> pat
     }
 }
 
+void frmFileLoader::CancelSearch() {
+    if (!search_ || search_->cancel) return;
+    search_->cancelledAt = std::chrono::steady_clock::now();
+    search_->cancel = true;
+}
+
 void frmFileLoader::cmdClose_Click() {
-    try {
-        if (IsSearching()) {
-            cancel_ = true;  // the window stays open; the result is dropped
-            return;
-        }
-        QDialog::reject();
-    } catch (...) {
+    if (IsSearching()) {
+        CancelSearch();  // the window stays open; the result is dropped
+        return;
     }
+    QDialog::reject();
 }
 
 void frmFileLoader::reject() {
-    try {
-        if (IsSearching()) {
-            // Title-bar close or Escape while searching: stop, then close.
-            cancel_ = true;
-            closeWhenDone_ = true;
-            return;
-        }
-        QDialog::reject();
-    } catch (...) {
+    if (IsSearching()) {
+        // Title-bar close or Escape while searching: stop, then close.
+        CancelSearch();
+        closeWhenDone_ = true;
+        return;
     }
+    QDialog::reject();
 }
 
 void frmFileLoader::Run(QWidget* parent, const AddFunction& add) {

@@ -1,17 +1,19 @@
 #pragma once
 // The folder search window: browse to a folder and load every "*.mp3" file in
 // it and in all folders below it into the playlist, through the add function
-// the caller gives it. The search runs on a worker thread so the window stays
-// painted and can cancel it.
+// the caller gives it. The search runs on a thread of its own so the window
+// stays painted and can cancel it; the window polls it and never waits for
+// it. A search stuck in a read of a share that stopped answering is left to
+// itself once cancelled, as are the listings of the folder tree and the
+// preview, which the window gives the file deadline (common/deadline.h).
 #include <QDialog>
 #include <QString>
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
+class BoundedThread;
 class FolderTreeModel;
 class QComboBox;
 class QLabel;
@@ -38,7 +40,7 @@ public:
     // listed gives a message box and the previous folder stays opened.
     void OpenFolder(const std::string& path);
     void OpenFolder(const QString& path);
-    bool IsSearching() const { return worker_.joinable(); }
+    bool IsSearching() const { return static_cast<bool>(search_); }
 
     // Creates the window and shows it modally.
     static void Run(QWidget* parent, const AddFunction& add);
@@ -54,8 +56,14 @@ private:
     void Drive1_Activated(int index);
     void SetVolume(const std::string& root);
     void ShowInTree(const std::string& path);
-    void SearchFinished(std::shared_ptr<std::vector<std::string>> paths, QString failure);
+    // What the search thread and the window share.
+    struct Search;
+    // Asks the search to stop; the window goes on once it has, or at once
+    // when it does not within the file deadline (stuck in a read).
+    void CancelSearch();
+    void SearchFinished(const std::vector<std::string>& paths, const QString& failure);
     void SetSearching(bool on);
+    // Shows the counts, and finishes a search that has ended.
     void UpdateProgress();
     void ShowFailure(const QString& text);
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -76,9 +84,7 @@ private:
     std::string opened_;  // the opened folder
     QString titleText_;
 
-    std::thread worker_;
-    std::atomic<bool> cancel_{false};
-    std::atomic<std::size_t> foldersSeen_{0};
-    std::atomic<std::size_t> filesFound_{0};
+    std::shared_ptr<Search> search_;  // none when no search runs
+    std::unique_ptr<BoundedThread> worker_;
     bool closeWhenDone_ = false;
 };

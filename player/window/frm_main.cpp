@@ -67,21 +67,17 @@ QColor Readable(const QColor& colour, const QColor& background) {
     return mixed;
 }
 
-// Runs a handler body so that no failure leaves it: an error value (or any
-// other std::exception) ends the handler quietly and is logged.
-template <typename F>
-void Guarded(const char* handler, F&& body) {
-    try {
-        body();
-    } catch (const std::exception& e) {
-        qCInfo(lcWindow) << handler << "skipped:" << ErrorText(e);
-    }
-}
 }  // namespace
 
 static void InitResources() { Q_INIT_RESOURCE(resources); }
 
-frmMain::frmMain(MediaComponent* media, QWidget* parent) : QWidget(parent), Media(media) {
+frmMain::frmMain(const Parts& parts, QWidget* parent)
+    : QWidget(parent),
+      media_(parts.media),
+      playlist_(parts.playlist),
+      stored_(parts.stored),
+      volume_(parts.volume),
+      transport_(parts.transport) {
     InitResources();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromUtf8(kAppTitle));
@@ -130,23 +126,21 @@ void frmMain::BuildControls() {
     HScroll_4_Volume->setAccessibleName(QStringLiteral("Volume"));
     connect(HScroll_4_Volume, &QScrollBar::valueChanged, this, &frmMain::HScroll_4_Volume_Change);
     // The slider shows the volume level the desktop's controls read and set.
-    Volume = new VolumeLevel(HScroll_4_Volume->value(), this);
-    connect(HScroll_4_Volume, &QScrollBar::valueChanged, Volume, &VolumeLevel::setValue);
-    connect(Volume, &VolumeLevel::valueChanged, HScroll_4_Volume, &QScrollBar::setValue);
+    volume_.setValue(HScroll_4_Volume->value());
+    connect(HScroll_4_Volume, &QScrollBar::valueChanged, &volume_, &VolumeLevel::setValue);
+    connect(&volume_, &VolumeLevel::valueChanged, HScroll_4_Volume, &QScrollBar::setValue);
 
-    Playlist = new PlaylistModel(this);
-    stored_ = std::make_unique<StoredPlaylist>(*Playlist);
     List1 = new PlaylistView(this);
     List1->setObjectName(QStringLiteral("List1"));
-    List1->setPlaylist(Playlist);
+    List1->setPlaylist(&playlist_);
     List1->setGeometry(TwipsRect(960, 360, 3735, 3180));
     List1->setToolTip(QStringLiteral("Drag and Drop Multimedia Files here"));
     List1->setAccessibleName(QStringLiteral("Playlist"));
-    Playlist->addMany({"/Data/Music/Corvalle - Evening Song.mp3 ", "/Data/Music/Corvalle - Morning Song.mp3",
+    playlist_.addMany({"/Data/Music/Corvalle - Evening Song.mp3 ", "/Data/Music/Corvalle - Morning Song.mp3",
                        "/Data/Music/Corvalle - Night Song.mp3 "});
     // Every selection of an entry, by the user or a command, runs the
     // selection handler at once.
-    connect(Playlist, &PlaylistModel::currentRowSet, this, &frmMain::List1_Click);
+    connect(&playlist_, &PlaylistModel::currentRowSet, this, &frmMain::List1_Click);
     connect(List1, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex&) { List1_DblClick(); });
     connect(List1, &PlaylistView::mouseUp, this, &frmMain::List1_MouseUp);
     connect(List1, &PlaylistView::dropped, this, &frmMain::List1_OLEDragDrop);
@@ -216,23 +210,22 @@ void frmMain::BuildControls() {
     connect(Timer1, &QTimer::timeout, this, &frmMain::Timer1_Timer);
     Timer1->start();
 
-    Media->setParent(this);
     // Whatever moves the elapsed time other than playing is reported: each
     // report ticks at once (and wakes Timer1 when playback goes on).
-    connect(Media, &MediaComponent::stateChanged, this, &frmMain::Timer1_Timer);
-    connect(Media, &MediaComponent::positionJumped, this, &frmMain::Timer1_Timer);
-    MediaPlayer1 = new MediaPlayerBar(*Media, this);
+    connect(&media_, &MediaComponent::stateChanged, this, &frmMain::Timer1_Timer);
+    connect(&media_, &MediaComponent::positionJumped, this, &frmMain::Timer1_Timer);
+    MediaPlayer1 = new MediaPlayerBar(media_, this);
     MediaPlayer1->setObjectName(QStringLiteral("MediaPlayer1"));
     MediaPlayer1->setGeometry(TwipsRect(960, 3840, 4575, 615));
     MediaPlayer1->hide();
-    connect(Media, &MediaComponent::lengthKnown, this, &frmMain::MediaPlayer1_LengthKnown);
-    connect(Media, &MediaComponent::endReached, this, &frmMain::MediaPlayer1_EndReached);
+    connect(&media_, &MediaComponent::lengthKnown, this, &frmMain::MediaPlayer1_LengthKnown);
+    connect(&media_, &MediaComponent::endReached, this, &frmMain::MediaPlayer1_EndReached);
 
-    transport = new Transport(*Playlist, *Media, this);
-    connect(transport, &Transport::randomModeChanged, this, &frmMain::ShowRandomMode);
-    connect(transport, &Transport::failed, this,
+    connect(&transport_, &Transport::randomModeChanged, this, &frmMain::ShowRandomMode);
+    connect(&transport_, &Transport::failed, this,
             [this](const QString& description) { ShowErrorBox(this, description); });
-    connect(transport, &Transport::message, this, [this](const QString& text) { AppDialogs().MessageBox(this, text); });
+    connect(&transport_, &Transport::message, this,
+            [this](const QString& text) { AppDialogs().MessageBox(this, text); });
 
     // The keyboard reaches the commands in the order they stand.
     setTabOrder(lblVolume, lblPrev);
@@ -292,9 +285,9 @@ void frmMain::BuildMenus() {
 void frmMain::Form_Load() {
     // Drops onto the list are handled by List1_OLEDragDrop.
     List1->setAcceptDrops(true);
-    const QString told = stored_->Load();
+    const QString told = stored_.Load();
     if (!told.isEmpty()) AppDialogs().MessageBox(this, told);
-    if (Playlist->count() > 0) Guarded("Form_Load", [this] { SelectEntry(0); });
+    if (playlist_.count() > 0) Guarded(lcWindow, "Form_Load", [this] { SelectEntry(0); });
 }
 
 void frmMain::LoadSettings() {
@@ -325,26 +318,26 @@ void frmMain::LoadSettings() {
 
 void frmMain::lblExit_Click() {
     // No further handler runs: the player's queued reports are cut off.
-    disconnect(Media, nullptr, this, nullptr);
+    disconnect(&media_, nullptr, this, nullptr);
     Timer1->stop();
-    transport->Shutdown();
+    transport_.Shutdown();
     hide();
     if (ExitProgram) ExitProgram();
 }
 
 // ---- selection and information line ----------------------------------------
 
-int16_t frmMain::ListIndex() const { return static_cast<int16_t>(Playlist->currentRow()); }
+int16_t frmMain::ListIndex() const { return static_cast<int16_t>(playlist_.currentRow()); }
 
-int16_t frmMain::ListCount() const { return static_cast<int16_t>(Playlist->count()); }
+int16_t frmMain::ListCount() const { return static_cast<int16_t>(playlist_.count()); }
 
-void frmMain::SelectEntry(int k) { Playlist->setCurrentRow(k); }
+void frmMain::SelectEntry(int k) { playlist_.setCurrentRow(k); }
 
 void frmMain::List1_Click() {
-    Guarded("List1_Click", [this] {
+    Guarded(lcWindow, "List1_Click", [this] {
         int16_t c = ListIndex();
         if (c < 0) return;
-        CurrentFile = Playlist->at(c);
+        CurrentFile = playlist_.at(c);
         // "[*]" in a title is Qt's modified-mark placeholder; double it to show it as text.
         QString caption = CaptionForFile(c, CurrentFile);
         caption.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
@@ -354,17 +347,17 @@ void frmMain::List1_Click() {
 
 // ---- transport ---------------------------------------------------------------
 
-int32_t frmMain::Randomizer(int32_t& TheListSize) { return transport->Randomizer(TheListSize); }
+int32_t frmMain::Randomizer(int32_t& TheListSize) { return transport_.Randomizer(TheListSize); }
 
-void frmMain::lblPlay_Click() { transport->Play(); }
+void frmMain::lblPlay_Click() { transport_.Play(); }
 
-void frmMain::lblStop_Click() { transport->Stop(); }
+void frmMain::lblStop_Click() { transport_.Stop(); }
 
-void frmMain::lblNext_Click() { transport->Next(); }
+void frmMain::lblNext_Click() { transport_.Next(); }
 
-void frmMain::lblPrev_Click() { transport->Prev(); }
+void frmMain::lblPrev_Click() { transport_.Prev(); }
 
-void frmMain::lblRandom_Click() { transport->Random(); }
+void frmMain::lblRandom_Click() { transport_.Random(); }
 
 void frmMain::ShowRandomMode(bool on) {
     QFont f = lblRandom->font();
@@ -408,30 +401,30 @@ void frmMain::ShowTime(QLabel* label, const QString& prefix, double t, int64_t* 
 }
 
 void frmMain::Timer1_Timer() {
-    Guarded("Timer1_Timer", [this] {
-        ShowTime(lblElapsedTime, QStringLiteral("Elapsed Time: "), Media->currentPosition(), &elapsedShown_);
+    Guarded(lcWindow, "Timer1_Timer", [this] {
+        ShowTime(lblElapsedTime, QStringLiteral("Elapsed Time: "), media_.currentPosition(), &elapsedShown_);
     });
     // An idle window does not wake 16 times a second for a label that cannot
     // change: while the position does not run on by itself, Timer1 sleeps
     // until the component reports a change (stateChanged, positionJumped),
     // which ticks again.
-    if (!Media->positionRuns())
+    if (!media_.positionRuns())
         Timer1->stop();
     else if (!Timer1->isActive())
         Timer1->start();
 }
 
 void frmMain::MediaPlayer1_LengthKnown() {
-    Guarded("MediaPlayer1_LengthKnown",
-            [this] { ShowTime(lblTotalTime, QStringLiteral("Total Time: "), Media->duration(), nullptr); });
+    Guarded(lcWindow, "MediaPlayer1_LengthKnown",
+            [this] { ShowTime(lblTotalTime, QStringLiteral("Total Time: "), media_.duration(), nullptr); });
 }
 
-void frmMain::MediaPlayer1_EndReached() { transport->EndReached(); }
+void frmMain::MediaPlayer1_EndReached() { transport_.EndReached(); }
 
 // ---- volume ------------------------------------------------------------------------
 
 void frmMain::HScroll_4_Volume_Change() {
-    Guarded("HScroll_4_Volume_Change", [this] {
+    Guarded(lcWindow, "HScroll_4_Volume_Change", [this] {
         int32_t volume = HScroll_4_Volume->value();
         if (!VolumeControler::SetMasterVolume(volume)) qCInfo(lcWindow) << "the master volume was not set to" << volume;
     });
@@ -456,28 +449,28 @@ void frmMain::List1_MenuKey() {
 void frmMain::mnuRemoveEntry_Click() {
     const int16_t c = ListIndex();
     if (c < 0) return;  // nothing selected: nothing to remove
-    Playlist->removeAt(c);
+    playlist_.removeAt(c);
     SavePlaylist();
 }
 
 void frmMain::mnuLoadFiles_Click() {
-    Guarded("mnuLoadFiles_Click", [this] {
+    Guarded(lcWindow, "mnuLoadFiles_Click", [this] {
         if (ShowFileLoader)
-            ShowFileLoader(this, [this](const std::vector<std::string>& found) { return transport->Add(found); });
+            ShowFileLoader(this, [this](const std::vector<std::string>& found) { return transport_.Add(found); });
     });
     SavePlaylist();
 }
 
 void frmMain::SavePlaylist() {
-    if (transport->IsShutDown()) return;
-    const QString failure = stored_->Save();
+    if (transport_.IsShutDown()) return;
+    const QString failure = stored_.Save();
     if (!failure.isEmpty()) AppDialogs().MessageBox(this, failure);
 }
 
 void frmMain::mnuEditTag_Click() {
     const int16_t c = ListIndex();
-    const std::string path = c >= 0 ? Playlist->at(c) : std::string();
-    Guarded("mnuEditTag_Click", [this, &path] {
+    const std::string path = c >= 0 ? playlist_.at(c) : std::string();
+    Guarded(lcWindow, "mnuEditTag_Click", [this, &path] {
         if (ShowTagEditor) ShowTagEditor(this, path);
     });
 }
@@ -487,7 +480,7 @@ void frmMain::mnuExportPlaylist_Click() {
                                                       QStringLiteral("Playlists (*.m3u8)"), QStringLiteral("m3u8"));
     if (name.isEmpty()) return;
     try {
-        ExportPlaylist(Playlist->entries(), TextToPath(name));
+        ExportPlaylist(playlist_.entries(), TextToPath(name));
     } catch (const std::exception& e) {
         AppDialogs().MessageBox(this, QStringLiteral("Cannot export the playlist: ") + ErrorText(e));
     }
@@ -506,10 +499,10 @@ void frmMain::mnuMediaPlayerBar_Click() {
 // ---- drops -----------------------------------------------------------------------------
 
 void frmMain::List1_OLEDragDrop(const QMimeData* data) {
-    Guarded("List1_OLEDragDrop", [this, data] {
+    Guarded(lcWindow, "List1_OLEDragDrop", [this, data] {
         if (!data) return;
         std::vector<std::string> paths = DroppedPaths(*data);
-        if (!paths.empty()) transport->AddEntries(paths);
+        if (!paths.empty()) transport_.AddEntries(paths);
     });
 }
 
