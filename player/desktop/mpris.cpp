@@ -33,6 +33,9 @@ MprisService::MprisService(Transport& transport, MediaComponent& media, QObject*
     auto* player = new MprisPlayerAdaptor(this);
     connect(this, &MprisService::Seeked, player, &MprisPlayerAdaptor::Seeked);
     // Whatever changed it: the labels, the control bar, the end of a file, us.
+    // A new file is read first, for the changes told and for whoever listens
+    // after.
+    connect(&media_, &MediaComponent::stateChanged, this, &MprisService::FollowTrack);
     connect(&media_, &MediaComponent::stateChanged, this, &MprisService::NotifyChanged);
     connect(&media_, &MediaComponent::lengthKnown, this, &MprisService::NotifyChanged);
     connect(&transport_, &Transport::randomModeChanged, this, &MprisService::NotifyChanged);
@@ -48,6 +51,7 @@ MprisService::~MprisService() {
 }
 
 bool MprisService::Register() {
+    FollowTrack();  // a file loaded already
     if (!Offer(this, QString::fromLatin1(kObjectPath), QString::fromLatin1(kMprisServiceName),
                QDBusConnection::ExportAdaptors))
         return false;
@@ -73,18 +77,17 @@ QDBusObjectPath MprisService::TrackId() const {
     return QDBusObjectPath(QStringLiteral("/org/corvalle/track/") + QString::fromLatin1(digest.toHex()));
 }
 
-TrackInfo MprisService::CurrentInfo() const {
+void MprisService::FollowTrack() {
     const std::string path = media_.fileName();
-    if (path.empty()) return TrackInfo();
-    if (path != infoPath_) {
-        TrackInfo info = ReadTrackInfoWithin(path, coverFolder);
-        // The cover of the track before is no longer shown.
-        if (!info_.coverPath.empty() && info_.coverPath != info.coverPath) ::unlink(info_.coverPath.c_str());
-        info_ = std::move(info);
-        infoPath_ = path;
-    }
-    return info_;
+    if (path == infoPath_) return;
+    TrackInfo info = path.empty() ? TrackInfo() : ReadTrackInfoWithin(path, coverFolder);
+    // The cover of the track before is no longer shown.
+    if (!info_.coverPath.empty() && info_.coverPath != info.coverPath) ::unlink(info_.coverPath.c_str());
+    info_ = std::move(info);
+    infoPath_ = path;
 }
+
+TrackInfo MprisService::CurrentInfo() const { return infoPath_ == media_.fileName() ? info_ : TrackInfo(); }
 
 QVariantMap MprisService::Metadata() const {
     QVariantMap m;
@@ -94,11 +97,11 @@ QVariantMap MprisService::Metadata() const {
     m.insert(QStringLiteral("xesam:url"), FileUrl(path));
     const double length = media_.duration();
     if (length > 0) m.insert(QStringLiteral("mpris:length"), static_cast<qlonglong>(std::llround(length * 1e6)));
-    CurrentInfo();
-    m.insert(QStringLiteral("xesam:title"), info_.title);
-    if (!info_.artist.isEmpty()) m.insert(QStringLiteral("xesam:artist"), QStringList{info_.artist});
-    if (!info_.album.isEmpty()) m.insert(QStringLiteral("xesam:album"), info_.album);
-    if (!info_.coverPath.empty()) m.insert(QStringLiteral("mpris:artUrl"), FileUrl(info_.coverPath));
+    const TrackInfo info = CurrentInfo();
+    m.insert(QStringLiteral("xesam:title"), info.title);
+    if (!info.artist.isEmpty()) m.insert(QStringLiteral("xesam:artist"), QStringList{info.artist});
+    if (!info.album.isEmpty()) m.insert(QStringLiteral("xesam:album"), info.album);
+    if (!info.coverPath.empty()) m.insert(QStringLiteral("mpris:artUrl"), FileUrl(info.coverPath));
     return m;
 }
 

@@ -55,7 +55,8 @@ public:
     bool CanGo() const;
     // A seek has somewhere to go: the length is known.
     bool CanSeek() const;
-    // What the controls show of the file loaded now.
+    // What the controls show of the file loaded now, as read when it was
+    // loaded (nothing is read here).
     TrackInfo CurrentInfo() const;
     // The track id of the file loaded now (NoTrack with none).
     QDBusObjectPath TrackId() const;
@@ -74,15 +75,18 @@ signals:
     void Seeked(qlonglong position);
 
 private:
+    // Reads what the controls show of a newly loaded file (within the file
+    // deadline) and removes the cover of the file before.
+    void FollowTrack();
     // Tells the bus what changed of the properties that change by themselves.
     void NotifyChanged();
     QVariantMap ChangingProperties() const;
     Transport& transport_;
     MediaComponent& media_;
     bool registered_ = false;
-    QVariantMap last_;              // the changing properties as last told
-    mutable std::string infoPath_;  // the file whose track info is held
-    mutable TrackInfo info_;
+    QVariantMap last_;      // the changing properties as last told
+    std::string infoPath_;  // the file whose track info is held
+    TrackInfo info_;
 };
 
 class MprisRootAdaptor : public QDBusAbstractAdaptor {
