@@ -3,6 +3,7 @@
 // `sort -f` over the same file is timed in the same run for reference.
 //
 // usage: startup_bench [runs]        (the child mode is internal)
+#include "app/player.h"
 #include "bench_util.h"
 #include "media/media_player.h"
 #include "playlist/playlist_model.h"
@@ -24,13 +25,14 @@ int Child() {
     char name[] = "startup_bench";
     char* argv[] = {name, nullptr};
     QApplication app(argc, argv);
-    frmMain w(new MediaPlayer);
+    Player player(new MediaPlayer);
+    frmMain& w = player.window;
     w.Form_Load();
     w.LoadSettings();
     w.show();
     if (!QTest::qWaitForWindowExposed(&w, 5000)) return 3;
     QApplication::processEvents();
-    if (w.ListIndex() != 0 || w.Playlist->count() != PlaylistModel::kMaxEntries) return 4;
+    if (w.ListIndex() != 0 || player.playlist.count() != PlaylistModel::kMaxEntries) return 4;
     return 0;
 }
 

@@ -2,6 +2,7 @@
 // the 60 ms timer, adding 32 767 dropped paths to an empty playlist, one
 // keystroke of type-to-find in a list of 32 767 entries, and the resident set
 // with 32 767 entries loaded.
+#include "app/player.h"
 #include "bench_util.h"
 #include "media/media_player.h"
 #include "playlist/playlist_model.h"
@@ -56,15 +57,16 @@ int main(int argc, char** argv) {
 
     // Selection: tag read and caption for a tagged file.
     {
-        frmMain w(new MediaPlayer);
-        w.Playlist->clear();
+        Player player(new MediaPlayer);
+        frmMain& w = player.window;
+        player.playlist.clear();
         std::vector<std::string> files;
         for (int i = 0; i < 2; ++i) {
             QString p = dir.filePath(QStringLiteral("t%1.mp3").arg(i));
             WriteTaggedFile(p);
             files.push_back(p.toStdString());
         }
-        w.Playlist->addMany(files);
+        player.playlist.addMany(files);
         std::vector<double> samples;
         for (int i = 0; i < 2000; ++i) {
             double t0 = bench::NowMs();
@@ -92,15 +94,16 @@ int main(int argc, char** argv) {
         mime.setUrls(urls);
         std::vector<double> samples;
         for (int r = 0; r < runs; ++r) {
-            frmMain w(new MediaPlayer);
-            w.Playlist->clear();
+            Player player(new MediaPlayer);
+            frmMain& w = player.window;
+            player.playlist.clear();
             w.show();
             QApplication::processEvents();
             double t0 = bench::NowMs();
             w.List1_OLEDragDrop(&mime);
             QApplication::processEvents();
             samples.push_back(bench::NowMs() - t0);
-            if (w.Playlist->count() != PlaylistModel::kMaxEntries) return 2;
+            if (player.playlist.count() != PlaylistModel::kMaxEntries) return 2;
         }
         std::printf("drop_32767  ours_ms=%.1f  target_ms=300  ratio=%.3f\n", bench::Median(samples),
                     bench::Median(samples) / 300.0);
@@ -111,12 +114,13 @@ int main(int argc, char** argv) {
     // Only the last entry's file name begins with "z", so each keystroke (a
     // new search from the first entry) walks the whole list.
     {
-        frmMain w(new MediaPlayer);
+        Player player(new MediaPlayer);
+        frmMain& w = player.window;
         std::vector<std::string> entries;
         for (int i = 0; i < PlaylistModel::kMaxEntries - 1; ++i) entries.push_back(Path(i));
         entries.push_back("/home/user/Music/zz last/Zq final.mp3");
-        w.Playlist->clear();
-        w.Playlist->addMany(entries);
+        player.playlist.clear();
+        player.playlist.addMany(entries);
         w.show();
         w.SelectEntry(0);
         w.List1->setFocus();
@@ -129,7 +133,7 @@ int main(int argc, char** argv) {
             QApplication::sendEvent(w.List1, &press);
             QApplication::processEvents();
             samples.push_back(bench::NowMs() - t0);
-            if (w.Playlist->at(w.ListIndex()) != entries.back()) return 3;
+            if (player.playlist.at(w.ListIndex()) != entries.back()) return 3;
             w.SelectEntry(0);
             QApplication::processEvents();
         }
@@ -139,11 +143,12 @@ int main(int argc, char** argv) {
 
     // Resident set with 32 767 entries loaded and shown.
     {
-        frmMain w(new MediaPlayer);
+        Player player(new MediaPlayer);
+        frmMain& w = player.window;
         std::vector<std::string> entries;
         for (int i = 0; i < PlaylistModel::kMaxEntries; ++i) entries.push_back(Path(i));
-        w.Playlist->clear();
-        w.Playlist->addMany(entries);
+        player.playlist.clear();
+        player.playlist.addMany(entries);
         w.show();
         w.SelectEntry(0);
         for (int i = 0; i < 20; ++i) QApplication::processEvents();

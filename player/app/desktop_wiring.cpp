@@ -1,12 +1,10 @@
 #include "app/desktop_wiring.h"
 
+#include "app/player.h"
 #include "desktop/mpris.h"
 #include "desktop/single_instance.h"
 #include "desktop/sleep_inhibitor.h"
 #include "desktop/track_notifier.h"
-#include "transport/transport.h"
-#include "volume/volume_level.h"
-#include "window/frm_main.h"
 
 #include <QApplication>
 #include <QFile>
@@ -20,15 +18,16 @@ void BringUp(frmMain* window) {
 }
 }  // namespace
 
-MprisService* ConnectToDesktop(frmMain* window, InstanceService* instance) {
-    Transport* transport = window->transport;
-    auto* mpris = new MprisService(*transport, *window->Media, window);
+MprisService* ConnectToDesktop(Player& player, InstanceService* instance) {
+    frmMain* window = &player.window;
+    Transport* transport = &player.transport;
+    auto* mpris = new MprisService(*transport, *player.media, window);
     mpris->raise = [window] { BringUp(window); };
     mpris->quit = [window] { window->lblExit_Click(); };
     mpris->busy = [] { return QApplication::activeModalWidget() != nullptr; };
     // The desktop's volume is the window's: a write is one completed change
     // of its slider, which sets the master volume.
-    VolumeLevel* volume = window->Volume;
+    VolumeLevel* volume = &player.volume;
     mpris->readVolume = [volume] { return volume->value(); };
     mpris->writeVolume = [volume](int percent) { volume->setValue(percent); };
     QObject::connect(volume, &VolumeLevel::valueChanged, mpris, &MprisService::VolumeChanged);
@@ -39,8 +38,8 @@ MprisService* ConnectToDesktop(frmMain* window, InstanceService* instance) {
     // A notification at each new track, and no suspend while playing.
     if (TrackNotifier::Wanted())
         new TrackNotifier(
-            *window->Media, [mpris] { return mpris->CurrentInfo(); }, window);
-    new SleepInhibitor(*window->Media, window);
+            *player.media, [mpris] { return mpris->CurrentInfo(); }, window);
+    new SleepInhibitor(*player.media, window);
 
     if (!instance) {
         instance = new InstanceService;

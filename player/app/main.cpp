@@ -1,27 +1,25 @@
 // Corvalle's MP3 Player: start-up.
 #include "app/desktop_wiring.h"
+#include "app/player.h"
 #include "common/app_identity.h"
 #include "desktop/single_instance.h"
 #include "media/media_player.h"
 #include "search/frm_file_loader.h"
 #include "tags/frm_edit_tag_information.h"
-#include "transport/transport.h"
-#include "window/frm_main.h"
 
 #include <QApplication>
-#include <QPointer>
 #include <memory>
 
 namespace Module1 {
-QPointer<frmMain> MainWindow;
+std::unique_ptr<Player> ThePlayer;
 
-// Creates and loads the main window, applies the settings, shows it; then
-// plays the files it was given, if any. `instance` holds the session's name
-// for one window (if there is a bus) and now hands later starts' files over.
+// Makes the player's parts and its main window, loads the window, applies
+// the settings, shows it; then plays the files it was given, if any.
+// `instance` holds the session's name for one window (if there is a bus) and
+// now hands later starts' files over.
 void Main(const std::vector<std::string>& files, InstanceService* instance) {
-    auto* window = new frmMain(new MediaPlayer);
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    MainWindow = window;
+    ThePlayer = std::make_unique<Player>(new MediaPlayer);
+    frmMain* window = &ThePlayer->window;
     window->ShowTagEditor = [](QWidget* parent, const std::string& path) {
         frmEditTagInformation::ShowModal(parent, path);
     };
@@ -34,8 +32,8 @@ void Main(const std::vector<std::string>& files, InstanceService* instance) {
 
     // Media keys and desktop controls, and the files of later starts, when
     // there is a session bus.
-    ConnectToDesktop(window, instance);
-    window->transport->Open(files);
+    ConnectToDesktop(*ThePlayer, instance);
+    ThePlayer->transport.Open(files);
 }
 
 // The sound server's mixers show the stream by the program's name and icon,
@@ -66,6 +64,6 @@ int main(int argc, char** argv) {
     int rc = app.exec();
     // Exit ends the event loop with the window still there: release the
     // player (its thread and sound device) before the process ends.
-    delete Module1::MainWindow.data();
+    Module1::ThePlayer.reset();
     return rc;
 }

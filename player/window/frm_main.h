@@ -1,7 +1,9 @@
 #pragma once
 // The main window: the playlist, the transport labels, the time labels, the
-// volume slider, the theme picture and the embedded media player. Its
-// handlers forward the commands to the Transport.
+// volume slider, the theme picture and the embedded media player's control
+// bar. Its handlers forward the commands to the Transport. What it shows and
+// drives (the component, the playlist and its stored file, the volume level,
+// the transport) is made by the program's start-up and handed to it.
 #include <QImage>
 #include <QPixmap>
 #include <QWidget>
@@ -31,8 +33,15 @@ class VolumeLevel;
 class frmMain : public QWidget {
     Q_OBJECT
 public:
-    // Takes ownership of the media player component.
-    explicit frmMain(MediaComponent* media, QWidget* parent = nullptr);
+    // What the window shows and drives; each outlives the window.
+    struct Parts {
+        MediaComponent& media;
+        PlaylistModel& playlist;  // the entries of List1
+        StoredPlaylist& stored;
+        VolumeLevel& volume;  // what HScroll_4_Volume shows, for the desktop too
+        Transport& transport;
+    };
+    explicit frmMain(const Parts& parts, QWidget* parent = nullptr);
     ~frmMain() override;
 
     // Controls, named as designed.
@@ -41,7 +50,6 @@ public:
     QLabel* lblMessages = nullptr;
     QScrollBar* HScroll_4_Volume = nullptr;
     PlaylistView* List1 = nullptr;
-    PlaylistModel* Playlist = nullptr;  // the entries of List1
     CommandLabel* lblVolume = nullptr;
     CommandLabel* lblPrev = nullptr;
     CommandLabel* lblPlay = nullptr;
@@ -52,10 +60,7 @@ public:
     QLabel* imgTheme = nullptr;
     QLabel* imgMover = nullptr;
     QTimer* Timer1 = nullptr;
-    MediaComponent* Media = nullptr;         // the media player component
-    MediaPlayerBar* MediaPlayer1 = nullptr;  // its control bar
-    Transport* transport = nullptr;          // the commands, over Playlist and Media
-    VolumeLevel* Volume = nullptr;           // what HScroll_4_Volume shows, for the desktop too
+    MediaPlayerBar* MediaPlayer1 = nullptr;  // the media player component's control bar
     QMenu* mnuTagInfo = nullptr;
     QAction* mnuRemoveEntry = nullptr;
     QAction* mnuLoadFiles = nullptr;
@@ -151,7 +156,11 @@ private:
     // designed, on a dark palette its own text colour (a light blue).
     void ShowLabelColours();
 
-    std::unique_ptr<StoredPlaylist> stored_;
+    MediaComponent& media_;
+    PlaylistModel& playlist_;
+    StoredPlaylist& stored_;
+    VolumeLevel& volume_;
+    Transport& transport_;
     QPixmap themePixmap_;
     double themeLeftTwips_ = 5160;
     int64_t elapsedShown_ = -1;  // the elapsed time on its label, in seconds

@@ -4,6 +4,7 @@
 // server; and a second start of the real program handing its files over.
 #include "desktop/mpris.h"
 #include "app/desktop_wiring.h"
+#include "app/player.h"
 #include "common/file_util.h"
 #include "desktop/single_instance.h"
 #include "fake_dialogs.h"
@@ -103,8 +104,9 @@ void MprisTest::noSessionBusSaysNothing() {
     // Runs first, before the bus address is known to the process.
     qunsetenv("DBUS_SESSION_BUS_ADDRESS");
     FakeDialogs dialogs;
-    frmMain w(new FakeMediaComponent);
-    MprisService service(*w.transport, *w.Media);
+    Player player(new FakeMediaComponent);
+    frmMain& w = player.window;
+    MprisService service(player.transport, *player.media);
     QVERIFY(!service.Register());
     InstanceService instance([](const std::vector<std::string>&) {});
     QVERIFY(!instance.Register());
@@ -134,12 +136,13 @@ void MprisTest::commandsStatusAndMetadata() {
     FakeDialogs dialogs;
     auto* media = new FakeMediaComponent;
     media->length = 100;
-    frmMain w(media);
-    w.Playlist->clear();
-    w.Playlist->addMany(
+    Player player(media);
+    frmMain& w = player.window;
+    player.playlist.clear();
+    player.playlist.addMany(
         {TextToPath(dir.filePath("a.mp3")), TextToPath(dir.filePath("b c.mp3")), TextToPath(dir.filePath("v2.mp3"))});
     w.Form_Load();
-    MprisService* service = ConnectToDesktop(&w);
+    MprisService* service = ConnectToDesktop(player);
     QVERIFY(service);
     QCOMPARE(Ctl({"status"}), QStringLiteral("Stopped"));
 
@@ -161,7 +164,7 @@ void MprisTest::commandsStatusAndMetadata() {
     media->calls.clear();
     Ctl({"open", QUrl::fromLocalFile(dir.filePath("a.mp3")).toString()});
     QTRY_COMPARE(w.ListIndex(), int16_t(0));
-    QCOMPARE(w.Playlist->count(), 3);
+    QCOMPARE(player.playlist.count(), 3);
     QCOMPARE(media->files(), QStringList{dir.filePath("a.mp3")});
     Ctl({"next"});
     QTRY_COMPARE(w.ListIndex(), int16_t(1));
@@ -203,7 +206,7 @@ void MprisTest::commandsStatusAndMetadata() {
     // Shuffle is random mode, both ways.
     QCOMPARE(Ctl({"shuffle"}), QStringLiteral("Off"));
     Ctl({"shuffle", "On"});
-    QTRY_COMPARE(w.transport->RandomMode(), int16_t(-1));
+    QTRY_COMPARE(player.transport.RandomMode(), int16_t(-1));
     w.lblRandom_Click();
     QCOMPARE(Ctl({"shuffle"}), QStringLiteral("Off"));
 
@@ -239,7 +242,7 @@ void MprisTest::commandsStatusAndMetadata() {
     media->calls.clear();
     Ctl({"open", QUrl::fromLocalFile(dir.filePath("list.m3u")).toString()});
     QTRY_COMPARE(media->files(), QStringList{dir.filePath("a.mp3")});
-    QCOMPARE(w.Playlist->rowOf(TextToPath(dir.filePath("list.m3u"))), -1);
+    QCOMPARE(player.playlist.rowOf(TextToPath(dir.filePath("list.m3u"))), -1);
     QProcess types;
     types.setProcessEnvironment(BusEnvironment());
     types.start(QStringLiteral("dbus-send"),
@@ -265,7 +268,7 @@ void MprisTest::commandsStatusAndMetadata() {
     // On an empty list the player says there is nothing to go to (playerctl
     // then sends nothing); Previous sent all the same shows the error box, as
     // the label does.
-    w.Playlist->clear();
+    player.playlist.clear();
     for (const char* can : {"CanGoNext", "CanGoPrevious", "CanPlay"}) QCOMPARE(Property(can), QStringLiteral("false"));
     Send({"org.mpris.MediaPlayer2.Player.Previous"});
     QTRY_COMPARE(dialogs.boxes.size(), size_t(1));
@@ -289,12 +292,13 @@ void MprisTest::realPlaybackPausesSeeksAndSetsTheVolume() {
     ScopedCurrentDir cd(dir.path());
     QVERIFY(GenerateMp3(dir.filePath("tone.mp3"), 6.0, 440));
     FakeDialogs dialogs;
-    frmMain w(new MediaPlayer);
-    w.Playlist->clear();
-    w.Playlist->add(TextToPath(dir.filePath("tone.mp3")));
+    Player player(new MediaPlayer);
+    frmMain& w = player.window;
+    player.playlist.clear();
+    player.playlist.add(TextToPath(dir.filePath("tone.mp3")));
     w.Form_Load();
-    QVERIFY(ConnectToDesktop(&w));
-    MediaComponent* media = w.Media;
+    QVERIFY(ConnectToDesktop(player));
+    MediaComponent* media = player.media.get();
 
     Ctl({"play"});
     QTRY_COMPARE(Ctl({"status"}), QStringLiteral("Playing"));

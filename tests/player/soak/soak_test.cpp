@@ -3,6 +3,7 @@
 // then on, while random clicks reach the transport labels. At the end nothing
 // has crashed, no unexpected message box was shown and the player's threads
 // are gone again.
+#include "app/player.h"
 #include "fake_dialogs.h"
 #include "media/media_player.h"
 #include "playlist/playlist_model.h"
@@ -60,13 +61,14 @@ void SoakTest::threeFilesPlayOnAndWrap() {
         QVERIFY(GenerateMp3(p, 0.4, 440 + 110 * i));
         three.push_back(p.toStdString());
     }
-    frmMain w(new MediaPlayer);
-    w.Playlist->clear();
-    w.Playlist->addMany(three);
+    Player player(new MediaPlayer);
+    frmMain& w = player.window;
+    player.playlist.clear();
+    player.playlist.addMany(three);
     w.Form_Load();
     QStringList started;
-    connect(w.Media, &MediaComponent::lengthKnown, this,
-            [&] { started << QString::fromStdString(w.Media->fileName()); });
+    connect(player.media.get(), &MediaComponent::lengthKnown, this,
+            [&] { started << QString::fromStdString(player.media->fileName()); });
     w.lblPlay_Click();
     QTRY_VERIFY_WITH_TIMEOUT(started.size() >= 4, 15000);
     QCOMPARE(started.mid(0, 4), (QStringList{QString::fromStdString(three[0]), QString::fromStdString(three[1]),
@@ -89,15 +91,16 @@ void SoakTest::playsOnWithClicks() {
     FakeDialogs dialogs;
     const int idleThreads = UnpooledThreadCount();
     {
-        frmMain w(new MediaPlayer);
-        w.Playlist->clear();
-        w.Playlist->addMany(files_);
+        Player player(new MediaPlayer);
+        frmMain& w = player.window;
+        player.playlist.clear();
+        player.playlist.addMany(files_);
         w.Form_Load();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         if (random) w.lblRandom_Click();
         int ends = 0;
-        connect(w.Media, &MediaComponent::endReached, this, [&] { ++ends; });
+        connect(player.media.get(), &MediaComponent::endReached, this, [&] { ++ends; });
         w.lblPlay_Click();
 
         // Random clicks on the transport labels while it plays on.
@@ -109,7 +112,8 @@ void SoakTest::playsOnWithClicks() {
             CommandLabel* l = labels[rng.bounded(4)];
             QTest::mouseClick(l, Qt::LeftButton, Qt::NoModifier, l->rect().center());
             ++clicks;
-            if (w.Media->state() != MediaComponent::State::Playing) w.lblPlay_Click();  // keep it going after a Stop
+            if (player.media->state() != MediaComponent::State::Playing)
+                w.lblPlay_Click();  // keep it going after a Stop
         });
         clicker.start(900);
         QTRY_VERIFY_WITH_TIMEOUT(ends >= 200, 120000);

@@ -59,7 +59,7 @@ void AppearanceTest::labelsReadableOnADarkPalette() {
     const QPalette light = QApplication::palette();
     Fixture f;
     f.w->show();
-    QVERIFY(QTest::qWaitForWindowExposed(f.w.get()));
+    QVERIFY(QTest::qWaitForWindowExposed(f.w));
     const std::vector<QWidget*> commands{f.w->lblVolume, f.w->lblPrev,   f.w->lblPlay, f.w->lblStop,
                                          f.w->lblNext,   f.w->lblRandom, f.w->lblExit};
     // As designed on a light palette: black, and blue for random mode.
@@ -73,14 +73,14 @@ void AppearanceTest::labelsReadableOnADarkPalette() {
     std::vector<QWidget*> all = commands;
     all.insert(all.end(), {f.w->lblTotalTime, f.w->lblElapsedTime});
     for (QWidget* l : all)
-        QVERIFY2(TextContrast(f.w.get(), l) >= 4.5,
-                 qPrintable(QStringLiteral("%1: %2:1").arg(l->objectName()).arg(TextContrast(f.w.get(), l))));
+        QVERIFY2(TextContrast(f.w, l) >= 4.5,
+                 qPrintable(QStringLiteral("%1: %2:1").arg(l->objectName()).arg(TextContrast(f.w, l))));
     QTest::mousePress(f.w->lblPlay, Qt::LeftButton, Qt::NoModifier, Center(f.w->lblPlay));
     QCOMPARE(f.w->lblPlay->text(), QStringLiteral("Processing"));
-    QVERIFY(TextContrast(f.w.get(), f.w->lblPlay) >= 4.5);
+    QVERIFY(TextContrast(f.w, f.w->lblPlay) >= 4.5);
     QTest::mouseRelease(f.w->lblPlay, Qt::LeftButton, Qt::NoModifier, Center(f.w->lblPlay));
     f.w->lblRandom_Click();
-    QVERIFY(TextContrast(f.w.get(), f.w->lblRandom) >= 4.5);
+    QVERIFY(TextContrast(f.w, f.w->lblRandom) >= 4.5);
     // And back to light: black again.
     QApplication::setPalette(light);
     QTRY_COMPARE(f.w->lblExit->palette().color(QPalette::WindowText), QColor(Qt::black));
@@ -124,7 +124,7 @@ void AppearanceTest::volumeLabelAndSlider() {
     // Down one down, the page keys a large step, each one completed change.
     QTest::mouseClick(f.w->lblVolume, Qt::LeftButton, Qt::NoModifier, Center(f.w->lblVolume));
     f.w->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(f.w.get()));
+    QVERIFY(QTest::qWaitForWindowActive(f.w));
     QScrollBar* slider = f.w->HScroll_4_Volume;
     QTest::mouseClick(slider, Qt::LeftButton, Qt::NoModifier, QPoint(slider->width() - 2, slider->height() / 2));
     QVERIFY(slider->hasFocus());
@@ -293,7 +293,7 @@ void AppearanceTest::storedThemeIsShownAtStart() {
 void AppearanceTest::pictureFollowsTheRightEdge() {
     Fixture f;
     f.w->show();
-    QVERIFY(QTest::qWaitForWindowExposed(f.w.get()));
+    QVERIFY(QTest::qWaitForWindowExposed(f.w));
     int outer = f.w->frameGeometry().width();
     QCOMPARE(f.w->imgTheme->x(), outer - 300);
     QCOMPARE(f.w->ThemeLeftTwips(), (outer - 300) * 15.0);

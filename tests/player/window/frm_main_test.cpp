@@ -29,7 +29,7 @@ private slots:
 
 void FrmMainTest::designedControlsAndMenus() {
     Fixture f({}, false);
-    frmMain* w = f.w.get();
+    frmMain* w = f.w;
     QCOMPARE(w->windowTitle(), QStringLiteral("Corvalle's MP3 Player"));
     QCOMPARE(w->size(), QSize(664, 307));
     struct Expect {
@@ -81,11 +81,11 @@ void FrmMainTest::designedControlsAndMenus() {
     QVERIFY(w->Timer1->isActive());
     QCOMPARE(w->Timer1->interval(), 60);
     // Three design-time entries, two with a trailing blank, sorted.
-    QCOMPARE(w->Playlist->count(), 3);
+    QCOMPARE(f.player->playlist.count(), 3);
     int blanks = 0;
-    for (int i = 0; i < 3; ++i) blanks += w->Playlist->at(i).back() == ' ';
+    for (int i = 0; i < 3; ++i) blanks += f.player->playlist.at(i).back() == ' ';
     QCOMPARE(blanks, 2);
-    QVERIFY(w->Playlist->at(0) < w->Playlist->at(1) && w->Playlist->at(1) < w->Playlist->at(2));
+    QVERIFY(f.player->playlist.at(0) < f.player->playlist.at(1) && f.player->playlist.at(1) < f.player->playlist.at(2));
 
     QCOMPARE(w->mnuTagInfo->title(), QStringLiteral("File Info"));
     QStringList items;
@@ -98,17 +98,17 @@ void FrmMainTest::designedControlsAndMenus() {
     for (QAction* a : w->mnuSetTheme->actions()) items << a->text();
     QCOMPARE(items, (QStringList{"Theme", "Autosize"}));
     QVERIFY(w->mnuAutosize->isChecked());
-    QCOMPARE(f.w->transport->RandomMode(), int16_t(0));
+    QCOMPARE(f.player->transport.RandomMode(), int16_t(0));
 }
 
 void FrmMainTest::startWithoutStoredFiles() {
     Fixture f;
-    QCOMPARE(f.w->Playlist->count(), 3);
+    QCOMPARE(f.player->playlist.count(), 3);
     QCOMPARE(f.w->ListIndex(), int16_t(0));
-    QCOMPARE(f.w->CurrentFile, f.w->Playlist->at(0));
+    QCOMPARE(f.w->CurrentFile, f.player->playlist.at(0));
     // The sample file does not exist: the caption is empty and nothing is created.
     QCOMPARE(f.w->windowTitle(), QString());
-    QVERIFY(!QFile::exists(PathToText(f.w->Playlist->at(0))));
+    QVERIFY(!QFile::exists(PathToText(f.player->playlist.at(0))));
     QVERIFY(f.dialogs.boxes.empty());
 }
 
@@ -117,14 +117,15 @@ void FrmMainTest::startWithStoredPlaylist() {
     ScopedCurrentDir cd(dir.path());
     QVERIFY(WriteBytes(QStringLiteral("FileListing.dat"), "/m/b.mp3\r\n/m/C.mp3\r\n/m/a.mp3\r\n"));
     Fixture f;  // its own folder: no playlist there
-    QCOMPARE(f.w->Playlist->count(), 3);
-    QVERIFY(f.w->Playlist->at(0).rfind("/Data/Music/", 0) == 0);
+    QCOMPARE(f.player->playlist.count(), 3);
+    QVERIFY(f.player->playlist.at(0).rfind("/Data/Music/", 0) == 0);
     {
         ScopedCurrentDir back(dir.path());
         FakeMediaComponent* media = new FakeMediaComponent;
-        frmMain w(media);
+        Player player(media);
+        frmMain& w = player.window;
         w.Form_Load();
-        QCOMPARE(w.Playlist->entries(), (std::vector<std::string>{"/m/a.mp3", "/m/b.mp3", "/m/C.mp3"}));
+        QCOMPARE(player.playlist.entries(), (std::vector<std::string>{"/m/a.mp3", "/m/b.mp3", "/m/C.mp3"}));
         QCOMPARE(w.ListIndex(), int16_t(0));
         QCOMPARE(w.CurrentFile, std::string("/m/a.mp3"));
     }
@@ -136,9 +137,10 @@ void FrmMainTest::startWithEmptyOrUnreadablePlaylist() {
         ScopedCurrentDir cd(dir.path());
         QVERIFY(WriteBytes(QStringLiteral("FileListing.dat"), "\r\nx\r\n"));
         FakeDialogs dialogs;
-        frmMain w(new FakeMediaComponent);
+        Player player(new FakeMediaComponent);
+        frmMain& w = player.window;
         w.Form_Load();
-        QCOMPARE(w.Playlist->count(), 0);
+        QCOMPARE(player.playlist.count(), 0);
         QCOMPARE(w.ListIndex(), int16_t(-1));
         QVERIFY(dialogs.boxes.empty());
     }
@@ -148,9 +150,10 @@ void FrmMainTest::startWithEmptyOrUnreadablePlaylist() {
         ScopedCurrentDir cd(dir.path());
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("FileListing.dat")));
         FakeDialogs dialogs;
-        frmMain w(new FakeMediaComponent);
+        Player player(new FakeMediaComponent);
+        frmMain& w = player.window;
         w.Form_Load();
-        QCOMPARE(w.Playlist->count(), 3);
+        QCOMPARE(player.playlist.count(), 3);
         QVERIFY(dialogs.boxes.empty());
     }
 }
@@ -165,16 +168,17 @@ void FrmMainTest::oversizedAndUnreadablePlaylists() {
         for (int i = 0; i < PlaylistModel::kMaxEntries + 2; ++i) lines += "/m/" + std::to_string(i) + "\r\n";
         QVERIFY(WriteBytes(QStringLiteral("FileListing.dat"), lines));
         FakeDialogs dialogs;
-        frmMain w(new FakeMediaComponent);
+        Player player(new FakeMediaComponent);
+        frmMain& w = player.window;
         w.Form_Load();
-        QCOMPARE(w.Playlist->count(), PlaylistModel::kMaxEntries);
-        QCOMPARE(w.Playlist->rowOf("/m/first"), PlaylistModel::kMaxEntries - 1);
+        QCOMPARE(player.playlist.count(), PlaylistModel::kMaxEntries);
+        QCOMPARE(player.playlist.rowOf("/m/first"), PlaylistModel::kMaxEntries - 1);
         QTRY_COMPARE(dialogs.boxes.size(), size_t(1));
         QVERIFY2(dialogs.boxes[0].text.contains(QStringLiteral("3 entries were not added")),
                  qPrintable(dialogs.boxes[0].text));
         QVERIFY(dialogs.boxes[0].text.contains(QStringLiteral("2 lines of FileListing.dat named no file")));
         // A removal saves: the shown entries, then the three that did not fit.
-        w.Playlist->setCurrentRow(0);
+        player.playlist.setCurrentRow(0);
         w.mnuRemoveEntry_Click();
         const std::vector<std::string> saved = ParseFileListing(ReadBytes(QStringLiteral("FileListing.dat")));
         QCOMPARE(saved.size(), size_t(PlaylistModel::kMaxEntries + 2));
@@ -186,11 +190,12 @@ void FrmMainTest::oversizedAndUnreadablePlaylists() {
         ScopedCurrentDir cd(dir.path());
         QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), QStringLiteral("FileListing.dat")));
         FakeDialogs dialogs;
-        frmMain w(new FakeMediaComponent);
+        Player player(new FakeMediaComponent);
+        frmMain& w = player.window;
         w.Form_Load();
         QCOMPARE(dialogs.boxes.size(), size_t(1));
         QVERIFY(dialogs.boxes[0].text.startsWith(QStringLiteral("Cannot read the playlist FileListing.dat")));
-        QCOMPARE(w.Playlist->count(), 3);
+        QCOMPARE(player.playlist.count(), 3);
         w.mnuRemoveEntry_Click();
         QCOMPARE(dialogs.boxes.size(), size_t(2));
         QVERIFY(QFileInfo(QStringLiteral("FileListing.dat")).isSymLink());
@@ -200,7 +205,7 @@ void FrmMainTest::oversizedAndUnreadablePlaylists() {
 void FrmMainTest::playHandsTheSelectedEntryOver() {
     Fixture f({"/m/a.mp3", "/m/b.mp3", "/m/c.mp3"});
     f.w->show();
-    QVERIFY(QTest::qWaitForWindowExposed(f.w.get()));
+    QVERIFY(QTest::qWaitForWindowExposed(f.w));
     ClickRow(f.w->List1, 1);
     QCOMPARE(f.w->ListIndex(), int16_t(1));
     f.media->calls.clear();
@@ -214,7 +219,7 @@ void FrmMainTest::playHandsTheSelectedEntryOver() {
     QCOMPARE(f.media->files(), QStringList{"/m/b.mp3"});
     // A double-click plays the entry under the pointer.
     f.media->calls.clear();
-    QRect r = f.w->List1->visualRect(f.w->Playlist->index(2, 0));
+    QRect r = f.w->List1->visualRect(f.player->playlist.index(2, 0));
     QTest::mouseClick(f.w->List1->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
     QCOMPARE(f.media->files(), QStringList{});
     QTest::mouseDClick(f.w->List1->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
@@ -242,11 +247,11 @@ void FrmMainTest::labelsReachTheTransport() {
     QCOMPARE(f.w->ListIndex(), int16_t(1));
     QCOMPARE(f.media->files(), QStringList{"/m/b.mp3"});
     click(f.w->lblRandom);
-    QCOMPARE(f.w->transport->RandomMode(), int16_t(-1));
+    QCOMPARE(f.player->transport.RandomMode(), int16_t(-1));
     f.media->calls.clear();
     click(f.w->lblNext);  // one pick, started once
     QCOMPARE(f.media->count("play"), 1);
-    QCOMPARE(f.media->files(), QStringList{PathToText(f.w->Playlist->at(f.w->ListIndex()))});
+    QCOMPARE(f.media->files(), QStringList{PathToText(f.player->playlist.at(f.w->ListIndex()))});
     click(f.w->lblRandom);
     QVERIFY(f.dialogs.boxes.empty());
     // A failure: the new selection stays, the box names it, play is not reached.
@@ -262,7 +267,7 @@ void FrmMainTest::labelsReachTheTransport() {
     QCOMPARE(f.media->count("play"), 0);
     // An empty list: Next and Prev have no entry to select.
     Fixture empty;
-    empty.w->Playlist->clear();
+    empty.player->playlist.clear();
     empty.w->lblNext_Click();
     QCOMPARE(empty.dialogs.boxes.size(), size_t(1));
     QCOMPARE(empty.dialogs.boxes[0].text, QStringLiteral("Error Found:  Invalid property value"));
@@ -276,7 +281,7 @@ void FrmMainTest::randomLabelLook() {
     f.w->lblRandom_Click();
     QVERIFY(!f.w->lblRandom->font().bold());
     QCOMPARE(f.w->lblRandom->palette().color(QPalette::WindowText), QColor(0, 0, 0));
-    QCOMPARE(f.w->transport->RandomMode(), int16_t(0));
+    QCOMPARE(f.player->transport.RandomMode(), int16_t(0));
     QCOMPARE(f.w->lblRandom->text(), QStringLiteral("Random"));
 }
 
@@ -378,8 +383,8 @@ void FrmMainTest::buttonFeedback() {
     }
     // The command runs with the caption already back.
     QStringList seenCaption;
-    f.w->Playlist->clear();
-    f.w->Playlist->add("/m/a.mp3");
+    f.player->playlist.clear();
+    f.player->playlist.add("/m/a.mp3");
     f.w->SelectEntry(0);
     connect(f.media, &QObject::objectNameChanged, [] {});
     f.media->calls.clear();
@@ -408,7 +413,7 @@ void FrmMainTest::exitEndsTheProgram() {
 void FrmMainTest::keyboardReachesTheCommands() {
     Fixture f({"/m/a.mp3"});
     f.w->show();
-    QVERIFY(QTest::qWaitForWindowExposed(f.w.get()));
+    QVERIFY(QTest::qWaitForWindowExposed(f.w));
     f.w->lblPlay->setFocus();
     f.media->calls.clear();
     QTest::keyClick(f.w->lblPlay, Qt::Key_Space);
@@ -419,7 +424,7 @@ void FrmMainTest::keyboardReachesTheCommands() {
 
     // A label reached by Tab shows a focus mark, and only then.
     f.w->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(f.w.get()));
+    QVERIFY(QTest::qWaitForWindowActive(f.w));
     f.w->lblPlay->setFocus();
     const QImage plain = f.w->lblStop->grab().toImage();
     QTest::keyClick(f.w->lblPlay, Qt::Key_Tab);
@@ -432,7 +437,7 @@ void FrmMainTest::keyboardReachesTheCommands() {
     // On the list: the Menu key and Shift+F10 open its menu at the current
     // entry, Return plays that entry, Delete removes it.
     f.w->List1->setFocus(Qt::TabFocusReason);
-    const QRect entry = f.w->List1->visualRect(f.w->Playlist->index(0, 0));
+    const QRect entry = f.w->List1->visualRect(f.player->playlist.index(0, 0));
     const QPoint under = f.w->List1->viewport()->mapToGlobal(entry.bottomLeft());
     for (auto [key, mods] : {std::pair{Qt::Key_Menu, Qt::KeyboardModifiers()},
                              std::pair{Qt::Key_F10, Qt::KeyboardModifiers(Qt::ShiftModifier)}}) {
@@ -447,17 +452,17 @@ void FrmMainTest::keyboardReachesTheCommands() {
     QCOMPARE(f.media->files(), QStringList{"/m/a.mp3"});
     QCOMPARE(f.media->count("play"), 1);
     QTest::keyClick(f.w->List1, Qt::Key_Delete);
-    QCOMPARE(f.w->Playlist->count(), 0);
+    QCOMPARE(f.player->playlist.count(), 0);
     QCOMPARE(ReadBytes(f.path("FileListing.dat")), std::string());
 
     // Typing finds by file name, without regard to case, and the selection
     // handler runs for the entry found; the same letter again steps on.
-    f.w->Playlist->addMany({"/music/zulu/Beta.mp3", "/music/alpha/Zeta one.mp3", "/music/alpha/zeta two.mp3",
-                            "/music/alpha/Zebra.mp3", "/music/b/Alpine.mp3"});
+    f.player->playlist.addMany({"/music/zulu/Beta.mp3", "/music/alpha/Zeta one.mp3", "/music/alpha/zeta two.mp3",
+                                "/music/alpha/Zebra.mp3", "/music/b/Alpine.mp3"});
     f.w->SelectEntry(0);  // Zebra, Zeta one, zeta two, Alpine, Beta
     int handled = 0;
-    QObject::connect(f.w->Playlist, &PlaylistModel::currentRowSet, [&handled] { ++handled; });
-    auto current = [&f] { return f.w->Playlist->at(f.w->ListIndex()); };
+    QObject::connect(&f.player->playlist, &PlaylistModel::currentRowSet, [&handled] { ++handled; });
+    auto current = [&f] { return f.player->playlist.at(f.w->ListIndex()); };
     QTest::keyClicks(f.w->List1, QStringLiteral("be"));
     QCOMPARE(current(), std::string("/music/zulu/Beta.mp3"));
     QCOMPARE(handled, 1);
@@ -479,8 +484,8 @@ void FrmMainTest::keyboardReachesTheCommands() {
 void FrmMainTest::selectionAndCurrentEntryAgree() {
     Fixture f({"/m/a.mp3", "/m/b.mp3"});
     f.w->show();
-    QVERIFY(QTest::qWaitForWindowExposed(f.w.get()));
-    QRect r = f.w->List1->visualRect(f.w->Playlist->index(1, 0));
+    QVERIFY(QTest::qWaitForWindowExposed(f.w));
+    QRect r = f.w->List1->visualRect(f.player->playlist.index(1, 0));
     QTest::mouseClick(f.w->List1->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
     QTest::mouseClick(f.w->List1->viewport(), Qt::LeftButton, Qt::ControlModifier, r.center());
     QTest::keyClick(f.w->List1, Qt::Key_Space, Qt::ControlModifier);
@@ -493,8 +498,8 @@ void FrmMainTest::selectionAndCurrentEntryAgree() {
 void FrmMainTest::doubleClicksThatMustNotPlay() {
     Fixture f({"/m/a.mp3", "/m/b.mp3", "/m/c.mp3"});
     f.w->show();
-    QVERIFY(QTest::qWaitForWindowExposed(f.w.get()));
-    QRect r = f.w->List1->visualRect(f.w->Playlist->index(0, 0));
+    QVERIFY(QTest::qWaitForWindowExposed(f.w));
+    QRect r = f.w->List1->visualRect(f.player->playlist.index(0, 0));
     f.media->calls.clear();
     for (Qt::MouseButton b : {Qt::MiddleButton, Qt::RightButton}) {
         QTest::mouseClick(f.w->List1->viewport(), b, Qt::NoModifier, r.center());
@@ -512,15 +517,15 @@ void FrmMainTest::doubleClicksThatMustNotPlay() {
     QTest::mouseClick(f.w->lblRandom, Qt::LeftButton, Qt::NoModifier, Center(f.w->lblRandom));
     QTest::mouseDClick(f.w->lblRandom, Qt::LeftButton, Qt::NoModifier, Center(f.w->lblRandom));
     QTest::mouseRelease(f.w->lblRandom, Qt::LeftButton, Qt::NoModifier, Center(f.w->lblRandom));
-    QCOMPARE(f.w->transport->RandomMode(), int16_t(-1));
+    QCOMPARE(f.player->transport.RandomMode(), int16_t(-1));
 }
 
 void FrmMainTest::reclickingTheSelectedEntryRebuildsTheCaption() {
     Fixture f({"/m/a.mp3"});
     f.w->show();
-    QVERIFY(QTest::qWaitForWindowExposed(f.w.get()));
+    QVERIFY(QTest::qWaitForWindowExposed(f.w));
     f.w->setWindowTitle(QStringLiteral("stale"));
-    QRect r = f.w->List1->visualRect(f.w->Playlist->index(0, 0));
+    QRect r = f.w->List1->visualRect(f.player->playlist.index(0, 0));
     QTest::mouseClick(f.w->List1->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
     QCOMPARE(f.w->windowTitle(), QString());  // rebuilt: the file has no tag
 }
@@ -536,9 +541,9 @@ void FrmMainTest::captionFollowsTheSelectedTag() {
     QVERIFY(WriteBytes(f.path("a.mp3"), tagged("Abc", "Xyz")));
     QVERIFY(WriteBytes(f.path("b.mp3"), std::string(500, 'x')));
     QVERIFY(WriteBytes(f.path("c.mp3"), tagged("Second", "Band")));
-    f.w->Playlist->clear();
-    f.w->Playlist->addMany({TextToPath(f.path("a.mp3")), TextToPath(f.path("b.mp3")), TextToPath(f.path("c.mp3")),
-                            TextToPath(f.path("d-missing.mp3"))});
+    f.player->playlist.clear();
+    f.player->playlist.addMany({TextToPath(f.path("a.mp3")), TextToPath(f.path("b.mp3")), TextToPath(f.path("c.mp3")),
+                                TextToPath(f.path("d-missing.mp3"))});
     f.w->Form_Load();
     QCOMPARE(f.w->windowTitle(), QStringLiteral(" 0. - Abc: Xyz") + QString(27, QLatin1Char(' ')));
     f.w->SelectEntry(2);

@@ -22,7 +22,7 @@ private slots:
 void PlaylistMenuTest::contextMenuOnRightButtonOnly() {
     Fixture f({"/m/a.mp3", "/m/b.mp3"});
     f.w->show();
-    QVERIFY(QTest::qWaitForWindowExposed(f.w.get()));
+    QVERIFY(QTest::qWaitForWindowExposed(f.w));
     ClickRow(f.w->List1, 1, Qt::LeftButton);
     QVERIFY(!f.w->mnuTagInfo->isVisible());
     ClickRow(f.w->List1, 0, Qt::MiddleButton);
@@ -48,7 +48,7 @@ void PlaylistMenuTest::removeEntryRemovesTheSelectedOne() {
     ClickRow(f.w->List1, 2, Qt::RightButton);
     f.w->mnuTagInfo->hide();
     f.w->mnuRemoveEntry->trigger();
-    QCOMPARE(f.w->Playlist->entries(), (std::vector<std::string>{"/m/a.mp3", "/m/c.mp3"}));
+    QCOMPARE(f.player->playlist.entries(), (std::vector<std::string>{"/m/a.mp3", "/m/c.mp3"}));
     QCOMPARE(f.w->ListIndex(), int16_t(-1));
     QVERIFY(f.w->List1->selectionModel()->selectedIndexes().isEmpty());
     QCOMPARE(ReadBytes(f.path("FileListing.dat")), std::string("/m/a.mp3\r\n/m/c.mp3\r\n"));
@@ -59,9 +59,9 @@ void PlaylistMenuTest::removeEntryRemovesTheSelectedOne() {
 void PlaylistMenuTest::removeWithNothingSelectedDoesNothing() {
     Fixture f({"/m/a.mp3"});
     f.w->mnuRemoveEntry_Click();  // removes entry 0 (selected at start)
-    QCOMPARE(f.w->Playlist->count(), 0);
+    QCOMPARE(f.player->playlist.count(), 0);
     f.w->mnuRemoveEntry_Click();
-    QCOMPARE(f.w->Playlist->count(), 0);
+    QCOMPARE(f.player->playlist.count(), 0);
     QVERIFY(f.dialogs.boxes.empty());
     QCOMPARE(ReadBytes(f.path("FileListing.dat")), std::string());
 }
@@ -75,7 +75,7 @@ void PlaylistMenuTest::failedSaveKeepsThePlaylist() {
     });
     f.w->mnuRemoveEntry_Click();
     SetWriteFunctionForTesting({});
-    QCOMPARE(f.w->Playlist->count(), 2);
+    QCOMPARE(f.player->playlist.count(), 2);
     QCOMPARE(f.dialogs.boxes.size(), size_t(1));
     QCOMPARE(f.dialogs.boxes[0].text, QStringLiteral("Cannot save the playlist: Permission denied"));
     QCOMPARE(ReadBytes(f.path("FileListing.dat")), std::string("/old.mp3\r\n"));
@@ -89,7 +89,7 @@ void PlaylistMenuTest::loadFilesSavesAfterTheWindowCloses() {
     bool shown = false;
     f.w->ShowFileLoader = [&](QWidget* parent, const frmFileLoader::AddFunction& add) {
         shown = true;
-        QCOMPARE(parent, static_cast<QWidget*>(f.w.get()));
+        QCOMPARE(parent, static_cast<QWidget*>(f.w));
         QVERIFY(!QFile::exists(f.path("FileListing.dat")));
         QCOMPARE(add({"/m/c.mp3", "/m/a.mp3"}), QString());
     };
@@ -124,7 +124,7 @@ void PlaylistMenuTest::loadFilesThroughTheRealSearchWindow() {
     QTimer::singleShot(0, drive);
     f.w->mnuLoadFiles_Click();  // returns when the window has closed
     QVERIFY(driven);
-    QCOMPARE(f.w->Playlist->count(), 3);
+    QCOMPARE(f.player->playlist.count(), 3);
     QCOMPARE(ReadBytes(f.path("FileListing.dat")), "/m/dropped.mp3\r\n" + TextToPath(f.path("music/b.mp3")) + "\r\n" +
                                                        TextToPath(f.path("music/sub/A.MP3")) + "\r\n");
 }
@@ -143,7 +143,7 @@ void PlaylistMenuTest::editTagSetsThePath() {
 void PlaylistMenuTest::dropsAddFiles() {
     Fixture f({"/m/m.mp3"});
     f.w->show();
-    QVERIFY(QTest::qWaitForWindowExposed(f.w.get()));
+    QVERIFY(QTest::qWaitForWindowExposed(f.w));
     auto drop = [&](QMimeData* mime) {
         QPoint at = f.w->List1->viewport()->rect().center();
         QDragEnterEvent enter(at, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
@@ -154,21 +154,21 @@ void PlaylistMenuTest::dropsAddFiles() {
     QMimeData three;
     three.setUrls({QUrl::fromLocalFile("/x/z.txt"), QUrl::fromLocalFile("/x/a.MP3"), QUrl::fromLocalFile("/x/b.wav")});
     drop(&three);
-    QCOMPARE(f.w->Playlist->entries(), (std::vector<std::string>{"/m/m.mp3", "/x/a.MP3", "/x/b.wav", "/x/z.txt"}));
+    QCOMPARE(f.player->playlist.entries(), (std::vector<std::string>{"/m/m.mp3", "/x/a.MP3", "/x/b.wav", "/x/z.txt"}));
     QMimeData folderAndDuplicate;
     folderAndDuplicate.setUrls({QUrl::fromLocalFile(f.dir.path()), QUrl::fromLocalFile("/m/m.mp3")});
     drop(&folderAndDuplicate);
-    QCOMPARE(f.w->Playlist->count(), 6);
+    QCOMPARE(f.player->playlist.count(), 6);
     int dups = 0;
-    for (const auto& e : f.w->Playlist->entries()) dups += e == "/m/m.mp3";
+    for (const auto& e : f.player->playlist.entries()) dups += e == "/m/m.mp3";
     QCOMPARE(dups, 2);
     bool folder = false;
-    for (const auto& e : f.w->Playlist->entries()) folder |= e == TextToPath(f.dir.path());
+    for (const auto& e : f.player->playlist.entries()) folder |= e == TextToPath(f.dir.path());
     QVERIFY(folder);
     QMimeData text;
     text.setText(QStringLiteral("/x/not-a-file.mp3"));
     drop(&text);
-    QCOMPARE(f.w->Playlist->count(), 6);
+    QCOMPARE(f.player->playlist.count(), 6);
     QVERIFY(f.dialogs.boxes.empty());
 
     // A source proposing a move (Shift+drag) gets a copy: a file manager
@@ -195,23 +195,23 @@ void PlaylistMenuTest::dropsAddFiles() {
     }
     // Each local file once (the move-only drop added nothing), by the bytes of
     // its name: "%E9" is the Latin-1 byte, not U+FFFD.
-    QCOMPARE(f.w->Playlist->count(), 9);
-    const std::vector<std::string> entries = f.w->Playlist->entries();
+    QCOMPARE(f.player->playlist.count(), 9);
+    const std::vector<std::string> entries = f.player->playlist.entries();
     for (const char* added : {"/x/\xe9t\xe9.mp3", "/x/two words.mp3", "/x/short.mp3"})
         QCOMPARE(std::count(entries.begin(), entries.end(), std::string(added)), 1);
     // The selection and the playlist file are left alone.
     QCOMPARE(f.w->CurrentFile, std::string("/m/m.mp3"));
-    QCOMPARE(f.w->Playlist->at(f.w->ListIndex()), std::string("/m/m.mp3"));
+    QCOMPARE(f.player->playlist.at(f.w->ListIndex()), std::string("/m/m.mp3"));
     QVERIFY(!QFile::exists(f.path("FileListing.dat")));
     QVERIFY(f.media->calls.isEmpty());
 }
 
 void PlaylistMenuTest::dropsPastTheLimit() {
     Fixture f;
-    f.w->Playlist->clear();
+    f.player->playlist.clear();
     std::vector<std::string> many;
     for (int i = 0; i < PlaylistModel::kMaxEntries - 5; ++i) many.push_back("/m/" + std::to_string(i));
-    f.w->transport->AddEntries(many);
+    f.player->transport.AddEntries(many);
     QMimeData mime;
     QList<QUrl> urls;
     for (int i = 0; i < 10; ++i) urls << QUrl::fromLocalFile(QStringLiteral("/n/%1").arg(i));
@@ -221,13 +221,13 @@ void PlaylistMenuTest::dropsPastTheLimit() {
          << QUrl::fromLocalFile(QStringLiteral("/n/cr\r.mp3"));
     mime.setUrls(urls);
     f.w->List1_OLEDragDrop(&mime);
-    QCOMPARE(f.w->Playlist->count(), PlaylistModel::kMaxEntries);
+    QCOMPARE(f.player->playlist.count(), PlaylistModel::kMaxEntries);
     QTRY_COMPARE(f.dialogs.boxes.size(), size_t(1));
     QCOMPARE(
         f.dialogs.boxes[0].text,
         QStringLiteral("The playlist holds at most 32767 entries: 5 entries were not added. 2 entries were not added: "
                        "a name holding a line break cannot be stored in the playlist."));
-    QCOMPARE(f.w->Playlist->rowOf("/n/two\nlines.mp3"), -1);
+    QCOMPARE(f.player->playlist.rowOf("/n/two\nlines.mp3"), -1);
 }
 
 void PlaylistMenuTest::playlistsInAndOut() {
@@ -241,7 +241,7 @@ void PlaylistMenuTest::playlistsInAndOut() {
     f.w->List1_OLEDragDrop(&mime);
     const std::string x = TextToPath(f.path(QStringLiteral("x.mp3")));
     const std::string y = TextToPath(f.path(QStringLiteral("y.mp3")));
-    QCOMPARE(f.w->Playlist->entries(), (std::vector<std::string>{"/m/m.mp3", x, y}));
+    QCOMPARE(f.player->playlist.entries(), (std::vector<std::string>{"/m/m.mp3", x, y}));
     QTRY_COMPARE(f.dialogs.boxes.size(), size_t(1));
     QCOMPARE(f.dialogs.boxes[0].text,
              QStringLiteral("1 entry was not added: an address is not a file on this computer."));
@@ -257,10 +257,10 @@ void PlaylistMenuTest::playlistsInAndOut() {
     const std::string written = ReadBytes(f.path(QStringLiteral("out.m3u8")));
     QCOMPARE(written,
              "#EXTM3U\n#EXTINF:-1,m.mp3\n/m/m.mp3\n#EXTINF:-1,x.mp3\n" + x + "\n#EXTINF:-1,y.mp3\n" + y + "\n");
-    f.w->Playlist->removeAt(0);
-    f.w->Playlist->removeAt(0);
-    f.w->transport->AddEntries({TextToPath(f.dialogs.nextSaveFileName)});
-    QCOMPARE(f.w->Playlist->entries(), (std::vector<std::string>{x, y, y}));
+    f.player->playlist.removeAt(0);
+    f.player->playlist.removeAt(0);
+    f.player->transport.AddEntries({TextToPath(f.dialogs.nextSaveFileName)});
+    QCOMPARE(f.player->playlist.entries(), (std::vector<std::string>{x, y, y}));
     SetWriteFunctionForTesting([](int, const void*, size_t) -> ssize_t {
         errno = EIO;
         return -1;

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <memory>
+#include "app/player.h"
 #include "common/file_util.h"
 #include "fake_dialogs.h"
 #include "fake_media.h"
@@ -36,17 +37,19 @@ struct Fixture {
     std::unique_ptr<ScopedCurrentDir> cd;
     FakeDialogs dialogs;
     FakeMediaComponent* media = nullptr;
-    std::unique_ptr<frmMain> w;
+    std::unique_ptr<Player> player;
+    frmMain* w = nullptr;
     int exits = 0;
 
     explicit Fixture(const std::vector<std::string>& entries = {}, bool load = true) {
         cd = std::make_unique<ScopedCurrentDir>(dir.path());
         media = new FakeMediaComponent;
-        w = std::make_unique<frmMain>(media);
+        player = std::make_unique<Player>(media);
+        w = &player->window;
         w->ExitProgram = [this] { ++exits; };
         if (!entries.empty()) {
-            w->Playlist->clear();
-            w->Playlist->addMany(entries);
+            player->playlist.clear();
+            player->playlist.addMany(entries);
         }
         if (load) w->Form_Load();
     }

@@ -1,6 +1,7 @@
 // The main window on a real X server (tests/with-xvfb.sh): what the window
 // manager reads as its title, and files dropped by a drag source in another
 // process through XDND, as from a file manager.
+#include "app/player.h"
 #include "fake_dialogs.h"
 #include "fake_media.h"
 #include "playlist/playlist_model.h"
@@ -81,9 +82,10 @@ private slots:
         artist.resize(30, ' ');
         QVERIFY(WriteBytes(dir.filePath(QStringLiteral("tagged.mp3")),
                            std::string(200, 'x') + "TAG" + title + artist + std::string(64, ' ') + '\x01'));
-        frmMain w(new FakeMediaComponent);
-        w.Playlist->clear();
-        w.Playlist->addMany({missing, tagged});
+        Player player(new FakeMediaComponent);
+        frmMain& w = player.window;
+        player.playlist.clear();
+        player.playlist.addMany({missing, tagged});
         w.Form_Load();  // selects the missing file: an empty information line
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -100,8 +102,9 @@ private slots:
         expectTitle(QByteArray());
 
         // With nothing to select, the window keeps its own caption.
-        frmMain empty(new FakeMediaComponent);
-        empty.Playlist->clear();
+        Player emptyPlayer(new FakeMediaComponent);
+        frmMain& empty = emptyPlayer.window;
+        emptyPlayer.playlist.clear();
         empty.Form_Load();
         empty.show();
         QVERIFY(QTest::qWaitForWindowExposed(&empty));
@@ -127,8 +130,9 @@ private slots:
             QVERIFY(out && std::fputs("mp3", out) >= 0 && std::fclose(out) == 0);
         }
 
-        frmMain w(new FakeMediaComponent);
-        w.Playlist->clear();
+        Player player(new FakeMediaComponent);
+        frmMain& w = player.window;
+        player.playlist.clear();
         w.Form_Load();
         w.move(0, 0);
         w.show();
@@ -186,7 +190,7 @@ private slots:
         std::sort(expected.begin(), expected.end(), [](const std::string& a, const std::string& b) {
             return PlaylistModel::SortKey(a) < PlaylistModel::SortKey(b);
         });
-        QCOMPARE(w.Playlist->entries(), expected);
+        QCOMPARE(player.playlist.entries(), expected);
     }
 };
 
