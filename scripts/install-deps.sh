@@ -16,7 +16,7 @@ tests=(
   lame pulseaudio pulseaudio-utils python3-dbus python3-gi fuse3 python3-fusepy
   e2fsprogs desktop-file-utils appstream dbus xvfb xdotool x11-utils playerctl
   at-spi2-core libglib2.0-bin python3-pyatspi
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev llvm
   dpkg-dev file lintian
 )
 # The sound tests run a second time beside a private PipeWire server

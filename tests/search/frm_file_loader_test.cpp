@@ -1,6 +1,7 @@
 // The folder search window driven through its real widgets: layout as
 // designed, browsing, loading into a playlist, cancelling and refusals.
 #include "search/frm_file_loader.h"
+#include "common/deadline.h"
 #include "common/twips.h"
 #include "fake_dialogs.h"
 #include "playlist/playlist_model.h"
@@ -333,6 +334,41 @@ private slots:
         QVERIFY(wasModal);
         QCOMPARE(openedSeen, QStringLiteral("/"));
         QCOMPARE(list.count(), 0);
+    }
+
+    // A share that stops answering: the preview gives its box at the
+    // deadline, and a search stuck in it is left to itself once cancelled.
+    void stalledShareHoldsNothingUp() {
+        using testsupport::StallingShare;
+        if (!StallingShare::missing().isEmpty()) QSKIP(qPrintable(StallingShare::missing()));
+        StallingShare share;
+        QVERIFY(share.mount());
+        QVERIFY(QDir().mkpath(share.source("music/inner")));
+        Touch(share.source("music/a.mp3"));
+        FakeDialogs dialogs;
+        PlaylistModel list;
+        frmFileLoader w(AddTo(list));
+        w.show();
+        const QString music = QString::fromStdString(share.shared("music"));
+        w.OpenFolder(music);
+        QCOMPARE(w.OpenedFolder(), music);
+        QVERIFY(share.stall());
+        {
+            testsupport::UiWatchdog watchdog([&share] { share.answer(); }, 2 * kFileDeadline.count());
+            w.OpenFolder(music + "/inner");
+            QCOMPARE(dialogs.boxes.size(), size_t(1));
+            QVERIFY2(dialogs.boxes[0].text.endsWith("(the folder did not answer)"), qPrintable(dialogs.boxes[0].text));
+            QCOMPARE(w.OpenedFolder(), music);
+            QVERIFY(share.stall());  // marks the search's own wait
+            QTest::mouseClick(Child<QPushButton>(w, "cmdLoad"), Qt::LeftButton);
+            QTRY_VERIFY(share.waitedOn());
+            QTest::mouseClick(Child<QPushButton>(w, "cmdClose"), Qt::LeftButton);
+            QTRY_VERIFY(!w.IsSearching());
+            QVERIFY(!watchdog.stalled());
+        }
+        share.answer();
+        QCOMPARE(list.count(), 0);
+        QVERIFY(w.isVisible());
     }
 
     void cancelWhileSearching() {

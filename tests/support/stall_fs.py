@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """A share that stops answering, for tests: mirrors SOURCE at MOUNTPOINT; while
-the file FLAG exists, every open and read of a file waits (as a network share
+the file FLAG exists, every open and read of a file or folder waits (as a network share
 whose server went away) until FLAG is gone, and makes the file FLAG.waited.
 Runs in the foreground until it is unmounted (fusermount -u MOUNTPOINT) or
 killed.
@@ -38,7 +38,12 @@ class Stalling(Operations):
         return {k: getattr(st, k) for k in ("st_mode", "st_size", "st_nlink", "st_uid", "st_gid",
                                               "st_atime", "st_mtime", "st_ctime")}
 
+    def opendir(self, path):
+        self._stall()
+        return 0
+
     def readdir(self, path, fh):
+        self._stall()
         return [".", ".."] + os.listdir(self._path(path))
 
     def open(self, path, flags):

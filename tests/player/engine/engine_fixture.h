@@ -33,25 +33,29 @@ bool ThreadsBackTo(int baseline) {
 
 // A file whose reads fail once `failAfter` bytes were read in all (over
 // every pass of one decoder). It counts in `readOnTestThread` what the
-// test's own thread read.
+// test's own thread read, and in `readAnywhere` what any thread read.
 class FailingSource final : public ByteSource {
 public:
-    FailingSource(const std::string& path, long long failAfter, std::atomic<long long>* readOnTestThread = nullptr)
-        : file_(path), failAfter_(failAfter), readByMaker_(readOnTestThread) {}
+    FailingSource(const std::string& path, long long failAfter, std::atomic<long long>* readOnTestThread = nullptr,
+                  std::atomic<long long>* readAnywhere = nullptr)
+        : file_(path), failAfter_(failAfter), readByMaker_(readOnTestThread), readAnywhere_(readAnywhere) {}
     ssize_t read(void* buffer, size_t bytes) override {
         if (total_ >= failAfter_) return -1;
         ssize_t n = file_.read(buffer, bytes);
         if (n > 0) total_ += n;
         if (n > 0 && readByMaker_ && QThread::currentThread() == qApp->thread()) *readByMaker_ += n;
+        if (n > 0 && readAnywhere_) *readAnywhere_ += n;
         return n;
     }
-    off_t seek(off_t offset, int whence) override { return file_.seek(offset, whence); }
+    off_t seek(off_t offset, int whence) override { return seekFails ? -1 : file_.seek(offset, whence); }
+    bool seekFails = false;  // a stream that cannot be sought (a pipe, say)
 
 private:
     FileSource file_;
     long long failAfter_;
     long long total_ = 0;
     std::atomic<long long>* readByMaker_;
+    std::atomic<long long>* readAnywhere_;
 };
 
 using TrackEnd = PlaybackEngine::TrackEnd;

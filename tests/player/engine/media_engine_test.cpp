@@ -50,16 +50,19 @@ private slots:
         QVERIFY(testsupport::GenerateMp3(longFile, 30.0, 440));
         const std::string p = QFile::encodeName(longFile).toStdString();
         const long long size = static_cast<long long>(testsupport::ReadBytes(longFile).size());
-        std::atomic<long long> readHere{0};
+        std::atomic<long long> readHere{0}, readAll{0};
         std::atomic<int> told{0};
         auto stats = std::make_shared<FakeOutputStats>();
         PlaybackEngine engine(outputs(stats), {nullptr, [&told](uint64_t) { ++told; }, nullptr});
-        engine.load([p, &readHere] {
-            return std::make_unique<Decoder>(std::make_unique<FailingSource>(p, 1LL << 40, &readHere));
+        engine.load([p, &readHere, &readAll] {
+            return std::make_unique<Decoder>(std::make_unique<FailingSource>(p, 1LL << 40, &readHere, &readAll));
         });
         QVERIFY(QTest::qWaitFor([&] { return told.load() == 1; }, 10000));
         QVERIFY2(readHere.load() < size / 4,
                  qPrintable(QStringLiteral("%1 of %2 bytes").arg(readHere.load()).arg(size)));
+        // The scan reads the file once.
+        QVERIFY2(readAll.load() < size + size / 4,
+                 qPrintable(QStringLiteral("%1 of %2 bytes").arg(readAll.load()).arg(size)));
         QVERIFY2(std::abs(engine.duration() - 30.0) < 0.05, qPrintable(QString::number(engine.duration())));
     }
 
@@ -256,6 +259,23 @@ private slots:
             QCOMPARE(end.cause, TrackEnd::Cause::ReadFailed);
             // An MPEG-1 layer III frame holds 1152.
             QVERIFY2(end.framesPlayed <= 1152, qPrintable(QString::number(end.framesPlayed)));
+        }
+        {
+            // A stream that cannot be sought: a seek back ends it as one that
+            // cannot be read further, not as played to its end.
+            auto st = std::make_shared<FakeOutputStats>();
+            auto told = std::make_shared<EndLog>();
+            PlaybackEngine engine(outputs(st), Record(told));
+            engine.load([p] {
+                auto source = std::make_unique<FailingSource>(p, 1LL << 40);
+                source->seekFails = true;
+                return std::make_unique<Decoder>(std::move(source));
+            });
+            engine.play();
+            QVERIFY(QTest::qWaitFor([&] { return engine.position() > 0.3; }, 3000));
+            engine.seek(0.05);
+            QVERIFY(QTest::qWaitFor([&] { return told->count() > 0; }, 5000));
+            QCOMPARE(told->end(0).cause, TrackEnd::Cause::ReadFailed);
         }
         {
             // In real time: the measuring failed, the length is unknown, and
