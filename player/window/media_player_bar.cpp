@@ -9,24 +9,48 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
 #include <cmath>
 
 SeekSlider::SeekSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
+    setSingleStep(5000);
+    setPageStep(30000);
+    setFocusPolicy(Qt::StrongFocus);
     connect(this, &QSlider::sliderReleased, this, [this] { emit seekRequested(value()); });
+    // A step of the keyboard (not a drag, which seeks on release).
+    connect(this, &QAbstractSlider::actionTriggered, this, [this](int action) {
+        if (action != SliderMove && action != SliderNoAction && !isSliderDown()) emit seekRequested(sliderPosition());
+    });
+}
+
+QRect SeekSlider::handleRect() const {
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    return style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+}
+
+QRect SeekSlider::grooveRect() const {
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    return style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, this);
 }
 
 void SeekSlider::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && maximum() > minimum()) {
-        int span = width();
-        int v = QStyle::sliderValueFromPosition(minimum(), maximum(), event->position().toPoint().x(), span);
+    const QPoint at = event->position().toPoint();
+    if (event->button() == Qt::LeftButton && maximum() > minimum() && !handleRect().contains(at)) {
+        // The handle's centre goes where the groove was pressed, measured
+        // along the part of the groove the centre can reach.
+        const QRect groove = grooveRect();
+        const int half = handleRect().width() / 2;
+        const int v = QStyle::sliderValueFromPosition(minimum(), maximum(), at.x() - groove.left() - half,
+                                                      groove.width() - 2 * half);
         setValue(v);
-        emit seekRequested(v);
-        event->accept();
-        return;
     }
+    // The handle is under the pointer now: the press grabs it, and the
+    // release (of a click, or after a drag) seeks once.
     QSlider::mousePressEvent(event);
 }
 
@@ -60,6 +84,7 @@ MediaPlayerBar::MediaPlayerBar(MediaComponent& media, QWidget* parent) : QWidget
     connect(playButton_, &QToolButton::clicked, this, &MediaPlayerBar::playPauseClicked);
     connect(stopButton_, &QToolButton::clicked, this, [this] { media_.stop(); });
     connect(slider_, &SeekSlider::seekRequested, this, [this](int ms) { media_.seek(ms / 1000.0); });
+    connect(slider_, &QSlider::sliderMoved, this, &MediaPlayerBar::refresh);  // the time under the handle
     connect(&media_, &MediaComponent::stateChanged, this, &MediaPlayerBar::refresh);
     connect(&media_, &MediaComponent::lengthKnown, this, &MediaPlayerBar::refresh);
     connect(&media_, &MediaComponent::positionJumped, this, &MediaPlayerBar::refresh);
@@ -94,8 +119,11 @@ void MediaPlayerBar::refresh() {
     const double total = media_.duration();
     const double now = media_.currentPosition();
     slider_->setMaximum(static_cast<int>(std::lround(total * 1000)));
-    if (!slider_->isSliderDown()) slider_->setValue(static_cast<int>(std::lround(now * 1000)));
-    QString text = FormatTime(now) + QStringLiteral(" / ") + FormatTime(total);
+    // While the handle is dragged it shows the time under it.
+    const bool dragged = slider_->isSliderDown();
+    if (!dragged) slider_->setValue(static_cast<int>(std::lround(now * 1000)));
+    QString text =
+        FormatTime(dragged ? slider_->sliderPosition() / 1000.0 : now) + QStringLiteral(" / ") + FormatTime(total);
     if (text != readout_->text()) readout_->setText(text);
     // While the position runs on (playing, or the last moments of a file
     // that ended), the bar wakes when something it shows will change: the

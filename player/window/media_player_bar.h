@@ -12,12 +12,17 @@ class QLabel;
 class QTimer;
 class QToolButton;
 
-// A slider that jumps to the clicked point and reports a seek when a click
-// or a drag is complete.
+// A position slider: a press on the groove moves the handle there, under
+// the pointer, and grabs it, as a press on the handle does; a drag moves it
+// without seeking, and the release seeks once, where it was let go. The keyboard's steps (arrows 5 s, Page Up/Down 30
+// s, Home, End) seek at once.
 class SeekSlider : public QSlider {
     Q_OBJECT
 public:
     explicit SeekSlider(QWidget* parent = nullptr);
+    // Where the style draws the handle and the groove.
+    QRect handleRect() const;
+    QRect grooveRect() const;
 signals:
     void seekRequested(int value);
 

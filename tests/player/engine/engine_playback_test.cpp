@@ -4,6 +4,8 @@
 // bar. Needs no sound server.
 #include "engine_fixture.h"
 
+#include <QMouseEvent>
+
 class EnginePlaybackTest : public QObject, protected EngineFiles {
     Q_OBJECT
 
@@ -294,6 +296,33 @@ private slots:
                  qPrintable(QString::number(player.currentPosition())));
         QTest::qWait(150);
         QCOMPARE(readout->text(), QStringLiteral("00:01 / 00:02"));
+        // The handle is dragged to a quarter: the readout shows the time under
+        // it, nothing is sought until the release, which seeks once; then
+        // Home seeks to the start.
+        auto* seek = static_cast<SeekSlider*>(slider);
+        QSignalSpy seeks(seek, &SeekSlider::seekRequested);
+        auto mouse = [&](QEvent::Type type, QPoint at, Qt::MouseButtons held) {
+            QMouseEvent e(type, at, slider->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
+            QApplication::sendEvent(slider, &e);
+        };
+        const QPoint grab = seek->handleRect().center();
+        const QPoint quarter(seek->grooveRect().left() + seek->grooveRect().width() / 4, grab.y());
+        mouse(QEvent::MouseButtonPress, grab, Qt::LeftButton);
+        mouse(QEvent::MouseMove, (grab + quarter) / 2, Qt::LeftButton);
+        mouse(QEvent::MouseMove, quarter, Qt::LeftButton);
+        QTest::qWait(50);
+        QCOMPARE(seeks.count(), 0);
+        QCOMPARE(readout->text(), QStringLiteral("00:00 / 00:02"));
+        QVERIFY2(std::abs(player.currentPosition() - 1.5) < 0.15,
+                 qPrintable(QString::number(player.currentPosition())));
+        mouse(QEvent::MouseButtonRelease, quarter, Qt::NoButton);
+        QCOMPARE(seeks.count(), 1);
+        QVERIFY2(std::abs(player.currentPosition() - 0.5) < 0.15,
+                 qPrintable(QString::number(player.currentPosition())));
+        slider->setFocus();
+        QTest::keyClick(slider, Qt::Key_Home);
+        QCOMPARE(seeks.count(), 2);
+        QCOMPARE(player.currentPosition(), 0.0);
         QTest::mouseClick(stopButton, Qt::LeftButton);
         QVERIFY(!player.isPlaying() && !player.isPaused());
         QCOMPARE(player.currentPosition(), 0.0);
