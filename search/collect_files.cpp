@@ -37,6 +37,9 @@ struct Search {
     std::vector<std::string> result;
     std::unordered_set<std::string> keys;
     std::set<std::pair<dev_t, ino_t>> visited;
+    // Never entered: nothing there is music, and /proc reaches real folders
+    // under false names, which the visited guard would then keep.
+    std::set<dev_t> virtualDevices;
     size_t folders = 0;
 
     void AddPath(std::string path) {
@@ -49,7 +52,9 @@ struct Search {
         std::vector<std::string> subfolders;
         bool entered = false;
         ListOptions list;
-        list.enter = [&](dev_t device, ino_t inode) { return entered = visited.insert({device, inode}).second; };
+        list.enter = [&](dev_t device, ino_t inode) {
+            return entered = !virtualDevices.count(device) && visited.insert({device, inode}).second;
+        };
         list.stop = [this] { return Cancelled(options); };
         FolderListing found;
         try {
@@ -95,7 +100,7 @@ std::vector<std::string> CollectFiles(const std::string& folder, const std::stri
     std::string start = folder;
     if (start.empty() || start.back() != '/') start += '/';
     std::vector<std::string> list = SplitPatterns(patterns);
-    Search search{list, recurse, options, {}, {}, {}, 0};
+    Search search{list, recurse, options, {}, {}, {}, VirtualFileSystemDevices(), 0};
     search.Run(start);
     return std::move(search.result);
 }

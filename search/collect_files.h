@@ -28,8 +28,9 @@ struct CollectOptions {
 // Every path occurs once (compared without regard to case, by the fold the
 // playlist sorts by; the first position is kept). Folders that cannot be
 // listed are skipped silently; a folder reached twice (through a symbolic
-// link) is searched only once, so link loops end. Never throws except
-// std::bad_alloc.
+// link) is searched only once, so link loops end; a folder of a virtual file
+// system (/proc, /sys ...: IsVirtualFileSystem) is never searched. Never
+// throws except std::bad_alloc.
 std::vector<std::string> CollectFiles(const std::string& folder, const std::string& patterns, bool recurse);
 std::vector<std::string> CollectFiles(const std::string& folder, const std::string& patterns, bool recurse,
                                       const CollectOptions& options);

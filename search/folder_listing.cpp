@@ -4,7 +4,11 @@
 #include "common/deadline.h"
 
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
 
 namespace {
 OpenDirFunction g_openDir;
@@ -57,4 +61,32 @@ FolderListing ListFolderWithin(const std::string& folder) {
         throw AppError(ErrNo::PathFileAccess,
                        StandardDescription(ErrNo::PathFileAccess) + " (the folder did not answer)");
     return std::move(*listing);
+}
+
+bool IsVirtualFileSystem(const std::string& type) {
+    static const std::set<std::string> kinds{
+        "proc",      "sysfs",       "devtmpfs", "devpts", "cgroup",   "cgroup2",   "securityfs",
+        "debugfs",   "tracefs",     "pstore",   "bpf",    "configfs", "fusectl",   "mqueue",
+        "hugetlbfs", "binfmt_misc", "autofs",   "nsfs",   "efivarfs", "selinuxfs", "rpc_pipefs"};
+    return kinds.count(type) > 0;
+}
+
+std::set<dev_t> VirtualFileSystemDevices() {
+    // Each line: id, parent, major:minor, root, mount point, options, optional
+    // fields, "-", the type, the source, the super block's options.
+    std::set<dev_t> devices;
+    std::ifstream mounts("/proc/self/mountinfo");
+    std::string line;
+    while (std::getline(mounts, line)) {
+        std::istringstream fields(line);
+        std::string id, parent, numbers, field;
+        fields >> id >> parent >> numbers;
+        unsigned major = 0, minor = 0;
+        if (std::sscanf(numbers.c_str(), "%u:%u", &major, &minor) != 2) continue;
+        while (fields >> field && field != "-") {
+        }
+        std::string type;
+        if (fields >> type && IsVirtualFileSystem(type)) devices.insert(makedev(major, minor));
+    }
+    return devices;
 }

@@ -5,6 +5,7 @@
 #include <dirent.h>
 #include <sys/types.h>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,15 @@ FolderListing ListFolder(const std::string& folder, const ListOptions& options =
 // stopped) is one that cannot be opened, and its listing, left to itself,
 // is dropped whenever it ends.
 FolderListing ListFolderWithin(const std::string& folder);
+
+// File system types that hold no files of the user's: the kernel's views
+// (proc, sysfs, cgroup, debugfs ...), device nodes and automounter stubs.
+// /proc also reaches real folders under false names (every process's
+// working folder and root).
+bool IsVirtualFileSystem(const std::string& type);
+// The devices (st_dev) of the virtual file systems mounted now, from
+// /proc/self/mountinfo; empty when it cannot be read.
+std::set<dev_t> VirtualFileSystemDevices();
 
 // For tests: replaces opendir(3) (empty restores it). The replacement may
 // return nullptr, with errno set, to make a folder unreadable.

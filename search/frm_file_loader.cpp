@@ -172,7 +172,7 @@ void frmFileLoader::BuildControls() {
 void frmFileLoader::FillDrives() {
     std::vector<std::string> roots{"/"};
     for (const QStorageInfo& v : QStorageInfo::mountedVolumes()) {
-        if (!v.isValid() || !v.isReady()) continue;
+        if (!v.isValid() || !v.isReady() || IsVirtualFileSystem(v.fileSystemType().toStdString())) continue;
         std::string root = TextToPath(v.rootPath());
         if (!root.empty() && std::find(roots.begin(), roots.end(), root) == roots.end()) roots.push_back(root);
     }

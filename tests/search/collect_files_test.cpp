@@ -116,6 +116,12 @@ private slots:
         QVERIFY(::symlink(d.path().toLocal8Bit().constData(), (d.path() + "/a/b/up").toLocal8Bit().constData()) == 0);
         QVERIFY(::symlink("real.mp3", (d.path() + "/link.mp3").toLocal8Bit().constData()) == 0);
         QVERIFY(::symlink("nowhere", (d.path() + "/broken.mp3").toLocal8Bit().constData()) == 0);
+        // Links into the kernel's views, which are never entered: /proc
+        // reaches this folder again (the working folder, and "/" as the root)
+        // under false names, and /sys holds no music.
+        testsupport::ScopedCurrentDir cd(d.path());
+        QVERIFY(::symlink("/proc/self", (d.path() + "/proc").toLocal8Bit().constData()) == 0);
+        QVERIFY(::symlink("/sys/class", (d.path() + "/sys").toLocal8Bit().constData()) == 0);
         Paths r = CollectFiles(d.path().toStdString(), "*.mp3", true);
         std::sort(r.begin(), r.end());
         QCOMPARE(r, (Paths{P(d, "a/b/f.mp3"), P(d, "link.mp3"), P(d, "real.mp3")}));
