@@ -1,12 +1,37 @@
 #include "common/dialogs.h"
 
+#include <QApplication>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 
 const char* const kAppTitle = "Corvalle's MP3 Player";
 
+namespace {
+// A box opened while its window is still being made (the tag editor's
+// messages at its start) is placed over the nearest window that is shown,
+// else the active one; otherwise it would sit in the screen's corner.
+QWidget* Anchor(QWidget* parent) {
+    QWidget* w = parent;
+    while (w && !w->isVisible()) w = w->parentWidget();
+    return w ? w : QApplication::activeWindow();
+}
+
+// Wide enough that the window manager need not cut the title short (a short
+// text would make a narrow box); the room for the title bar's buttons is a
+// guess that fits the usual themes.
+void FitTitle(QMessageBox& box) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid) return;
+    const int width = box.fontMetrics().horizontalAdvance(box.windowTitle()) + 160;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Expanding), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+}
+}  // namespace
+
 void QtDialogs::MessageBox(QWidget* parent, const QString& text, const QString& title, MsgIcon icon) {
-    QMessageBox box(parent);
+    QMessageBox box(Anchor(parent));
     box.setWindowTitle(title.isEmpty() ? QString::fromUtf8(kAppTitle) : title);
     box.setText(text);
     box.setTextFormat(Qt::PlainText);
@@ -15,17 +40,19 @@ void QtDialogs::MessageBox(QWidget* parent, const QString& text, const QString& 
     case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
     case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
     }
+    FitTitle(box);
     box.exec();
 }
 
 bool QtDialogs::Confirm(QWidget* parent, const QString& text) {
-    QMessageBox box(parent);
+    QMessageBox box(Anchor(parent));
     box.setWindowTitle(QString::fromUtf8(kAppTitle));
     box.setText(text);
     box.setTextFormat(Qt::PlainText);
     box.setIcon(QMessageBox::Warning);
     box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Cancel);
+    FitTitle(box);
     return box.exec() == QMessageBox::Ok;
 }
 
