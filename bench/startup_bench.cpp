@@ -25,7 +25,7 @@ int Child() {
     char name[] = "startup_bench";
     char* argv[] = {name, nullptr};
     QApplication app(argc, argv);
-    Player player(new MediaPlayer);
+    Player player(new MediaPlayer, QDir::temp().filePath(QStringLiteral("corvalle-bench-preferences.conf")));
     frmMain& w = player.window;
     w.Form_Load();
     w.LoadSettings();

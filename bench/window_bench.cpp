@@ -10,6 +10,7 @@
 #include "window/playlist_view.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -57,7 +58,7 @@ int main(int argc, char** argv) {
 
     // Selection: tag read and caption for a tagged file.
     {
-        Player player(new MediaPlayer);
+        Player player(new MediaPlayer, QDir::temp().filePath(QStringLiteral("corvalle-bench-preferences.conf")));
         frmMain& w = player.window;
         player.playlist.clear();
         std::vector<std::string> files;
@@ -94,7 +95,7 @@ int main(int argc, char** argv) {
         mime.setUrls(urls);
         std::vector<double> samples;
         for (int r = 0; r < runs; ++r) {
-            Player player(new MediaPlayer);
+            Player player(new MediaPlayer, QDir::temp().filePath(QStringLiteral("corvalle-bench-preferences.conf")));
             frmMain& w = player.window;
             player.playlist.clear();
             w.show();
@@ -114,7 +115,7 @@ int main(int argc, char** argv) {
     // Only the last entry's file name begins with "z", so each keystroke (a
     // new search from the first entry) walks the whole list.
     {
-        Player player(new MediaPlayer);
+        Player player(new MediaPlayer, QDir::temp().filePath(QStringLiteral("corvalle-bench-preferences.conf")));
         frmMain& w = player.window;
         std::vector<std::string> entries;
         for (int i = 0; i < PlaylistModel::kMaxEntries - 1; ++i) entries.push_back(Path(i));
@@ -143,7 +144,7 @@ int main(int argc, char** argv) {
 
     // Resident set with 32 767 entries loaded and shown.
     {
-        Player player(new MediaPlayer);
+        Player player(new MediaPlayer, QDir::temp().filePath(QStringLiteral("corvalle-bench-preferences.conf")));
         frmMain& w = player.window;
         std::vector<std::string> entries;
         for (int i = 0; i < PlaylistModel::kMaxEntries; ++i) entries.push_back(Path(i));

@@ -6,6 +6,7 @@
 #include "media/media_player.h"
 #include "search/frm_file_loader.h"
 #include "tags/frm_edit_tag_information.h"
+#include "transport/resume_point.h"
 
 #include <QApplication>
 #include <memory>
@@ -18,7 +19,7 @@ std::unique_ptr<Player> ThePlayer;
 // `instance` holds the session's name for one window (if there is a bus) and
 // now hands later starts' files over.
 void Main(const std::vector<std::string>& files, InstanceService* instance) {
-    ThePlayer = std::make_unique<Player>(new MediaPlayer);
+    ThePlayer = std::make_unique<Player>(new MediaPlayer, Preferences::DefaultFile());
     frmMain* window = &ThePlayer->window;
     window->ShowTagEditor = [](QWidget* parent, const std::string& path) {
         frmEditTagInformation::ShowModal(parent, path);
@@ -34,6 +35,7 @@ void Main(const std::vector<std::string>& files, InstanceService* instance) {
     // there is a session bus.
     ConnectToDesktop(*ThePlayer, instance);
     ThePlayer->transport.Open(files);
+    ResumeWhereStopped(*ThePlayer, files.empty(), DefaultResumeFile());
 }
 
 // The sound server's mixers show the stream by the program's name and icon,

@@ -1,9 +1,33 @@
 #include "app/player.h"
 
 #include "media/media_component.h"
+#include "transport/resume_point.h"
 
-Player::Player(MediaComponent* component) : media(component) {}
+#include <sys/stat.h>
+
+Player::Player(MediaComponent* component, const QString& preferencesFile)
+    : media(component), preferences(preferencesFile) {
+    transport.setPreferences(&preferences);
+}
 
 // The window goes first (its handlers are cut off), then the commands, and
 // the component last, which stops and releases its threads and device.
 Player::~Player() = default;
+
+void ResumeWhereStopped(Player& player, bool nothingOpened, const QString& file) {
+    if (player.preferences.resume() && nothingOpened) {
+        const std::optional<ResumePoint> point = ReadResumePoint(file);
+        struct stat st {};
+        if (point && ::stat(point->path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            player.transport.Resume(point->path, point->seconds, point->paused);
+    }
+    // The point is kept while the preference is on; turned off, it is
+    // forgotten.
+    auto* keeper = new ResumeKeeper(*player.media, player.transport, file, &player.window);
+    auto follow = [&player, keeper, file] {
+        keeper->setEnabled(player.preferences.resume());
+        if (!player.preferences.resume()) WriteResumePoint(file, std::nullopt);
+    };
+    QObject::connect(&player.preferences, &Preferences::changed, keeper, follow);
+    follow();
+}

@@ -39,6 +39,7 @@ MprisService::MprisService(Transport& transport, MediaComponent& media, QObject*
     connect(&media_, &MediaComponent::stateChanged, this, &MprisService::NotifyChanged);
     connect(&media_, &MediaComponent::lengthKnown, this, &MprisService::NotifyChanged);
     connect(&transport_, &Transport::randomModeChanged, this, &MprisService::NotifyChanged);
+    connect(&transport_, &Transport::repeatChanged, this, &MprisService::NotifyChanged);
     const PlaylistModel& list = transport_.playlist();
     for (auto changed : {&PlaylistModel::rowsInserted, &PlaylistModel::rowsRemoved})
         connect(&list, changed, this, &MprisService::NotifyChanged);
@@ -134,6 +135,24 @@ void MprisService::SetShuffle(bool on) {
     if (on != Shuffle()) transport_.Random();
 }
 
+QString MprisService::LoopStatus() const {
+    switch (transport_.repeat()) {
+    case Preferences::Repeat::Track: return QStringLiteral("Track");
+    case Preferences::Repeat::Off: return QStringLiteral("None");
+    case Preferences::Repeat::List: break;
+    }
+    return QStringLiteral("Playlist");
+}
+
+void MprisService::SetLoopStatus(const QString& status) {
+    if (status == QLatin1String("Playlist"))
+        transport_.setRepeat(Preferences::Repeat::List);
+    else if (status == QLatin1String("Track"))
+        transport_.setRepeat(Preferences::Repeat::Track);
+    else if (status == QLatin1String("None"))
+        transport_.setRepeat(Preferences::Repeat::Off);
+}
+
 bool MprisService::CanGo() const { return transport_.playlist().count() > 0; }
 
 bool MprisService::CanSeek() const { return media_.duration() > 0; }
@@ -142,6 +161,7 @@ QVariantMap MprisService::ChangingProperties() const {
     return {{QStringLiteral("PlaybackStatus"), PlaybackStatus()},
             {QStringLiteral("Metadata"), Metadata()},
             {QStringLiteral("Shuffle"), Shuffle()},
+            {QStringLiteral("LoopStatus"), LoopStatus()},
             {QStringLiteral("CanGoNext"), CanGo()},
             {QStringLiteral("CanGoPrevious"), CanGo()},
             {QStringLiteral("CanPlay"), CanGo()},

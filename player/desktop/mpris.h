@@ -51,6 +51,10 @@ public:
     // Shuffle is random mode.
     bool Shuffle() const;
     void SetShuffle(bool on);
+    // LoopStatus is the repeat choice: "Playlist" (repeat list), "Track",
+    // "None" (no repeat). Another value is ignored.
+    QString LoopStatus() const;
+    void SetLoopStatus(const QString& status);
     // Next, Previous and Play have an entry to go to (the list is not empty).
     bool CanGo() const;
     // A seek has somewhere to go: the length is known.
@@ -132,6 +136,7 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     Q_PROPERTY(double MinimumRate READ Rate)
     Q_PROPERTY(double MaximumRate READ Rate)
     Q_PROPERTY(bool Shuffle READ Shuffle WRITE SetShuffle)
+    Q_PROPERTY(QString LoopStatus READ LoopStatus WRITE SetLoopStatus)
     Q_PROPERTY(bool CanGoNext READ CanGo)
     Q_PROPERTY(bool CanGoPrevious READ CanGo)
     Q_PROPERTY(bool CanPlay READ CanGo)
@@ -150,6 +155,8 @@ public:
     bool CanControl() const { return true; }
     bool Shuffle() const { return service_->Shuffle(); }
     void SetShuffle(bool on) { service_->SetShuffle(on); }
+    QString LoopStatus() const { return service_->LoopStatus(); }
+    void SetLoopStatus(const QString& status) { service_->SetLoopStatus(status); }
     bool CanGo() const { return service_->CanGo(); }
     bool CanSeek() const { return service_->CanSeek(); }
 

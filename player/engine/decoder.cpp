@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cmath>
 #include <mutex>
 
 namespace {
@@ -191,6 +192,29 @@ Decoder::Status Decoder::read(int16_t* out, size_t maxFrames, size_t& frames) {
     }
     failed_ = true;
     return Status::End;
+}
+
+void Decoder::setLevelling(const Levelling& levelling) {
+    if (!mh_) return;
+    const long mode = levelling.mode == Levelling::Mode::Off     ? MPG123_RVA_OFF
+                      : levelling.mode == Levelling::Mode::Track ? MPG123_RVA_MIX
+                                                                 : MPG123_RVA_ALBUM;
+    mpg123_param(mh_, MPG123_RVA, mode, 0.0);
+    // With the base scale at 1, libmpg123 tells the file's own gain. (Setting
+    // the scale also applies the new mode; a negative scale would mute.)
+    mpg123_volume(mh_, 1.0);
+    double base = 0, really = 0, fileDb = 0;
+    mpg123_getvolume(mh_, &base, &really, &fileDb);
+    const double db = levelling.mode == Levelling::Mode::Off ? 0.0
+                      : fileDb != 0                          ? levelling.preampDb
+                                                             : levelling.untaggedDb;
+    mpg123_volume(mh_, std::pow(10.0, db / 20.0));
+}
+
+double Decoder::scale() const {
+    double base = 1, really = 1, fileDb = 0;
+    if (mh_) mpg123_getvolume(mh_, &base, &really, &fileDb);
+    return really;
 }
 
 bool Decoder::seek(int64_t frame) {

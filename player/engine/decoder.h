@@ -40,6 +40,22 @@ class Decoder {
 public:
     enum class Status { Data, FormatChanged, End };
 
+    // Volume levelling (ReplayGain), applied by libmpg123 as it decodes, so
+    // gapless joins are kept. libmpg123 reads a file's gain from its ID3v2
+    // tag (TXXX replaygain_* and RVA2 frames) and its LAME header, falls back
+    // from the album's gain to the track's, and limits the scale by the peak
+    // it knows; 16-bit output is clamped, never wrapped.
+    struct Levelling {
+        enum class Mode { Off, Track, Album };
+        Mode mode = Mode::Off;
+        double preampDb = 0;    // added to the gain of a file that carries one
+        double untaggedDb = 0;  // the gain of a file that carries none
+        bool operator==(const Levelling& o) const {
+            return mode == o.mode && preampDb == o.preampDb && untaggedDb == o.untaggedDb;
+        }
+        bool operator!=(const Levelling& o) const { return !(*this == o); }
+    };
+
     // Opens the stream and reads its first frame (the length is measured
     // apart: a scan reads the whole file). Throws AppError:
     // ErrNo::DeviceIoError when the source's read fails, ErrNo::NotMpegAudio
@@ -73,6 +89,12 @@ public:
     // (failed() tells which); what was decoded before a read failure comes
     // first, as Data.
     Status read(int16_t* out, size_t maxFrames, size_t& frames);
+    // Levels what is decoded from now on. A file whose gain libmpg123 reads
+    // as exactly 0 dB counts as one without a gain.
+    void setLevelling(const Levelling& levelling);
+    // The scale applied to the samples now (1: as they are).
+    double scale() const;
+
     // Moves to `frame` (counted at the current rate); past the end, the next
     // read tells the end. False when the stream cannot be read there (the
     // source failed, or libmpg123 found no frame to go on from): failed() is

@@ -37,6 +37,7 @@
 #include <condition_variable>
 #include <deque>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -229,8 +230,9 @@ struct PlaybackEngine::Session {
     // Asked by the engine's thread, taken by the worker.
     bool cancel GUARDED_BY(mutex) = false;
     Pause pause GUARDED_BY(mutex) = Pause::Off;
-    double seekTo GUARDED_BY(mutex) = -1;           // < 0: none
-    std::unique_ptr<Track> next GUARDED_BY(mutex);  // handed over during the tail
+    double seekTo GUARDED_BY(mutex) = -1;                           // < 0: none
+    std::unique_ptr<Track> next GUARDED_BY(mutex);                  // handed over during the tail
+    std::optional<Decoder::Levelling> levelling GUARDED_BY(mutex);  // for the track that plays
     // Told by the worker.
     bool accepting GUARDED_BY(mutex) = false;  // the track's end is told, its tail plays: a next one may follow
     int rate GUARDED_BY(mutex);                // the format the device is open for
@@ -278,6 +280,14 @@ struct PlaybackEngine::Session {
             if (accepting) return;  // ended: its end is on its way
             seekTo = seconds;
             heard.store(Clock::now(), {track, seconds});
+            wake.notify_all();
+        }
+        output->interrupt();
+    }
+    void askLevelling(const Decoder::Levelling& wanted) EXCLUDES(mutex) {
+        {
+            MutexLock lock(mutex);
+            levelling = wanted;
             wake.notify_all();
         }
         output->interrupt();
@@ -340,6 +350,7 @@ private:
         Pause pause = Pause::Off;
         double seekTo = -1;  // < 0: none
         std::unique_ptr<Track> next;
+        std::optional<Decoder::Levelling> levelling;
     };
     // What the device holds, oldest first: a lead of silence, tails of tracks
     // that have ended, and last the track being written. A piece leaves the
@@ -435,6 +446,9 @@ bool PlaybackEngine::Session::Worker::step() {
         stopped_ = true;
         return false;
     }
+    // Levelled from the next piece decoded on: heard once what the device
+    // holds has played (dropping that would break the sound).
+    if (asked.levelling) track_->decoder->setLevelling(*asked.levelling);
     if (asked.next) {
         handOver(std::move(asked.next));
         return true;
@@ -454,6 +468,8 @@ PlaybackEngine::Session::Worker::Requests PlaybackEngine::Session::Worker::takeR
     MutexLock lock(s_.mutex);
     // Held: nothing to do until the pause ends, a seek comes or a stop.
     while (s_.pause == Pause::Held && !s_.cancel && s_.seekTo < 0) lock.wait(s_.wake);
+    asked.levelling = std::move(s_.levelling);
+    s_.levelling.reset();
     if (s_.cancel) {
         s_.accepting = false;
         asked.stop = true;
@@ -924,6 +940,7 @@ void PlaybackEngine::play(double from) {
     if (!decoders_) throw MakeError(ErrNo::FileNotFound);
     std::unique_ptr<Decoder> decoder = std::move(prepared_);
     if (!decoder) decoder = decoders_();
+    decoder->setLevelling(levelling_);
     auto track = std::make_unique<Track>();
     track->length = length_;
     track->startAt = std::max(0.0, from);
@@ -995,6 +1012,12 @@ std::unique_ptr<AudioOutput> PlaybackEngine::openDevice(int rate, int channels) 
         output->open(rate, channels);
     }
     return output;
+}
+
+void PlaybackEngine::setLevelling(const Decoder::Levelling& levelling) {
+    if (levelling == levelling_) return;
+    levelling_ = levelling;
+    if (running()) session_->askLevelling(levelling);
 }
 
 void PlaybackEngine::pause() {

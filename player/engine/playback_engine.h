@@ -2,23 +2,20 @@
 // Plays Decoders through an AudioOutput on a worker thread.
 //
 // Threads and locks
-// - The engine's thread (the one that made it; the UI thread) calls every
-//   public method and alone owns what PlaybackEngine holds: the loaded
-//   stream, the current track's id, the newest worker and its Session.
-// - A worker thread plays one Session: a device and the tracks handed to it.
-//   Its Worker (the track, what the device holds, its phase) is its own.
-//   What it shares with the engine's thread is the Session's, GUARDED_BY
-//   Session::mutex: the requests (stop, pause, seek, a next track), whether
-//   a next track is taken, the format, the position heard and whether the
-//   worker has finished. Pause is one value there (Off, Asked, Held).
-// - A measuring thread scans a file for its length; it shares only atomics:
-//   the length and its cancel flag.
-// - The callbacks run on a worker or measuring thread with no lock held.
-// Lock order: none is needed. No thread holds two locks at once
-// (Session::mutex, Reports::mutex, a BoundedThread's): each is held for a few
-// statements, never across decoding, output, a wait for a thread or a
-// callback. AudioOutput::interrupt() is the one call the engine's thread makes
-// on a device a worker owns.
+// - The engine's thread (the UI thread) calls every public method and alone
+//   owns what PlaybackEngine holds: the loaded stream, the current track's
+//   id, the newest worker and its Session.
+// - A worker thread plays one Session (a device and the tracks handed to it)
+//   and owns its Worker: the track, what the device holds, the phase. What
+//   the two threads share is the Session's, GUARDED_BY Session::mutex:
+//   requests (stop, pause, seek, a next track, levelling), whether a next track is
+//   taken, the format, the position heard, whether the worker has finished.
+//   Pause is one value there (Off, Asked, Held).
+// - A measuring thread shares only atomics: the length and its cancel flag.
+// - Callbacks run on a worker or measuring thread with no lock held.
+// Lock order: none; no thread holds two locks at once, nor one across
+// decoding, output, a wait for a thread or a callback. AudioOutput::interrupt()
+// is the one call the engine's thread makes on a device a worker owns.
 //
 // No method waits for a thread that reads a file (a worker, the measuring
 // thread) longer than a moment: one stuck in a read of a file that no longer
@@ -143,6 +140,9 @@ public:
     void stop() noexcept;
     // Moves the playing or paused stream to `seconds`.
     void seek(double seconds);
+    // Volume levelling for what plays now (from its next decoded piece on;
+    // the position stays) and for every stream opened later.
+    void setLevelling(const Decoder::Levelling& levelling);
     // How long a worker tries to open a failed device again before the track
     // ends (tests shorten it).
     void setDeviceRetry(std::chrono::milliseconds retry) { deviceRetry_ = retry; }
@@ -204,6 +204,7 @@ private:
     // the device, a stopped one for a moment only.
     std::unique_ptr<BoundedThread> worker_;
     std::chrono::milliseconds deviceRetry_{5000};
+    Decoder::Levelling levelling_;
     uint64_t nextId_ = 0;
     uint64_t currentId_ = 0;  // the track last started; 0 for none
     bool currentEnded_ = true;

@@ -7,6 +7,8 @@
 #include <QObject>
 #include <string>
 
+#include "engine/decoder.h"
+
 class MediaComponent : public QObject {
     Q_OBJECT
 public:
@@ -35,6 +37,12 @@ public:
     virtual void stop() = 0;
     // Holds playback where it is; play() resumes from there. Never throws.
     virtual void pause() = 0;
+    // The next play() of the file set now starts at `seconds` (a place kept
+    // from an earlier run); setting another file forgets it.
+    virtual void setStartPosition(double seconds) = 0;
+    // Volume levelling for what plays (heard once what is queued is out,
+    // the position untouched) and for every file after it.
+    virtual void setLevelling(const Decoder::Levelling& levelling) = 0;
     // Moves the playing or paused file to `seconds` (nothing when stopped).
     virtual void seek(double seconds) = 0;
     // Playing, paused or stopped; a file that has played to its end is

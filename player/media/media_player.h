@@ -6,6 +6,7 @@
 #include "engine/playback_engine.h"
 #include "media/media_component.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 
@@ -24,6 +25,8 @@ public:
     void play() override;
     void stop() override;
     void pause() override;
+    void setStartPosition(double seconds) override { resumeAt_ = std::max(0.0, seconds); }
+    void setLevelling(const Decoder::Levelling& levelling) override { engine_->setLevelling(levelling); }
     void seek(double seconds) override;
     State state() const override;
     double currentPosition() const override;
@@ -57,7 +60,7 @@ private:
     bool autoStart_ = false;
     bool enabled_ = true;
     bool endFailedUnheard_ = false;
-    double resumeAt_ = 0;  // where the device was lost; 0: none
+    double resumeAt_ = 0;  // where the next play starts (the device was lost there, say); 0: the start
     State reported_ = State::Stopped;
     bool fileChanged_ = false;  // a new file is news even in the same state
 };

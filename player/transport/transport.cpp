@@ -5,7 +5,9 @@
 #include "common/log.h"
 #include "playlist/playlist_model.h"
 #include "playlist/stored_playlist.h"
+#include "search/collect_files.h"
 
+#include <sys/stat.h>
 #include <QTimer>
 #include <algorithm>
 #include <exception>
@@ -35,15 +37,55 @@ bool Transport::Trapped(F&& step) {
 void Transport::Random() {
     randomMode_ = randomMode_ == -1 ? 0 : -1;
     emit randomModeChanged(randomMode_ != 0);
+    ApplyLevelling();  // "album unless random" follows the mode
+}
+
+void Transport::setPreferences(Preferences* preferences) {
+    preferences_ = preferences;
+    if (!preferences_) return;
+    connect(preferences_, &Preferences::changed, this, &Transport::ApplyLevelling);
+    connect(preferences_, &Preferences::changed, this, &Transport::repeatChanged);
+    ApplyLevelling();
+}
+
+Preferences::Repeat Transport::repeat() const {
+    return preferences_ ? preferences_->repeat() : Preferences::Repeat::List;
+}
+
+void Transport::setRepeat(Preferences::Repeat repeat) {
+    if (preferences_) preferences_->setRepeat(repeat);
+}
+
+void Transport::setStopAfterThisTrack(bool on) {
+    if (on == stopAfter_) return;
+    stopAfter_ = on;
+    emit stopAfterThisTrackChanged(on);
+}
+
+void Transport::ApplyLevelling() {
+    if (!preferences_) return;  // none: the component keeps its own (off)
+    Decoder::Levelling levelling;
+    {
+        using L = Preferences::Levelling;
+        const L choice = preferences_->levelling();
+        levelling.mode = choice == L::Off     ? Decoder::Levelling::Mode::Off
+                         : choice == L::Track ? Decoder::Levelling::Mode::Track
+                         : choice == L::Album ? Decoder::Levelling::Mode::Album
+                         : randomMode_ != 0   ? Decoder::Levelling::Mode::Track
+                                              : Decoder::Levelling::Mode::Album;
+        levelling.preampDb = preferences_->preampDb();
+        levelling.untaggedDb = preferences_->untaggedDb();
+    }
+    media_.setLevelling(levelling);
 }
 
 int32_t Transport::Randomizer(int32_t& TheListSize) { return random_.Pick(TheListSize); }
 
 void Transport::Select(int row) { playlist_.setCurrentRow(row); }
 
-void Transport::PlaySteps() {
+void Transport::PlaySteps(bool pick) {
     if (shutDown_) return;
-    if (randomMode_ != 0) {
+    if (pick && randomMode_ != 0) {
         int32_t n = playlist_.count();
         const int32_t k = Randomizer(n);
         Select(static_cast<int16_t>(k));
@@ -81,9 +123,38 @@ void Transport::Prev() {
     Play();
 }
 
+void Transport::PlayOn() {
+    if (stopAfter_) {  // the selection stays on the file that ended
+        setStopAfterThisTrack(false);
+        return;
+    }
+    switch (repeat()) {
+    case Preferences::Repeat::Track: Trapped([this] { PlaySteps(false); }); return;
+    case Preferences::Repeat::Off:
+        if (randomMode_ == 0 && playlist_.currentRow() + 1 >= playlist_.count()) return;  // the list's end
+        break;
+    case Preferences::Repeat::List: break;
+    }
+    Next();
+}
+
+bool Transport::Resume(const std::string& path, double seconds, bool paused) {
+    const int row = playlist_.rowOf(path);
+    if (row < 0 || shutDown_) return false;
+    Select(row);
+    return Trapped([&] {
+        media_.setComponentEnabled(true);
+        media_.setFileName(path);
+        media_.setStartPosition(seconds);
+        media_.setAutoStart(true);
+        media_.play();
+        if (paused) media_.pause();
+    });
+}
+
 void Transport::EndReached() {
     if (!media_.endFailedUnheard()) {
-        Next();
+        PlayOn();
         return;
     }
     const int streak = unheardEnds_ + 1;
@@ -95,7 +166,7 @@ void Transport::EndReached() {
                          .arg(streak == 1 ? QStringLiteral("the file") : QStringLiteral("%1 files").arg(streak)));
         return;
     }
-    Next();
+    PlayOn();
     unheardEnds_ = streak;
 }
 
@@ -133,11 +204,27 @@ void Transport::AddExpanded(const ExpandedPaths& expanded) {
 void Transport::Open(const std::vector<std::string>& given) {
     if (given.empty() || shutDown_) return;
     // Names are taken in their clean form, so that "./a.mp3" finds "/x/a.mp3";
-    // a playlist given stands for the files it names.
-    std::vector<std::string> clean;
-    clean.reserve(given.size());
-    for (const std::string& name : given) clean.push_back(AbsolutePath(name));
-    ExpandedPaths expanded = ExpandPlaylists(clean);
+    // a playlist given stands for the files it names, and a folder for the
+    // MP3 files below it (as the folder search finds them). A name of no
+    // file (gone, a device) is not added, and is told with the rest.
+    std::vector<std::string> names;
+    names.reserve(given.size());
+    int missing = 0;
+    for (const std::string& name : given) {
+        const std::string path = AbsolutePath(name);
+        struct stat st {};
+        const bool exists = ::stat(path.c_str(), &st) == 0;
+        if (PlaylistFormatOf(path) != PlaylistFormat::None)
+            names.push_back(path);  // read, or told as unreadable, as a playlist
+        else if (exists && S_ISDIR(st.st_mode))
+            for (std::string& found : CollectFiles(path, "*.mp3", true)) names.push_back(std::move(found));
+        else if (exists && S_ISREG(st.st_mode))
+            names.push_back(path);
+        else
+            ++missing;
+    }
+    ExpandedPaths expanded = ExpandPlaylists(names);
+    expanded.skipped.missing += missing;
     if (expanded.paths.empty()) {
         AddExpanded(expanded);
         return;
@@ -157,6 +244,7 @@ void Transport::Open(const std::vector<std::string>& given) {
 }
 
 void Transport::Shutdown() {
+    emit shuttingDown();
     shutDown_ = true;
     media_.stop();
 }

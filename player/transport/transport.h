@@ -18,6 +18,7 @@
 
 #include "media/media_component.h"
 #include "playlist/playlist_formats.h"
+#include "settings/preferences.h"
 #include "transport/randomizer.h"
 
 class PlaylistModel;
@@ -47,12 +48,31 @@ public:
     // (an empty list).
     void Next();
     void Prev();
-    // The end of a file: the playlist plays on with Next. Files that break
-    // off one after another before anything of them was heard (a list of
-    // damaged files) end the play-on after a streak of min(list size, 10),
-    // told once, instead of circling the list for ever. A sound device lost
-    // for good is no end: it is told as a failure, and Play resumes the file.
+    // The end of a file: the playlist plays on with Next, wrapping to the
+    // first entry ("repeat list"); "repeat track" plays the file again, "no
+    // repeat" stops after the last entry in list order (in random mode the
+    // picks go on), and Stop After This Track stops once, the selection
+    // staying. Files that break off one after another before anything of
+    // them was heard (a list of damaged files) end the play-on after a streak
+    // of min(list size, 10), told once, instead of circling the list for
+    // ever. A sound device lost for good is no end: it is told as a failure,
+    // and Play resumes the file.
     void EndReached();
+
+    // The listening preferences: the repeat choice, and volume levelling,
+    // which goes to the component now and whenever it or random mode
+    // changes ("album unless random"). Without them: repeat list, no
+    // levelling.
+    void setPreferences(Preferences* preferences);
+    Preferences::Repeat repeat() const;
+    void setRepeat(Preferences::Repeat repeat);
+    // One-shot: the play-on stops at the end of the file playing.
+    void setStopAfterThisTrack(bool on);
+    bool stopAfterThisTrack() const { return stopAfter_; }
+    // Selects the entry of `path` (found by its path: the list re-sorts) and
+    // plays it from `seconds`, or holds it there paused; false when the list
+    // has no such entry or the file cannot be played (told as a failure).
+    bool Resume(const std::string& path, double seconds, bool paused);
 
     // For the desktop's controls: a paused file resumes where it was,
     // anything else is played as by Play.
@@ -75,7 +95,9 @@ public:
     // Files given to the player to open (the command line, a second start,
     // the desktop): those not listed yet join as a drop does (each once),
     // and the first of them (of a playlist, its first file) is selected and
-    // played.
+    // played. A folder stands for the MP3 files below it, as the folder
+    // search finds them; a name of no file is not added and is counted in
+    // the one message of what was not added.
     void Open(const std::vector<std::string>& given);
 
     // The program ends: playback stops and no command runs any more.
@@ -92,9 +114,16 @@ signals:
     void failed(const QString& description);
     // Something to tell the user (what was not added, the play-on given up).
     void message(const QString& text);
+    void stopAfterThisTrackChanged(bool on);
+    // The preferences changed (the repeat choice among them).
+    void repeatChanged();
+    // The program is ending: the last moment the component still plays.
+    void shuttingDown();
 
 private:
-    void PlaySteps();  // Play without its error trap
+    void PlaySteps(bool pick = true);  // Play without its error trap; `pick`: a random pick first in random mode
+    void PlayOn();                     // after the end of a file
+    void ApplyLevelling();
     void AddExpanded(const ExpandedPaths& expanded);
     void Select(int row);
     // Runs a command step; a failure is told and ends it (false).
@@ -107,4 +136,6 @@ private:
     int16_t randomMode_ = 0;
     int unheardEnds_ = 0;  // files in a row that broke off before anything was heard
     bool shutDown_ = false;
+    bool stopAfter_ = false;
+    Preferences* preferences_ = nullptr;
 };

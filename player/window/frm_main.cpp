@@ -19,12 +19,14 @@
 #include "volume/volume_controler.h"
 #include "volume/volume_level.h"
 #include "window/command_label.h"
+#include "window/levelling_dialog.h"
 #include "window/media_player_bar.h"
 #include "window/native_caption.h"
 #include "window/playlist_view.h"
 
 #include <sys/stat.h>
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QDrag>
 #include <QDragEnterEvent>
@@ -40,6 +42,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <tuple>
 
 namespace {
 constexpr char kControlMime[] = "application/x-corvalle-control";
@@ -77,7 +80,8 @@ frmMain::frmMain(const Parts& parts, QWidget* parent)
       playlist_(parts.playlist),
       stored_(parts.stored),
       volume_(parts.volume),
-      transport_(parts.transport) {
+      transport_(parts.transport),
+      preferences_(parts.preferences) {
     InitResources();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromUtf8(kAppTitle));
@@ -247,12 +251,17 @@ void frmMain::BuildMenus() {
     mnuLoadFiles->setObjectName(QStringLiteral("mnuLoadFiles"));
     mnuEditTag = mnuTagInfo->addAction(QStringLiteral("Edit Tag"));
     mnuEditTag->setObjectName(QStringLiteral("mnuEditTag"));
+    // What the player adds stands between the designed items, whose last
+    // stays last.
+    mnuTagInfo->addSeparator();
+    mnuExportPlaylist = mnuTagInfo->addAction(QStringLiteral("Export Playlist..."));
+    mnuExportPlaylist->setObjectName(QStringLiteral("mnuExportPlaylist"));
+    BuildPlaybackMenu();
+    mnuTagInfo->addSeparator();
     mnuMediaPlayerBar = mnuTagInfo->addAction(QStringLiteral("Hide Media Player Bar"));
     mnuMediaPlayerBar->setObjectName(QStringLiteral("mnuMediaPlayerBar"));
     mnuMediaPlayerBar->setCheckable(true);
     mnuMediaPlayerBar->setChecked(true);
-    mnuExportPlaylist = mnuTagInfo->addAction(QStringLiteral("Export Playlist..."));
-    mnuExportPlaylist->setObjectName(QStringLiteral("mnuExportPlaylist"));
 
     mnuSetTheme = new QMenu(QStringLiteral("Set Theme"), this);
     mnuSetTheme->setObjectName(QStringLiteral("mnuSetTheme"));
@@ -278,6 +287,45 @@ void frmMain::BuildMenus() {
         mnuAutosize->setChecked(!now);
         mnuAutosize_Click();
     });
+}
+
+void frmMain::BuildPlaybackMenu() {
+    mnuPlayback = mnuTagInfo->addMenu(QStringLiteral("Playback"));
+    mnuPlayback->setObjectName(QStringLiteral("mnuPlayback"));
+    auto* repeat = new QActionGroup(mnuPlayback);
+    for (auto [choice, caption, name] : {std::tuple{Preferences::Repeat::List, "Repeat List", "mnuRepeatList"},
+                                         std::tuple{Preferences::Repeat::Track, "Repeat Track", "mnuRepeatTrack"},
+                                         std::tuple{Preferences::Repeat::Off, "No Repeat", "mnuNoRepeat"}}) {
+        QAction* item = mnuPlayback->addAction(QString::fromLatin1(caption));
+        item->setObjectName(QString::fromLatin1(name));
+        item->setCheckable(true);
+        item->setData(static_cast<int>(choice));
+        repeat->addAction(item);
+        connect(item, &QAction::triggered, this, [this, choice] { transport_.setRepeat(choice); });
+    }
+    mnuPlayback->addSeparator();
+    mnuStopAfter = mnuPlayback->addAction(QStringLiteral("Stop After This Track"));
+    mnuStopAfter->setObjectName(QStringLiteral("mnuStopAfter"));
+    mnuStopAfter->setCheckable(true);
+    connect(mnuStopAfter, &QAction::triggered, this, [this](bool on) { transport_.setStopAfterThisTrack(on); });
+    connect(&transport_, &Transport::stopAfterThisTrackChanged, mnuStopAfter, &QAction::setChecked);
+    mnuResume = mnuPlayback->addAction(QStringLiteral("Resume on Start"));
+    mnuResume->setObjectName(QStringLiteral("mnuResume"));
+    mnuResume->setCheckable(true);
+    connect(mnuResume, &QAction::triggered, this, [this](bool on) { preferences_.setResume(on); });
+    mnuPlayback->addSeparator();
+    mnuLevelling = mnuPlayback->addAction(QStringLiteral("Volume Levelling..."));
+    mnuLevelling->setObjectName(QStringLiteral("mnuLevelling"));
+    connect(mnuLevelling, &QAction::triggered, this, [this] { EditLevelling(this, preferences_); });
+    // The marks show the preferences, whoever changed them (the desktop's
+    // loop control, say).
+    auto show = [this, repeat] {
+        for (QAction* item : repeat->actions())
+            item->setChecked(item->data().toInt() == static_cast<int>(preferences_.repeat()));
+        mnuResume->setChecked(preferences_.resume());
+    };
+    connect(&preferences_, &Preferences::changed, this, show);
+    show();
 }
 
 // ---- start-up -------------------------------------------------------------

@@ -21,6 +21,7 @@ class MediaComponent;
 class MediaPlayerBar;
 class PlaylistModel;
 class PlaylistView;
+class Preferences;
 class QAction;
 class QLabel;
 class QMenu;
@@ -40,6 +41,7 @@ public:
         StoredPlaylist& stored;
         VolumeLevel& volume;  // what HScroll_4_Volume shows, for the desktop too
         Transport& transport;
+        Preferences& preferences;
     };
     explicit frmMain(const Parts& parts, QWidget* parent = nullptr);
     ~frmMain() override;
@@ -67,6 +69,10 @@ public:
     QAction* mnuEditTag = nullptr;
     QAction* mnuMediaPlayerBar = nullptr;
     QAction* mnuExportPlaylist = nullptr;
+    QMenu* mnuPlayback = nullptr;  // repeat, stop after this track, resume, levelling
+    QAction* mnuStopAfter = nullptr;
+    QAction* mnuResume = nullptr;
+    QAction* mnuLevelling = nullptr;
     QMenu* mnuSetTheme = nullptr;
     QAction* mnuTheme = nullptr;
     QAction* mnuAutosize = nullptr;
@@ -148,6 +154,7 @@ protected:
 private:
     void BuildControls();
     void BuildMenus();
+    void BuildPlaybackMenu();
     // Splits a time into Minutes and Seconds and shows it on `label`; with
     // `shown`, only when it differs from the time (in seconds) shown last.
     void ShowTime(QLabel* label, const QString& prefix, double t, int64_t* shown);
@@ -161,6 +168,7 @@ private:
     StoredPlaylist& stored_;
     VolumeLevel& volume_;
     Transport& transport_;
+    Preferences& preferences_;
     QPixmap themePixmap_;
     double themeLeftTwips_ = 5160;
     int64_t elapsedShown_ = -1;  // the elapsed time on its label, in seconds

@@ -41,12 +41,20 @@ public:
         calls << QStringLiteral("pause");
         if (current == State::Playing) setState(State::Paused);
     }
+    void setStartPosition(double seconds) override {
+        calls << QStringLiteral("start=%1").arg(seconds);
+        position = seconds;
+    }
+    void setLevelling(const Decoder::Levelling& l) override {
+        levelling = QStringLiteral("%1,%2,%3").arg(static_cast<int>(l.mode)).arg(l.preampDb).arg(l.untaggedDb);
+    }
     void seek(double seconds) override {
         calls << QStringLiteral("seek=%1").arg(seconds);
         if (current != State::Stopped) position = seconds;
         emit positionJumped();
     }
     State state() const override { return current; }
+    QString levelling;  // the last levelling set: mode, pre-amplification, untagged gain
     bool positionRuns() const override { return current == State::Playing || tailPlays; }
     // The file ended by itself: stopped, and the end event.
     void finish() {

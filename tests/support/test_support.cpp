@@ -292,6 +292,12 @@ bool StallingShare::stall() {
 
 void StallingShare::answer() { QFile::remove(dir_.filePath(QStringLiteral("stalled"))); }
 
+QString TempPreferences() {
+    static QTemporaryDir dir;
+    static int made = 0;
+    return dir.filePath(QStringLiteral("preferences-%1.conf").arg(++made));
+}
+
 bool StallingShare::waitedOn() const { return QFile::exists(dir_.filePath(QStringLiteral("stalled.waited"))); }
 
 }  // namespace testsupport

@@ -154,6 +154,9 @@ int ErrorNumberOf(const std::function<void()>& action);
 // The names of this process's threads (those still there to be read), and
 // how many threads it has.
 QStringList ThreadNames();
+// A preferences file of the test's own (a fresh name in a folder that lives
+// as long as the test program), so that no test reads or writes the user's.
+QString TempPreferences();
 int ThreadCount();
 
 }  // namespace testsupport

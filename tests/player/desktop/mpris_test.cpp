@@ -104,8 +104,7 @@ void MprisTest::noSessionBusSaysNothing() {
     // Runs first, before the bus address is known to the process.
     qunsetenv("DBUS_SESSION_BUS_ADDRESS");
     FakeDialogs dialogs;
-    Player player(new FakeMediaComponent);
-    frmMain& w = player.window;
+    Player player(new FakeMediaComponent, testsupport::TempPreferences());
     MprisService service(player.transport, *player.media);
     QVERIFY(!service.Register());
     InstanceService instance([](const std::vector<std::string>&) {});
@@ -136,7 +135,7 @@ void MprisTest::commandsStatusAndMetadata() {
     FakeDialogs dialogs;
     auto* media = new FakeMediaComponent;
     media->length = 100;
-    Player player(media);
+    Player player(media, testsupport::TempPreferences());
     frmMain& w = player.window;
     player.playlist.clear();
     player.playlist.addMany(
@@ -209,6 +208,17 @@ void MprisTest::commandsStatusAndMetadata() {
     QTRY_COMPARE(player.transport.RandomMode(), int16_t(-1));
     w.lblRandom_Click();
     QCOMPARE(Ctl({"shuffle"}), QStringLiteral("Off"));
+    // LoopStatus is the repeat choice, both ways, with the window's marks.
+    QCOMPARE(Ctl({"loop"}), QStringLiteral("Playlist"));
+    for (auto [status, choice] :
+         {std::pair{"Track", Preferences::Repeat::Track}, std::pair{"None", Preferences::Repeat::Off},
+          std::pair{"Playlist", Preferences::Repeat::List}}) {
+        Ctl({"loop", status});
+        QTRY_COMPARE(player.preferences.repeat(), choice);
+        QCOMPARE(Ctl({"loop"}), QString::fromLatin1(status));
+    }
+    w.findChild<QAction*>(QStringLiteral("mnuRepeatTrack"))->trigger();
+    QCOMPARE(Ctl({"loop"}), QStringLiteral("Track"));
 
     // The volume is the window's slider.
     Ctl({"volume", "0.5"});
@@ -292,7 +302,7 @@ void MprisTest::realPlaybackPausesSeeksAndSetsTheVolume() {
     ScopedCurrentDir cd(dir.path());
     QVERIFY(GenerateMp3(dir.filePath("tone.mp3"), 6.0, 440));
     FakeDialogs dialogs;
-    Player player(new MediaPlayer);
+    Player player(new MediaPlayer, testsupport::TempPreferences());
     frmMain& w = player.window;
     player.playlist.clear();
     player.playlist.add(TextToPath(dir.filePath("tone.mp3")));

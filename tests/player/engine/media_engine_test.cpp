@@ -42,6 +42,46 @@ private slots:
         QCOMPARE(m->read(large.data(), large.size(), frames), Decoder::Status::Data);
     }
 
+    // Volume levelling scales what is decoded by the file's own gain (track
+    // or album), adds the pre-amplification, gives a file without a gain its
+    // own, and holds a gain above 0 dB to the file's peak.
+    void levellingScalesByTheFilesGain() {
+        const QString tagged = dir_.filePath(QStringLiteral("gained.mp3"));
+        const QString plain = dir_.filePath(QStringLiteral("plain.mp3"));
+        QVERIFY(testsupport::GenerateMp3(
+            tagged, 1.0, 440,
+            {"--noreplaygain", "--add-id3v2", "--tv", "TXXX=replaygain_track_gain=-6.00 dB", "--tv",
+             "TXXX=replaygain_album_gain=-9.00 dB", "--tv", "TXXX=replaygain_track_peak=0.500000"}));
+        QVERIFY(testsupport::GenerateMp3(plain, 1.0, 440, {"--noreplaygain"}));
+        using Mode = Decoder::Levelling::Mode;
+        struct Row {
+            const QString& file;
+            Decoder::Levelling levelling;
+            double scale;
+        };
+        const Row rows[] = {
+            {tagged, {Mode::Off, 6, 6}, 1.0},     {tagged, {Mode::Track, 0, 6}, 0.501},
+            {tagged, {Mode::Album, 0, 6}, 0.355}, {tagged, {Mode::Album, 3, 0}, 0.501},
+            {tagged, {Mode::Track, 15, 0}, 2.0},  // +9 dB held to the peak of 0.5
+            {plain, {Mode::Track, 6, -6}, 0.501}, {plain, {Mode::Album, 0, 0}, 1.0},
+        };
+        double offRms = 0;
+        for (const Row& row : rows) {
+            auto d = Decoder::OpenFile(QFile::encodeName(row.file).toStdString());
+            d->setLevelling(row.levelling);
+            QVERIFY2(std::abs(d->scale() - row.scale) < 0.005, qPrintable(QString::number(d->scale())));
+            // Applied to the samples, which are never wrapped.
+            std::vector<int16_t> buf(44100);
+            size_t frames = 0;
+            QCOMPARE(d->read(buf.data(), buf.size(), frames), Decoder::Status::Data);
+            double sum = 0;
+            for (size_t i = 0; i < frames; ++i) sum += double(buf[i]) * buf[i];
+            const double rms = std::sqrt(sum / frames);
+            if (offRms == 0) offRms = rms;
+            QVERIFY2(std::abs(rms / offRms - row.scale) < 0.02 * row.scale, qPrintable(QString::number(rms / offRms)));
+        }
+    }
+
     void lengthIsMeasuredOffTheCallersThread() {
         // Loading opens the file and reads its first frames; the scan of the
         // whole file (long for an hour of audio) runs on a thread of its own,

@@ -292,6 +292,42 @@ private slots:
                  qPrintable(QStringLiteral("%1 half-cycles heard, %2 decoded").arg(heard.size()).arg(expected.size())));
     }
 
+    // Volume levelling switched on while a file plays: heard at the file's
+    // gain once the device's second of sound has played, with no break in
+    // the sound, the position running on.
+    void levellingChangeIsHeardWithoutABreak() {
+        const QString tagged = dir_.filePath(QStringLiteral("gain6.mp3"));
+        QVERIFY(testsupport::GenerateMp3(
+            tagged, 4.0, 440, {"--noreplaygain", "--add-id3v2", "--tv", "TXXX=replaygain_track_gain=-6.00 dB"}));
+        QElapsedTimer clock;
+        clock.start();
+        AudioCapture capture;
+        QVERIFY(capture.start(clock));
+        MediaPlayer player;
+        player.setFileName(Bytes(tagged));
+        player.play();
+        QVERIFY(QTest::qWaitFor([&] { return player.currentPosition() > 1.2; }, 5000));
+        const double before = player.currentPosition();
+        const qint64 changedAt = clock.elapsed();
+        player.setLevelling({Decoder::Levelling::Mode::Track, 0, 0});
+        QVERIFY(player.currentPosition() >= before);
+        QVERIFY(QTest::qWaitFor([&] { return player.currentPosition() > 3.0; }, 5000));
+        capture.stop();
+        const size_t at = capture.indexAt(changedAt), w = AudioCapture::kRate / 100;
+        const double full = capture.rms(at - 30 * w, at - 10 * w);
+        size_t quieter = at;
+        while (quieter + w < capture.samples().size() && capture.rms(quieter, quieter + w) > full * 0.75) quieter += w;
+        const double latency = capture.timeOf(quieter) - changedAt;
+        const double level = capture.rms(quieter + 20 * w, quieter + 40 * w) / full;
+        size_t gapEnd = 0;
+        const size_t gap = capture.longestQuiet(at - 30 * w, quieter + 40 * w, 200, &gapEnd);
+        qInfo("levelling heard %.0f ms after the change, at %.3f of the level before; longest quiet %zu samples",
+              latency, level, gap);
+        QVERIFY2(std::abs(level - 0.501) < 0.05, qPrintable(QString::number(level)));
+        QVERIFY2(latency < 1300, qPrintable(QString::number(latency)));
+        QVERIFY2(gap < 20, qPrintable(QString::number(gap)));
+    }
+
     void stopSilencesAndGivesNoEnd() {
         QElapsedTimer clock;
         clock.start();

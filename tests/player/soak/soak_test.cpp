@@ -61,7 +61,7 @@ void SoakTest::threeFilesPlayOnAndWrap() {
         QVERIFY(GenerateMp3(p, 0.4, 440 + 110 * i));
         three.push_back(p.toStdString());
     }
-    Player player(new MediaPlayer);
+    Player player(new MediaPlayer, testsupport::TempPreferences());
     frmMain& w = player.window;
     player.playlist.clear();
     player.playlist.addMany(three);
@@ -91,7 +91,7 @@ void SoakTest::playsOnWithClicks() {
     FakeDialogs dialogs;
     const int idleThreads = UnpooledThreadCount();
     {
-        Player player(new MediaPlayer);
+        Player player(new MediaPlayer, testsupport::TempPreferences());
         frmMain& w = player.window;
         player.playlist.clear();
         player.playlist.addMany(files_);

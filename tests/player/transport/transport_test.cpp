@@ -6,8 +6,11 @@
 #include "fake_dialogs.h"
 #include "fake_media.h"
 #include "playlist/playlist_model.h"
+#include "settings/preferences.h"
 #include "test_support.h"
+#include "transport/resume_point.h"
 
+#include <QDir>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -45,6 +48,8 @@ private slots:
     void randomModeMakesOnePick();
     void endOfFilePlaysOn();
     void resumeAndOpen();
+    void playOnChoices();
+    void resumePoint();
 };
 
 void TransportTest::nextWrapsPrevDoesNot() {
@@ -195,18 +200,23 @@ void TransportTest::resumeAndOpen() {
     QCOMPARE(r.transport.state(), MediaComponent::State::Playing);
 
     // Opened files join as a drop does; the first of them is selected and played.
+    QTemporaryDir dir;
+    const std::string n = TextToPath(dir.path());
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("sub/deep")));
+    for (const char* name : {"a.mp3", "z.mp3", "sub/d.MP3", "sub/e.txt", "sub/deep/c.mp3"})
+        QVERIFY(testsupport::WriteBytes(dir.filePath(QString::fromLatin1(name)), "x"));
     r.media.calls.clear();
-    r.transport.Open({"/n/z.mp3", "/n/a.mp3"});
-    QCOMPARE(r.playlist.entries(), (std::vector<std::string>{"/m/b.mp3", "/n/a.mp3", "/n/z.mp3"}));
+    r.transport.Open({n + "/z.mp3", n + "/a.mp3"});
+    QCOMPARE(r.playlist.entries(), (std::vector<std::string>{"/m/b.mp3", n + "/a.mp3", n + "/z.mp3"}));
     QCOMPARE(r.current(), 2);
-    QCOMPARE(r.media.files(), QStringList{"/n/z.mp3"});
+    QCOMPARE(r.media.files(), QStringList{dir.filePath(QStringLiteral("z.mp3"))});
     // A listed file opened again is played where it stands: no new row, also
     // when it is named twice or by another spelling of its path.
     r.media.calls.clear();
-    r.transport.Open({"/n/./a.mp3", "/n//x/../a.mp3", "/m/b.mp3"});
-    QCOMPARE(r.playlist.entries(), (std::vector<std::string>{"/m/b.mp3", "/n/a.mp3", "/n/z.mp3"}));
+    r.transport.Open({n + "/./a.mp3", n + "//x/../a.mp3", n + "/z.mp3"});
+    QCOMPARE(r.playlist.entries(), (std::vector<std::string>{"/m/b.mp3", n + "/a.mp3", n + "/z.mp3"}));
     QCOMPARE(r.current(), 1);
-    QCOMPARE(r.media.files(), QStringList{"/n/a.mp3"});
+    QCOMPARE(r.media.files(), QStringList{dir.filePath(QStringLiteral("a.mp3"))});
     // Past the limit: what did not fit is said once, after the handler.
     std::vector<std::string> many(PlaylistModel::kMaxEntries, "/f.mp3");
     r.transport.AddEntries(many);
@@ -219,22 +229,123 @@ void TransportTest::resumeAndOpen() {
 
     // A playlist opened stands for its files: the first of them is selected
     // and played, and what it named but could not give is told once.
-    QTemporaryDir dir;
-    const std::string folder = TextToPath(dir.path());
-    QVERIFY(testsupport::WriteBytes(dir.filePath(QStringLiteral("b.mp3")), "b"));
-    QVERIFY(testsupport::WriteBytes(dir.filePath(QStringLiteral("a.mp3")), "a"));
-    QVERIFY(testsupport::WriteBytes(dir.filePath(QStringLiteral("list.m3u")), "#EXTM3U\nb.mp3\nmissing.mp3\na.mp3\n"));
+    QTemporaryDir lists;
+    const std::string folder = TextToPath(lists.path());
+    QVERIFY(testsupport::WriteBytes(lists.filePath(QStringLiteral("b.mp3")), "b"));
+    QVERIFY(testsupport::WriteBytes(lists.filePath(QStringLiteral("a.mp3")), "a"));
+    QVERIFY(
+        testsupport::WriteBytes(lists.filePath(QStringLiteral("list.m3u")), "#EXTM3U\nb.mp3\nmissing.mp3\na.mp3\n"));
     Rig o({"/m/z.mp3"});
     o.transport.Open({folder + "/list.m3u"});
     QCOMPARE(o.playlist.entries(), (std::vector<std::string>{"/m/z.mp3", folder + "/a.mp3", folder + "/b.mp3"}));
     QCOMPARE(o.playlist.currentRow(), 2);
-    QCOMPARE(o.media.files(), QStringList{dir.filePath(QStringLiteral("b.mp3"))});
+    QCOMPARE(o.media.files(), QStringList{lists.filePath(QStringLiteral("b.mp3"))});
     QTRY_COMPARE(o.dialogs.boxes.size(), size_t(1));
     QCOMPARE(o.dialogs.boxes[0].text, QStringLiteral("1 entry was not added: no such file."));
     // A playlist that gives nothing plays nothing.
     o.media.calls.clear();
     o.transport.Open({folder + "/none.m3u8"});
     QVERIFY(o.media.calls.isEmpty());
+    QTRY_COMPARE(o.dialogs.boxes.size(), size_t(2));  // it could not be read
+    // A name of no file is not added but told; a folder stands for the MP3
+    // files below it; the first file added plays.
+    Rig c({"/m/b.mp3"});
+    c.transport.Open({n + "/gone.mp3", n + "/sub"});
+    QCOMPARE(c.playlist.entries(), (std::vector<std::string>{"/m/b.mp3", n + "/sub/d.MP3", n + "/sub/deep/c.mp3"}));
+    QCOMPARE(c.media.files(), QStringList{dir.filePath(QStringLiteral("sub/d.MP3"))});
+    QTRY_COMPARE(c.dialogs.boxes.size(), size_t(1));
+    QCOMPARE(c.dialogs.boxes[0].text, QStringLiteral("1 entry was not added: no such file."));
+}
+
+// Repeat list, track and none, stop after this track, and volume levelling
+// as the preferences choose it (the file read back, bad values defaults).
+void TransportTest::playOnChoices() {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("preferences.conf"));
+    Preferences preferences(file);
+    Rig r({"/m/a.mp3", "/m/b.mp3"});
+    r.transport.setPreferences(&preferences);
+    QCOMPARE(r.media.levelling, QStringLiteral("0,0,0"));
+    r.playlist.setCurrentRow(1);
+    r.end(false);
+    QCOMPARE(r.current(), 0);  // wraps
+    QCOMPARE(r.media.files(), QStringList{"/m/a.mp3"});
+    preferences.setRepeat(Preferences::Repeat::Track);
+    r.media.calls.clear();
+    r.end(false);
+    QCOMPARE(r.current(), 0);
+    QCOMPARE(r.media.files(), QStringList{"/m/a.mp3"});
+    preferences.setRepeat(Preferences::Repeat::Off);
+    r.end(false);
+    QCOMPARE(r.current(), 1);
+    r.media.calls.clear();
+    r.end(false);  // the last entry: the play-on stops there
+    QCOMPARE(r.current(), 1);
+    QVERIFY(r.media.calls.isEmpty());
+    preferences.setRepeat(Preferences::Repeat::List);
+    QSignalSpy stopAfter(&r.transport, &Transport::stopAfterThisTrackChanged);
+    r.transport.setStopAfterThisTrack(true);
+    r.end(false);  // once
+    QVERIFY(r.media.calls.isEmpty());
+    QCOMPARE(stopAfter.count(), 2);
+    QVERIFY(!r.transport.stopAfterThisTrack());
+    r.end(false);
+    QCOMPARE(r.current(), 0);
+
+    preferences.setLevelling(Preferences::Levelling::AlbumUnlessRandom, 3, -2);
+    QCOMPARE(r.media.levelling, QStringLiteral("2,3,-2"));  // album
+    r.transport.Random();
+    QCOMPARE(r.media.levelling, QStringLiteral("1,3,-2"));  // track in random mode
+    preferences.setResume(true);
+
+    Preferences again(file);
+    QCOMPARE(again.levelling(), Preferences::Levelling::AlbumUnlessRandom);
+    QCOMPARE(again.preampDb(), 3.0);
+    QCOMPARE(again.untaggedDb(), -2.0);
+    QCOMPARE(again.repeat(), Preferences::Repeat::List);
+    QVERIFY(again.resume());
+    QVERIFY(testsupport::WriteBytes(file,
+                                    "[replaygain]\nmode=loud\npreamp_db=99\nuntagged_db=x\n"
+                                    "[playback]\nrepeat=sometimes\nresume=maybe\n"));
+    Preferences bad(file);
+    QCOMPARE(bad.levelling(), Preferences::Levelling::Off);
+    QCOMPARE(bad.preampDb(), 0.0);
+    QCOMPARE(bad.untaggedDb(), 0.0);
+    QCOMPARE(bad.repeat(), Preferences::Repeat::List);
+    QVERIFY(!bad.resume());
+}
+
+// The point kept while playing and at exit, and going on from it.
+void TransportTest::resumePoint() {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("state/resume"));
+    {
+        Rig r({"/m/a.mp3", "/m/b.mp3"});
+        ResumeKeeper keeper(r.media, r.transport, file);
+        r.playlist.setCurrentRow(1);
+        r.transport.Play();
+        QCOMPARE(ReadResumePoint(file)->path, std::string("/m/b.mp3"));
+        r.media.position = 12.5;
+        r.transport.Pause();
+        r.transport.Shutdown();  // Exit: the point before the component stops
+        r.media.calls.clear();
+    }
+    const std::optional<ResumePoint> kept = ReadResumePoint(file);
+    QVERIFY(kept && kept->paused);
+    QCOMPARE(kept->seconds, 12.5);
+
+    Rig n({"/m/0.mp3", "/m/a.mp3", "/m/b.mp3"});
+    QVERIFY(n.transport.Resume(kept->path, kept->seconds, kept->paused));
+    QCOMPARE(n.current(), 2);
+    QCOMPARE(n.media.calls.mid(n.media.calls.indexOf("file=/m/b.mp3")),
+             (QStringList{"file=/m/b.mp3", "start=12.5", "autostart=1", "play", "pause"}));
+    QCOMPARE(n.transport.state(), MediaComponent::State::Paused);
+    QVERIFY(!n.transport.Resume("/m/gone.mp3", 1, false));
+    for (const char* garbage : {"", "playing\n", "walking\n1\n/m/a.mp3\n", "playing\n-1\n/m/a.mp3\n",
+                                "playing\nnan\n/m/a.mp3\n", "paused\n1\nrelative.mp3\n", "paused\n1\n/a\n/b\n"}) {
+        QVERIFY(testsupport::WriteBytes(file, garbage));
+        QVERIFY2(!ReadResumePoint(file), garbage);
+    }
 }
 
 QTEST_MAIN(TransportTest)

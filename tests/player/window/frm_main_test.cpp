@@ -90,9 +90,15 @@ void FrmMainTest::designedControlsAndMenus() {
     QCOMPARE(w->mnuTagInfo->title(), QStringLiteral("File Info"));
     QStringList items;
     for (QAction* a : w->mnuTagInfo->actions()) items << a->text();
-    QCOMPARE(items,
-             (QStringList{"Remove Entry", "Load Files", "Edit Tag", "Hide Media Player Bar", "Export Playlist..."}));
+    // The player's own items stand between the designed ones; the designed
+    // last item stays last.
+    QCOMPARE(items, (QStringList{"Remove Entry", "Load Files", "Edit Tag", "", "Export Playlist...", "Playback", "",
+                                 "Hide Media Player Bar"}));
     QVERIFY(w->mnuMediaPlayerBar->isChecked());
+    items.clear();
+    for (QAction* a : w->mnuPlayback->actions()) items << a->text() + (a->isChecked() ? "*" : "");
+    QCOMPARE(items, (QStringList{"Repeat List*", "Repeat Track", "No Repeat", "", "Stop After This Track",
+                                 "Resume on Start", "", "Volume Levelling..."}));
     QCOMPARE(w->mnuSetTheme->title(), QStringLiteral("Set Theme"));
     items.clear();
     for (QAction* a : w->mnuSetTheme->actions()) items << a->text();
@@ -122,7 +128,7 @@ void FrmMainTest::startWithStoredPlaylist() {
     {
         ScopedCurrentDir back(dir.path());
         FakeMediaComponent* media = new FakeMediaComponent;
-        Player player(media);
+        Player player(media, testsupport::TempPreferences());
         frmMain& w = player.window;
         w.Form_Load();
         QCOMPARE(player.playlist.entries(), (std::vector<std::string>{"/m/a.mp3", "/m/b.mp3", "/m/C.mp3"}));
@@ -137,7 +143,7 @@ void FrmMainTest::startWithEmptyOrUnreadablePlaylist() {
         ScopedCurrentDir cd(dir.path());
         QVERIFY(WriteBytes(QStringLiteral("FileListing.dat"), "\r\nx\r\n"));
         FakeDialogs dialogs;
-        Player player(new FakeMediaComponent);
+        Player player(new FakeMediaComponent, testsupport::TempPreferences());
         frmMain& w = player.window;
         w.Form_Load();
         QCOMPARE(player.playlist.count(), 0);
@@ -150,7 +156,7 @@ void FrmMainTest::startWithEmptyOrUnreadablePlaylist() {
         ScopedCurrentDir cd(dir.path());
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("FileListing.dat")));
         FakeDialogs dialogs;
-        Player player(new FakeMediaComponent);
+        Player player(new FakeMediaComponent, testsupport::TempPreferences());
         frmMain& w = player.window;
         w.Form_Load();
         QCOMPARE(player.playlist.count(), 3);
@@ -168,7 +174,7 @@ void FrmMainTest::oversizedAndUnreadablePlaylists() {
         for (int i = 0; i < PlaylistModel::kMaxEntries + 2; ++i) lines += "/m/" + std::to_string(i) + "\r\n";
         QVERIFY(WriteBytes(QStringLiteral("FileListing.dat"), lines));
         FakeDialogs dialogs;
-        Player player(new FakeMediaComponent);
+        Player player(new FakeMediaComponent, testsupport::TempPreferences());
         frmMain& w = player.window;
         w.Form_Load();
         QCOMPARE(player.playlist.count(), PlaylistModel::kMaxEntries);
@@ -190,7 +196,7 @@ void FrmMainTest::oversizedAndUnreadablePlaylists() {
         ScopedCurrentDir cd(dir.path());
         QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), QStringLiteral("FileListing.dat")));
         FakeDialogs dialogs;
-        Player player(new FakeMediaComponent);
+        Player player(new FakeMediaComponent, testsupport::TempPreferences());
         frmMain& w = player.window;
         w.Form_Load();
         QCOMPARE(dialogs.boxes.size(), size_t(1));

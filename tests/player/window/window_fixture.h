@@ -44,7 +44,7 @@ struct Fixture {
     explicit Fixture(const std::vector<std::string>& entries = {}, bool load = true) {
         cd = std::make_unique<ScopedCurrentDir>(dir.path());
         media = new FakeMediaComponent;
-        player = std::make_unique<Player>(media);
+        player = std::make_unique<Player>(media, dir.filePath(QStringLiteral("preferences.conf")));
         w = &player->window;
         w->ExitProgram = [this] { ++exits; };
         if (!entries.empty()) {

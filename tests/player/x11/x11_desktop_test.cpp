@@ -82,7 +82,7 @@ private slots:
         artist.resize(30, ' ');
         QVERIFY(WriteBytes(dir.filePath(QStringLiteral("tagged.mp3")),
                            std::string(200, 'x') + "TAG" + title + artist + std::string(64, ' ') + '\x01'));
-        Player player(new FakeMediaComponent);
+        Player player(new FakeMediaComponent, testsupport::TempPreferences());
         frmMain& w = player.window;
         player.playlist.clear();
         player.playlist.addMany({missing, tagged});
@@ -102,7 +102,7 @@ private slots:
         expectTitle(QByteArray());
 
         // With nothing to select, the window keeps its own caption.
-        Player emptyPlayer(new FakeMediaComponent);
+        Player emptyPlayer(new FakeMediaComponent, testsupport::TempPreferences());
         frmMain& empty = emptyPlayer.window;
         emptyPlayer.playlist.clear();
         empty.Form_Load();
@@ -130,7 +130,7 @@ private slots:
             QVERIFY(out && std::fputs("mp3", out) >= 0 && std::fclose(out) == 0);
         }
 
-        Player player(new FakeMediaComponent);
+        Player player(new FakeMediaComponent, testsupport::TempPreferences());
         frmMain& w = player.window;
         player.playlist.clear();
         w.Form_Load();
