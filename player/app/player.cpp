@@ -24,10 +24,10 @@ void ResumeWhereStopped(Player& player, bool nothingOpened, const QString& file)
     // The point is kept while the preference is on; turned off, it is
     // forgotten.
     auto* keeper = new ResumeKeeper(*player.media, player.transport, file, &player.window);
-    auto follow = [&player, keeper, file] {
-        keeper->setEnabled(player.preferences.resume());
-        if (!player.preferences.resume()) WriteResumePoint(file, std::nullopt);
-    };
-    QObject::connect(&player.preferences, &Preferences::changed, keeper, follow);
-    follow();
+    keeper->setEnabled(player.preferences.resume());
+    QObject::connect(&player.preferences, &Preferences::changed, keeper, [&player, keeper, file] {
+        const bool on = player.preferences.resume();
+        if (!on && keeper->enabled()) WriteResumePoint(file, std::nullopt);
+        keeper->setEnabled(on);
+    });
 }

@@ -37,6 +37,7 @@ public:
     void Save();
     // Off, nothing is written (the preference is off).
     void setEnabled(bool on);
+    bool enabled() const { return enabled_; }
 
 private:
     MediaComponent& media_;

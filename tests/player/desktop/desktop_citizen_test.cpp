@@ -5,6 +5,7 @@
 #include "common/file_util.h"
 #include "test_support.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -35,8 +36,11 @@ private slots:
     void initTestCase();
     void manyStartsMakeOneWindow();
     void notificationsNamedStreamAndNoSuspend();
+    void resumesWhereItStopped();
 
 private:
+    // Ends the program as Exit does (MPRIS Quit).
+    void Quit(QProcess& player);
     QProcessEnvironment Environment() const;
     // Runs playerctl against the player; what it printed.
     QString Ctl(const QStringList& args);
@@ -50,6 +54,7 @@ private:
     QTemporaryDir dir_;
     QStringList tones_;
     QStringList long_;  // two tones that never end within the test
+    QString config_ = dir_.filePath(QStringLiteral("config"));
 };
 
 void DesktopCitizenTest::initTestCase() {
@@ -79,6 +84,9 @@ void DesktopCitizenTest::initTestCase() {
 
 QProcessEnvironment DesktopCitizenTest::Environment() const {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    // The preferences and the resume point are the test's, never the user's.
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config_);
+    env.insert(QStringLiteral("XDG_STATE_HOME"), dir_.filePath(QStringLiteral("state")));
     env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), session_.address());
     env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), system_.address());
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -228,16 +236,63 @@ void DesktopCitizenTest::notificationsNamedStreamAndNoSuspend() {
     // Quit while playing: the program ends, and its inhibitor with it.
     Ctl({"play"});
     QTRY_COMPARE_WITH_TIMEOUT(Calls(log, QStringLiteral("LogindInhibit")).size(), 2, 10000);
+    Quit(*player);
+    QTRY_COMPARE_WITH_TIMEOUT(Calls(log, QStringLiteral("LogindReleased")).size(), 2, 5000);
+    logind->terminate();
+    QVERIFY(logind->waitForFinished(10000));
+}
+
+void DesktopCitizenTest::Quit(QProcess& player) {
     QProcess quit;
     quit.setProcessEnvironment(Environment());
     quit.start(QStringLiteral("dbus-send"), {"--session", "--print-reply", "--dest=org.mpris.MediaPlayer2.corvalle",
                                              "/org/mpris/MediaPlayer2", "org.mpris.MediaPlayer2.Quit"});
     QVERIFY(quit.waitForFinished(10000));
-    QVERIFY(player->waitForFinished(20000));
-    QCOMPARE(player->exitCode(), 0);
-    QTRY_COMPARE_WITH_TIMEOUT(Calls(log, QStringLiteral("LogindReleased")).size(), 2, 5000);
-    logind->terminate();
-    QVERIFY(logind->waitForFinished(10000));
+    QVERIFY(player.waitForFinished(20000));
+    QCOMPARE(player.exitCode(), 0);
+}
+
+// "Resume on Start": paused at Exit, it comes back paused there; killed while
+// playing, it plays on from the point kept last; a file gone, it starts as
+// ever.
+void DesktopCitizenTest::resumesWhereItStopped() {
+    QTemporaryDir home;
+    const QString first = home.filePath(QStringLiteral("a.mp3")), gone = home.filePath(QStringLiteral("b.mp3"));
+    QVERIFY(QFile::copy(long_[0], first) && QFile::copy(long_[1], gone));
+    QVERIFY(WriteBytes(home.filePath(QStringLiteral("FileListing.dat")),
+                       (TextToPath(first) + "\r\n" + TextToPath(gone) + "\r\n")));
+    QVERIFY(QDir().mkpath(config_ + QStringLiteral("/corvalle-mp3-player")));
+    QVERIFY(WriteBytes(config_ + QStringLiteral("/corvalle-mp3-player/preferences.conf"), "[playback]\nresume=true\n"));
+    auto position = [this] { return Ctl({"position"}).toDouble(); };
+    auto player = Start(home.path(), {});
+    QTRY_COMPARE_WITH_TIMEOUT(Ctl({"status"}), QStringLiteral("Stopped"), 20000);
+    Ctl({"play"});  // the first entry
+    QTRY_VERIFY_WITH_TIMEOUT(position() > 2.0, 10000);
+    Ctl({"pause"});
+    QTRY_COMPARE(Ctl({"status"}), QStringLiteral("Paused"));
+    const double pausedAt = position();
+    Quit(*player);
+
+    player = Start(home.path(), {});
+    QTRY_COMPARE_WITH_TIMEOUT(Ctl({"status"}), QStringLiteral("Paused"), 20000);
+    QCOMPARE(Ctl({"metadata", "title"}), QStringLiteral("Long 0"));
+    QVERIFY2(std::abs(position() - pausedAt) < 0.2, qPrintable(QStringLiteral("%1 %2").arg(position()).arg(pausedAt)));
+    Ctl({"play"});
+    QTRY_VERIFY_WITH_TIMEOUT(position() > pausedAt + 1.0, 10000);
+    player->kill();  // SIGKILL: the point kept when it went on playing
+    QVERIFY(player->waitForFinished(10000));
+
+    player = Start(home.path(), {});
+    QTRY_COMPARE_WITH_TIMEOUT(Ctl({"status"}), QStringLiteral("Playing"), 20000);
+    QVERIFY2(position() >= pausedAt - 0.2 && position() < pausedAt + 30, qPrintable(QString::number(position())));
+    QCOMPARE(Ctl({"metadata", "title"}), QStringLiteral("Long 0"));
+    Ctl({"next"});  // the file that goes, then Exit while it plays
+    QTRY_COMPARE(Ctl({"metadata", "title"}), QStringLiteral("Long 1"));
+    Quit(*player);
+    QVERIFY(QFile::remove(gone));
+    player = Start(home.path(), {});
+    QTRY_COMPARE_WITH_TIMEOUT(Ctl({"status"}), QStringLiteral("Stopped"), 20000);
+    Quit(*player);
 }
 
 QTEST_MAIN(DesktopCitizenTest)
