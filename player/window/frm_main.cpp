@@ -211,6 +211,8 @@ void frmMain::BuildControls() {
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(60);
+    Timer1->setSingleShot(true);
+    Timer1->setTimerType(Qt::PreciseTimer);
     connect(Timer1, &QTimer::timeout, this, &frmMain::Timer1_Timer);
     Timer1->start();
 
@@ -449,17 +451,24 @@ void frmMain::ShowTime(QLabel* label, const QString& prefix, double t, int64_t* 
 }
 
 void frmMain::Timer1_Timer() {
-    Guarded(lcWindow, "Timer1_Timer", [this] {
-        ShowTime(lblElapsedTime, QStringLiteral("Elapsed Time: "), media_.currentPosition(), &elapsedShown_);
+    double now = -1;
+    Guarded(lcWindow, "Timer1_Timer", [this, &now] {
+        now = media_.currentPosition();
+        ShowTime(lblElapsedTime, QStringLiteral("Elapsed Time: "), now, &elapsedShown_);
     });
-    // An idle window does not wake 16 times a second for a label that cannot
-    // change: while the position does not run on by itself, Timer1 sleeps
-    // until the component reports a change (stateChanged, positionJumped),
-    // which ticks again.
-    if (!media_.positionRuns())
+    // The label changes only when the elapsed second does. While the
+    // position runs on, Timer1 is aimed at that moment (a tick every 60 ms
+    // would show it up to 60 ms late, and wake the window 16 times a second
+    // for nothing); while it does not, or while the window is minimized,
+    // Timer1 sleeps until the component reports a change (stateChanged,
+    // positionJumped) or the window comes back, which ticks again.
+    if (!media_.positionRuns() || isMinimized()) {
         Timer1->stop();
-    else if (!Timer1->isActive())
-        Timer1->start();
+        return;
+    }
+    // (A reading that failed is tried again after the designed 60 ms.)
+    const double toNextSecond = now < 0 ? 58 : (std::floor(now) + 1 - now) * 1000;
+    Timer1->start(std::clamp(static_cast<int>(std::ceil(toNextSecond)) + 2, 5, 1000));
 }
 
 void frmMain::MediaPlayer1_LengthKnown() {
@@ -679,6 +688,11 @@ bool frmMain::event(QEvent* event) {
     const bool handled = QWidget::event(event);
     switch (event->type()) {
     case QEvent::PaletteChange: ShowLabelColours(); break;
+    case QEvent::WindowStateChange:
+        // Minimized, nothing is shown; back, the labels catch up at once.
+        Timer1_Timer();
+        MediaPlayer1->refresh();
+        break;
     case QEvent::WindowTitleChange:
     case QEvent::WinIdChange:
     case QEvent::Show:

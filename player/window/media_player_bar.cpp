@@ -99,8 +99,9 @@ void MediaPlayerBar::showEvent(QShowEvent* event) {
 }
 
 void MediaPlayerBar::refresh() {
-    // A hidden bar (as it starts) is brought up to date when it is shown.
-    if (!isVisible()) {
+    // A hidden bar (as it starts) is brought up to date when it is shown, a
+    // minimized one when its window comes back.
+    if (!isVisible() || window()->isMinimized()) {
         refresh_->stop();
         return;
     }

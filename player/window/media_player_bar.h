@@ -36,14 +36,15 @@ public:
     explicit MediaPlayerBar(MediaComponent& media, QWidget* parent = nullptr);
 
     MediaComponent& media() { return media_; }
+    // Brings the bar up to date with the component (and aims its next
+    // refresh); a bar not shown, or in a minimized window, sleeps.
+    void refresh();
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     void playPauseClicked();
-    // Brings the bar up to date with the component.
-    void refresh();
 
     MediaComponent& media_;
     QToolButton* playButton_ = nullptr;
