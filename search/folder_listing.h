@@ -38,7 +38,8 @@ FolderListing ListFolder(const std::string& folder, const ListOptions& options =
 FolderListing ListFolderWithin(const std::string& folder);
 
 // File system types that hold no files of the user's: the kernel's views
-// (proc, sysfs, cgroup, debugfs ...), device nodes and automounter stubs.
+// (proc, sysfs, cgroup, debugfs ...) and device nodes. (An automounter's
+// folders lead to real shares and are searched.)
 // /proc also reaches real folders under false names (every process's
 // working folder and root).
 bool IsVirtualFileSystem(const std::string& type);

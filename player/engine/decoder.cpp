@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <mutex>
@@ -105,13 +106,16 @@ double Decoder::measure(const std::atomic<bool>* cancel) {
     // The whole stream is parsed once, frame by frame: the exact length even
     // without (or with a lying) Xing/LAME header. (mpg123_scan would count
     // the frames too, but cannot tell a format change part-way, which would
-    // take a second pass.) The first frame was read by the open.
+    // take a second pass.) The open read the first frame, or went on to the
+    // first one that gives sound: that many frames are counted at the first
+    // frame's size.
     mpg123_frameinfo2 info{};
     if (mpg123_info2(mh_, &info) != MPG123_OK || info.rate <= 0) throw StreamError();
     const long firstRate = info.rate;
     const int firstMode = info.mode == MPG123_M_MONO ? 1 : 2;
-    const off_t announced = mpg123_framelength(mh_);  // the Xing header's count, before the pass
-    int64_t frames = 1, samples = mpg123_spf(mh_);
+    const off_t announced = mpg123_framelength(mh_);  // the Xing header's count (or a guess), before the pass
+    int64_t frames = std::max<int64_t>(0, mpg123_tellframe(mh_)) + 1;
+    int64_t samples = frames * mpg123_spf(mh_);
     double sum = static_cast<double>(samples) / static_cast<double>(firstRate);
     bool changed = false;
     int r = MPG123_OK;
@@ -125,8 +129,8 @@ double Decoder::measure(const std::atomic<bool>* cancel) {
     }
     if (readFailed_) throw StreamError();
     // Gapless decoding leaves out the encoder's delay and padding that the
-    // LAME header tells, as long as the stream has the frames it announces
-    // (libmpg123 plays a shorter one untrimmed).
+    // LAME header tells. A stream shorter than it announces (cut off) is
+    // counted whole, as libmpg123's own scan counts it.
     long delay = -1, padding = -1;
     double unused = 0;
     mpg123_getstate(mh_, MPG123_ENC_DELAY, &delay, &unused);

@@ -214,9 +214,10 @@ struct PlaybackEngine::Session {
     };
 
     Session(std::unique_ptr<AudioOutput> device, std::shared_ptr<Reports> r, std::chrono::milliseconds retry,
-            int openRate, int openChannels, uint64_t track, double at)
+            int openRate, int openChannels, uint64_t track, double at, bool held)
         : output(std::move(device)), reports(std::move(r)), deviceRetry(retry), rate(openRate), channels(openChannels) {
         heard.store(Clock::now(), {track, at});
+        if (held) pause = Pause::Asked;  // taken before anything is written
     }
 
     // Constant while the worker runs. The worker alone uses the device, but
@@ -446,13 +447,12 @@ bool PlaybackEngine::Session::Worker::step() {
         stopped_ = true;
         return false;
     }
+    const bool handed = asked.next != nullptr;
+    if (handed) handOver(std::move(asked.next));
     // Levelled from the next piece decoded on: heard once what the device
     // holds has played (dropping that would break the sound).
     if (asked.levelling) track_->decoder->setLevelling(*asked.levelling);
-    if (asked.next) {
-        handOver(std::move(asked.next));
-        return true;
-    }
+    if (handed) return true;
     if (phase_ == Phase::Draining) return drainTail();
     if (asked.pause != Pause::Off) return hold(asked);
     if (asked.seekTo >= 0) phase_ = restartAt(asked.seekTo);
@@ -932,7 +932,7 @@ PlaybackEngine::State PlaybackEngine::state() const {
     return session_->paused() ? State::Paused : State::Playing;
 }
 
-void PlaybackEngine::play(double from) {
+void PlaybackEngine::play(double from, bool paused) {
     if (running()) {
         session_->resume();
         return;
@@ -947,7 +947,7 @@ void PlaybackEngine::play(double from) {
     const int rate = decoder->rate(), channels = decoder->channels();
     track->decoder = std::move(decoder);
 
-    if (from <= 0 && handToTail(track)) return;
+    if (from <= 0 && !paused && handToTail(track)) return;
     std::unique_ptr<AudioOutput> output;
     try {
         output = openDevice(rate, channels);
@@ -958,14 +958,15 @@ void PlaybackEngine::play(double from) {
     track->id = ++nextId_;
     currentId_ = track->id;
     currentEnded_ = false;
-    auto session =
-        std::make_shared<Session>(std::move(output), reports_, deviceRetry_, rate, channels, track->id, track->startAt);
+    auto session = std::make_shared<Session>(std::move(output), reports_, deviceRetry_, rate, channels, track->id,
+                                             track->startAt, paused);
     // A worker still playing a tail is let finish it first: a device of
     // another format follows it, not mixed in. A stopped one releases its
     // device at once, unless it is stuck in a read of its file: it is left
     // to itself then.
     std::shared_ptr<BoundedThread> previous(std::move(worker_));
     const bool previousStopped = !session_ || session_->stopped();  // stop() let go of its session
+    if (!previousStopped) tail_ = session_;
     try {
         worker_ =
             std::make_unique<BoundedThread>([session, previous, previousStopped, track = std::move(track)]() mutable {
@@ -1026,6 +1027,8 @@ void PlaybackEngine::pause() {
 
 void PlaybackEngine::stop() noexcept {
     currentEnded_ = true;
+    if (const std::shared_ptr<Session> tail = tail_.lock()) tail->askStop();
+    tail_.reset();
     if (!session_) return;
     session_->askStop();
     session_.reset();

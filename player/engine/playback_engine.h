@@ -11,7 +11,8 @@
 //   requests (stop, pause, seek, a next track, levelling), whether a next track is
 //   taken, the format, the position heard, whether the worker has finished.
 //   Pause is one value there (Off, Asked, Held).
-// - A measuring thread shares only atomics: the length and its cancel flag.
+// - A measuring thread shares atomics (the length and its cancel flag) and
+//   the callbacks.
 // - Callbacks run on a worker or measuring thread with no lock held.
 // Lock order: none; no thread holds two locks at once, nor one across
 // decoding, output, a wait for a thread or a callback. AudioOutput::interrupt()
@@ -133,7 +134,9 @@ public:
     // (stopped, or playing its last tail): that worker is stopped and waited
     // for a moment, and the device opened once more. It is also waited for
     // when no thread can be started for the new track.
-    void play(double from = 0);
+    // With `paused`, the track is held at `from` as after a pause, nothing
+    // of it heard; play() resumes it.
+    void play(double from = 0, bool paused = false);
     void pause();
     // Stops at once, also a tail still playing; the position goes back to 0.
     // Never throws, never waits.
@@ -200,6 +203,9 @@ private:
     std::unique_ptr<BoundedThread> measurer_;
     uint64_t loads_ = 0;
     std::shared_ptr<Session> session_;  // the newest worker's
+    // The worker before it, playing out the tail of a track in another
+    // format while the newest waits for the device: stop() stops it too.
+    std::weak_ptr<Session> tail_;
     // The newest worker; each worker waits for its predecessor to release
     // the device, a stopped one for a moment only.
     std::unique_ptr<BoundedThread> worker_;

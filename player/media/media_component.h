@@ -38,8 +38,9 @@ public:
     // Holds playback where it is; play() resumes from there. Never throws.
     virtual void pause() = 0;
     // The next play() of the file set now starts at `seconds` (a place kept
-    // from an earlier run); setting another file forgets it.
-    virtual void setStartPosition(double seconds) = 0;
+    // from an earlier run), with `paused` held there as after a pause,
+    // nothing of it heard; setting another file forgets it.
+    virtual void setStartPosition(double seconds, bool paused) = 0;
     // Volume levelling for what plays (heard once what is queued is out,
     // the position untouched) and for every file after it.
     virtual void setLevelling(const Decoder::Levelling& levelling) = 0;

@@ -86,12 +86,16 @@ void MediaPlayer::load(const std::string& path) {
 void MediaPlayer::start() {
     if (engine_->state() == PlaybackEngine::State::Stopped && !engine_->prepared())
         engine_->prepare(OpenWithin(fileName_));
-    engine_->play(resumeAt_);
+    engine_->play(resumeAt_, startPaused_);
     resumeAt_ = 0;
+    startPaused_ = false;
 }
 
 void MediaPlayer::setFileName(const std::string& path) {
-    if (path != fileName_) resumeAt_ = 0;
+    if (path != fileName_) {
+        resumeAt_ = 0;
+        startPaused_ = false;
+    }
     fileName_ = path;
     fileChanged_ = true;
     try {

@@ -25,7 +25,10 @@ public:
     void play() override;
     void stop() override;
     void pause() override;
-    void setStartPosition(double seconds) override { resumeAt_ = std::max(0.0, seconds); }
+    void setStartPosition(double seconds, bool paused) override {
+        resumeAt_ = std::max(0.0, seconds);
+        startPaused_ = paused;
+    }
     void setLevelling(const Decoder::Levelling& levelling) override { engine_->setLevelling(levelling); }
     void seek(double seconds) override;
     State state() const override;
@@ -60,7 +63,8 @@ private:
     bool autoStart_ = false;
     bool enabled_ = true;
     bool endFailedUnheard_ = false;
-    double resumeAt_ = 0;  // where the next play starts (the device was lost there, say); 0: the start
+    double resumeAt_ = 0;       // where the next play starts (the device was lost there, say); 0: the start
+    bool startPaused_ = false;  // and held there
     State reported_ = State::Stopped;
     bool fileChanged_ = false;  // a new file is news even in the same state
 };

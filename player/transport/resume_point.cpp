@@ -56,6 +56,13 @@ ResumeKeeper::ResumeKeeper(MediaComponent& media, Transport& transport, QString 
     timer_->setInterval(kEveryMs);
     connect(timer_, &QTimer::timeout, this, &ResumeKeeper::Save);
     connect(&media_, &MediaComponent::stateChanged, this, &ResumeKeeper::Save);
+    // A lost sound device stops the file but keeps its place, which Play
+    // resumes: kept as a pause there.
+    connect(&media_, &MediaComponent::deviceLost, this, [this] {
+        if (ended_ || !enabled_ || media_.fileName().empty()) return;
+        if (!WriteResumePoint(file_, ResumePoint{media_.fileName(), media_.currentPosition(), true}))
+            qCInfo(lcFiles) << "the resume point was not written to" << file_;
+    });
     // The last point is the one before the program stops the component (Exit),
     // or that of a component still playing when the window was closed.
     auto last = [this] {

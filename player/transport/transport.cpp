@@ -1,8 +1,10 @@
 #include "transport/transport.h"
 
+#include "common/deadline.h"
 #include "common/error_text.h"
 #include "common/file_util.h"
 #include "common/log.h"
+#include "common/thread_safety.h"
 #include "playlist/playlist_model.h"
 #include "playlist/stored_playlist.h"
 #include "search/collect_files.h"
@@ -10,8 +12,50 @@
 #include <sys/stat.h>
 #include <QTimer>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <exception>
 #include <unordered_set>
+
+namespace {
+// How long a folder opened (by "Open with", say) is searched before the
+// window goes on with what was found by then.
+constexpr std::chrono::milliseconds kFolderSearch{3000};
+
+// The MP3 files below `folder`, as the folder search finds them, off this
+// thread. A search that takes longer than kFolderSearch (a whole disk, a
+// share that stopped answering) is stopped there: what it found by then is
+// taken, or nothing when it is stuck in a read, which is left to itself.
+std::vector<std::string> Mp3FilesBelow(const std::string& folder) {
+    struct Search {
+        std::atomic<bool> cancel{false};
+        Mutex mutex;
+        std::vector<std::string> found GUARDED_BY(mutex);
+    };
+    auto search = std::make_shared<Search>();
+    BoundedThread thread([search, folder] {
+        std::vector<std::string> found;
+        try {
+            CollectOptions options;
+            options.cancel = &search->cancel;
+            found = CollectFiles(folder, "*.mp3", true, options);
+        } catch (const std::exception& e) {
+            qCInfo(lcTransport) << "the folder" << QString::fromStdString(folder) << "was not searched:" << e.what();
+        }
+        MutexLock lock(search->mutex);
+        search->found = std::move(found);
+    });
+    if (!thread.joinWithin(kFolderSearch)) {
+        search->cancel = true;
+        const bool stopped = thread.joinWithin(kFileDeadline);
+        qCInfo(lcTransport) << "the search of" << QString::fromStdString(folder) << "took longer than"
+                            << kFolderSearch.count() << "ms;" << (stopped ? "what it found is taken" : "it is left");
+        if (!stopped) return {};
+    }
+    MutexLock lock(search->mutex);
+    return std::move(search->found);
+}
+}  // namespace
 
 Transport::Transport(PlaylistModel& playlist, MediaComponent& media, QObject* parent)
     : QObject(parent), playlist_(playlist), media_(media) {
@@ -99,10 +143,14 @@ void Transport::PlaySteps(bool pick) {
 
 void Transport::Play() {
     unheardEnds_ = 0;
+    setStopAfterThisTrack(false);  // another track is no longer "this" one
     Trapped([this] { PlaySteps(); });
 }
 
-void Transport::Stop() { media_.stop(); }
+void Transport::Stop() {
+    setStopAfterThisTrack(false);
+    media_.stop();
+}
 
 void Transport::Next() {
     // In random mode one pick is made and the component started once.
@@ -145,10 +193,9 @@ bool Transport::Resume(const std::string& path, double seconds, bool paused) {
     return Trapped([&] {
         media_.setComponentEnabled(true);
         media_.setFileName(path);
-        media_.setStartPosition(seconds);
+        media_.setStartPosition(seconds, paused);
         media_.setAutoStart(true);
         media_.play();
-        if (paused) media_.pause();
     });
 }
 
@@ -217,7 +264,7 @@ void Transport::Open(const std::vector<std::string>& given) {
         if (PlaylistFormatOf(path) != PlaylistFormat::None)
             names.push_back(path);  // read, or told as unreadable, as a playlist
         else if (exists && S_ISDIR(st.st_mode))
-            for (std::string& found : CollectFiles(path, "*.mp3", true)) names.push_back(std::move(found));
+            for (std::string& found : Mp3FilesBelow(path)) names.push_back(std::move(found));
         else if (exists && S_ISREG(st.st_mode))
             names.push_back(path);
         else

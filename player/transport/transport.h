@@ -66,7 +66,8 @@ public:
     void setPreferences(Preferences* preferences);
     Preferences::Repeat repeat() const;
     void setRepeat(Preferences::Repeat repeat);
-    // One-shot: the play-on stops at the end of the file playing.
+    // One-shot: the play-on stops at the end of the file playing. Play,
+    // Next, Prev and Stop take it back.
     void setStopAfterThisTrack(bool on);
     bool stopAfterThisTrack() const { return stopAfter_; }
     // Selects the entry of `path` (found by its path: the list re-sorts) and
@@ -96,8 +97,9 @@ public:
     // the desktop): those not listed yet join as a drop does (each once),
     // and the first of them (of a playlist, its first file) is selected and
     // played. A folder stands for the MP3 files below it, as the folder
-    // search finds them; a name of no file is not added and is counted in
-    // the one message of what was not added.
+    // search finds them (for 3 s at most: then what was found joins); a
+    // name of no file is not added and is counted in the one message of
+    // what was not added.
     void Open(const std::vector<std::string>& given);
 
     // The program ends: playback stops and no command runs any more.

@@ -12,6 +12,7 @@
 #include <QStyleOptionSlider>
 #include <QTimer>
 #include <QToolButton>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 
@@ -52,6 +53,12 @@ void SeekSlider::mousePressEvent(QMouseEvent* event) {
     // The handle is under the pointer now: the press grabs it, and the
     // release (of a click, or after a drag) seeks once.
     QSlider::mousePressEvent(event);
+}
+
+void SeekSlider::wheelEvent(QWheelEvent* event) {
+    const int before = value();
+    QSlider::wheelEvent(event);
+    if (value() != before && !isSliderDown()) emit seekRequested(value());
 }
 
 MediaPlayerBar::MediaPlayerBar(MediaComponent& media, QWidget* parent) : QWidget(parent), media_(media) {

@@ -28,6 +28,8 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    // A turn of the wheel moves by the arrows' step and seeks there.
+    void wheelEvent(QWheelEvent* event) override;
 };
 
 class MediaPlayerBar : public QWidget {

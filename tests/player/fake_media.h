@@ -29,7 +29,8 @@ public:
     void setAutoStart(bool on) override { calls << QStringLiteral("autostart=%1").arg(on); }
     void play() override {
         calls << QStringLiteral("play");
-        setState(State::Playing);
+        setState(startPaused ? State::Paused : State::Playing);
+        startPaused = false;
     }
     void stop() override {
         calls << QStringLiteral("stop");
@@ -41,9 +42,10 @@ public:
         calls << QStringLiteral("pause");
         if (current == State::Playing) setState(State::Paused);
     }
-    void setStartPosition(double seconds) override {
-        calls << QStringLiteral("start=%1").arg(seconds);
+    void setStartPosition(double seconds, bool paused) override {
+        calls << QStringLiteral("start=%1%2").arg(seconds).arg(paused ? QStringLiteral(" paused") : QString());
         position = seconds;
+        startPaused = paused;
     }
     void setLevelling(const Decoder::Levelling& l) override {
         levelling = QStringLiteral("%1,%2,%3").arg(static_cast<int>(l.mode)).arg(l.preampDb).arg(l.untaggedDb);
@@ -55,6 +57,7 @@ public:
     }
     State state() const override { return current; }
     QString levelling;  // the last levelling set: mode, pre-amplification, untagged gain
+    bool startPaused = false;
     bool positionRuns() const override { return current == State::Playing || tailPlays; }
     // The file ended by itself: stopped, and the end event.
     void finish() {

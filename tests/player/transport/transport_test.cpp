@@ -338,7 +338,7 @@ void TransportTest::resumePoint() {
     QVERIFY(n.transport.Resume(kept->path, kept->seconds, kept->paused));
     QCOMPARE(n.current(), 2);
     QCOMPARE(n.media.calls.mid(n.media.calls.indexOf("file=/m/b.mp3")),
-             (QStringList{"file=/m/b.mp3", "start=12.5", "autostart=1", "play", "pause"}));
+             (QStringList{"file=/m/b.mp3", "start=12.5 paused", "autostart=1", "play"}));
     QCOMPARE(n.transport.state(), MediaComponent::State::Paused);
     QVERIFY(!n.transport.Resume("/m/gone.mp3", 1, false));
     for (const char* garbage : {"", "playing\n", "walking\n1\n/m/a.mp3\n", "playing\n-1\n/m/a.mp3\n",
