@@ -9,7 +9,7 @@ set -euo pipefail
 build_and_run=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev
-  libmpg123-dev libasound2-dev libtag1-dev
+  libmpg123-dev libasound2-dev libpulse-dev libtag1-dev
   libasound2-plugins
 )
 tests=(

@@ -14,9 +14,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <mutex>
 
 namespace {
+constexpr size_t kBlock = 64 * 1024;
+
 void InitLibrary() {
     static std::once_flag once;
     std::call_once(once, [] { mpg123_init(); });
@@ -35,13 +38,34 @@ FileSource::FileSource(const std::string& path) {
 }
 
 ssize_t FileSource::read(void* buffer, size_t bytes) {
-    for (;;) {
-        ssize_t n = ::read(fd_.get(), buffer, bytes);
-        if (n >= 0 || errno != EINTR) return n;
+    if (at_ == held_) {
+        if (bytes >= kBlock) {  // a large read goes straight to the file
+            for (;;) {
+                const ssize_t n = ::read(fd_.get(), buffer, bytes);
+                if (n >= 0 || errno != EINTR) return n;
+            }
+        }
+        block_.resize(kBlock);
+        ssize_t n = 0;
+        while ((n = ::read(fd_.get(), block_.data(), kBlock)) < 0 && errno == EINTR) {
+        }
+        if (n <= 0) return n;
+        at_ = 0;
+        held_ = static_cast<size_t>(n);
     }
+    const size_t n = std::min(bytes, held_ - at_);
+    std::memcpy(buffer, block_.data() + at_, n);
+    at_ += n;
+    return static_cast<ssize_t>(n);
 }
 
-off_t FileSource::seek(off_t offset, int whence) { return ::lseek(fd_.get(), offset, whence); }
+off_t FileSource::seek(off_t offset, int whence) {
+    // Where the caller stands is behind the file's own offset by what is
+    // held and not yet handed out.
+    if (whence == SEEK_CUR) offset -= static_cast<off_t>(held_ - at_);
+    at_ = held_ = 0;
+    return ::lseek(fd_.get(), offset, whence);
+}
 
 ssize_t Decoder::ReadCallback(void* handle, void* buffer, size_t bytes) {
     auto* d = static_cast<Decoder*>(handle);

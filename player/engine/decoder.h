@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 typedef struct mpg123_handle_struct mpg123_handle;
 
@@ -25,7 +26,8 @@ public:
 };
 
 // A file opened read-only. Throws AppError when it cannot be opened, is not
-// a regular file or is empty.
+// a regular file or is empty. Read in blocks: libmpg123 asks for each frame's
+// header and body apart, two system calls a frame otherwise.
 class FileSource final : public ByteSource {
 public:
     explicit FileSource(const std::string& path);
@@ -34,6 +36,8 @@ public:
 
 private:
     UniqueFd fd_;
+    std::vector<char> block_;   // read ahead of the caller
+    size_t at_ = 0, held_ = 0;  // the part of block_ not yet handed out
 };
 
 class Decoder {

@@ -48,9 +48,10 @@ constexpr auto kWait = std::chrono::milliseconds(20);
 // request interrupts the wait; the limit only bounds a device that never
 // signals.
 constexpr int kWriteWaitMs = 500;
-// Decoded and written in pieces of about a third of a second: every write
-// through the pulse plugin wakes its client thread as well as this one.
-constexpr size_t kChunkFrames = 16384;
+// Decoded and written in pieces of half a second: as much as the device
+// asks for when it has room, so one write answers each of its requests
+// (each write also wakes the sound server).
+constexpr int kChunkMs = 500;
 // Kept open a little longer than the device says it needs to play the tail.
 constexpr auto kTailMargin = std::chrono::milliseconds(50);
 constexpr int kLeadInMs = 50;
@@ -388,6 +389,7 @@ private:
     bool waitForTail();
     void onlyTheTrack();
     Piece& current() { return pieces_.back(); }
+    size_t chunkFrames() const { return static_cast<size_t>(rate_) * kChunkMs / 1000; }
     // The position heard, as the Session keeps it.
     void publish(const Heard::Stretch& now, const Heard::Stretch& then = Heard::Stretch());
     double heardOf(uint64_t track);
@@ -427,7 +429,7 @@ void PlaybackEngine::Session::Worker::run() {
 }
 
 void PlaybackEngine::Session::Worker::start() {
-    buffer_.resize(kChunkFrames * static_cast<size_t>(channels_));
+    buffer_.resize(chunkFrames() * static_cast<size_t>(channels_));
     pieces_.push_back({track_->id, 0, 0, track_->length});
     if (track_->startAt > 0) phase_ = restartAt(track_->startAt);
     leadIn();
@@ -543,7 +545,7 @@ PlaybackEngine::Session::Worker::Phase PlaybackEngine::Session::Worker::restartA
 bool PlaybackEngine::Session::Worker::writeChunk() {
     if (bufPos_ == bufFrames_) {
         size_t frames = 0;
-        const Decoder::Status st = track_->decoder->read(buffer_.data(), kChunkFrames, frames);
+        const Decoder::Status st = track_->decoder->read(buffer_.data(), chunkFrames(), frames);
         if (st == Decoder::Status::End) {
             noteStreamEnd();
             phase_ = Phase::LastQueued;
@@ -623,7 +625,7 @@ bool PlaybackEngine::Session::Worker::reopenForNewFormat() {
         s_.rate = rate_;
         s_.channels = channels_;
     }
-    buffer_.assign(kChunkFrames * static_cast<size_t>(channels_), 0);
+    buffer_.assign(chunkFrames() * static_cast<size_t>(channels_), 0);
     try {
         s_.output->open(rate_, channels_);
     } catch (const std::exception& e) {

@@ -2,7 +2,7 @@
 // What the player asks of its media player component: the operations, the
 // two events the window handles and the state the desktop's controls show.
 // It is no widget: the window draws its control bar over it. The real
-// component is MediaPlayer (an engine over libmpg123 and ALSA); tests use a
+// component is MediaPlayer (an engine over libmpg123 and libpulse or ALSA); tests use a
 // double.
 #include <QObject>
 #include <string>

