@@ -12,6 +12,15 @@
 //   idle_floor           what a program that only wakes every 60 ms costs on
 //                        this machine (wake_floor), at the same time again:
 //                        the least any window with a 60 ms timer can idle at;
+//   playing_*            what playing costs, each program alone beside the
+//                        sound server, the same 40 s of the 320 kbps file:
+//                        the player's wake-ups (voluntary switches of all its
+//                        threads: times it was woken from sleep; schedstat's
+//                        run count, which adds preemptions, is printed too),
+//                        its CPU and the sound server's over the same time,
+//                        for this player (window shown, and minimized under
+//                        a window manager), `mpg123 -o pulse` and Audacious
+//                        (its Qt interface); printed as a table too;
 //   gap_between_files    silence heard at the sound server between the files
 //                        of a three-file play-on, median and largest, against
 //                        `mpg123 a.mp3 b.mp3 c.mp3` recorded the same way.
@@ -162,6 +171,91 @@ double SteadyMsPerSecond(const std::vector<std::string>& args, const std::string
     return SideBySideMsPerSecond({args}, dir, seconds)[0];
 }
 
+// What a process's threads have used so far: CPU (ns), voluntary switches
+// (each a wake-up from sleep) and scheduler runs (wake-ups and preemptions).
+struct Counters {
+    double ns = 0, voluntary = 0, runs = 0;
+};
+Counters Read(pid_t pid) {
+    Counters c;
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    if (DIR* dir = opendir(tasks.c_str())) {
+        while (const dirent* e = readdir(dir)) {
+            if (e->d_name[0] == '.') continue;
+            const std::string task = tasks + "/" + e->d_name;
+            std::ifstream stat(task + "/schedstat");
+            double ns = 0, waited = 0, runs = 0;
+            if (stat >> ns >> waited >> runs) {
+                c.ns += ns;
+                c.runs += runs;
+            }
+            std::ifstream status(task + "/status");
+            std::string key;
+            double value = 0;
+            while (status >> key) {
+                if (key == "voluntary_ctxt_switches:" && status >> value) c.voluntary += value;
+            }
+        }
+        closedir(dir);
+    }
+    return c;
+}
+
+// The private sound server of with-pulse.sh.
+pid_t ServerPid() {
+    const char* runtime = getenv("PULSE_RUNTIME_PATH");
+    pid_t pid = -1;
+    if (runtime) std::ifstream(std::string(runtime) + "/pid") >> pid;
+    return pid;
+}
+
+struct PlayingCost {
+    double wakeups = -1, runs = -1, playerMs = -1, serverMs = -1;
+    double sum() const { return playerMs < 0 || serverMs < 0 ? -1 : playerMs + serverMs; }
+};
+
+// Starts `args` (which plays the long file), lets it settle, runs `then` on
+// it (minimize its window, say), and measures it and the sound server for
+// `seconds`.
+PlayingCost MeasurePlaying(const std::vector<std::string>& args, const std::string& dir, double seconds,
+                           const std::string& then = "") {
+    const pid_t server = ServerPid();
+    const pid_t pid = Start(args, dir);
+    std::this_thread::sleep_for(std::chrono::seconds(4));
+    if (!then.empty()) {
+        std::system((then + " " + std::to_string(pid) + " >/dev/null 2>&1").c_str());
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+    }
+    const Counters p0 = Read(pid), s0 = server > 0 ? Read(server) : Counters{};
+    const double t0 = bench::NowMs();
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    const Counters p1 = Read(pid), s1 = server > 0 ? Read(server) : Counters{};
+    const double secs = (bench::NowMs() - t0) / 1000;
+    PlayingCost cost;
+    int status = 0;
+    if (pid > 0 && waitpid(pid, &status, WNOHANG) == 0 && p0.ns > 0) {
+        cost.playerMs = (p1.ns - p0.ns) / 1e6 / secs;
+        cost.wakeups = (p1.voluntary - p0.voluntary) / secs;
+        cost.runs = (p1.runs - p0.runs) / secs;
+        if (server > 0) cost.serverMs = (s1.ns - s0.ns) / 1e6 / secs;
+    }
+    StopAfter(pid, 0);
+    return cost;
+}
+
+PlayingCost Medians(const std::vector<PlayingCost>& runs) {
+    std::vector<double> w, r, p, s;
+    for (const PlayingCost& c : runs) {
+        if (c.playerMs < 0) continue;
+        w.push_back(c.wakeups);
+        r.push_back(c.runs);
+        p.push_back(c.playerMs);
+        s.push_back(c.serverMs);
+    }
+    if (p.empty()) return {};
+    return {bench::Median(w), bench::Median(r), bench::Median(p), bench::Median(s)};
+}
+
 // Gaps between sounds in a recording (mono s16 at 44.1 kHz): runs of at
 // least 10 quiet samples between the first and the last loud one, in ms.
 std::vector<double> Gaps(const std::string& file) {
@@ -244,6 +338,28 @@ int main(int argc, char** argv) {
                                              "audacious",
                                              "-Q"};
 
+    // Minimizing needs a window manager: Openbox, where it is installed.
+    const bool haveWm = OnPath("openbox") && OnPath("xdotool");
+    pid_t wm = -1;
+    if (haveWm) {
+        wm = Start({"openbox", "--sm-disable"}, dir);
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+    }
+    const std::string minimize =
+        "sh -c 'xdotool windowminimize $(xdotool search --sync --onlyvisible --pid \"$0\" | head -n 1)'";
+    std::vector<PlayingCost> oursPlaying, oursMinimized, mpg123Playing, audaciousPlaying;
+    for (int i = 0; i < runs && ok; ++i) {
+        oursPlaying.push_back(MeasurePlaying({player, longFile}, dir, seconds));
+        if (haveWm) oursMinimized.push_back(MeasurePlaying({player, longFile}, dir, seconds, minimize));
+        mpg123Playing.push_back(MeasurePlaying({"mpg123", "-q", "-o", "pulse", longFile}, dir, seconds));
+        if (haveAudacious) {
+            std::vector<std::string> playing = audacious;
+            playing.push_back(longFile);
+            audaciousPlaying.push_back(MeasurePlaying(playing, dir, seconds));
+        }
+    }
+    if (wm > 0) StopAfter(wm, 0);
+
     std::vector<double> window, mpg123, idle, timerWindow, floor, idleRef, audaciousIdle, gapsOurs, gapsRef;
     for (int i = 0; i < runs; ++i) {
         window.push_back(SteadyMsPerSecond({player, longFile}, dir, seconds));
@@ -277,6 +393,30 @@ int main(int argc, char** argv) {
         std::printf("idle_cpu_audacious  ours_ms_per_s=%.2f  audacious_ms_per_s=-  ratio=-\n", id);
     }
     std::printf("idle_floor  wake_floor_ms_per_s=%.2f  target_ms_per_s=0.50  ratio=%.2f\n", wf, wf / 0.5);
+    const PlayingCost ours = Medians(oursPlaying), ref = Medians(mpg123Playing), aud = Medians(audaciousPlaying),
+                      hidden = Medians(oursMinimized);
+    std::printf("playing_wakeups  ours_per_s=%.1f  mpg123_per_s=%.1f  ratio=%.2f  target_per_s=10\n", ours.wakeups,
+                ref.wakeups, ref.wakeups > 0 ? ours.wakeups / ref.wakeups : 0.0);
+    std::printf("minimized_wakeups  ours_per_s=%.1f  target_per_s=4  ratio=%.2f\n", hidden.wakeups,
+                hidden.wakeups >= 0 ? hidden.wakeups / 4 : 0.0);
+    std::printf("playing_cpu_with_server  ours_ms_per_s=%.2f  mpg123_ms_per_s=%.2f  ratio=%.2f  target_ratio=0.50\n",
+                ours.sum(), ref.sum(), ref.sum() > 0 ? ours.sum() / ref.sum() : 0.0);
+    std::printf("| playing (medians of %d) | wake-ups/s | runs/s | player ms/s | sound server ms/s | player + server ms/s |\n",
+                runs);
+    std::printf("|---|---|---|---|---|---|\n");
+    auto row = [](const char* name, const PlayingCost& c) {
+        if (c.playerMs < 0) {
+            std::printf("| %s | - | - | - | - | - |\n", name);
+            return;
+        }
+        std::printf("| %s | %.1f | %.1f | %.2f | %.2f | %.2f |\n", name, c.wakeups, c.runs, c.playerMs, c.serverMs,
+                    c.sum());
+    };
+    row("this player", ours);
+    row("this player, minimized", hidden);
+    row("`mpg123 -o pulse`", ref);
+    row("Audacious", aud);
+
     const double go = bench::Median(gapsOurs), gr = bench::Median(gapsRef);
     std::printf("gap_between_files  ours_ms=%.1f(max_%.1f)  mpg123_ms=%.1f(max_%.1f)  ratio=-\n", go,
                 *std::max_element(gapsOurs.begin(), gapsOurs.end()), gr,

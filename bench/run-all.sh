@@ -7,11 +7,12 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build-bench"
 "$root/scripts/install-deps.sh" --tests
-# mpg123 is the playback reference and Audacious the idle window's; the
-# player needs neither.
+# mpg123 is the playback reference and Audacious the idle window's and a
+# second playing one; Openbox lets the playing window be minimized. The
+# player needs none of them.
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
-for reference in mpg123:playback audacious:idle; do
+for reference in mpg123:playback audacious:idle openbox:minimized; do
   program="${reference%%:*}"
   if ! command -v "$program" >/dev/null 2>&1; then
     "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$program" >/dev/null ||
@@ -42,3 +43,5 @@ grep -E '^[a-z_0-9]+ ' "$out" | while read -r figure rest; do
   for kv in "$@"; do case "$kv" in ratio=*) ratio="${kv#ratio=}";; esac; done
   printf '%-22s %-24s %-24s %s\n' "$figure" "$ours" "$ref" "$ratio"
 done
+echo
+grep -E '^\|' "$out" || true
