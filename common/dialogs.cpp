@@ -1,12 +1,13 @@
 #include "common/dialogs.h"
 
+#include "common/app_identity.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QSpacerItem>
 
-const char* const kAppTitle = "Corvalle's MP3 Player";
 
 namespace {
 // A box opened while its window is still being made (the tag editor's
@@ -32,7 +33,7 @@ void FitTitle(QMessageBox& box) {
 
 void QtDialogs::MessageBox(QWidget* parent, const QString& text, const QString& title, MsgIcon icon) {
     QMessageBox box(Anchor(parent));
-    box.setWindowTitle(title.isEmpty() ? QString::fromUtf8(kAppTitle) : title);
+    box.setWindowTitle(title.isEmpty() ? AppTitle() : title);
     box.setText(text);
     box.setTextFormat(Qt::PlainText);
     box.setStandardButtons(QMessageBox::Ok);
@@ -46,7 +47,7 @@ void QtDialogs::MessageBox(QWidget* parent, const QString& text, const QString& 
 
 bool QtDialogs::Confirm(QWidget* parent, const QString& text) {
     QMessageBox box(Anchor(parent));
-    box.setWindowTitle(QString::fromUtf8(kAppTitle));
+    box.setWindowTitle(AppTitle());
     box.setText(text);
     box.setTextFormat(Qt::PlainText);
     box.setIcon(QMessageBox::Warning);
@@ -77,5 +78,5 @@ Dialogs& AppDialogs() { return *g_dialogs; }
 void SetAppDialogs(Dialogs* dialogs) { g_dialogs = dialogs ? dialogs : &g_realDialogs; }
 
 void ShowErrorBox(QWidget* parent, const QString& description) {
-    AppDialogs().MessageBox(parent, QStringLiteral("Error Found:  ") + description);
+    AppDialogs().MessageBox(parent, QCoreApplication::translate("Dialogs", "Error Found:  ") + description);
 }

@@ -5,14 +5,14 @@
 
 class QWidget;
 
-extern const char* const kAppTitle;  // "Corvalle's MP3 Player"
 
 enum class MsgIcon { None, Critical };
 
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
-    // A modal box with an OK button only; an empty title shows the application's title.
+    // A modal box with an OK button only; an empty title shows the
+    // application's title (AppTitle()).
     virtual void MessageBox(QWidget* parent, const QString& text, const QString& title = QString(),
                             MsgIcon icon = MsgIcon::None) = 0;
     // A modal question with OK and Cancel: true for OK.

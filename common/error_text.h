@@ -5,8 +5,11 @@
 #include <QString>
 #include <exception>
 
-// An error value's description, or what any other exception says.
+// An error value's description (its standard part and the program's own
+// details in the user's language), or what any other exception says.
 QString ErrorText(const std::exception& e);
+// A description as ErrorText shows it.
+QString TranslatedDescription(QString description);
 
 // Runs a handler body so that no failure leaves it: an error value or any
 // other exception ends the handler quietly and is logged in `category`.

@@ -3,41 +3,55 @@
 #include "common/app_error.h"
 #include "common/error_text.h"
 #include "common/file_util.h"
+#include "common/translation.h"
 #include "common/log.h"
 #include "playlist/playlist_file.h"
 #include "playlist/playlist_formats.h"
 #include "playlist/playlist_model.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 #include <algorithm>
 #include <climits>
 #include <iterator>
 
 namespace {
-QString Entries(int n) { return n == 1 ? QStringLiteral("1 entry was") : QStringLiteral("%1 entries were").arg(n); }
-
 // One message for all that was not added: past the limit, names that cannot
 // be stored one per line, and what the playlists read named but no file.
 QString NotAddedMessage(int full, int lineBreaks = 0, const SkippedEntries& skipped = {}) {
     QStringList parts;
     const int shown = std::min<int>(3, static_cast<int>(skipped.unreadable.size()));
-    for (int i = 0; i < shown; ++i) parts << QStringLiteral("Cannot read the playlist %1.").arg(skipped.unreadable[i]);
+    for (int i = 0; i < shown; ++i)
+        parts << QCoreApplication::translate("Playlist", "Cannot read the playlist %1.").arg(skipped.unreadable[i]);
     if (skipped.unreadable.size() > shown)
-        parts << QStringLiteral("%1 more playlists could not be read.").arg(skipped.unreadable.size() - shown);
+        parts << Counted("Playlist", QT_TRANSLATE_N_NOOP("Playlist", "%n more playlists could not be read."),
+                         "%n more playlists could not be read.", static_cast<int>(skipped.unreadable.size() - shown));
     if (skipped.urls > 0)
-        parts << QStringLiteral("%1 not added: an address is not a file on this computer.").arg(Entries(skipped.urls));
-    if (skipped.missing > 0) parts << QStringLiteral("%1 not added: no such file.").arg(Entries(skipped.missing));
+        parts << Counted("Playlist",
+                         QT_TRANSLATE_N_NOOP("Playlist",
+                                             "%n entries were not added: an address is not a file on this computer."),
+                         "%n entry was not added: an address is not a file on this computer.", skipped.urls);
+    if (skipped.missing > 0)
+        parts << Counted("Playlist", QT_TRANSLATE_N_NOOP("Playlist", "%n entries were not added: no such file."),
+                         "%n entry was not added: no such file.", skipped.missing);
     if (skipped.unusable > 0)
-        parts << QStringLiteral("%1 not added: a line longer than %2 bytes or holding a NUL byte names no file.")
-                     .arg(Entries(skipped.unusable))
+        parts << Counted("Playlist",
+                         QT_TRANSLATE_N_NOOP("Playlist", "%n entries were not added: a line longer than %1 bytes or "
+                                                         "holding a NUL byte names no file."),
+                         "%n entry was not added: a line longer than %1 bytes or holding a NUL byte names no file.",
+                         skipped.unusable)
                      .arg(PATH_MAX - 1);
     if (full > 0)
-        parts << QStringLiteral("The playlist holds at most %1 entries: %2 not added.")
-                     .arg(PlaylistModel::kMaxEntries)
-                     .arg(Entries(full));
+        parts << Counted("Playlist",
+                         QT_TRANSLATE_N_NOOP("Playlist", "The playlist holds at most %1 entries: %n entries were not added."),
+                         "The playlist holds at most %1 entries: %n entry was not added.", full)
+                     .arg(PlaylistModel::kMaxEntries);
     if (lineBreaks > 0)
-        parts << QStringLiteral("%1 not added: a name holding a line break cannot be stored in the playlist.")
-                     .arg(Entries(lineBreaks));
+        parts << Counted("Playlist",
+                         QT_TRANSLATE_N_NOOP("Playlist", "%n entries were not added: a name holding a line break cannot "
+                                                         "be stored in the playlist."),
+                         "%n entry was not added: a name holding a line break cannot be stored in the playlist.",
+                         lineBreaks);
     return parts.join(QLatin1Char(' '));
 }
 
@@ -62,38 +76,41 @@ QString StoredPlaylist::Load() {
         QStringList told;
         if (opened.notAdded > 0)
             told << NotAddedMessage(opened.notAdded) +
-                        QStringLiteral(" They stay in %1 and are saved with the playlist.")
+                        QCoreApplication::translate("Playlist", " They stay in %1 and are saved with the playlist.")
                             .arg(QString::fromLatin1(kFileListingName));
         if (opened.unusable > 0)
-            told << QStringLiteral(
-                        "%1 of %2 named no file (longer than %3 bytes or holding a NUL byte) and %4 "
-                        "left out; they will not be saved again.")
-                        .arg(opened.unusable == 1 ? QStringLiteral("1 line")
-                                                  : QStringLiteral("%1 lines").arg(opened.unusable),
-                             QString::fromLatin1(kFileListingName))
-                        .arg(PATH_MAX - 1)
-                        .arg(opened.unusable == 1 ? QStringLiteral("was") : QStringLiteral("were"));
+            told << Counted("Playlist",
+                            QT_TRANSLATE_N_NOOP("Playlist", "%n lines of %1 named no file (longer than %2 bytes or "
+                                                            "holding a NUL byte) and were left out; they will not be "
+                                                            "saved again."),
+                            "%n line of %1 named no file (longer than %2 bytes or holding a NUL byte) and was left "
+                            "out; they will not be saved again.",
+                            opened.unusable)
+                        .arg(QString::fromLatin1(kFileListingName))
+                        .arg(PATH_MAX - 1);
         return told.join(QLatin1Char(' '));
     } catch (const std::exception& e) {
         problem = ErrorText(e);
     }
     // Saving now would replace the stored playlist with what the window holds.
     unreadable_ = true;
-    return QStringLiteral(
-               "Cannot read the playlist %1: %2. It is kept as it is and will not be "
-               "overwritten in this session.")
+    return QCoreApplication::translate("Playlist",
+                                       "Cannot read the playlist %1: %2. It is kept as it is and will not be "
+                                       "overwritten in this session.")
         .arg(QString::fromLatin1(kFileListingName), problem);
 }
 
 QString StoredPlaylist::Save() {
     if (unreadable_)
-        return QStringLiteral("Cannot save the playlist: %1 could not be read at start-up and is kept as it is.")
+        return QCoreApplication::translate("Playlist",
+                                           "Cannot save the playlist: %1 could not be read at start-up and is kept "
+                                           "as it is.")
             .arg(QString::fromLatin1(kFileListingName));
     try {
         SaveFileList(list_);
     } catch (const std::exception& e) {
         qCInfo(lcFiles) << "the playlist was not saved:" << ErrorText(e);
-        return QStringLiteral("Cannot save the playlist: ") + ErrorText(e);
+        return QCoreApplication::translate("Playlist", "Cannot save the playlist: ") + ErrorText(e);
     }
     return QString();
 }

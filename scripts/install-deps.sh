@@ -8,7 +8,7 @@ set -euo pipefail
 # One list, two parts, and a third that may be missing.
 build_and_run=(
   build-essential cmake pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev
+  qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-l10n-tools qt6-translations-l10n libgl-dev libxcb1-dev
   libmpg123-dev libasound2-dev libpulse-dev libtag1-dev
   libasound2-plugins
 )

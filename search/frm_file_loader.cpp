@@ -32,8 +32,9 @@
 
 namespace {
 
-const char* const kLoaderTitle = "MP3 File Loader";
-const char* const kTitleText = "Browse and Select The Directory Where  There May Be Some MP3 Files";
+const char* const kLoaderTitle = QT_TRANSLATE_NOOP("frmFileLoader", "MP3 File Loader");
+const char* const kTitleText =
+    QT_TRANSLATE_NOOP("frmFileLoader", "Browse and Select The Directory Where  There May Be Some MP3 Files");
 
 // The buttons keep their designed size; a caption wider than that in the
 // desktop's font is drawn in a smaller size of the same font instead of cut.
@@ -85,7 +86,7 @@ frmFileLoader::frmFileLoader(AddFunction add, QWidget* parent)
                           Qt::WindowCloseButtonHint),
       add_(std::move(add)) {
     setObjectName(QStringLiteral("frmFileLoader"));
-    setWindowTitle(QStringLiteral("Find & Load MP3 Files"));
+    setWindowTitle(tr("Find & Load MP3 Files"));
     if (QFile::exists(QStringLiteral(":/data/icon32.png"))) setWindowIcon(QIcon(QStringLiteral(":/data/icon32.png")));
     setFixedSize(TwipsSize(8625, 4020));
     BuildControls();
@@ -102,7 +103,7 @@ frmFileLoader::~frmFileLoader() {
 }
 
 void frmFileLoader::BuildControls() {
-    titleText_ = QString::fromLatin1(kTitleText);
+    titleText_ = tr(kTitleText);
     lblTitle_ = new QLabel(titleText_, this);
     lblTitle_->setObjectName(QStringLiteral("lblTitle"));
     lblTitle_->setGeometry(TwipsRect(120, 120, 8295, 375));
@@ -111,11 +112,11 @@ void frmFileLoader::BuildControls() {
     bold.setPointSizeF(8.25);
     lblTitle_->setFont(bold);
 
-    Label1_ = new QLabel(QStringLiteral("Drives & Folders"), this);
+    Label1_ = new QLabel(tr("Drives & Folders"), this);
     Label1_->setObjectName(QStringLiteral("Label1"));
     Label1_->setGeometry(TwipsRect(120, 480, 3735, 255));
 
-    Label2_ = new QLabel(QStringLiteral("Contents Preview"), this);
+    Label2_ = new QLabel(tr("Contents Preview"), this);
     Label2_->setObjectName(QStringLiteral("Label2"));
     Label2_->setGeometry(TwipsRect(4200, 480, 3735, 255));
 
@@ -145,14 +146,14 @@ void frmFileLoader::BuildControls() {
     File1_->setGeometry(TwipsRect(4200, 720, 4335, 2430));
     File1_->setStyleSheet(QStringLiteral("QListWidget { background-color: rgb(255,192,192); }"));
 
-    cmdLoad_ = new QPushButton(QStringLiteral("Load Directory List"), this);
+    cmdLoad_ = new QPushButton(tr("Load Directory List"), this);
     cmdLoad_->setObjectName(QStringLiteral("cmdLoad"));
     cmdLoad_->setGeometry(TwipsRect(2160, 3480, 1575, 375));
     ShrinkFontToFit(cmdLoad_);
     cmdLoad_->setAutoDefault(false);
     connect(cmdLoad_, &QPushButton::clicked, this, &frmFileLoader::cmdLoad_Click);
 
-    cmdClose_ = new QPushButton(QStringLiteral("Close"), this);
+    cmdClose_ = new QPushButton(tr("Close"), this);
     cmdClose_->setObjectName(QStringLiteral("cmdClose"));
     cmdClose_->setGeometry(TwipsRect(3960, 3480, 1695, 375));
     cmdClose_->setAutoDefault(false);
@@ -223,8 +224,8 @@ void frmFileLoader::OpenFolder(const std::string& path) {
             files = ListFiles(folder);
         } catch (const AppError& e) {
             AppDialogs().MessageBox(
-                this, QStringLiteral("Cannot open the folder %1: %2").arg(PathToText(folder), ErrorText(e)),
-                QString::fromLatin1(kLoaderTitle), MsgIcon::Critical);
+                this, tr("Cannot open the folder %1: %2").arg(PathToText(folder), ErrorText(e)),
+                tr(kLoaderTitle), MsgIcon::Critical);
             return;
         }
         if (!IsUnder(folder, volume_)) {
@@ -259,17 +260,17 @@ bool frmFileLoader::eventFilter(QObject* watched, QEvent* event) {
 
 void frmFileLoader::ShowFailure(const QString& text) {
     Guarded(lcWindow, "ShowFailure",
-            [&] { AppDialogs().MessageBox(this, text, QString::fromLatin1(kLoaderTitle), MsgIcon::Critical); });
+            [&] { AppDialogs().MessageBox(this, text, tr(kLoaderTitle), MsgIcon::Critical); });
 }
 
 void frmFileLoader::SetSearching(bool on) {
     cmdLoad_->setEnabled(!on);
     Drive1_->setEnabled(!on);
     Dir1_->setEnabled(!on);
-    cmdClose_->setText(on ? QStringLiteral("Cancel") : QStringLiteral("Close"));
+    cmdClose_->setText(on ? tr("Cancel") : tr("Close"));
     if (on) {
         setCursor(Qt::BusyCursor);
-        lblTitle_->setText(QStringLiteral("Searching: 0 folders, 0 files"));
+        lblTitle_->setText(tr("Searching: 0 folders, 0 files"));
         progressTimer_->start();
     } else {
         progressTimer_->stop();
@@ -283,7 +284,7 @@ void frmFileLoader::UpdateProgress() {
         progressTimer_->stop();
         return;
     }
-    lblTitle_->setText(QStringLiteral("Searching: %1 folders, %2 files")
+    lblTitle_->setText(tr("Searching: %1 folders, %2 files")
                            .arg(search_->folders.load(std::memory_order_relaxed))
                            .arg(search_->files.load(std::memory_order_relaxed)));
     std::vector<std::string> paths;
@@ -324,13 +325,13 @@ void frmFileLoader::cmdLoad_Click() {
                 paths = CollectFiles(start, "*.mp3", true, options);
             } catch (const std::bad_alloc&) {
                 paths.clear();
-                failure = QStringLiteral("Out of memory");
+                failure = tr("Out of memory");
             } catch (const std::exception& e) {
                 paths.clear();
                 failure = ErrorText(e);
             } catch (...) {
                 paths.clear();
-                failure = QStringLiteral("The search failed");
+                failure = tr("The search failed");
             }
             MutexLock lock(search->mutex);
             search->paths = std::move(paths);
@@ -370,7 +371,7 @@ void frmFileLoader::SearchFinished(const std::vector<std::string>& paths, const 
     } catch (const std::exception& e) {
         ShowFailure(ErrorText(e));
     } catch (...) {
-        ShowFailure(QStringLiteral("The files could not be added"));
+        ShowFailure(tr("The files could not be added"));
     }
 }
 

@@ -18,12 +18,12 @@
 
 namespace {
 QPointer<frmEditTagInformation> g_instance;
-const QString kFailedTitle = QStringLiteral("Tag Update Failed");
+const char* const kFailedTitle = QT_TRANSLATE_NOOP("frmEditTagInformation", "Tag Update Failed");
 }  // namespace
 
 frmEditTagInformation::frmEditTagInformation(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmEditTagInformation"));
-    setWindowTitle(QStringLiteral("MP3 Tag Information "));
+    setWindowTitle(tr("MP3 Tag Information "));
     setWindowIcon(QIcon(QStringLiteral(":/data/icon32.png")));
     QFont f = font();
     f.setPointSizeF(8.25);
@@ -31,18 +31,18 @@ frmEditTagInformation::frmEditTagInformation(QWidget* parent) : QDialog(parent) 
     resize(TwipsSize(5655, 3630));
 
     auto label = [this](const char* name, const char* text, int top) {
-        auto* l = new QLabel(QString::fromLatin1(text), this);
+        auto* l = new QLabel(tr(text), this);
         l->setObjectName(QString::fromLatin1(name));
         l->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
         l->setGeometry(TwipsRect(840, top, 855, 255));
         return l;
     };
-    Label1 = label("Label1", "Title", 240);
-    Label2 = label("Label2", "Artist", 600);
-    Label3 = label("Label3", "Album", 960);
-    Label4 = label("Label4", "Year", 1320);
-    Label5 = label("Label5", "Comment", 1680);
-    Label6 = label("Label6", "Genre", 2040);
+    Label1 = label("Label1", QT_TR_NOOP("Title"), 240);
+    Label2 = label("Label2", QT_TR_NOOP("Artist"), 600);
+    Label3 = label("Label3", QT_TR_NOOP("Album"), 960);
+    Label4 = label("Label4", QT_TR_NOOP("Year"), 1320);
+    Label5 = label("Label5", QT_TR_NOOP("Comment"), 1680);
+    Label6 = label("Label6", QT_TR_NOOP("Genre"), 2040);
 
     auto box = [this](const char* name, QRect r) {
         auto* e = new QLineEdit(this);
@@ -62,10 +62,10 @@ frmEditTagInformation::frmEditTagInformation(QWidget* parent) : QDialog(parent) 
     Combo1->setGeometry(TwipsRect(1680, 2040, 1575, 315));
     txtGenreCode = box("txtGenreCode", TwipsRect(3360, 2040, 855, 285));
 
-    cmdWriteTag = new QPushButton(QStringLiteral("Save Tag"), this);
+    cmdWriteTag = new QPushButton(tr("Save Tag"), this);
     cmdWriteTag->setObjectName(QStringLiteral("cmdWriteTag"));
     cmdWriteTag->setGeometry(TwipsRect(1680, 2520, 1095, 375));
-    cmdClose = new QPushButton(QStringLiteral("Cancel"), this);
+    cmdClose = new QPushButton(tr("Cancel"), this);
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
     cmdClose->setGeometry(TwipsRect(3000, 2520, 1095, 375));
     // Neither button is the default or the cancel button.
@@ -105,7 +105,7 @@ void frmEditTagInformation::keyPressEvent(QKeyEvent* event) {
 
 void frmEditTagInformation::ResetControls() {
     for (QLineEdit* e : {txtTitle, txtArtist, txtAlbum, txtYear, txtComment, txtGenreCode}) e->clear();
-    cmdClose->setText(QStringLiteral("Cancel"));
+    cmdClose->setText(tr("Cancel"));
     Combo1->clear();
     for (const char* name : GenreList) Combo1->addItem(QString::fromLatin1(name));
     Combo1->setCurrentIndex(-1);
@@ -132,12 +132,12 @@ void frmEditTagInformation::Form_Load() {
         }
         if (r.status == TagStatus::Unreadable) {
             AppDialogs().MessageBox(
-                this, QStringLiteral("Cannot read the tag of %1: %2").arg(PathToText(path), r.errorDescription));
+                this, tr("Cannot read the tag of %1: %2").arg(PathToText(path), TranslatedDescription(r.errorDescription)));
             return;
         }
         readable_ = true;
         if (r.status == TagStatus::NoTag) {
-            AppDialogs().MessageBox(this, QStringLiteral("No tag"));
+            AppDialogs().MessageBox(this, tr("No tag"));
             return;
         }
         fileHadTag_ = true;
@@ -154,13 +154,13 @@ void frmEditTagInformation::Form_Load() {
     } catch (const std::exception& e) {
         AppDialogs().MessageBox(this, ErrorText(e));
     } catch (...) {
-        AppDialogs().MessageBox(this, QStringLiteral("The tag could not be read"));
+        AppDialogs().MessageBox(this, tr("The tag could not be read"));
     }
 }
 
 void frmEditTagInformation::ReportSaveFailure(const QString& text) {
-    cmdClose->setText(QStringLiteral("Cancel"));
-    AppDialogs().MessageBox(this, text, kFailedTitle, MsgIcon::Critical);
+    cmdClose->setText(tr("Cancel"));
+    AppDialogs().MessageBox(this, text, tr(kFailedTitle), MsgIcon::Critical);
 }
 
 void frmEditTagInformation::cmdWriteTag_Click() {
@@ -185,8 +185,8 @@ void frmEditTagInformation::cmdWriteTag_Click() {
             if (!AnsiHolds(box->text())) lossy << label->text();
         if (!lossy.isEmpty() &&
             !AppDialogs().Confirm(this,
-                                  QStringLiteral("The tag's code page (Windows-%1) cannot hold some characters of %2: "
-                                                 "they will be saved as \"?\". Save anyway?")
+                                  tr("The tag's code page (Windows-%1) cannot hold some characters of %2: "
+                                     "they will be saved as \"?\". Save anyway?")
                                       .arg(AnsiCodePage())
                                       .arg(lossy.join(QStringLiteral(", ")))))
             return;
@@ -202,10 +202,10 @@ void frmEditTagInformation::cmdWriteTag_Click() {
         WriteTagRecord(path, record, fileHadTag_);
         fileHadTag_ = true;  // a new tag was appended: the next save overwrites it
         tag_ = record;
-        cmdClose->setText(QStringLiteral("Close"));
+        cmdClose->setText(tr("Close"));
     } catch (const AppError& e) {
         if (e.number() == ErrNo::PermissionDenied) {
-            ReportSaveFailure(QStringLiteral("Cannot edit ") + shownPath + QStringLiteral(" while the file is opened"));
+            ReportSaveFailure(tr("Cannot edit %1 while the file is opened").arg(shownPath));
         } else {
             QString number = (e.number() >= 0 ? QStringLiteral(" ") : QString()) + QString::number(e.number());
             ReportSaveFailure(number + QStringLiteral(" ") + ErrorText(e) +
@@ -215,7 +215,7 @@ void frmEditTagInformation::cmdWriteTag_Click() {
     } catch (const std::exception& e) {
         ReportSaveFailure(ErrorText(e));
     } catch (...) {
-        ReportSaveFailure(QStringLiteral("The tag could not be saved to ") + shownPath);
+        ReportSaveFailure(tr("The tag could not be saved to %1").arg(shownPath));
     }
 }
 

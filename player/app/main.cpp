@@ -2,6 +2,7 @@
 #include "app/desktop_wiring.h"
 #include "app/player.h"
 #include "common/app_identity.h"
+#include "common/translation.h"
 #include "desktop/single_instance.h"
 #include "media/media_player.h"
 #include "search/frm_file_loader.h"
@@ -55,6 +56,7 @@ int main(int argc, char** argv) {
     Module1::NameTheSoundStream();
     QApplication app(argc, argv);  // takes Qt's own options out of argv
     QApplication::setApplicationName(QString::fromLatin1(kAppName));
+    InstallTranslations();
     // The desktop entry the window belongs to (its icon and name in a Wayland shell).
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kAppId));
     const std::vector<std::string> files = FilesFromCommandLine(argc, argv);

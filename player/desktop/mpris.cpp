@@ -185,7 +185,7 @@ void MprisService::Command(const QDBusMessage& message, std::function<void()> co
         message.setDelayedReply(true);
         QDBusConnection::sessionBus().send(
             message.createErrorReply(QStringLiteral("org.mpris.MediaPlayer2.corvalle.Error.Busy"),
-                                     QStringLiteral("A window of the player is open; close it first.")));
+                                     tr("A window of the player is open; close it first.")));
         return;
     }
     QTimer::singleShot(0, this, std::move(command));
@@ -207,7 +207,7 @@ void MprisService::SeekTo(double seconds) {
 
 MprisRootAdaptor::MprisRootAdaptor(MprisService* service) : QDBusAbstractAdaptor(service), service_(service) {}
 
-QString MprisRootAdaptor::Identity() const { return QString::fromLatin1(kAppName); }
+QString MprisRootAdaptor::Identity() const { return AppTitle(); }
 
 void MprisRootAdaptor::Raise() {
     if (service_->raise) service_->raise();

@@ -1,4 +1,6 @@
 #include "desktop/sleep_inhibitor.h"
+
+#include <QCoreApplication>
 #include "common/app_identity.h"
 
 #include "common/log.h"
@@ -12,7 +14,7 @@
 #include <QVariantMap>
 
 namespace {
-const char kReason[] = "Playing music";
+const char kReason[] = QT_TRANSLATE_NOOP("SleepInhibitor", "Playing music");
 const char kPortal[] = "org.freedesktop.portal.Desktop";
 constexpr uint32_t kSuspend = 4;  // the portal's flag for suspending
 constexpr int kReleaseAfterMs = 500;
@@ -57,7 +59,7 @@ void SleepInhibitor::Acquire() {
     QDBusMessage call =
         QDBusMessage::createMethodCall(QString::fromLatin1(kPortal), QStringLiteral("/org/freedesktop/portal/desktop"),
                                        QStringLiteral("org.freedesktop.portal.Inhibit"), QStringLiteral("Inhibit"));
-    call << QString() << kSuspend << QVariantMap{{QStringLiteral("reason"), QString::fromLatin1(kReason)}};
+    call << QString() << kSuspend << QVariantMap{{QStringLiteral("reason"), QCoreApplication::translate("SleepInhibitor", kReason)}};
     CallAsync(QDBusConnection::sessionBus(), call, this, [this](const QDBusMessage& reply) {
         if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
             qCInfo(lcDesktop) << "no inhibitor from the portal:" << reply.errorMessage();
@@ -79,7 +81,7 @@ void SleepInhibitor::AcquireFromLogind() {
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
         QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("Inhibit"));
-    call << QStringLiteral("idle") << QString::fromLatin1(kAppName) << QString::fromLatin1(kReason)
+    call << QStringLiteral("idle") << QString::fromLatin1(kAppName) << QCoreApplication::translate("SleepInhibitor", kReason)
          << QStringLiteral("block");
     CallAsync(system, call, this, [this](const QDBusMessage& reply) {
         asking_ = false;

@@ -4,6 +4,7 @@
 #include "common/error_text.h"
 #include "common/file_util.h"
 #include "common/log.h"
+#include "common/translation.h"
 #include "common/thread_safety.h"
 #include "playlist/playlist_model.h"
 #include "playlist/stored_playlist.h"
@@ -209,8 +210,10 @@ void Transport::EndReached() {
                         << "broke off before anything of it was heard;" << streak << "in a row";
     if (streak >= std::clamp(playlist_.count(), 1, kFailureStreak)) {
         unheardEnds_ = 0;
-        emit message(QStringLiteral("Playback stopped: %1 could not be played one after another.")
-                         .arg(streak == 1 ? QStringLiteral("the file") : QStringLiteral("%1 files").arg(streak)));
+        emit message(Counted("Transport",
+                             QT_TRANSLATE_N_NOOP("Transport",
+                                                 "Playback stopped: %n files could not be played one after another."),
+                             "Playback stopped: the file could not be played one after another.", streak));
         return;
     }
     PlayOn();

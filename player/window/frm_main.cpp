@@ -3,10 +3,12 @@
 #include "common/log.h"
 
 #include "common/app_error.h"
+#include "common/app_identity.h"
 #include "common/deadline.h"
 #include "common/dialogs.h"
 #include "common/file_util.h"
 #include "common/time_format.h"
+#include "common/translation.h"
 #include "common/twips.h"
 #include "common/unique_fd.h"
 #include "media/media_component.h"
@@ -47,6 +49,13 @@
 namespace {
 constexpr char kControlMime[] = "application/x-corvalle-control";
 
+// A time label whose text is wider than designed (a translation, a time of
+// 100 minutes) grows to the right rather than cut the text.
+void FitWidth(QLabel* label) {
+    const int wanted = label->sizeHint().width();
+    if (wanted > label->width()) label->resize(wanted, label->height());
+}
+
 // Relative luminance and contrast, as WCAG measures them.
 double Luminance(const QColor& c) {
     auto channel = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
@@ -84,7 +93,7 @@ frmMain::frmMain(const Parts& parts, QWidget* parent)
       preferences_(parts.preferences) {
     InitResources();
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(QString::fromUtf8(kAppTitle));
+    setWindowTitle(AppTitle());
     setWindowIcon(QIcon(QStringLiteral(":/data/icon32.png")));
     QFont f = font();
     f.setPointSizeF(8.25);
@@ -108,10 +117,12 @@ void frmMain::BuildControls() {
     };
     const Qt::Alignment left = Qt::AlignLeft;
     lblTotalTime =
-        label(new QLabel(QStringLiteral("TotalTime: 00:00")), "lblTotalTime", TwipsRect(600, 0, 1455, 255), left);
+        label(new QLabel(tr("TotalTime: 00:00")), "lblTotalTime", TwipsRect(600, 0, 1455, 255), left);
     lblElapsedTime =
-        label(new QLabel(QStringLiteral("Remaining:")), "lblElapsedTime", TwipsRect(2520, 0, 1815, 255), left);
+        label(new QLabel(tr("Remaining:")), "lblElapsedTime", TwipsRect(2520, 0, 1815, 255), left);
     lblMessages = label(new QLabel(QString()), "lblMessages", TwipsRect(5160, 0, 4575, 255), left);
+    FitWidth(lblTotalTime);
+    FitWidth(lblElapsedTime);
 
     HScroll_4_Volume = new QScrollBar(Qt::Horizontal, this);
     HScroll_4_Volume->setObjectName(QStringLiteral("HScroll_4_Volume"));
@@ -127,7 +138,7 @@ void frmMain::BuildControls() {
     HScroll_4_Volume->setInvertedControls(false);
     HScroll_4_Volume->setFocusPolicy(Qt::StrongFocus);
     HScroll_4_Volume->hide();
-    HScroll_4_Volume->setAccessibleName(QStringLiteral("Volume"));
+    HScroll_4_Volume->setAccessibleName(tr("Volume"));
     connect(HScroll_4_Volume, &QScrollBar::valueChanged, this, &frmMain::HScroll_4_Volume_Change);
     // The slider shows the volume level the desktop's controls read and set.
     volume_.setValue(HScroll_4_Volume->value());
@@ -138,8 +149,8 @@ void frmMain::BuildControls() {
     List1->setObjectName(QStringLiteral("List1"));
     List1->setPlaylist(&playlist_);
     List1->setGeometry(TwipsRect(960, 360, 3735, 3180));
-    List1->setToolTip(QStringLiteral("Drag and Drop Multimedia Files here"));
-    List1->setAccessibleName(QStringLiteral("Playlist"));
+    List1->setToolTip(tr("Drag and Drop Multimedia Files here"));
+    List1->setAccessibleName(tr("Playlist"));
     playlist_.addMany({"/Data/Music/Corvalle - Evening Song.mp3 ", "/Data/Music/Corvalle - Morning Song.mp3",
                        "/Data/Music/Corvalle - Night Song.mp3 "});
     // Every selection of an entry, by the user or a command, runs the
@@ -155,16 +166,20 @@ void frmMain::BuildControls() {
     auto command = [label](const char* name, const QString& caption, QRect r) {
         auto* l = new CommandLabel(caption);
         label(l, name, r, Qt::AlignRight);
+        // A caption wider than designed (a translation) widens the label to
+        // the left; its right edge, and every other label, stay.
+        const int wanted = l->sizeHint().width();
+        if (wanted > r.width()) l->setGeometry(r.adjusted(r.width() - wanted, 0, 0, 0));
         return l;
     };
-    lblVolume = command("lblVolume", QStringLiteral("Volume"), TwipsRect(240, 840, 615, 255));
-    lblPrev = command("lblPrev", QStringLiteral("Prev"), TwipsRect(120, 1080, 735, 255));
-    lblPlay = command("lblPlay", QStringLiteral("Play"), TwipsRect(240, 1320, 615, 255));
-    lblStop = command("lblStop", QStringLiteral("Stop"), TwipsRect(240, 1560, 615, 255));
-    lblNext = command("lblNext", QStringLiteral("Next"), TwipsRect(120, 1800, 735, 255));
-    lblRandom = command("lblRandom", QStringLiteral("Random"), TwipsRect(0, 2040, 855, 255));
-    lblRandom->setToolTip(QStringLiteral("Randomize"));
-    lblExit = command("lblExit", QStringLiteral("Exit"), TwipsRect(120, 2280, 735, 255));
+    lblVolume = command("lblVolume", tr("Volume"), TwipsRect(240, 840, 615, 255));
+    lblPrev = command("lblPrev", tr("Prev"), TwipsRect(120, 1080, 735, 255));
+    lblPlay = command("lblPlay", tr("Play"), TwipsRect(240, 1320, 615, 255));
+    lblStop = command("lblStop", tr("Stop"), TwipsRect(240, 1560, 615, 255));
+    lblNext = command("lblNext", tr("Next"), TwipsRect(120, 1800, 735, 255));
+    lblRandom = command("lblRandom", tr("Random"), TwipsRect(0, 2040, 855, 255));
+    lblRandom->setToolTip(tr("Randomize"));
+    lblExit = command("lblExit", tr("Exit"), TwipsRect(120, 2280, 735, 255));
     ShowLabelColours();
 
     connect(lblVolume, &CommandLabel::clicked, this, &frmMain::lblVolume_Click);
@@ -178,9 +193,9 @@ void frmMain::BuildControls() {
     for (auto [l, caption] : {std::pair{lblPlay, "Play"}, std::pair{lblStop, "Stop"}, std::pair{lblNext, "Next"},
                               std::pair{lblPrev, "Prev"}}) {
         CommandLabel* target = l;
-        QString own = QString::fromLatin1(caption);
+        QString own = tr(caption);
         connect(l, &CommandLabel::mouseDown, this,
-                [target](Qt::MouseButton) { target->setText(QStringLiteral("Processing")); });
+                [target](Qt::MouseButton) { target->setText(tr("Processing")); });
         connect(l, &CommandLabel::mouseUp, this, [target, own](Qt::MouseButton) { target->setText(own); });
     }
 
@@ -192,7 +207,7 @@ void frmMain::BuildControls() {
     imgTheme->setScaledContents(false);
     imgTheme->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     imgTheme->installEventFilter(this);
-    imgTheme->setAccessibleName(QStringLiteral("Theme picture"));
+    imgTheme->setAccessibleName(tr("Theme picture"));
     // Under the other controls: a window narrower than list and picture
     // together never covers the playlist with the picture.
     imgTheme->lower();
@@ -204,8 +219,8 @@ void frmMain::BuildControls() {
     imgMover->setPixmap(QPixmap(QStringLiteral(":/data/mover32.png"))
                             .scaled(imgMover->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
     imgMover->setAlignment(Qt::AlignCenter);
-    imgMover->setToolTip(QStringLiteral("Expand"));
-    imgMover->setAccessibleName(QStringLiteral("Expand"));
+    imgMover->setToolTip(tr("Expand"));
+    imgMover->setAccessibleName(tr("Expand"));
     imgMover->installEventFilter(this);
 
     Timer1 = new QTimer(this);
@@ -245,31 +260,31 @@ void frmMain::BuildControls() {
 }
 
 void frmMain::BuildMenus() {
-    mnuTagInfo = new QMenu(QStringLiteral("File Info"), this);
+    mnuTagInfo = new QMenu(tr("File Info"), this);
     mnuTagInfo->setObjectName(QStringLiteral("mnuTagInfo"));
-    mnuRemoveEntry = mnuTagInfo->addAction(QStringLiteral("Remove Entry"));
+    mnuRemoveEntry = mnuTagInfo->addAction(tr("Remove Entry"));
     mnuRemoveEntry->setObjectName(QStringLiteral("mnuRemoveEntry"));
-    mnuLoadFiles = mnuTagInfo->addAction(QStringLiteral("Load Files"));
+    mnuLoadFiles = mnuTagInfo->addAction(tr("Load Files"));
     mnuLoadFiles->setObjectName(QStringLiteral("mnuLoadFiles"));
-    mnuEditTag = mnuTagInfo->addAction(QStringLiteral("Edit Tag"));
+    mnuEditTag = mnuTagInfo->addAction(tr("Edit Tag"));
     mnuEditTag->setObjectName(QStringLiteral("mnuEditTag"));
     // What the player adds stands between the designed items, whose last
     // stays last.
     mnuTagInfo->addSeparator();
-    mnuExportPlaylist = mnuTagInfo->addAction(QStringLiteral("Export Playlist..."));
+    mnuExportPlaylist = mnuTagInfo->addAction(tr("Export Playlist..."));
     mnuExportPlaylist->setObjectName(QStringLiteral("mnuExportPlaylist"));
     BuildPlaybackMenu();
     mnuTagInfo->addSeparator();
-    mnuMediaPlayerBar = mnuTagInfo->addAction(QStringLiteral("Hide Media Player Bar"));
+    mnuMediaPlayerBar = mnuTagInfo->addAction(tr("Hide Media Player Bar"));
     mnuMediaPlayerBar->setObjectName(QStringLiteral("mnuMediaPlayerBar"));
     mnuMediaPlayerBar->setCheckable(true);
     mnuMediaPlayerBar->setChecked(true);
 
-    mnuSetTheme = new QMenu(QStringLiteral("Set Theme"), this);
+    mnuSetTheme = new QMenu(tr("Set Theme"), this);
     mnuSetTheme->setObjectName(QStringLiteral("mnuSetTheme"));
-    mnuTheme = mnuSetTheme->addAction(QStringLiteral("Theme"));
+    mnuTheme = mnuSetTheme->addAction(tr("Theme"));
     mnuTheme->setObjectName(QStringLiteral("mnuTheme"));
-    mnuAutosize = mnuSetTheme->addAction(QStringLiteral("Autosize"));
+    mnuAutosize = mnuSetTheme->addAction(tr("Autosize"));
     mnuAutosize->setObjectName(QStringLiteral("mnuAutosize"));
     mnuAutosize->setCheckable(true);
     mnuAutosize->setChecked(true);
@@ -292,31 +307,33 @@ void frmMain::BuildMenus() {
 }
 
 void frmMain::BuildPlaybackMenu() {
-    mnuPlayback = mnuTagInfo->addMenu(QStringLiteral("Playback"));
+    mnuPlayback = mnuTagInfo->addMenu(tr("Playback"));
     mnuPlayback->setObjectName(QStringLiteral("mnuPlayback"));
     auto* repeat = new QActionGroup(mnuPlayback);
-    for (auto [choice, caption, name] : {std::tuple{Preferences::Repeat::List, "Repeat List", "mnuRepeatList"},
-                                         std::tuple{Preferences::Repeat::Track, "Repeat Track", "mnuRepeatTrack"},
-                                         std::tuple{Preferences::Repeat::Off, "No Repeat", "mnuNoRepeat"}}) {
-        QAction* item = mnuPlayback->addAction(QString::fromLatin1(caption));
+    for (auto [choice, caption, name] :
+         {std::tuple{Preferences::Repeat::List, QT_TR_NOOP("Repeat List"), "mnuRepeatList"},
+          std::tuple{Preferences::Repeat::Track, QT_TR_NOOP("Repeat Track"), "mnuRepeatTrack"},
+          std::tuple{Preferences::Repeat::Off, QT_TR_NOOP("No Repeat"), "mnuNoRepeat"}}) {
+        QAction* item = mnuPlayback->addAction(tr(caption));
         item->setObjectName(QString::fromLatin1(name));
         item->setCheckable(true);
         item->setData(static_cast<int>(choice));
         repeat->addAction(item);
-        connect(item, &QAction::triggered, this, [this, choice] { transport_.setRepeat(choice); });
+        const Preferences::Repeat chosen = choice;
+        connect(item, &QAction::triggered, this, [this, chosen] { transport_.setRepeat(chosen); });
     }
     mnuPlayback->addSeparator();
-    mnuStopAfter = mnuPlayback->addAction(QStringLiteral("Stop After This Track"));
+    mnuStopAfter = mnuPlayback->addAction(tr("Stop After This Track"));
     mnuStopAfter->setObjectName(QStringLiteral("mnuStopAfter"));
     mnuStopAfter->setCheckable(true);
     connect(mnuStopAfter, &QAction::triggered, this, [this](bool on) { transport_.setStopAfterThisTrack(on); });
     connect(&transport_, &Transport::stopAfterThisTrackChanged, mnuStopAfter, &QAction::setChecked);
-    mnuResume = mnuPlayback->addAction(QStringLiteral("Resume on Start"));
+    mnuResume = mnuPlayback->addAction(tr("Resume on Start"));
     mnuResume->setObjectName(QStringLiteral("mnuResume"));
     mnuResume->setCheckable(true);
     connect(mnuResume, &QAction::triggered, this, [this](bool on) { preferences_.setResume(on); });
     mnuPlayback->addSeparator();
-    mnuLevelling = mnuPlayback->addAction(QStringLiteral("Volume Levelling..."));
+    mnuLevelling = mnuPlayback->addAction(tr("Volume Levelling..."));
     mnuLevelling->setObjectName(QStringLiteral("mnuLevelling"));
     connect(mnuLevelling, &QAction::triggered, this, [this] { EditLevelling(this, preferences_); });
     // The marks show the preferences, whoever changed them (the desktop's
@@ -352,17 +369,17 @@ void frmMain::LoadSettings() {
             } catch (const std::exception& e) {
                 if (failures++ == 0)
                     firstFailure =
-                        QStringLiteral("Cannot show the theme picture %1: %2").arg(PathToText(item), ErrorText(e));
+                        tr("Cannot show the theme picture %1: %2").arg(PathToText(item), ErrorText(e));
             }
         });
-        if (failures == 2)
-            firstFailure += QStringLiteral("\n1 more item of Settings.dat names no picture that can be shown.");
-        if (failures > 2)
-            firstFailure +=
-                QStringLiteral("\n%1 more items of Settings.dat name no picture that can be shown.").arg(failures - 1);
+        if (failures > 1)
+            firstFailure += Counted(
+                "frmMain",
+                QT_TRANSLATE_N_NOOP("frmMain", "\n%n more items of Settings.dat name no picture that can be shown."),
+                "\n%n more item of Settings.dat names no picture that can be shown.", failures - 1);
         if (failures > 0) AppDialogs().MessageBox(this, firstFailure);
     } catch (const std::exception& e) {
-        AppDialogs().MessageBox(this, QStringLiteral("Cannot read the settings: %1").arg(ErrorText(e)));
+        AppDialogs().MessageBox(this, tr("Cannot read the settings: %1").arg(ErrorText(e)));
     }
 }
 
@@ -448,13 +465,14 @@ void frmMain::ShowTime(QLabel* label, const QString& prefix, double t, int64_t* 
         *shown = whole;
     }
     label->setText(prefix + TwoDigits(ms.minutes) + QLatin1Char(':') + TwoDigits(ms.seconds));
+    FitWidth(label);
 }
 
 void frmMain::Timer1_Timer() {
     double now = -1;
     Guarded(lcWindow, "Timer1_Timer", [this, &now] {
         now = media_.currentPosition();
-        ShowTime(lblElapsedTime, QStringLiteral("Elapsed Time: "), now, &elapsedShown_);
+        ShowTime(lblElapsedTime, tr("Elapsed Time: "), now, &elapsedShown_);
     });
     // The label changes only when the elapsed second does. While the
     // position runs on, Timer1 is aimed at that moment (a tick every 60 ms
@@ -475,7 +493,7 @@ void frmMain::Timer1_Timer() {
 
 void frmMain::MediaPlayer1_LengthKnown() {
     Guarded(lcWindow, "MediaPlayer1_LengthKnown",
-            [this] { ShowTime(lblTotalTime, QStringLiteral("Total Time: "), media_.duration(), nullptr); });
+            [this] { ShowTime(lblTotalTime, tr("Total Time: "), media_.duration(), nullptr); });
 }
 
 void frmMain::MediaPlayer1_EndReached() { transport_.EndReached(); }
@@ -535,13 +553,13 @@ void frmMain::mnuEditTag_Click() {
 }
 
 void frmMain::mnuExportPlaylist_Click() {
-    const QString name = AppDialogs().GetSaveFileName(this, QStringLiteral("Export Playlist"),
-                                                      QStringLiteral("Playlists (*.m3u8)"), QStringLiteral("m3u8"));
+    const QString name = AppDialogs().GetSaveFileName(this, tr("Export Playlist"),
+                                                      tr("Playlists (*.m3u8)"), QStringLiteral("m3u8"));
     if (name.isEmpty()) return;
     try {
         ExportPlaylist(playlist_.entries(), TextToPath(name));
     } catch (const std::exception& e) {
-        AppDialogs().MessageBox(this, QStringLiteral("Cannot export the playlist: ") + ErrorText(e));
+        AppDialogs().MessageBox(this, tr("Cannot export the playlist: ") + ErrorText(e));
     }
 }
 
@@ -603,7 +621,7 @@ QImage frmMain::LoadPicture(const std::string& path) {
     const qint64 bytes = static_cast<qint64>(size.width()) * size.height() * 4;
     if (size.isValid() && QImageReader::allocationLimit() > 0 && bytes > qint64(QImageReader::allocationLimit()) << 20)
         throw AppError(ErrNo::InvalidPicture,
-                       QStringLiteral("Picture too large (%1 x %2 pixels; at most %3 MB of pixels can be shown)")
+                       tr("Picture too large (%1 x %2 pixels; at most %3 MB of pixels can be shown)")
                            .arg(size.width())
                            .arg(size.height())
                            .arg(QImageReader::allocationLimit())
@@ -651,14 +669,14 @@ void frmMain::mnuTheme_Click() {
     try {
         SetThemePicture(path);
     } catch (const std::exception& e) {
-        AppDialogs().MessageBox(this, QStringLiteral("Cannot show the picture %1: %2").arg(name, ErrorText(e)));
+        AppDialogs().MessageBox(this, tr("Cannot show the picture %1: %2").arg(name, ErrorText(e)));
         return;
     }
     try {
         UserSettings::SaveSettings(path);
     } catch (const std::exception& e) {
         qCInfo(lcFiles) << "the settings were not saved:" << ErrorText(e);
-        AppDialogs().MessageBox(this, QStringLiteral("Cannot save the settings: ") + ErrorText(e));
+        AppDialogs().MessageBox(this, tr("Cannot save the settings: ") + ErrorText(e));
     }
 }
 

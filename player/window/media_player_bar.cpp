@@ -66,19 +66,19 @@ MediaPlayerBar::MediaPlayerBar(MediaComponent& media, QWidget* parent) : QWidget
     layout->setContentsMargins(2, 2, 2, 2);
     playButton_ = new QToolButton(this);
     playButton_->setObjectName(QStringLiteral("playPauseButton"));
-    playButton_->setAccessibleName(QStringLiteral("Play"));
+    playButton_->setAccessibleName(tr("Play"));
     stopButton_ = new QToolButton(this);
     stopButton_->setObjectName(QStringLiteral("stopButton"));
     stopButton_->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
-    stopButton_->setToolTip(QStringLiteral("Stop"));
-    stopButton_->setAccessibleName(QStringLiteral("Stop"));
+    stopButton_->setToolTip(tr("Stop"));
+    stopButton_->setAccessibleName(tr("Stop"));
     slider_ = new SeekSlider(this);
     slider_->setObjectName(QStringLiteral("seekSlider"));
     slider_->setRange(0, 0);
-    slider_->setAccessibleName(QStringLiteral("Position"));
+    slider_->setAccessibleName(tr("Position"));
     readout_ = new QLabel(this);
     readout_->setObjectName(QStringLiteral("positionReadout"));
-    readout_->setAccessibleName(QStringLiteral("Elapsed and total time"));
+    readout_->setAccessibleName(tr("Elapsed and total time"));
     layout->addWidget(playButton_);
     layout->addWidget(stopButton_);
     layout->addWidget(slider_, 1);
@@ -121,7 +121,7 @@ void MediaPlayerBar::refresh() {
     if (shownPlaying_ != (playing ? 1 : 0)) {
         shownPlaying_ = playing ? 1 : 0;
         playButton_->setIcon(playing ? pauseIcon_ : playIcon_);
-        playButton_->setToolTip(playing ? QStringLiteral("Pause") : QStringLiteral("Play"));
+        playButton_->setToolTip(playing ? tr("Pause") : tr("Play"));
         playButton_->setAccessibleName(playButton_->toolTip());
     }
     const double total = media_.duration();

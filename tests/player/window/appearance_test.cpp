@@ -1,7 +1,14 @@
 // The main window's appearance through its real widgets: the player bar,
 // the volume slider, the theme picture and its menu, and the resize rule.
 #include "common/deadline.h"
+#include "common/translation.h"
 #include "window_fixture.h"
+
+#include "common/twips.h"
+
+#include <QAbstractButton>
+#include <QFile>
+#include <QXmlStreamReader>
 
 class AppearanceTest : public QObject {
     Q_OBJECT
@@ -18,6 +25,7 @@ private slots:
     void storedThemeIsShownAtStart();
     void pictureFollowsTheRightEdge();
     void labelsReadableOnADarkPalette();
+    void inTheUsersLanguage();
 };
 
 namespace {
@@ -310,3 +318,50 @@ void AppearanceTest::pictureFollowsTheRightEdge() {
 
 QTEST_MAIN(AppearanceTest)
 #include "appearance_test.moc"
+
+// Under LANG=de_DE.UTF-8 (ctest runs this case so, as appearance_test_de)
+// no caption of the window, its menus, tips and boxes' title is left in
+// English, and the quoted texts come back as they stand in a C locale.
+void AppearanceTest::inTheUsersLanguage() {
+    if (qgetenv("LANG") != "de_DE.UTF-8") QSKIP("runs under LANG=de_DE.UTF-8 (appearance_test_de)");
+    QCOMPARE(InstallTranslations(), QStringLiteral("de"));
+    // The program's English texts, and those German keeps as they are.
+    QFile ts(QStringLiteral(CORVALLE_SOURCE_DIR "/translations/corvalle_de.ts"));
+    QVERIFY(ts.open(QIODevice::ReadOnly));
+    QSet<QString> english, same;
+    QString source;
+    for (QXmlStreamReader xml(&ts); !xml.atEnd();) {
+        if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+        if (xml.name() == QLatin1String("source")) english << (source = xml.readElementText());
+        if (xml.name() == QLatin1String("translation") &&
+            xml.readElementText(QXmlStreamReader::IncludeChildElements) == source)
+            same << source;
+    }
+    QVERIFY(english.size() > 100);
+    Fixture f({}, false);  // not loaded: the title is the program's name
+    f.w->MediaPlayer1->show();
+    QStringList shown{f.w->windowTitle()};
+    for (QWidget* child : f.w->findChildren<QWidget*>()) {
+        if (auto* label = qobject_cast<QLabel*>(child)) shown << label->text();
+        if (auto* button = qobject_cast<QAbstractButton*>(child)) shown << button->text();
+        shown << child->toolTip() << child->accessibleName();
+    }
+    for (QMenu* menu : f.w->findChildren<QMenu*>()) {
+        shown << menu->title();
+        for (QAction* a : menu->actions()) shown << a->text();
+    }
+    QStringList left;
+    for (const QString& text : shown)
+        if (english.contains(text) && !same.contains(text)) left << text;
+    QVERIFY2(left.isEmpty(), qPrintable(left.join(QStringLiteral(" | "))));
+    QCOMPARE(f.w->lblPlay->text(), QStringLiteral("Abspielen"));
+    QCOMPARE(f.w->windowTitle(), QStringLiteral("Corvalles MP3-Player"));
+    // The command labels keep their right edge; a longer caption widens them.
+    QCOMPARE(f.w->lblPlay->geometry().right(), TwipsRect(240, 1320, 615, 255).right());
+    QVERIFY(f.w->lblPlay->width() >= f.w->lblPlay->sizeHint().width());
+    // Plural forms: Russian has three, German two; English is its own.
+    f.player->playlist.clear();
+    f.player->transport.Open({"/nowhere/a.mp3", "/nowhere/b.mp3"});
+    QTRY_COMPARE(f.dialogs.boxes.size(), size_t(1));
+    QCOMPARE(f.dialogs.boxes[0].text, QStringLiteral("2 Einträge nicht hinzugefügt: Die Datei existiert nicht."));
+}
