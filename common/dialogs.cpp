@@ -8,7 +8,6 @@
 #include <QMessageBox>
 #include <QSpacerItem>
 
-
 namespace {
 // A box opened while its window is still being made (the tag editor's
 // messages at its start) is placed over the nearest window that is shown,

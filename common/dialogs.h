@@ -5,7 +5,6 @@
 
 class QWidget;
 
-
 enum class MsgIcon { None, Critical };
 
 class Dialogs {

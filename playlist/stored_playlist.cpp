@@ -3,8 +3,8 @@
 #include "common/app_error.h"
 #include "common/error_text.h"
 #include "common/file_util.h"
-#include "common/translation.h"
 #include "common/log.h"
+#include "common/translation.h"
 #include "playlist/playlist_file.h"
 #include "playlist/playlist_formats.h"
 #include "playlist/playlist_model.h"
@@ -27,29 +27,32 @@ QString NotAddedMessage(int full, int lineBreaks = 0, const SkippedEntries& skip
         parts << Counted("Playlist", QT_TRANSLATE_N_NOOP("Playlist", "%n more playlists could not be read."),
                          "%n more playlists could not be read.", static_cast<int>(skipped.unreadable.size() - shown));
     if (skipped.urls > 0)
-        parts << Counted("Playlist",
-                         QT_TRANSLATE_N_NOOP("Playlist",
-                                             "%n entries were not added: an address is not a file on this computer."),
-                         "%n entry was not added: an address is not a file on this computer.", skipped.urls);
+        parts << Counted(
+            "Playlist",
+            QT_TRANSLATE_N_NOOP("Playlist", "%n entries were not added: an address is not a file on this computer."),
+            "%n entry was not added: an address is not a file on this computer.", skipped.urls);
     if (skipped.missing > 0)
         parts << Counted("Playlist", QT_TRANSLATE_N_NOOP("Playlist", "%n entries were not added: no such file."),
                          "%n entry was not added: no such file.", skipped.missing);
     if (skipped.unusable > 0)
         parts << Counted("Playlist",
-                         QT_TRANSLATE_N_NOOP("Playlist", "%n entries were not added: a line longer than %1 bytes or "
-                                                         "holding a NUL byte names no file."),
+                         QT_TRANSLATE_N_NOOP("Playlist",
+                                             "%n entries were not added: a line longer than %1 bytes or "
+                                             "holding a NUL byte names no file."),
                          "%n entry was not added: a line longer than %1 bytes or holding a NUL byte names no file.",
                          skipped.unusable)
                      .arg(PATH_MAX - 1);
     if (full > 0)
         parts << Counted("Playlist",
-                         QT_TRANSLATE_N_NOOP("Playlist", "The playlist holds at most %1 entries: %n entries were not added."),
+                         QT_TRANSLATE_N_NOOP("Playlist",
+                                             "The playlist holds at most %1 entries: %n entries were not added."),
                          "The playlist holds at most %1 entries: %n entry was not added.", full)
                      .arg(PlaylistModel::kMaxEntries);
     if (lineBreaks > 0)
         parts << Counted("Playlist",
-                         QT_TRANSLATE_N_NOOP("Playlist", "%n entries were not added: a name holding a line break cannot "
-                                                         "be stored in the playlist."),
+                         QT_TRANSLATE_N_NOOP("Playlist",
+                                             "%n entries were not added: a name holding a line break cannot "
+                                             "be stored in the playlist."),
                          "%n entry was not added: a name holding a line break cannot be stored in the playlist.",
                          lineBreaks);
     return parts.join(QLatin1Char(' '));
@@ -80,9 +83,10 @@ QString StoredPlaylist::Load() {
                             .arg(QString::fromLatin1(kFileListingName));
         if (opened.unusable > 0)
             told << Counted("Playlist",
-                            QT_TRANSLATE_N_NOOP("Playlist", "%n lines of %1 named no file (longer than %2 bytes or "
-                                                            "holding a NUL byte) and were left out; they will not be "
-                                                            "saved again."),
+                            QT_TRANSLATE_N_NOOP("Playlist",
+                                                "%n lines of %1 named no file (longer than %2 bytes or "
+                                                "holding a NUL byte) and were left out; they will not be "
+                                                "saved again."),
                             "%n line of %1 named no file (longer than %2 bytes or holding a NUL byte) and was left "
                             "out; they will not be saved again.",
                             opened.unusable)

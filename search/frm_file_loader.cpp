@@ -223,9 +223,8 @@ void frmFileLoader::OpenFolder(const std::string& path) {
         try {
             files = ListFiles(folder);
         } catch (const AppError& e) {
-            AppDialogs().MessageBox(
-                this, tr("Cannot open the folder %1: %2").arg(PathToText(folder), ErrorText(e)),
-                tr(kLoaderTitle), MsgIcon::Critical);
+            AppDialogs().MessageBox(this, tr("Cannot open the folder %1: %2").arg(PathToText(folder), ErrorText(e)),
+                                    tr(kLoaderTitle), MsgIcon::Critical);
             return;
         }
         if (!IsUnder(folder, volume_)) {
@@ -259,8 +258,7 @@ bool frmFileLoader::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmFileLoader::ShowFailure(const QString& text) {
-    Guarded(lcWindow, "ShowFailure",
-            [&] { AppDialogs().MessageBox(this, text, tr(kLoaderTitle), MsgIcon::Critical); });
+    Guarded(lcWindow, "ShowFailure", [&] { AppDialogs().MessageBox(this, text, tr(kLoaderTitle), MsgIcon::Critical); });
 }
 
 void frmFileLoader::SetSearching(bool on) {

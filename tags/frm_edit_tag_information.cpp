@@ -132,7 +132,8 @@ void frmEditTagInformation::Form_Load() {
         }
         if (r.status == TagStatus::Unreadable) {
             AppDialogs().MessageBox(
-                this, tr("Cannot read the tag of %1: %2").arg(PathToText(path), TranslatedDescription(r.errorDescription)));
+                this,
+                tr("Cannot read the tag of %1: %2").arg(PathToText(path), TranslatedDescription(r.errorDescription)));
             return;
         }
         readable_ = true;
@@ -184,11 +185,10 @@ void frmEditTagInformation::cmdWriteTag_Click() {
         for (const auto& [label, box] : fields)
             if (!AnsiHolds(box->text())) lossy << label->text();
         if (!lossy.isEmpty() &&
-            !AppDialogs().Confirm(this,
-                                  tr("The tag's code page (Windows-%1) cannot hold some characters of %2: "
-                                     "they will be saved as \"?\". Save anyway?")
-                                      .arg(AnsiCodePage())
-                                      .arg(lossy.join(QStringLiteral(", ")))))
+            !AppDialogs().Confirm(this, tr("The tag's code page (Windows-%1) cannot hold some characters of %2: "
+                                           "they will be saved as \"?\". Save anyway?")
+                                            .arg(AnsiCodePage())
+                                            .arg(lossy.join(QStringLiteral(", ")))))
             return;
         if (!readable_) {
             // The file could not be read when the window opened: find out now

@@ -59,7 +59,8 @@ void SleepInhibitor::Acquire() {
     QDBusMessage call =
         QDBusMessage::createMethodCall(QString::fromLatin1(kPortal), QStringLiteral("/org/freedesktop/portal/desktop"),
                                        QStringLiteral("org.freedesktop.portal.Inhibit"), QStringLiteral("Inhibit"));
-    call << QString() << kSuspend << QVariantMap{{QStringLiteral("reason"), QCoreApplication::translate("SleepInhibitor", kReason)}};
+    call << QString() << kSuspend
+         << QVariantMap{{QStringLiteral("reason"), QCoreApplication::translate("SleepInhibitor", kReason)}};
     CallAsync(QDBusConnection::sessionBus(), call, this, [this](const QDBusMessage& reply) {
         if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
             qCInfo(lcDesktop) << "no inhibitor from the portal:" << reply.errorMessage();
@@ -81,8 +82,8 @@ void SleepInhibitor::AcquireFromLogind() {
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
         QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("Inhibit"));
-    call << QStringLiteral("idle") << QString::fromLatin1(kAppName) << QCoreApplication::translate("SleepInhibitor", kReason)
-         << QStringLiteral("block");
+    call << QStringLiteral("idle") << QString::fromLatin1(kAppName)
+         << QCoreApplication::translate("SleepInhibitor", kReason) << QStringLiteral("block");
     CallAsync(system, call, this, [this](const QDBusMessage& reply) {
         asking_ = false;
         if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {

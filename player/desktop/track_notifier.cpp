@@ -45,8 +45,8 @@ void TrackNotifier::Notify(const TrackInfo& info) {
                      QUrl::fromLocalFile(QString::fromLocal8Bit(info.coverPath.c_str())).toString());
     QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(kService), QString::fromLatin1(kPath),
                                                        QString::fromLatin1(kService), QStringLiteral("Notify"));
-    call << AppTitle() << replaces_ << QString::fromLatin1(kAppId) << summary
-         << info.album.toHtmlEscaped() << QStringList() << hints << int32_t(-1);
+    call << AppTitle() << replaces_ << QString::fromLatin1(kAppId) << summary << info.album.toHtmlEscaped()
+         << QStringList() << hints << int32_t(-1);
     // Never waited for: a server that is slow or absent holds nothing up.
     asking_ = true;
     CallAsync(QDBusConnection::sessionBus(), call, this, [this](const QDBusMessage& reply) {

@@ -4,8 +4,8 @@
 #include "common/error_text.h"
 #include "common/file_util.h"
 #include "common/log.h"
-#include "common/translation.h"
 #include "common/thread_safety.h"
+#include "common/translation.h"
 #include "playlist/playlist_model.h"
 #include "playlist/stored_playlist.h"
 #include "search/collect_files.h"
@@ -210,10 +210,10 @@ void Transport::EndReached() {
                         << "broke off before anything of it was heard;" << streak << "in a row";
     if (streak >= std::clamp(playlist_.count(), 1, kFailureStreak)) {
         unheardEnds_ = 0;
-        emit message(Counted("Transport",
-                             QT_TRANSLATE_N_NOOP("Transport",
-                                                 "Playback stopped: %n files could not be played one after another."),
-                             "Playback stopped: the file could not be played one after another.", streak));
+        emit message(Counted(
+            "Transport",
+            QT_TRANSLATE_N_NOOP("Transport", "Playback stopped: %n files could not be played one after another."),
+            "Playback stopped: the file could not be played one after another.", streak));
         return;
     }
     PlayOn();

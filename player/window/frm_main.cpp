@@ -49,6 +49,21 @@
 namespace {
 constexpr char kControlMime[] = "application/x-corvalle-control";
 
+// One of the program's own pictures: on a screen of more than one pixel a
+// point, its twice as large "@2x" drawing, shown at the same size.
+QPixmap DesignedPicture(const QString& file, qreal dpr) {
+    if (dpr > 1) {
+        QString sharp = file;
+        sharp.insert(sharp.lastIndexOf(QLatin1Char('.')), QLatin1String("@2x"));
+        QPixmap picture(sharp);
+        if (!picture.isNull()) {
+            picture.setDevicePixelRatio(2);
+            return picture;
+        }
+    }
+    return QPixmap(file);
+}
+
 // A time label whose text is wider than designed (a translation, a time of
 // 100 minutes) grows to the right rather than cut the text.
 void FitWidth(QLabel* label) {
@@ -94,7 +109,10 @@ frmMain::frmMain(const Parts& parts, QWidget* parent)
     InitResources();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(AppTitle());
-    setWindowIcon(QIcon(QStringLiteral(":/data/icon32.png")));
+    // The desktop takes the size of the icon that fits best.
+    QIcon icon(QStringLiteral(":/data/icon32.png"));
+    icon.addFile(QStringLiteral(":/data/icon256.png"));
+    setWindowIcon(icon);
     QFont f = font();
     f.setPointSizeF(8.25);
     setFont(f);
@@ -116,10 +134,8 @@ void frmMain::BuildControls() {
         return l;
     };
     const Qt::Alignment left = Qt::AlignLeft;
-    lblTotalTime =
-        label(new QLabel(tr("TotalTime: 00:00")), "lblTotalTime", TwipsRect(600, 0, 1455, 255), left);
-    lblElapsedTime =
-        label(new QLabel(tr("Remaining:")), "lblElapsedTime", TwipsRect(2520, 0, 1815, 255), left);
+    lblTotalTime = label(new QLabel(tr("TotalTime: 00:00")), "lblTotalTime", TwipsRect(600, 0, 1455, 255), left);
+    lblElapsedTime = label(new QLabel(tr("Remaining:")), "lblElapsedTime", TwipsRect(2520, 0, 1815, 255), left);
     lblMessages = label(new QLabel(QString()), "lblMessages", TwipsRect(5160, 0, 4575, 255), left);
     FitWidth(lblTotalTime);
     FitWidth(lblElapsedTime);
@@ -194,15 +210,14 @@ void frmMain::BuildControls() {
                               std::pair{lblPrev, "Prev"}}) {
         CommandLabel* target = l;
         QString own = tr(caption);
-        connect(l, &CommandLabel::mouseDown, this,
-                [target](Qt::MouseButton) { target->setText(tr("Processing")); });
+        connect(l, &CommandLabel::mouseDown, this, [target](Qt::MouseButton) { target->setText(tr("Processing")); });
         connect(l, &CommandLabel::mouseUp, this, [target, own](Qt::MouseButton) { target->setText(own); });
     }
 
     imgTheme = new QLabel(this);
     imgTheme->setObjectName(QStringLiteral("imgTheme"));
     imgTheme->setGeometry(TwipsRect(5160, 360, 4500, 3150));
-    themePixmap_ = QPixmap(QStringLiteral(":/data/theme.jpg"));
+    themePixmap_ = DesignedPicture(QStringLiteral(":/data/theme.jpg"), devicePixelRatioF());
     imgTheme->setPixmap(themePixmap_);
     imgTheme->setScaledContents(false);
     imgTheme->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -215,9 +230,13 @@ void frmMain::BuildControls() {
     imgMover = new QLabel(this);
     imgMover->setObjectName(QStringLiteral("imgMover"));
     imgMover->setGeometry(TwipsRect(4440, 3480, 225, 345));
-    // The 32 x 32 icon is shown whole, scaled down into the smaller control.
-    imgMover->setPixmap(QPixmap(QStringLiteral(":/data/mover32.png"))
-                            .scaled(imgMover->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    // The 32 x 32 icon is shown whole, scaled down into the smaller control
+    // at the screen's own pixels (sharp on a high-density screen).
+    const qreal dpr = devicePixelRatioF();
+    QPixmap mover = QPixmap(QStringLiteral(":/data/mover32.png"))
+                        .scaled(imgMover->size() * dpr, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    mover.setDevicePixelRatio(dpr);
+    imgMover->setPixmap(mover);
     imgMover->setAlignment(Qt::AlignCenter);
     imgMover->setToolTip(tr("Expand"));
     imgMover->setAccessibleName(tr("Expand"));
@@ -368,8 +387,7 @@ void frmMain::LoadSettings() {
                 SetThemePicture(item);
             } catch (const std::exception& e) {
                 if (failures++ == 0)
-                    firstFailure =
-                        tr("Cannot show the theme picture %1: %2").arg(PathToText(item), ErrorText(e));
+                    firstFailure = tr("Cannot show the theme picture %1: %2").arg(PathToText(item), ErrorText(e));
             }
         });
         if (failures > 1)
@@ -553,8 +571,8 @@ void frmMain::mnuEditTag_Click() {
 }
 
 void frmMain::mnuExportPlaylist_Click() {
-    const QString name = AppDialogs().GetSaveFileName(this, tr("Export Playlist"),
-                                                      tr("Playlists (*.m3u8)"), QStringLiteral("m3u8"));
+    const QString name =
+        AppDialogs().GetSaveFileName(this, tr("Export Playlist"), tr("Playlists (*.m3u8)"), QStringLiteral("m3u8"));
     if (name.isEmpty()) return;
     try {
         ExportPlaylist(playlist_.entries(), TextToPath(name));
@@ -652,7 +670,7 @@ void frmMain::SetThemePicture(const std::string& path) {
     } else {
         imgTheme->setScaledContents(false);
         imgTheme->setPixmap(pix);
-        QSize size = pix.isNull() ? QSize(0, 0) : pix.size();
+        QSize size = pix.isNull() ? QSize(0, 0) : pix.deviceIndependentSize().toSize();
         imgTheme->resize(size);
     }
 }
@@ -688,7 +706,7 @@ void frmMain::mnuAutosize_Click() {
     } else {
         Stretch = false;
         imgTheme->setScaledContents(false);
-        imgTheme->resize(themePixmap_.isNull() ? QSize(0, 0) : themePixmap_.size());
+        imgTheme->resize(themePixmap_.isNull() ? QSize(0, 0) : themePixmap_.deviceIndependentSize().toSize());
         mnuAutosize->setChecked(true);
     }
 }

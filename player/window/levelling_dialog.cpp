@@ -28,7 +28,9 @@ void EditLevelling(QWidget* parent, Preferences& preferences) {
     dialog.setWindowTitle(QCoreApplication::translate("LevellingDialog", "Volume Levelling"));
     auto* mode = new QComboBox(&dialog);
     mode->setObjectName(QStringLiteral("cboLevelling"));
-    mode->addItems({QCoreApplication::translate("LevellingDialog", "Off"), QCoreApplication::translate("LevellingDialog", "Track gain"), QCoreApplication::translate("LevellingDialog", "Album gain"),
+    mode->addItems({QCoreApplication::translate("LevellingDialog", "Off"),
+                    QCoreApplication::translate("LevellingDialog", "Track gain"),
+                    QCoreApplication::translate("LevellingDialog", "Album gain"),
                     QCoreApplication::translate("LevellingDialog", "Album gain unless Random")});
     mode->setCurrentIndex(static_cast<int>(preferences.levelling()));
     QDoubleSpinBox* preamp = GainBox(&dialog, preferences.preampDb(), "spnPreamp");

@@ -1,5 +1,7 @@
 #include "window/playlist_view.h"
 
+#include <cmath>
+
 #include "common/app_error.h"
 #include "playlist/playlist_model.h"
 
@@ -157,4 +159,14 @@ void PlaylistView::dragMoveEvent(QDragMoveEvent* event) { AcceptAsCopy(event); }
 
 void PlaylistView::dropEvent(QDropEvent* event) {
     if (AcceptAsCopy(event)) emit dropped(event->mimeData());
+}
+
+void PlaylistView::showEvent(QShowEvent* event) {
+    keepFrameVisible();
+    QListView::showEvent(event);
+}
+
+void PlaylistView::keepFrameVisible() {
+    const qreal dpr = devicePixelRatioF();
+    setViewportMargins(0, 0, 0, dpr == std::floor(dpr) ? 0 : 1);
 }

@@ -40,8 +40,12 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    // At a fractional scale (1.25, 1.5) the list rounded to whole screen
+    // pixels would cover its frame's bottom line: it keeps off it there.
+    void keepFrameVisible();
     void followCurrentRow(int row);
     void userChoseRow(const QModelIndex& current);
 
