@@ -20,12 +20,13 @@ tests=(
   dpkg-dev file lintian
 )
 # The sound tests run a second time beside a private PipeWire server
-# (tests/with-pipewire.sh), and are skipped there when these cannot be
-# installed. Not pipewire-pulse: the PulseAudio server it provides is the
+# (tests/with-pipewire.sh), and the program once on a private headless
+# weston (tests/with-weston.sh); each leg is skipped when its packages
+# cannot be installed. Not pipewire-pulse: the PulseAudio server it provides is the
 # pipewire program with a configuration, which the tests write themselves, and
 # the package would enable its user service for every login, in place of a
 # PulseAudio daemon (the two conflict). Recommends stay out for the same reason.
-pipewire=(pipewire wireplumber)
+pipewire=(pipewire wireplumber weston qt6-wayland)
 case "${1:-}" in
   "") packages=("${build_and_run[@]}"); optional=() ;;
   --tests) packages=("${build_and_run[@]}" "${tests[@]}"); optional=("${pipewire[@]}") ;;
@@ -55,6 +56,6 @@ if [ ${#missing_optional[@]} -gt 0 ]; then
   echo "Installing: ${missing_optional[*]}"
   if ! { [ -n "${updated:-}" ] || "${sudo_cmd[@]}" apt-get update -qq; } ||
      ! "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing_optional[@]}"; then
-    echo "Could not install ${missing_optional[*]}: the sound tests under PipeWire will be skipped" >&2
+    echo "Could not install ${missing_optional[*]}: the PipeWire or Wayland leg will be skipped" >&2
   fi
 fi

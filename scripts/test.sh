@@ -2,7 +2,9 @@
 # Installs what is missing, builds every test and runs them all through ctest
 # beside a private PulseAudio daemon, then the sound tests (label "audio") once
 # more beside a private PipeWire server (skipped, with a line that says so,
-# where PipeWire cannot be installed or started), and checks the Debian package
+# where PipeWire cannot be installed or started), the program on a private
+# headless Wayland compositor (skipped likewise where weston or qt6-wayland
+# cannot be had), and checks the Debian package
 # made from that build with lintian (scripts/package.sh); then runs the tests again with
 # AddressSanitizer and UndefinedBehaviorSanitizer, the fuzz targets for a bounded time, and the
 # tests of what runs threads built with clang for ThreadSanitizer (that build also fails on a lock its
@@ -28,6 +30,9 @@ echo "== tests =="
 run_suite "$root/build-test" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 echo "== sound tests under PipeWire =="
 (cd "$root/build-test" && "$root/tests/with-pipewire.sh" ctest -L audio --output-on-failure --timeout 300)
+echo "== Wayland leg: the real program on a private headless weston =="
+"$root/tests/with-weston.sh" "$root/tests/with-pulse.sh" dbus-run-session -- \
+  bash "$root/tests/player/wayland/wayland_test.sh" "$root/build-test/player/app/corvalle-mp3-player"
 echo "== Debian package (cpack, lintian) =="
 CORVALLE_INSTALL_DEPS=0 "$root/scripts/package.sh" "$root/build-test"
 if [ "${CORVALLE_SKIP_SANITIZERS:-0}" != "1" ]; then
