@@ -13,7 +13,8 @@
 //                        this machine (wake_floor), at the same time again:
 //                        the least any window with a 60 ms timer can idle at;
 //   playing_*            what playing costs, each program alone beside the
-//                        sound server, the same 40 s of the 320 kbps file:
+//                        sound server, the same seconds (10 unless told) of
+//                        the 320 kbps file:
 //                        the player's wake-ups (voluntary switches of all its
 //                        threads: times it was woken from sleep; schedstat's
 //                        run count, which adds preemptions, is printed too),
@@ -346,7 +347,7 @@ int main(int argc, char** argv) {
         std::this_thread::sleep_for(std::chrono::seconds(1));
     }
     const std::string minimize =
-        "sh -c 'xdotool windowminimize $(xdotool search --sync --onlyvisible --pid \"$0\" | head -n 1)'";
+        "sh -c 'xdotool windowminimize $(timeout 10 xdotool search --sync --onlyvisible --pid \"$0\" | head -n 1)'";
     std::vector<PlayingCost> oursPlaying, oursMinimized, mpg123Playing, audaciousPlaying;
     for (int i = 0; i < runs && ok; ++i) {
         oursPlaying.push_back(MeasurePlaying({player, longFile}, dir, seconds));
@@ -401,8 +402,9 @@ int main(int argc, char** argv) {
                 hidden.wakeups >= 0 ? hidden.wakeups / 4 : 0.0);
     std::printf("playing_cpu_with_server  ours_ms_per_s=%.2f  mpg123_ms_per_s=%.2f  ratio=%.2f  target_ratio=0.50\n",
                 ours.sum(), ref.sum(), ref.sum() > 0 ? ours.sum() / ref.sum() : 0.0);
-    std::printf("| playing (medians of %d) | wake-ups/s | runs/s | player ms/s | sound server ms/s | player + server ms/s |\n",
-                runs);
+    std::printf(
+        "| playing (medians of %d) | wake-ups/s | runs/s | player ms/s | sound server ms/s | player + server ms/s |\n",
+        runs);
     std::printf("|---|---|---|---|---|---|\n");
     auto row = [](const char* name, const PlayingCost& c) {
         if (c.playerMs < 0) {

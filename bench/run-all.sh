@@ -12,7 +12,7 @@ build="$root/build-bench"
 # player needs none of them.
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
-for reference in mpg123:playback audacious:idle openbox:minimized; do
+for reference in mpg123:playback audacious:idle openbox:minimized xdotool:minimized; do
   program="${reference%%:*}"
   if ! command -v "$program" >/dev/null 2>&1; then
     "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$program" >/dev/null ||

@@ -1,5 +1,5 @@
 // Main-window figures: selecting an entry (tag read and caption), one tick of
-// the 60 ms timer, adding 32 767 dropped paths to an empty playlist, one
+// the elapsed-time timer, adding 32 767 dropped paths to an empty playlist, one
 // keystroke of type-to-find in a list of 32 767 entries, and the resident set
 // with 32 767 entries loaded.
 #include "app/player.h"

@@ -45,9 +45,11 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CORVALLE_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# ALSA's "default" device reaches PulseAudio or PipeWire through the plugins;
-# Qt's Wayland platform gives Wayland desktops a window of their own.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libasound2-plugins, qt6-wayland")
+# ALSA's "default" device reaches PulseAudio or PipeWire through the plugins
+# (where no sound server answers directly); Qt's Wayland platform gives
+# Wayland desktops a window of their own; Qt's own translations give its
+# dialogs the user's language.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libasound2-plugins, qt6-wayland, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 # CPack puts CPACK_PACKAGE_DESCRIPTION_SUMMARY before this as the first line.

@@ -25,7 +25,7 @@ QString NotAddedMessage(int full, int lineBreaks = 0, const SkippedEntries& skip
         parts << QCoreApplication::translate("Playlist", "Cannot read the playlist %1.").arg(skipped.unreadable[i]);
     if (skipped.unreadable.size() > shown)
         parts << Counted("Playlist", QT_TRANSLATE_N_NOOP("Playlist", "%n more playlists could not be read."),
-                         "%n more playlists could not be read.", static_cast<int>(skipped.unreadable.size() - shown));
+                         "%n more playlist could not be read.", static_cast<int>(skipped.unreadable.size() - shown));
     if (skipped.urls > 0)
         parts << Counted(
             "Playlist",

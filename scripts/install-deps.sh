@@ -26,10 +26,11 @@ tests=(
 # pipewire program with a configuration, which the tests write themselves, and
 # the package would enable its user service for every login, in place of a
 # PulseAudio daemon (the two conflict). Recommends stay out for the same reason.
-pipewire=(pipewire wireplumber weston qt6-wayland)
+pipewire=(pipewire wireplumber)
+wayland=(weston qt6-wayland)
 case "${1:-}" in
   "") packages=("${build_and_run[@]}"); optional=() ;;
-  --tests) packages=("${build_and_run[@]}" "${tests[@]}"); optional=("${pipewire[@]}") ;;
+  --tests) packages=("${build_and_run[@]}" "${tests[@]}"); optional=("${pipewire[@]}" "${wayland[@]}") ;;
   *) echo "usage: $0 [--tests]" >&2; exit 2 ;;
 esac
 not_installed() {
@@ -52,10 +53,21 @@ if [ ${#missing[@]} -gt 0 ]; then
   "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
   updated=1
 fi
-if [ ${#missing_optional[@]} -gt 0 ]; then
-  echo "Installing: ${missing_optional[*]}"
-  if ! { [ -n "${updated:-}" ] || "${sudo_cmd[@]}" apt-get update -qq; } ||
-     ! "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing_optional[@]}"; then
-    echo "Could not install ${missing_optional[*]}: the PipeWire or Wayland leg will be skipped" >&2
+# Each leg's packages apart: one that cannot be had skips its own leg only.
+install_leg() {
+  local leg="$1"; shift
+  local -a want
+  mapfile -t want < <(not_installed "$@")
+  [ ${#want[@]} -gt 0 ] || return 0
+  echo "Installing: ${want[*]}"
+  if [ -z "${updated:-}" ]; then
+    "${sudo_cmd[@]}" apt-get update -qq || true
+    updated=1
   fi
+  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${want[@]}" ||
+    echo "Could not install ${want[*]}: the $leg leg will be skipped" >&2
+}
+if [ ${#missing_optional[@]} -gt 0 ]; then
+  install_leg PipeWire "${pipewire[@]}"
+  install_leg Wayland "${wayland[@]}"
 fi

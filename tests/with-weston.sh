@@ -2,7 +2,8 @@
 # Runs a command beside a private headless Wayland compositor (weston, its
 # own runtime folder, no output device) with Qt's wayland platform, then
 # stops the compositor by its pid. Where weston or Qt's Wayland platform is
-# missing, one line says so and the command is not run (exit 0).
+# missing, one line says so and the command is not run (exit 0); a weston
+# installed that does not start is a failure.
 set -u
 if ! command -v weston >/dev/null 2>&1; then
   echo "Wayland leg skipped: weston is not installed"
@@ -24,11 +25,11 @@ for _ in $(seq 1 100); do
   sleep 0.1
 done
 if [ ! -S "$runtime/wayland-corvalle" ]; then
-  echo "Wayland leg skipped: weston did not start"
+  echo "FAIL: weston did not start"
   cat "$runtime/weston.log" 2>/dev/null | tail -5
   kill "$pid" 2>/dev/null
   rm -rf "$runtime"
-  exit 0
+  exit 1
 fi
 export WAYLAND_DISPLAY=wayland-corvalle
 export QT_QPA_PLATFORM=wayland

@@ -126,7 +126,7 @@
     </message>
     <message>
         <source>&amp;Files without gain:</source>
-        <translation>Dateien &amp;ohne Angabe:</translation>
+        <translation>Dateien &amp;ohne ReplayGain:</translation>
     </message>
 </context>
 <context>

@@ -98,7 +98,7 @@
     </message>
     <message>
         <source>Volume Levelling</source>
-        <translation>Nivelación del volumen</translation>
+        <translation>Normalización del volumen</translation>
     </message>
     <message>
         <source>Off</source>
@@ -118,7 +118,7 @@
     </message>
     <message>
         <source>&amp;Levelling:</source>
-        <translation>&amp;Nivelación:</translation>
+        <translation>&amp;Normalización:</translation>
     </message>
     <message>
         <source>&amp;Pre-amplification:</source>
@@ -189,8 +189,8 @@
     <message numerus="yes">
         <source>%n entries were not added: a line longer than %1 bytes or holding a NUL byte names no file.</source>
         <translation>
-            <numerusform>No se añadió %n entrada: una línea de más de %1 bytes o con un byte NUL no nombra ningún archivo.</numerusform>
-            <numerusform>No se añadieron %n entradas: una línea de más de %1 bytes o con un byte NUL no nombra ningún archivo.</numerusform>
+            <numerusform>No se añadió %n entrada: una línea de más de %1 bytes o con un byte NUL no corresponde a ningún archivo.</numerusform>
+            <numerusform>No se añadieron %n entradas: una línea de más de %1 bytes o con un byte NUL no corresponde a ningún archivo.</numerusform>
         </translation>
     </message>
     <message numerus="yes">
@@ -214,8 +214,8 @@
     <message numerus="yes">
         <source>%n lines of %1 named no file (longer than %2 bytes or holding a NUL byte) and were left out; they will not be saved again.</source>
         <translation>
-            <numerusform>%n línea de %1 no nombraba ningún archivo (más de %2 bytes o con un byte NUL) y se omitió; no se volverá a guardar.</numerusform>
-            <numerusform>%n líneas de %1 no nombraban ningún archivo (más de %2 bytes o con un byte NUL) y se omitieron; no se volverán a guardar.</numerusform>
+            <numerusform>%n línea de %1 no correspondía a ningún archivo (más de %2 bytes o con un byte NUL) y se omitió; no se volverá a guardar.</numerusform>
+            <numerusform>%n líneas de %1 no correspondían a ningún archivo (más de %2 bytes o con un byte NUL) y se omitieron; no se volverán a guardar.</numerusform>
         </translation>
     </message>
     <message>
@@ -502,7 +502,7 @@
     </message>
     <message>
         <source>Volume Levelling...</source>
-        <translation>Nivelación del volumen…</translation>
+        <translation>Normalización del volumen…</translation>
     </message>
     <message>
         <source>Cannot show the theme picture %1: %2</source>
@@ -513,9 +513,9 @@
 %n more items of Settings.dat name no picture that can be shown.</source>
         <translation>
             <numerusform>
-%n elemento más de Settings.dat no nombra ninguna imagen que se pueda mostrar.</numerusform>
+%n elemento más de Settings.dat no corresponde a ninguna imagen que se pueda mostrar.</numerusform>
             <numerusform>
-%n elementos más de Settings.dat no nombran ninguna imagen que se pueda mostrar.</numerusform>
+%n elementos más de Settings.dat no corresponden a ninguna imagen que se pueda mostrar.</numerusform>
         </translation>
     </message>
     <message>

@@ -98,7 +98,7 @@
     </message>
     <message>
         <source>Volume Levelling</source>
-        <translation>Égalisation du volume</translation>
+        <translation>Normalisation du volume</translation>
     </message>
     <message>
         <source>Off</source>
@@ -118,7 +118,7 @@
     </message>
     <message>
         <source>&amp;Levelling:</source>
-        <translation>É&amp;galisation&#xa0;:</translation>
+        <translation>&amp;Normalisation&#xa0;:</translation>
     </message>
     <message>
         <source>&amp;Pre-amplification:</source>
@@ -196,8 +196,8 @@
     <message numerus="yes">
         <source>The playlist holds at most %1 entries: %n entries were not added.</source>
         <translation>
-            <numerusform>La liste de lecture contient au plus %1 entrées&#xa0;: %n entrée n’a pas été ajoutée.</numerusform>
-            <numerusform>La liste de lecture contient au plus %1 entrées&#xa0;: %n entrées n’ont pas été ajoutées.</numerusform>
+            <numerusform>La liste de lecture peut contenir au plus %1 entrées&#xa0;: %n entrée n’a pas été ajoutée.</numerusform>
+            <numerusform>La liste de lecture peut contenir au plus %1 entrées&#xa0;: %n entrées n’ont pas été ajoutées.</numerusform>
         </translation>
     </message>
     <message numerus="yes">
@@ -502,7 +502,7 @@
     </message>
     <message>
         <source>Volume Levelling...</source>
-        <translation>Égalisation du volume…</translation>
+        <translation>Normalisation du volume…</translation>
     </message>
     <message>
         <source>Cannot show the theme picture %1: %2</source>

@@ -126,7 +126,7 @@
     </message>
     <message>
         <source>&amp;Files without gain:</source>
-        <translation>&amp;Файлы без данных:</translation>
+        <translation>&amp;Файлы без ReplayGain:</translation>
     </message>
 </context>
 <context>
@@ -145,7 +145,7 @@
     </message>
     <message>
         <source>Elapsed and total time</source>
-        <translation>Прошло и всего</translation>
+        <translation>Прошедшее и общее время</translation>
     </message>
     <message>
         <source>Pause</source>
@@ -192,9 +192,9 @@
     <message numerus="yes">
         <source>%n entries were not added: a line longer than %1 bytes or holding a NUL byte names no file.</source>
         <translation>
-            <numerusform>Не добавлена %n запись: строка длиннее %1 байт или с байтом NUL не называет файла.</numerusform>
-            <numerusform>Не добавлены %n записи: строка длиннее %1 байт или с байтом NUL не называет файла.</numerusform>
-            <numerusform>Не добавлено %n записей: строка длиннее %1 байт или с байтом NUL не называет файла.</numerusform>
+            <numerusform>Не добавлена %n запись: строка длиннее %1 байт или с байтом NUL не указывает на файл.</numerusform>
+            <numerusform>Не добавлены %n записи: строка длиннее %1 байт или с байтом NUL не указывает на файл.</numerusform>
+            <numerusform>Не добавлено %n записей: строка длиннее %1 байт или с байтом NUL не указывает на файл.</numerusform>
         </translation>
     </message>
     <message numerus="yes">
@@ -220,9 +220,9 @@
     <message numerus="yes">
         <source>%n lines of %1 named no file (longer than %2 bytes or holding a NUL byte) and were left out; they will not be saved again.</source>
         <translation>
-            <numerusform>%n строка файла %1 не называет файла (длиннее %2 байт или с байтом NUL) и пропущена; она больше не будет сохранена.</numerusform>
-            <numerusform>%n строки файла %1 не называют файла (длиннее %2 байт или с байтом NUL) и пропущены; они больше не будут сохранены.</numerusform>
-            <numerusform>%n строк файла %1 не называют файла (длиннее %2 байт или с байтом NUL) и пропущены; они больше не будут сохранены.</numerusform>
+            <numerusform>%n строка файла %1 не указывает на файл (длиннее %2 байт или с байтом NUL) и пропущена; она больше не будет сохранена.</numerusform>
+            <numerusform>%n строки файла %1 не указывают на файл (длиннее %2 байт или с байтом NUL) и пропущены; они больше не будут сохранены.</numerusform>
+            <numerusform>%n строк файла %1 не указывают на файл (длиннее %2 байт или с байтом NUL) и пропущены; они больше не будут сохранены.</numerusform>
         </translation>
     </message>
     <message>
@@ -398,7 +398,7 @@
     </message>
     <message>
         <source>Volume</source>
-        <translation>Звук</translation>
+        <translation>Громкость</translation>
     </message>
     <message>
         <source>Drag and Drop Multimedia Files here</source>
@@ -422,7 +422,7 @@
     </message>
     <message>
         <source>Next</source>
-        <translation>Далее</translation>
+        <translation>Вперёд</translation>
     </message>
     <message>
         <source>Random</source>
@@ -521,11 +521,11 @@
 %n more items of Settings.dat name no picture that can be shown.</source>
         <translation>
             <numerusform>
-Ещё %n элемент в Settings.dat не называет изображения, которое можно показать.</numerusform>
+Ещё %n элемент в Settings.dat не указывает на изображение, которое можно показать.</numerusform>
             <numerusform>
-Ещё %n элемента в Settings.dat не называют изображения, которое можно показать.</numerusform>
+Ещё %n элемента в Settings.dat не указывают на изображение, которое можно показать.</numerusform>
             <numerusform>
-Ещё %n элементов в Settings.dat не называют изображения, которое можно показать.</numerusform>
+Ещё %n элементов в Settings.dat не указывают на изображение, которое можно показать.</numerusform>
         </translation>
     </message>
     <message>

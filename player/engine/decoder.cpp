@@ -42,6 +42,7 @@ ssize_t FileSource::read(void* buffer, size_t bytes) {
         if (bytes >= kBlock) {  // a large read goes straight to the file
             for (;;) {
                 const ssize_t n = ::read(fd_.get(), buffer, bytes);
+                if (n > 0) fileAt_ += n;
                 if (n >= 0 || errno != EINTR) return n;
             }
         }
@@ -50,6 +51,7 @@ ssize_t FileSource::read(void* buffer, size_t bytes) {
         while ((n = ::read(fd_.get(), block_.data(), kBlock)) < 0 && errno == EINTR) {
         }
         if (n <= 0) return n;
+        fileAt_ += n;
         at_ = 0;
         held_ = static_cast<size_t>(n);
     }
@@ -60,11 +62,20 @@ ssize_t FileSource::read(void* buffer, size_t bytes) {
 }
 
 off_t FileSource::seek(off_t offset, int whence) {
-    // Where the caller stands is behind the file's own offset by what is
-    // held and not yet handed out.
-    if (whence == SEEK_CUR) offset -= static_cast<off_t>(held_ - at_);
+    // The caller stands behind the file's own offset by what is held and
+    // not yet handed out; a place inside the block held is served from it.
+    const off_t blockStart = fileAt_ - static_cast<off_t>(held_);
+    const off_t here = fileAt_ - static_cast<off_t>(held_ - at_);
+    const off_t target = whence == SEEK_SET ? offset : whence == SEEK_CUR ? here + offset : -1;
+    if (held_ > 0 && target >= blockStart && target <= fileAt_) {
+        at_ = static_cast<size_t>(target - blockStart);
+        return target;
+    }
+    const off_t r = whence == SEEK_CUR ? ::lseek(fd_.get(), target, SEEK_SET) : ::lseek(fd_.get(), offset, whence);
+    if (r < 0) return r;  // what is held stays where it was
+    fileAt_ = r;
     at_ = held_ = 0;
-    return ::lseek(fd_.get(), offset, whence);
+    return r;
 }
 
 ssize_t Decoder::ReadCallback(void* handle, void* buffer, size_t bytes) {

@@ -38,6 +38,7 @@ private:
     UniqueFd fd_;
     std::vector<char> block_;   // read ahead of the caller
     size_t at_ = 0, held_ = 0;  // the part of block_ not yet handed out
+    off_t fileAt_ = 0;          // the file's own offset: the end of block_
 };
 
 class Decoder {

@@ -390,6 +390,13 @@ private:
     void onlyTheTrack();
     Piece& current() { return pieces_.back(); }
     size_t chunkFrames() const { return static_cast<size_t>(rate_) * kChunkMs / 1000; }
+    // Writes to the device, counting what it was given since it was opened
+    // or dropped.
+    long toDevice(const int16_t* data, long frames);
+    // The frames to decode next: to the end of the device's next request,
+    // so that what was written before (a lead of silence, the end of the
+    // track before) does not split each request in two writes.
+    size_t framesToRequestEnd() const { return chunkFrames() - static_cast<size_t>(inDevice_) % chunkFrames(); }
     // The position heard, as the Session keeps it.
     void publish(const Heard::Stretch& now, const Heard::Stretch& then = Heard::Stretch());
     double heardOf(uint64_t track);
@@ -401,6 +408,7 @@ private:
     TrackEnd end_;  // how the track ends, as far as is known
     std::vector<int16_t> buffer_;
     size_t bufFrames_ = 0, bufPos_ = 0;
+    int64_t inDevice_ = 0;  // frames given to the device since it was opened or dropped
     std::deque<Piece> pieces_;
     Phase phase_ = Phase::Writing;
     bool trailed_ = false;  // the silence behind the tail is written
@@ -439,8 +447,14 @@ void PlaybackEngine::Session::Worker::start() {
 // let it lose silence, written in front of the track.
 void PlaybackEngine::Session::Worker::leadIn() {
     const std::vector<int16_t> silence(static_cast<size_t>(rate_ / 1000 * kLeadInMs * channels_), 0);
-    const long n = s_.output->write(silence.data(), static_cast<long>(silence.size() / static_cast<size_t>(channels_)));
+    const long n = toDevice(silence.data(), static_cast<long>(silence.size() / static_cast<size_t>(channels_)));
     if (n > 0) pieces_.push_front({0, 0, n, nullptr});
+}
+
+long PlaybackEngine::Session::Worker::toDevice(const int16_t* data, long frames) {
+    const long n = s_.output->write(data, frames);
+    if (n > 0) inDevice_ += n;
+    return n;
 }
 
 bool PlaybackEngine::Session::Worker::step() {
@@ -526,6 +540,7 @@ void PlaybackEngine::Session::Worker::handOver(std::unique_ptr<Track> following)
 // the seek failed: the file cannot be read further).
 PlaybackEngine::Session::Worker::Phase PlaybackEngine::Session::Worker::restartAt(double seconds) {
     s_.output->drop();
+    inDevice_ = 0;
     onlyTheTrack();
     seconds = std::clamp(seconds, 0.0, Limit(track_->length));
     const bool atEnd = !track_->decoder->seek(static_cast<int64_t>(seconds * rate_));
@@ -545,7 +560,7 @@ PlaybackEngine::Session::Worker::Phase PlaybackEngine::Session::Worker::restartA
 bool PlaybackEngine::Session::Worker::writeChunk() {
     if (bufPos_ == bufFrames_) {
         size_t frames = 0;
-        const Decoder::Status st = track_->decoder->read(buffer_.data(), chunkFrames(), frames);
+        const Decoder::Status st = track_->decoder->read(buffer_.data(), framesToRequestEnd(), frames);
         if (st == Decoder::Status::End) {
             noteStreamEnd();
             phase_ = Phase::LastQueued;
@@ -556,15 +571,17 @@ bool PlaybackEngine::Session::Worker::writeChunk() {
         bufFrames_ = frames;
         bufPos_ = 0;
     }
-    const long n = s_.output->write(buffer_.data() + bufPos_ * static_cast<size_t>(channels_),
-                                    static_cast<long>(bufFrames_ - bufPos_));
+    const long n =
+        toDevice(buffer_.data() + bufPos_ * static_cast<size_t>(channels_), static_cast<long>(bufFrames_ - bufPos_));
     if (n < 0) return recoverDevice();
     if (n > 0) recovering_ = false;
     bufPos_ += static_cast<size_t>(n);
     current().written += n;
     end_.framesPlayed += n;
     updateHeard();
-    if (bufPos_ < bufFrames_) s_.output->waitWritable(kWriteWaitMs);
+    // The next piece is decoded once the device has room for it: decoded
+    // ahead, it would wait with a levelling that may change meanwhile.
+    s_.output->waitWritable(kWriteWaitMs);
     return true;
 }
 
@@ -600,6 +617,7 @@ bool PlaybackEngine::Session::Worker::recoverDevice() {
         }
         try {
             s_.output->open(rate_, channels_);
+            inDevice_ = 0;
             leadIn();
             return true;
         } catch (const std::exception& e) {
@@ -628,6 +646,7 @@ bool PlaybackEngine::Session::Worker::reopenForNewFormat() {
     buffer_.assign(chunkFrames() * static_cast<size_t>(channels_), 0);
     try {
         s_.output->open(rate_, channels_);
+        inDevice_ = 0;
     } catch (const std::exception& e) {
         endWith(TrackEnd::Cause::DeviceFailed,
                 WithReason("the sound device could not be opened for a new format", e.what()));
@@ -682,7 +701,7 @@ bool PlaybackEngine::Session::Worker::drainTail() {
 void PlaybackEngine::Session::Worker::trailWithSilence() {
     trailed_ = true;
     const std::vector<int16_t> silence(static_cast<size_t>(rate_ / 1000 * kTrailingSilenceMs * channels_), 0);
-    const long n = s_.output->write(silence.data(), static_cast<long>(silence.size() / static_cast<size_t>(channels_)));
+    const long n = toDevice(silence.data(), static_cast<long>(silence.size() / static_cast<size_t>(channels_)));
     if (n <= 0) return;
     pieces_.push_back({0, 0, n, nullptr});
     startTail();

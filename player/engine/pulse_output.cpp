@@ -47,7 +47,12 @@ int PulseOutput::Poll(pollfd* fds, unsigned long count, int timeoutMs, void* sel
     std::vector<pollfd> large;
     pollfd* all = small.data();
     if (count + 1 > small.size()) {
-        large.resize(count + 1);
+        try {  // nothing may be thrown through libpulse
+            large.resize(count + 1);
+        } catch (...) {
+            errno = ENOMEM;
+            return -1;
+        }
         all = large.data();
     }
     std::copy(fds, fds + count, all);
@@ -115,10 +120,13 @@ void PulseOutput::open(int rate, int channels) {
 }
 
 // A stream that starts playing by itself once its buffer is full (as an ALSA
-// device's start threshold) or on startQueued.
+// device's start threshold) or on startQueued. It is made corked, and
+// uncorked by its first write: a stream dropped for a pause holds nothing
+// and does not keep the sink from suspending while the pause lasts.
 bool PulseOutput::makeStream(Clock::time_point deadline) {
     queued_ = 0;
     running_ = false;
+    corked_ = true;
     stream_ = pa_stream_new_with_proplist(context_, "Playback", &spec_, &map_, props_);
     if (!stream_) return false;
     pa_buffer_attr attr{};
@@ -130,7 +138,8 @@ bool PulseOutput::makeStream(Clock::time_point deadline) {
     // Early requests: the server asks for more as soon as half the buffer
     // is free (and sets its own latency to match), not at the last moment.
     // Between the timing updates delay() asks for, libpulse interpolates.
-    const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_EARLY_REQUESTS | PA_STREAM_INTERPOLATE_TIMING);
+    const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_EARLY_REQUESTS | PA_STREAM_INTERPOLATE_TIMING |
+                                                      PA_STREAM_START_CORKED);
     if (pa_stream_connect_playback(stream_, nullptr, &attr, flags, nullptr, nullptr) < 0) return false;
     timedAt_ = Clock::time_point{};
     for (;;) {
@@ -158,6 +167,10 @@ long PulseOutput::write(const int16_t* data, long frames) {
     if (room == static_cast<size_t>(-1)) return -1;
     const long n = std::min<long>(frames, static_cast<long>(room / frameBytes_));
     if (n <= 0) return 0;
+    if (corked_) {
+        if (pa_operation* op = pa_stream_cork(stream_, 0, nullptr, nullptr)) pa_operation_unref(op);
+        corked_ = false;
+    }
     if (pa_stream_write(stream_, data, static_cast<size_t>(n) * frameBytes_, nullptr, 0, PA_SEEK_RELATIVE) < 0)
         return -1;
     queued_ += n;
@@ -224,8 +237,11 @@ void PulseOutput::waitFor(pa_operation* op) {
     pa_operation_unref(op);
 }
 
+// Asked even when the stream runs: one that ran dry (a read that came late)
+// waits for a full buffer again before it plays on, and a tail shorter than
+// that would never be heard.
 void PulseOutput::startQueued() {
-    if (!ready() || running_ || queued_ == 0) return;
+    if (!ready() || queued_ == 0) return;
     if (pa_operation* op = pa_stream_trigger(stream_, nullptr, nullptr)) pa_operation_unref(op);
     running_ = true;
     send();

@@ -41,6 +41,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -217,8 +218,6 @@ void frmMain::BuildControls() {
     imgTheme = new QLabel(this);
     imgTheme->setObjectName(QStringLiteral("imgTheme"));
     imgTheme->setGeometry(TwipsRect(5160, 360, 4500, 3150));
-    themePixmap_ = DesignedPicture(QStringLiteral(":/data/theme.jpg"), devicePixelRatioF());
-    imgTheme->setPixmap(themePixmap_);
     imgTheme->setScaledContents(false);
     imgTheme->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     imgTheme->installEventFilter(this);
@@ -230,17 +229,11 @@ void frmMain::BuildControls() {
     imgMover = new QLabel(this);
     imgMover->setObjectName(QStringLiteral("imgMover"));
     imgMover->setGeometry(TwipsRect(4440, 3480, 225, 345));
-    // The 32 x 32 icon is shown whole, scaled down into the smaller control
-    // at the screen's own pixels (sharp on a high-density screen).
-    const qreal dpr = devicePixelRatioF();
-    QPixmap mover = QPixmap(QStringLiteral(":/data/mover32.png"))
-                        .scaled(imgMover->size() * dpr, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    mover.setDevicePixelRatio(dpr);
-    imgMover->setPixmap(mover);
     imgMover->setAlignment(Qt::AlignCenter);
     imgMover->setToolTip(tr("Expand"));
     imgMover->setAccessibleName(tr("Expand"));
     imgMover->installEventFilter(this);
+    UseScreenPixels();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -663,6 +656,7 @@ void frmMain::SetThemePicture(const std::string& path) {
         }
         pix = QPixmap::fromImage(*image);
     }
+    ownTheme_ = false;
     themePixmap_ = pix;
     if (Stretch) {
         imgTheme->setScaledContents(true);
@@ -731,15 +725,38 @@ bool frmMain::event(QEvent* event) {
         Timer1_Timer();
         MediaPlayer1->refresh();
         break;
+    case QEvent::Show:
+        // Only now on the screen it is shown on; it may move to another.
+        if (windowHandle() && !screenFollowed_) {
+            connect(windowHandle(), &QWindow::screenChanged, this, &frmMain::UseScreenPixels);
+            screenFollowed_ = true;
+        }
+        UseScreenPixels();
+        [[fallthrough]];
     case QEvent::WindowTitleChange:
     case QEvent::WinIdChange:
-    case QEvent::Show:
         // An empty information line stays empty in the title bar.
         KeepEmptyCaptionEmpty(this);
         break;
     default: break;
     }
     return handled;
+}
+
+// The program's own pictures drawn at the pixels of the window's screen:
+// sharp on a high-density one.
+void frmMain::UseScreenPixels() {
+    const qreal dpr = devicePixelRatioF();
+    if (ownTheme_) {
+        themePixmap_ = DesignedPicture(QStringLiteral(":/data/theme.jpg"), dpr);
+        imgTheme->setPixmap(themePixmap_);
+    }
+    // The 32 x 32 icon is shown whole, scaled down into the smaller control.
+    QPixmap mover = QPixmap(QStringLiteral(":/data/mover32.png"))
+                        .scaled(imgMover->size() * dpr, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    mover.setDevicePixelRatio(dpr);
+    imgMover->setPixmap(mover);
+    List1->keepFrameVisible();
 }
 
 void frmMain::resizeEvent(QResizeEvent* event) {

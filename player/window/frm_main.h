@@ -162,6 +162,7 @@ private:
     // The command labels' text colour: black (blue for random mode) as
     // designed, on a dark palette its own text colour (a light blue).
     void ShowLabelColours();
+    void UseScreenPixels();
 
     MediaComponent& media_;
     PlaylistModel& playlist_;
@@ -170,6 +171,8 @@ private:
     Transport& transport_;
     Preferences& preferences_;
     QPixmap themePixmap_;
+    bool ownTheme_ = true;  // the program's own picture is shown, not the user's
+    bool screenFollowed_ = false;
     double themeLeftTwips_ = 5160;
     int64_t elapsedShown_ = -1;  // the elapsed time on its label, in seconds
     bool randomShown_ = false;   // lblRandom shows random mode on

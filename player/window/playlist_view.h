@@ -42,10 +42,13 @@ protected:
     void dropEvent(QDropEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
-private:
+public:
     // At a fractional scale (1.25, 1.5) the list rounded to whole screen
     // pixels would cover its frame's bottom line: it keeps off it there.
+    // Shown, and again on another screen.
     void keepFrameVisible();
+
+private:
     void followCurrentRow(int row);
     void userChoseRow(const QModelIndex& current);
 

@@ -382,19 +382,20 @@ void AppearanceTest::sharpAtHighDensity() {
     QCOMPARE(f.w->size(), TwipsSize(9960, 4605));
     QCOMPARE(f.w->List1->geometry(), TwipsRect(960, 360, 3735, 3180));
     // As the screen shows it (the window's own backing store), not as the
-    // window would paint itself anew.
-    QTest::qWait(50);
-    const QImage window = f.w->screen()->grabWindow(f.w->winId()).toImage();
+    // window would paint itself anew: once the list is drawn there.
+    const QColor base = f.w->List1->palette().color(QPalette::Base);
+    const QColor around = f.w->palette().color(QPalette::Window);
+    const QPoint middle = (QPointF(f.w->List1->geometry().center()) * scale).toPoint();
+    QImage window;
+    QTRY_VERIFY_WITH_TIMEOUT((window = f.w->screen()->grabWindow(f.w->winId()).toImage()).rect().contains(middle) &&
+                                 window.pixelColor(middle) == base,
+                             5000);
     QVERIFY2(
         std::abs(window.width() - f.w->width() * scale) <= 1 && std::abs(window.height() - f.w->height() * scale) <= 1,
         qPrintable(QStringLiteral("%1 x %2").arg(window.width()).arg(window.height())));
     // The frame's four edges: from the middle of the list outwards, where
     // the list's own colour ends the frame's dark line follows within a
     // point (the style may draw a light line inside it).
-    const QColor base = f.w->List1->palette().color(QPalette::Base);
-    const QColor around = f.w->palette().color(QPalette::Window);
-    const QPoint middle = (QPointF(f.w->List1->geometry().center()) * scale).toPoint();
-    QCOMPARE(window.pixelColor(middle), base);
     for (const QPoint step : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)}) {
         QPoint p = middle;
         while (window.rect().contains(p + step) && window.pixelColor(p) == base) p += step;
