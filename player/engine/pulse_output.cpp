@@ -120,13 +120,10 @@ void PulseOutput::open(int rate, int channels) {
 }
 
 // A stream that starts playing by itself once its buffer is full (as an ALSA
-// device's start threshold) or on startQueued. It is made corked, and
-// uncorked by its first write: a stream dropped for a pause holds nothing
-// and does not keep the sink from suspending while the pause lasts.
+// device's start threshold) or on startQueued.
 bool PulseOutput::makeStream(Clock::time_point deadline) {
     queued_ = 0;
     running_ = false;
-    corked_ = true;
     stream_ = pa_stream_new_with_proplist(context_, "Playback", &spec_, &map_, props_);
     if (!stream_) return false;
     pa_buffer_attr attr{};
@@ -138,8 +135,7 @@ bool PulseOutput::makeStream(Clock::time_point deadline) {
     // Early requests: the server asks for more as soon as half the buffer
     // is free (and sets its own latency to match), not at the last moment.
     // Between the timing updates delay() asks for, libpulse interpolates.
-    const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_EARLY_REQUESTS | PA_STREAM_INTERPOLATE_TIMING |
-                                                      PA_STREAM_START_CORKED);
+    const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_EARLY_REQUESTS | PA_STREAM_INTERPOLATE_TIMING);
     if (pa_stream_connect_playback(stream_, nullptr, &attr, flags, nullptr, nullptr) < 0) return false;
     timedAt_ = Clock::time_point{};
     for (;;) {
@@ -161,16 +157,19 @@ void PulseOutput::closeStream() {
 }
 
 long PulseOutput::write(const int16_t* data, long frames) {
+    if (remake_) {
+        remake_ = false;
+        if (!makeStream(Clock::now() + kConnectWithin)) {
+            closeStream();
+            return -1;
+        }
+    }
     // What the server sent meanwhile (requests, a failure) is taken first.
     if (!ready() || !iterate(0) || !ready()) return -1;
     const size_t room = pa_stream_writable_size(stream_);
     if (room == static_cast<size_t>(-1)) return -1;
     const long n = std::min<long>(frames, static_cast<long>(room / frameBytes_));
     if (n <= 0) return 0;
-    if (corked_) {
-        if (pa_operation* op = pa_stream_cork(stream_, 0, nullptr, nullptr)) pa_operation_unref(op);
-        corked_ = false;
-    }
     if (pa_stream_write(stream_, data, static_cast<size_t>(n) * frameBytes_, nullptr, 0, PA_SEEK_RELATIVE) < 0)
         return -1;
     queued_ += n;
@@ -189,7 +188,7 @@ void PulseOutput::waitWritable(int timeoutMs) {
             interrupted_ = false;
             return;
         }
-        if (!ready()) return;  // the next write tells the failure
+        if (remake_ || !ready()) return;  // the next write makes the stream, or tells the failure
         const size_t room = pa_stream_writable_size(stream_);
         if (room == static_cast<size_t>(-1) || room >= requestBytes_) return;
         if (Clock::now() >= deadline || !iterate(MsLeft(deadline))) return;
@@ -237,23 +236,26 @@ void PulseOutput::waitFor(pa_operation* op) {
     pa_operation_unref(op);
 }
 
-// Asked even when the stream runs: one that ran dry (a read that came late)
-// waits for a full buffer again before it plays on, and a tail shorter than
-// that would never be heard.
 void PulseOutput::startQueued() {
-    if (!ready() || queued_ == 0) return;
+    if (!ready() || running_ || queued_ == 0) return;
     if (pa_operation* op = pa_stream_trigger(stream_, nullptr, nullptr)) pa_operation_unref(op);
     running_ = true;
     send();
 }
 
-// What the server holds goes with the stream: a new one starts afresh, as
-// the ALSA pulse plug-in's prepare makes one (a flushed stream can be
-// counted full for a while).
+// What the server holds goes with the stream: the next write makes a new
+// one that starts afresh, as the ALSA pulse plug-in's prepare does (a
+// flushed stream can be counted full for a while). None is kept meanwhile,
+// so a pause does not keep the sink from suspending. (A stream made corked
+// and uncorked later would do the same under PulseAudio, but PipeWire's
+// pulse server then counts the corked time as played.)
 void PulseOutput::drop() {
     if (!ready()) return;
     closeStream();
-    if (!makeStream(Clock::now() + kConnectWithin)) closeStream();  // the next write tells the failure
+    send();  // the server is told now, not when the pause ends
+    queued_ = 0;
+    running_ = false;
+    remake_ = true;
 }
 
 void PulseOutput::close() {
@@ -273,6 +275,7 @@ void PulseOutput::close() {
     }
     queued_ = 0;
     running_ = false;
+    remake_ = false;
 }
 
 SoundOutput::SoundOutput(PulseOutput::Names names) : pulse_(std::move(names)) {

@@ -82,7 +82,7 @@ private:
     long queued_ = 0;                                  // frames written since the open or the last drop
     std::chrono::steady_clock::time_point timedAt_{};  // the last timing update asked
     bool running_ = false;
-    bool corked_ = false;  // made so, until the first write
+    bool remake_ = false;  // the stream was dropped: the next write makes one
 };
 
 class SoundOutput final : public AudioOutput {
