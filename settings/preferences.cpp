@@ -11,6 +11,7 @@
 namespace {
 const char* const kLevellingNames[] = {"off", "track", "album", "auto"};
 const char* const kRepeatNames[] = {"list", "track", "off"};
+const char* const kBooleanNames[] = {"false", "true"};
 
 // The value of `key` as one of `names` (its index), or `fallback` (told once
 // on the log) when it is none of them.
@@ -48,10 +49,7 @@ Preferences::Preferences(QString file, QObject* parent) : QObject(parent), file_
     preampDb_ = Decibels(stored, "replaygain/preamp_db");
     untaggedDb_ = Decibels(stored, "replaygain/untagged_db");
     repeat_ = static_cast<Repeat>(Choice(stored, "playback/repeat", kRepeatNames, 0));
-    const QString resume = stored.value(QStringLiteral("playback/resume"), QStringLiteral("false")).toString();
-    resume_ = resume.trimmed().compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
-    if (!resume_ && resume.trimmed().compare(QLatin1String("false"), Qt::CaseInsensitive) != 0)
-        qCInfo(lcFiles) << "preferences: playback/resume =" << resume << "is not known; taken as false";
+    resume_ = Choice(stored, "playback/resume", kBooleanNames, 0) == 1;
 }
 
 void Preferences::setLevelling(Levelling levelling, double preampDb, double untaggedDb) {

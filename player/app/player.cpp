@@ -1,9 +1,8 @@
 #include "app/player.h"
 
+#include "common/file_util.h"
 #include "media/media_component.h"
 #include "transport/resume_point.h"
-
-#include <sys/stat.h>
 
 Player::Player(MediaComponent* component, const QString& preferencesFile)
     : media(component), preferences(preferencesFile) {
@@ -17,9 +16,7 @@ Player::~Player() = default;
 void ResumeWhereStopped(Player& player, bool nothingOpened, const QString& file) {
     if (player.preferences.resume() && nothingOpened) {
         const std::optional<ResumePoint> point = ReadResumePoint(file);
-        struct stat st {};
-        if (point && ::stat(point->path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-            player.transport.Resume(point->path, point->seconds, point->paused);
+        if (point && IsRegularFile(point->path)) player.transport.Resume(point->path, point->seconds, point->paused);
     }
     // The point is kept while the preference is on; turned off, it is
     // forgotten.

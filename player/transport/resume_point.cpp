@@ -1,5 +1,6 @@
 #include "transport/resume_point.h"
 
+#include "common/file_util.h"
 #include "common/log.h"
 #include "media/media_component.h"
 #include "transport/transport.h"
@@ -8,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTimer>
 #include <cmath>
 
@@ -43,12 +43,14 @@ std::optional<ResumePoint> ReadResumePoint(const QString& file) {
 bool WriteResumePoint(const QString& file, const std::optional<ResumePoint>& point) {
     if (!point) return !QFile::exists(file) || QFile::remove(file);
     QDir().mkpath(QFileInfo(file).absolutePath());
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly)) return false;
-    out.write(point->paused ? "paused\n" : "playing\n");
-    out.write(QByteArray::number(point->seconds, 'f', 3) + '\n');
-    out.write(QByteArray::fromStdString(point->path) + '\n');
-    return out.commit();
+    const std::string text = std::string(point->paused ? "paused\n" : "playing\n") +
+                             QByteArray::number(point->seconds, 'f', 3).toStdString() + '\n' + point->path + '\n';
+    try {
+        WriteFileAtomically(TextToPath(file), text);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 ResumeKeeper::ResumeKeeper(MediaComponent& media, Transport& transport, QString file, QObject* parent)
@@ -60,8 +62,7 @@ ResumeKeeper::ResumeKeeper(MediaComponent& media, Transport& transport, QString 
     // resumes: kept as a pause there.
     connect(&media_, &MediaComponent::deviceLost, this, [this] {
         if (ended_ || !enabled_ || media_.fileName().empty()) return;
-        if (!WriteResumePoint(file_, ResumePoint{media_.fileName(), media_.currentPosition(), true}))
-            qCInfo(lcFiles) << "the resume point was not written to" << file_;
+        Keep(ResumePoint{media_.fileName(), media_.currentPosition(), true});
     });
     // The last point is the one before the program stops the component (Exit),
     // or that of a component still playing when the window was closed.
@@ -87,9 +88,13 @@ void ResumeKeeper::Save() {
     std::optional<ResumePoint> point;
     if (state != MediaComponent::State::Stopped && !media_.fileName().empty())
         point = ResumePoint{media_.fileName(), media_.currentPosition(), state == MediaComponent::State::Paused};
-    if (!WriteResumePoint(file_, point)) qCInfo(lcFiles) << "the resume point was not written to" << file_;
+    Keep(point);
     if (state == MediaComponent::State::Playing)
         timer_->start();
     else
         timer_->stop();
+}
+
+void ResumeKeeper::Keep(const std::optional<ResumePoint>& point) {
+    if (!WriteResumePoint(file_, point)) qCInfo(lcFiles) << "the resume point was not written to" << file_;
 }

@@ -40,6 +40,8 @@ public:
     bool enabled() const { return enabled_; }
 
 private:
+    void Keep(const std::optional<ResumePoint>& point);  // written, or told on the log
+
     MediaComponent& media_;
     QString file_;
     QTimer* timer_;

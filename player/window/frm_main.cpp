@@ -747,6 +747,9 @@ bool frmMain::event(QEvent* event) {
 // sharp on a high-density one.
 void frmMain::UseScreenPixels() {
     const qreal dpr = devicePixelRatioF();
+    List1->keepFrameVisible();
+    if (dpr == picturesDpr_) return;  // drawn for these pixels already (every Show asks)
+    picturesDpr_ = dpr;
     if (ownTheme_) {
         themePixmap_ = DesignedPicture(QStringLiteral(":/data/theme.jpg"), dpr);
         imgTheme->setPixmap(themePixmap_);
@@ -756,7 +759,6 @@ void frmMain::UseScreenPixels() {
                         .scaled(imgMover->size() * dpr, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     mover.setDevicePixelRatio(dpr);
     imgMover->setPixmap(mover);
-    List1->keepFrameVisible();
 }
 
 void frmMain::resizeEvent(QResizeEvent* event) {

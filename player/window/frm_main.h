@@ -173,6 +173,7 @@ private:
     QPixmap themePixmap_;
     bool ownTheme_ = true;  // the program's own picture is shown, not the user's
     bool screenFollowed_ = false;
+    qreal picturesDpr_ = 0;  // the screen pixels the own pictures are drawn for
     double themeLeftTwips_ = 5160;
     int64_t elapsedShown_ = -1;  // the elapsed time on its label, in seconds
     bool randomShown_ = false;   // lblRandom shows random mode on

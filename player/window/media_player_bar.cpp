@@ -27,25 +27,20 @@ SeekSlider::SeekSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
     });
 }
 
-QRect SeekSlider::handleRect() const {
+QRect SeekSlider::partRect(QStyle::SubControl part) const {
     QStyleOptionSlider option;
     initStyleOption(&option);
-    return style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
-}
-
-QRect SeekSlider::grooveRect() const {
-    QStyleOptionSlider option;
-    initStyleOption(&option);
-    return style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, this);
+    return style()->subControlRect(QStyle::CC_Slider, &option, part, this);
 }
 
 void SeekSlider::mousePressEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
-    if (event->button() == Qt::LeftButton && maximum() > minimum() && !handleRect().contains(at)) {
+    const QRect handle = partRect(QStyle::SC_SliderHandle);
+    if (event->button() == Qt::LeftButton && maximum() > minimum() && !handle.contains(at)) {
         // The handle's centre goes where the groove was pressed, measured
         // along the part of the groove the centre can reach.
-        const QRect groove = grooveRect();
-        const int half = handleRect().width() / 2;
+        const QRect groove = partRect(QStyle::SC_SliderGroove);
+        const int half = handle.width() / 2;
         const int v = QStyle::sliderValueFromPosition(minimum(), maximum(), at.x() - groove.left() - half,
                                                       groove.width() - 2 * half);
         setValue(v);

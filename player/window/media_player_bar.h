@@ -5,6 +5,7 @@
 // something it shows will change.
 #include <QIcon>
 #include <QSlider>
+#include <QStyle>
 #include <QWidget>
 
 class MediaComponent;
@@ -14,15 +15,14 @@ class QToolButton;
 
 // A position slider: a press on the groove moves the handle there, under
 // the pointer, and grabs it, as a press on the handle does; a drag moves it
-// without seeking, and the release seeks once, where it was let go. The keyboard's steps (arrows 5 s, Page Up/Down 30
-// s, Home, End) seek at once.
+// without seeking, and the release seeks once, where it was let go. The
+// keyboard's steps (arrows 5 s, Page Up/Down 30 s, Home, End) seek at once.
 class SeekSlider : public QSlider {
     Q_OBJECT
 public:
     explicit SeekSlider(QWidget* parent = nullptr);
-    // Where the style draws the handle and the groove.
-    QRect handleRect() const;
-    QRect grooveRect() const;
+    // Where the style draws a part of it (the handle, the groove).
+    QRect partRect(QStyle::SubControl part) const;
 signals:
     void seekRequested(int value);
 

@@ -305,8 +305,9 @@ private slots:
             QMouseEvent e(type, at, slider->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
             QApplication::sendEvent(slider, &e);
         };
-        const QPoint grab = seek->handleRect().center();
-        const QPoint quarter(seek->grooveRect().left() + seek->grooveRect().width() / 4, grab.y());
+        const QPoint grab = seek->partRect(QStyle::SC_SliderHandle).center();
+        const QRect groove = seek->partRect(QStyle::SC_SliderGroove);
+        const QPoint quarter(groove.left() + groove.width() / 4, grab.y());
         mouse(QEvent::MouseButtonPress, grab, Qt::LeftButton);
         mouse(QEvent::MouseMove, (grab + quarter) / 2, Qt::LeftButton);
         mouse(QEvent::MouseMove, quarter, Qt::LeftButton);
