@@ -9,10 +9,16 @@
 
 #include <mpg123.h>
 #include <sys/stat.h>
+#include <taglib/apetag.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/textidentificationframe.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <mutex>
@@ -27,6 +33,54 @@ void InitLibrary() {
 
 AppError Failure(const char* what) {
     return AppError(ErrNo::DecoderFailure, StandardDescription(ErrNo::DecoderFailure) + " (" + what + ")");
+}
+
+// "-6.20 dB", "+1.5 dB", "0.988" as a number (never by the locale's rules);
+// anything else, or a value out of reason, as none.
+std::optional<double> Number(const TagLib::String& text, double low, double high) {
+    const std::string s = text.to8Bit(true);
+    const char* p = s.c_str();
+    const char* end = p + s.size();
+    while (p < end && std::isspace(static_cast<unsigned char>(*p))) ++p;
+    if (p < end && *p == '+') ++p;
+    double value = 0;
+    const auto [rest, ec] = std::from_chars(p, end, value);
+    if (ec != std::errc() || rest == p || !std::isfinite(value) || value < low || value > high) return std::nullopt;
+    return value;
+}
+
+// The ReplayGain of the file's APEv2 tag, read with TagLib (libmpg123 reads
+// no APE tags). None when its ID3v2 tag has a gain of its own, which
+// libmpg123 applies.
+Decoder::Gains ReadApeGains(const std::string& path) {
+    Decoder::Gains gains;
+    try {
+        TagLib::MPEG::File file(path.c_str(), false);
+        if (!file.isValid() || !file.hasAPETag()) return gains;
+        if (file.hasID3v2Tag()) {
+            const TagLib::ID3v2::FrameListMap& frames = file.ID3v2Tag()->frameListMap();
+            if (frames.contains("RVA2")) return gains;
+            if (frames.contains("TXXX")) {
+                for (TagLib::ID3v2::Frame* frame : frames["TXXX"]) {
+                    const auto* text = dynamic_cast<TagLib::ID3v2::UserTextIdentificationFrame*>(frame);
+                    if (text && text->description().upper().startsWith("REPLAYGAIN_")) return gains;
+                }
+            }
+        }
+        const TagLib::APE::ItemListMap& items = file.APETag()->itemListMap();  // keys in capitals
+        const auto item = [&items](const char* key, double low, double high) -> std::optional<double> {
+            const auto it = items.find(key);
+            return it == items.end() ? std::nullopt : Number(it->second.toString(), low, high);
+        };
+        // ReplayGain's own range is -51 to +51 dB.
+        gains.trackDb = item("REPLAYGAIN_TRACK_GAIN", -60, 60);
+        gains.albumDb = item("REPLAYGAIN_ALBUM_GAIN", -60, 60);
+        gains.trackPeak = item("REPLAYGAIN_TRACK_PEAK", 1e-6, 100).value_or(0);
+        gains.albumPeak = item("REPLAYGAIN_ALBUM_PEAK", 1e-6, 100).value_or(0);
+    } catch (const std::exception&) {
+        return Decoder::Gains();  // a tag that cannot be read levels as none
+    }
+    return gains;
 }
 }  // namespace
 
@@ -94,7 +148,9 @@ off_t Decoder::SeekCallback(void* handle, off_t offset, int whence) {
 }
 
 std::unique_ptr<Decoder> Decoder::OpenFile(const std::string& path) {
-    return std::make_unique<Decoder>(std::make_unique<FileSource>(path));
+    auto decoder = std::make_unique<Decoder>(std::make_unique<FileSource>(path));
+    decoder->setGains(ReadApeGains(path));
+    return decoder;
 }
 
 Decoder::Decoder(std::unique_ptr<ByteSource> source) : source_(std::move(source)) {
@@ -235,19 +291,32 @@ Decoder::Status Decoder::read(int16_t* out, size_t maxFrames, size_t& frames) {
 
 void Decoder::setLevelling(const Levelling& levelling) {
     if (!mh_) return;
-    const long mode = levelling.mode == Levelling::Mode::Off     ? MPG123_RVA_OFF
-                      : levelling.mode == Levelling::Mode::Track ? MPG123_RVA_MIX
-                                                                 : MPG123_RVA_ALBUM;
+    using Mode = Levelling::Mode;
+    // A gain read apart: the album's where asked and known, else the track's.
+    const bool album = levelling.mode == Mode::Album && gains_.albumDb;
+    const std::optional<double> ownDb = levelling.mode == Mode::Off ? std::nullopt
+                                        : album                     ? gains_.albumDb
+                                                                    : gains_.trackDb;
+    const long mode = levelling.mode == Mode::Off || ownDb ? MPG123_RVA_OFF
+                      : levelling.mode == Mode::Track      ? MPG123_RVA_MIX
+                                                           : MPG123_RVA_ALBUM;
     mpg123_param(mh_, MPG123_RVA, mode, 0.0);
     // With the base scale at 1, libmpg123 tells the file's own gain. (Setting
     // the scale also applies the new mode; a negative scale would mute.)
     mpg123_volume(mh_, 1.0);
     double base = 0, really = 0, fileDb = 0;
     mpg123_getvolume(mh_, &base, &really, &fileDb);
-    const double db = levelling.mode == Levelling::Mode::Off ? 0.0
-                      : fileDb != 0                          ? levelling.preampDb
-                                                             : levelling.untaggedDb;
-    mpg123_volume(mh_, std::pow(10.0, db / 20.0));
+    double scale = 1;
+    if (ownDb) {
+        // As libmpg123 does with its own: the gain and the pre-amplification,
+        // held to the peak where one is known.
+        scale = std::pow(10.0, (*ownDb + levelling.preampDb) / 20.0);
+        const double peak = album ? gains_.albumPeak : gains_.trackPeak;
+        if (peak > 0) scale = std::min(scale, 1.0 / peak);
+    } else if (levelling.mode != Mode::Off) {
+        scale = std::pow(10.0, (fileDb != 0 ? levelling.preampDb : levelling.untaggedDb) / 20.0);
+    }
+    mpg123_volume(mh_, scale);
 }
 
 double Decoder::scale() const {

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,7 +50,9 @@ public:
     // gapless joins are kept. libmpg123 reads a file's gain from its ID3v2
     // tag (TXXX replaygain_* and RVA2 frames) and its LAME header, falls back
     // from the album's gain to the track's, and limits the scale by the peak
-    // it knows; 16-bit output is clamped, never wrapped.
+    // it knows; 16-bit output is clamped, never wrapped. A file whose ID3v2
+    // tag has no gain but whose APEv2 tag has one (as mp3gain writes them)
+    // is levelled by that, the same way.
     struct Levelling {
         enum class Mode { Off, Track, Album };
         Mode mode = Mode::Off;
@@ -70,7 +73,8 @@ public:
     Decoder(const Decoder&) = delete;
     Decoder& operator=(const Decoder&) = delete;
 
-    // A decoder over the file at `path` (FileSource's errors, then the above).
+    // A decoder over the file at `path` (FileSource's errors, then the above),
+    // with the gain of its APEv2 tag.
     static std::unique_ptr<Decoder> OpenFile(const std::string& path);
 
     int rate() const { return rate_; }
@@ -112,6 +116,13 @@ public:
     // told apart here.
     bool failed() const { return failed_ || readFailed_; }
 
+    // ReplayGain values read apart from libmpg123 (from an APEv2 tag).
+    struct Gains {
+        std::optional<double> trackDb, albumDb;
+        double trackPeak = 0, albumPeak = 0;  // 0: not known
+    };
+    void setGains(const Gains& gains) { gains_ = gains; }
+
 private:
     static ssize_t ReadCallback(void* handle, void* buffer, size_t bytes);
     static off_t SeekCallback(void* handle, off_t offset, int whence);
@@ -129,4 +140,5 @@ private:
     double seconds_ = 0;
     bool failed_ = false;
     bool formatPending_ = false;  // libmpg123 announced a format not taken yet
+    Gains gains_;
 };

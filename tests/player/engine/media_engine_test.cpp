@@ -4,6 +4,9 @@
 #include "common/deadline.h"
 #include "engine_fixture.h"
 
+#include <taglib/apetag.h>
+#include <taglib/mpegfile.h>
+
 class MediaEngineTest : public QObject, protected EngineFiles {
     Q_OBJECT
 
@@ -59,6 +62,20 @@ private slots:
             {"--noreplaygain", "--add-id3v2", "--tv", "TXXX=replaygain_track_gain=-6.00 dB", "--tv",
              "TXXX=replaygain_album_gain=-9.00 dB", "--tv", "TXXX=replaygain_track_peak=0.500000"}));
         QVERIFY(testsupport::GenerateMp3(plain, 1.0, 440, {"--noreplaygain"}));
+        // The same gains in an APEv2 tag (as mp3gain writes them), and one
+        // beside an ID3v2 gain, which wins.
+        const QString ape = dir_.filePath(QStringLiteral("ape.mp3"));
+        const QString both = dir_.filePath(QStringLiteral("both.mp3"));
+        QVERIFY(testsupport::GenerateMp3(ape, 1.0, 440, {"--noreplaygain"}));
+        QVERIFY(QFile::copy(tagged, both));
+        for (const QString& file : {ape, both}) {
+            TagLib::MPEG::File f(QFile::encodeName(file).constData(), false);
+            TagLib::APE::Tag* tag = f.APETag(true);
+            tag->addValue("REPLAYGAIN_TRACK_GAIN", file == ape ? "-6.00 dB" : "-12.00 dB");
+            tag->addValue("REPLAYGAIN_ALBUM_GAIN", "-9.00 dB");
+            tag->addValue("REPLAYGAIN_TRACK_PEAK", "0.500000");
+            QVERIFY(f.save(TagLib::MPEG::File::APE, TagLib::File::StripNone));
+        }
         using Mode = Decoder::Levelling::Mode;
         struct Row {
             const QString& file;
@@ -70,6 +87,9 @@ private slots:
             {tagged, {Mode::Album, 0, 6}, 0.355}, {tagged, {Mode::Album, 3, 0}, 0.501},
             {tagged, {Mode::Track, 15, 0}, 2.0},  // +9 dB held to the peak of 0.5
             {plain, {Mode::Track, 6, -6}, 0.501}, {plain, {Mode::Album, 0, 0}, 1.0},
+            {ape, {Mode::Off, 6, 6}, 1.0},        {ape, {Mode::Track, 0, 6}, 0.501},
+            {ape, {Mode::Album, 3, 0}, 0.501},    {ape, {Mode::Track, 15, 0}, 2.0},
+            {both, {Mode::Track, 0, 0}, 0.501},
         };
         double offRms = 0;
         for (const Row& row : rows) {
