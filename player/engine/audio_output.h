@@ -33,6 +33,14 @@ public:
     // Starts playing what is queued, if that has not started by itself (less
     // than a buffer was written). Never blocks.
     virtual void startQueued() = 0;
+    // Takes back up to `frames` of the frames written last, of those the
+    // device will not play for a while yet; the next write goes in their
+    // place, without a break. Returns how many were taken back (0: none can
+    // be, the default).
+    virtual long takeBack(long frames) {
+        (void)frames;
+        return 0;
+    }
     // Discards what is queued; the device is ready for new writes at once.
     virtual void drop() = 0;
     // Releases the device (safe to call twice).

@@ -362,6 +362,7 @@ private:
         double base = 0;  // seconds of the track where `written` begins
         int64_t written = 0;
         Length length;
+        int64_t from = -1;  // the decoder's frame there; -1: not known (the format changed)
     };
 
     void start();
@@ -371,6 +372,7 @@ private:
     bool hold(const Requests& asked);
     void handOver(std::unique_ptr<Track> following);
     Phase restartAt(double seconds);
+    void relevel(const Decoder::Levelling& levelling);
     bool writeChunk();
     bool recoverDevice();
     bool reopenForNewFormat();
@@ -438,7 +440,7 @@ void PlaybackEngine::Session::Worker::run() {
 
 void PlaybackEngine::Session::Worker::start() {
     buffer_.resize(chunkFrames() * static_cast<size_t>(channels_));
-    pieces_.push_back({track_->id, 0, 0, track_->length});
+    pieces_.push_back({track_->id, 0, 0, track_->length, 0});
     if (track_->startAt > 0) phase_ = restartAt(track_->startAt);
     leadIn();
 }
@@ -465,9 +467,7 @@ bool PlaybackEngine::Session::Worker::step() {
     }
     const bool handed = asked.next != nullptr;
     if (handed) handOver(std::move(asked.next));
-    // Levelled from the next piece decoded on: heard once what the device
-    // holds has played (dropping that would break the sound).
-    if (asked.levelling) track_->decoder->setLevelling(*asked.levelling);
+    if (asked.levelling) relevel(*asked.levelling);
     if (handed) return true;
     if (phase_ == Phase::Draining) return drainTail();
     if (asked.pause != Pause::Off) return hold(asked);
@@ -531,7 +531,7 @@ void PlaybackEngine::Session::Worker::handOver(std::unique_ptr<Track> following)
     end_ = TrackEnd{};
     trailed_ = false;
     phase_ = Phase::Writing;
-    pieces_.push_back({track_->id, 0, 0, track_->length});
+    pieces_.push_back({track_->id, 0, 0, track_->length, 0});
     bufFrames_ = bufPos_ = 0;
 }
 
@@ -543,16 +543,39 @@ PlaybackEngine::Session::Worker::Phase PlaybackEngine::Session::Worker::restartA
     inDevice_ = 0;
     onlyTheTrack();
     seconds = std::clamp(seconds, 0.0, Limit(track_->length));
-    const bool atEnd = !track_->decoder->seek(static_cast<int64_t>(seconds * rate_));
+    const auto frame = static_cast<int64_t>(seconds * rate_);
+    const bool atEnd = !track_->decoder->seek(frame);
     if (atEnd) {
         noteStreamEnd();
         startTail();
     }
     current().base = seconds;
     current().written = 0;
+    current().from = frame;
     bufFrames_ = bufPos_ = 0;
     publish({track_->id, seconds});
     return atEnd ? Phase::LastQueued : Phase::Writing;
+}
+
+// Levels what is decoded from now on, and what the device holds of the track
+// and will not play for a moment yet: that is taken back and decoded again,
+// sample for sample, so the change is heard soon and without a break. (Not
+// in the track's last moments, nor after a change of format: the change is
+// heard after what the device holds there.)
+void PlaybackEngine::Session::Worker::relevel(const Decoder::Levelling& levelling) {
+    track_->decoder->setLevelling(levelling);
+    if (phase_ != Phase::Writing || current().from < 0) return;
+    const long back = s_.output->takeBack(static_cast<long>(current().written));
+    if (back <= 0) return;
+    current().written -= back;
+    inDevice_ -= back;
+    end_.framesPlayed -= back;
+    bufFrames_ = bufPos_ = 0;
+    if (!track_->decoder->seek(current().from + current().written)) {
+        noteStreamEnd();  // it cannot be read there any more
+        phase_ = Phase::LastQueued;
+        startTail();
+    }
 }
 
 // Decodes a chunk when the last one is all written, and writes what the
@@ -636,6 +659,7 @@ bool PlaybackEngine::Session::Worker::reopenForNewFormat() {
     onlyTheTrack();
     current().base += static_cast<double>(current().written) / rate_;
     current().written = 0;
+    current().from = -1;
     rate_ = track_->decoder->rate();
     channels_ = track_->decoder->channels();
     {

@@ -143,8 +143,11 @@ public:
     void stop() noexcept;
     // Moves the playing or paused stream to `seconds`.
     void seek(double seconds);
-    // Volume levelling for what plays now (from its next decoded piece on;
-    // the position stays) and for every stream opened later.
+    // Volume levelling for what plays now and for every stream opened later.
+    // What the device holds of the track and can take back (see
+    // AudioOutput::takeBack) is decoded again at the new level, so the
+    // change is heard in a moment; otherwise it is heard once that has
+    // played. The position stays.
     void setLevelling(const Decoder::Levelling& levelling);
     // How long a worker tries to open a failed device again before the track
     // ends (tests shorten it).

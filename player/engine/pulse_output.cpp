@@ -26,6 +26,10 @@ constexpr auto kConnectWithin = std::chrono::milliseconds(2000);
 // A timing update that takes longer leaves the delay as last known.
 constexpr auto kTimingWithin = std::chrono::milliseconds(200);
 constexpr auto kTimingEvery = std::chrono::milliseconds(1000);
+// What plays within this time is never written over: the server may have
+// handed it on to the sink already (PipeWire's graph takes it a quantum at
+// a time).
+constexpr int kKeepMs = 200;
 
 int MsLeft(Clock::time_point deadline) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
@@ -124,6 +128,8 @@ void PulseOutput::open(int rate, int channels) {
 bool PulseOutput::makeStream(Clock::time_point deadline) {
     queued_ = 0;
     running_ = false;
+    owed_ = 0;
+    rewriteAt_ = -1;
     stream_ = pa_stream_new_with_proplist(context_, "Playback", &spec_, &map_, props_);
     if (!stream_) return false;
     pa_buffer_attr attr{};
@@ -168,10 +174,17 @@ long PulseOutput::write(const int16_t* data, long frames) {
     if (!ready() || !iterate(0) || !ready()) return -1;
     const size_t room = pa_stream_writable_size(stream_);
     if (room == static_cast<size_t>(-1)) return -1;
-    const long n = std::min<long>(frames, static_cast<long>(room / frameBytes_));
+    const long n = std::min<long>(frames, static_cast<long>(room / frameBytes_) + owed_);
     if (n <= 0) return 0;
-    if (pa_stream_write(stream_, data, static_cast<size_t>(n) * frameBytes_, nullptr, 0, PA_SEEK_RELATIVE) < 0)
+    // Written over what was taken back. An absolute place leaves both sides
+    // counting the room right: the server asks for what the place moved
+    // back, the client counts what it wrote.
+    const bool over = rewriteAt_ >= 0;
+    if (pa_stream_write(stream_, data, static_cast<size_t>(n) * frameBytes_, nullptr, over ? rewriteAt_ : 0,
+                        over ? PA_SEEK_ABSOLUTE : PA_SEEK_RELATIVE) < 0)
         return -1;
+    rewriteAt_ = -1;
+    owed_ = std::max(0L, owed_ - n);
     queued_ += n;
     // Played from when the buffer is full: as much as it holds is queued,
     // or the server takes no more (after a flush it may count what was
@@ -188,7 +201,7 @@ void PulseOutput::waitWritable(int timeoutMs) {
             interrupted_ = false;
             return;
         }
-        if (remake_ || !ready()) return;  // the next write makes the stream, or tells the failure
+        if (remake_ || !ready() || owed_ > 0) return;  // the next write makes the stream, tells the failure or is due
         const size_t room = pa_stream_writable_size(stream_);
         if (room == static_cast<size_t>(-1) || room >= requestBytes_) return;
         if (Clock::now() >= deadline || !iterate(MsLeft(deadline))) return;
@@ -243,6 +256,19 @@ void PulseOutput::startQueued() {
     send();
 }
 
+long PulseOutput::takeBack(long frames) {
+    if (!ready() || !running_ || rewriteAt_ >= 0 || frames <= 0) return 0;
+    const long unheard = delay();
+    const pa_timing_info* timing = pa_stream_get_timing_info(stream_);  // as delay() left it
+    if (!timing || timing->write_index_corrupt) return 0;
+    const long n = std::min({frames, queued_, unheard - static_cast<long>(rate_) * kKeepMs / 1000});
+    if (n <= 0) return 0;
+    rewriteAt_ = timing->write_index - static_cast<int64_t>(n) * static_cast<int64_t>(frameBytes_);
+    owed_ += n;
+    queued_ -= n;
+    return n;
+}
+
 // What the server holds goes with the stream: the next write makes a new
 // one that starts afresh, as the ALSA pulse plug-in's prepare does (a
 // flushed stream can be counted full for a while). None is kept meanwhile,
@@ -256,6 +282,8 @@ void PulseOutput::drop() {
     queued_ = 0;
     running_ = false;
     remake_ = true;
+    owed_ = 0;
+    rewriteAt_ = -1;
 }
 
 void PulseOutput::close() {
@@ -276,6 +304,8 @@ void PulseOutput::close() {
     queued_ = 0;
     running_ = false;
     remake_ = false;
+    owed_ = 0;
+    rewriteAt_ = -1;
 }
 
 SoundOutput::SoundOutput(PulseOutput::Names names) : pulse_(std::move(names)) {

@@ -17,6 +17,7 @@
 #include <pulse/sample.h>
 
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -49,6 +50,10 @@ public:
     long delay() override;
     bool started() override { return running_; }
     void startQueued() override;
+    // What the server holds and will not play within kKeepMs can be
+    // written over: the next write goes to its place in the stream
+    // (PA_SEEK_ABSOLUTE), and may exceed the room asked for by as much.
+    long takeBack(long frames) override;
     void drop() override;
     void close() override;
 
@@ -82,7 +87,9 @@ private:
     long queued_ = 0;                                  // frames written since the open or the last drop
     std::chrono::steady_clock::time_point timedAt_{};  // the last timing update asked
     bool running_ = false;
-    bool remake_ = false;  // the stream was dropped: the next write makes one
+    bool remake_ = false;     // the stream was dropped: the next write makes one
+    long owed_ = 0;           // frames taken back and not yet written again
+    int64_t rewriteAt_ = -1;  // where in the stream (bytes) the next write goes; -1: behind the last
 };
 
 class SoundOutput final : public AudioOutput {
@@ -100,6 +107,7 @@ public:
     void startQueued() override {
         if (active_) active_->startQueued();
     }
+    long takeBack(long frames) override { return active_ ? active_->takeBack(frames) : 0; }
     void drop() override {
         if (active_) active_->drop();
     }

@@ -41,7 +41,7 @@ public:
     // from an earlier run), with `paused` held there as after a pause,
     // nothing of it heard; setting another file forgets it.
     virtual void setStartPosition(double seconds, bool paused) = 0;
-    // Volume levelling for what plays (heard once what is queued is out,
+    // Volume levelling for what plays (heard in a moment, without a break,
     // the position untouched) and for every file after it.
     virtual void setLevelling(const Decoder::Levelling& levelling) = 0;
     // Moves the playing or paused file to `seconds` (nothing when stopped).
