@@ -303,11 +303,12 @@ private slots:
     // Volume levelling switched on while a file plays: heard at the file's
     // gain within half a second (what the sound server holds is written
     // over), with no break in the sound and no sample lost or repeated where
-    // it changes, the position running on.
+    // it changes, the position running on. Changes that follow each other
+    // closely leave the sound server's buffer as full as before.
     void levellingChangeIsHeardWithoutABreak() {
         const QString tagged = dir_.filePath(QStringLiteral("gain6.mp3"));
         QVERIFY(testsupport::GenerateMp3(
-            tagged, 5.0, 440, {"--noreplaygain", "--add-id3v2", "--tv", "TXXX=replaygain_track_gain=-6.00 dB"}));
+            tagged, 8.0, 440, {"--noreplaygain", "--add-id3v2", "--tv", "TXXX=replaygain_track_gain=-6.00 dB"}));
         QElapsedTimer clock;
         clock.start();
         AudioCapture capture;
@@ -333,6 +334,13 @@ private slots:
             6000));
         QVERIFY2(back < 0.05, qPrintable(QString::number(back)));
         QVERIFY2(clock.elapsed() - changedAt > 2800, qPrintable(QString::number(clock.elapsed() - changedAt)));
+        for (int k = 0; k < 6; ++k) {
+            const double p = player.currentPosition();
+            player.setLevelling({k % 2 ? Decoder::Levelling::Mode::Track : Decoder::Levelling::Mode::Off, 0, 0});
+            QVERIFY(QTest::qWaitFor([&] { return player.currentPosition() > p + 0.15; }, 3000));
+        }
+        QVERIFY(QTest::qWaitFor([&] { return player.currentPosition() > before + 5.5; }, 5000));
+        const size_t heardTo = capture.indexAt(clock.elapsed() - 200);
         capture.stop();
         const size_t at = capture.indexAt(changedAt), w = AudioCapture::kRate / 100;
         const double full = capture.rms(at - 30 * w, at - 10 * w);
@@ -357,6 +365,8 @@ private slots:
         QVERIFY2(latency < 500, qPrintable(QString::number(latency)));
         QVERIFY2(gap < 20, qPrintable(QString::number(gap)));
         QVERIFY2(worst < 4, qPrintable(QString::number(worst)));
+        const size_t later = capture.longestQuiet(at, heardTo, 200);
+        QVERIFY2(later < 20, qPrintable(QString::number(later)));
     }
 
     void stopSilencesAndGivesNoEnd() {
