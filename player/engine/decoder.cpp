@@ -10,9 +10,12 @@
 #include <mpg123.h>
 #include <sys/stat.h>
 #include <taglib/apetag.h>
+#include <taglib/commentsframe.h>
+#include <taglib/id3v2framefactory.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/textidentificationframe.h>
+#include <taglib/tfilestream.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -35,38 +38,61 @@ AppError Failure(const char* what) {
     return AppError(ErrNo::DecoderFailure, StandardDescription(ErrNo::DecoderFailure) + " (" + what + ")");
 }
 
-// "-6.20 dB", "+1.5 dB", "0.988" as a number (never by the locale's rules);
-// anything else, or a value out of reason, as none.
+// "-6.20 dB", "+1.5 dB", "0.988" as a number, never by the locale's rules
+// (a decimal comma, as some taggers write it, is read as a point); anything
+// else, or a value out of reason, as none.
 std::optional<double> Number(const TagLib::String& text, double low, double high) {
-    const std::string s = text.to8Bit(true);
+    std::string s = text.upper().to8Bit(true);
+    if (const size_t comma = s.find(','); comma != std::string::npos) s[comma] = '.';
     const char* p = s.c_str();
     const char* end = p + s.size();
-    while (p < end && std::isspace(static_cast<unsigned char>(*p))) ++p;
+    const auto skipSpace = [end](const char* q) {
+        while (q < end && std::isspace(static_cast<unsigned char>(*q))) ++q;
+        return q;
+    };
+    p = skipSpace(p);
     if (p < end && *p == '+') ++p;
     double value = 0;
     const auto [rest, ec] = std::from_chars(p, end, value);
     if (ec != std::errc() || rest == p || !std::isfinite(value) || value < low || value > high) return std::nullopt;
+    const char* unit = skipSpace(rest);
+    if (end - unit >= 2 && unit[0] == 'D' && unit[1] == 'B') unit = skipSpace(unit + 2);
+    if (unit != end) return std::nullopt;
     return value;
+}
+
+// The ID3v2 frames libmpg123 takes a gain from: RVA2, and TXXX or COMM
+// frames named replaygain_*_gain or RVA*.
+bool HasId3v2Gain(TagLib::MPEG::File& file) {
+    if (!file.hasID3v2Tag()) return false;
+    const TagLib::ID3v2::FrameListMap& frames = file.ID3v2Tag()->frameListMap();
+    if (frames.contains("RVA2")) return true;
+    const auto named = [](const TagLib::String& description) {
+        const TagLib::String d = description.upper();
+        return d.startsWith("RVA") || d == "REPLAYGAIN_TRACK_GAIN" || d == "REPLAYGAIN_ALBUM_GAIN";
+    };
+    for (const char* id : {"TXXX", "COMM"}) {
+        if (!frames.contains(id)) continue;
+        for (TagLib::ID3v2::Frame* frame : frames[id]) {
+            if (const auto* text = dynamic_cast<TagLib::ID3v2::UserTextIdentificationFrame*>(frame))
+                if (named(text->description())) return true;
+            if (const auto* comment = dynamic_cast<TagLib::ID3v2::CommentsFrame*>(frame))
+                if (named(comment->description())) return true;
+        }
+    }
+    return false;
 }
 
 // The ReplayGain of the file's APEv2 tag, read with TagLib (libmpg123 reads
 // no APE tags). None when its ID3v2 tag has a gain of its own, which
-// libmpg123 applies.
+// libmpg123 applies. (A gain in the LAME header gives way to the tag's.)
 Decoder::Gains ReadApeGains(const std::string& path) {
     Decoder::Gains gains;
     try {
-        TagLib::MPEG::File file(path.c_str(), false);
-        if (!file.isValid() || !file.hasAPETag()) return gains;
-        if (file.hasID3v2Tag()) {
-            const TagLib::ID3v2::FrameListMap& frames = file.ID3v2Tag()->frameListMap();
-            if (frames.contains("RVA2")) return gains;
-            if (frames.contains("TXXX")) {
-                for (TagLib::ID3v2::Frame* frame : frames["TXXX"]) {
-                    const auto* text = dynamic_cast<TagLib::ID3v2::UserTextIdentificationFrame*>(frame);
-                    if (text && text->description().upper().startsWith("REPLAYGAIN_")) return gains;
-                }
-            }
-        }
+        TagLib::FileStream stream(path.c_str(), true);  // read only
+        if (!stream.isOpen()) return gains;
+        TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
+        if (!file.isValid() || !file.hasAPETag() || HasId3v2Gain(file)) return gains;
         const TagLib::APE::ItemListMap& items = file.APETag()->itemListMap();  // keys in capitals
         const auto item = [&items](const char* key, double low, double high) -> std::optional<double> {
             const auto it = items.find(key);

@@ -372,7 +372,7 @@ private:
     bool hold(const Requests& asked);
     void handOver(std::unique_ptr<Track> following);
     Phase restartAt(double seconds);
-    void relevel(const Decoder::Levelling& levelling);
+    void relevel(const Decoder::Levelling& levelling, bool takeBack);
     bool writeChunk();
     bool recoverDevice();
     bool reopenForNewFormat();
@@ -467,7 +467,8 @@ bool PlaybackEngine::Session::Worker::step() {
     }
     const bool handed = asked.next != nullptr;
     if (handed) handOver(std::move(asked.next));
-    if (asked.levelling) relevel(*asked.levelling);
+    // What a pause or seek drops is not taken back first.
+    if (asked.levelling) relevel(*asked.levelling, !handed && asked.pause == Pause::Off && asked.seekTo < 0);
     if (handed) return true;
     if (phase_ == Phase::Draining) return drainTail();
     if (asked.pause != Pause::Off) return hold(asked);
@@ -557,14 +558,15 @@ PlaybackEngine::Session::Worker::Phase PlaybackEngine::Session::Worker::restartA
     return atEnd ? Phase::LastQueued : Phase::Writing;
 }
 
-// Levels what is decoded from now on, and what the device holds of the track
-// and will not play for a moment yet: that is taken back and decoded again,
-// sample for sample, so the change is heard soon and without a break. (Not
-// in the track's last moments, nor after a change of format: the change is
-// heard after what the device holds there.)
-void PlaybackEngine::Session::Worker::relevel(const Decoder::Levelling& levelling) {
+// Levels what is decoded from now on, and (with `takeBack`) what the device
+// holds of the track and will not play for a moment yet: that is taken back
+// and decoded again, sample for sample, so the change is heard soon and
+// without a break. (Not in the track's last moments, nor after a change of
+// format: the change is heard after what the device holds there. A file
+// that cannot be sought to the place any more ends there.)
+void PlaybackEngine::Session::Worker::relevel(const Decoder::Levelling& levelling, bool takeBack) {
     track_->decoder->setLevelling(levelling);
-    if (phase_ != Phase::Writing || current().from < 0) return;
+    if (!takeBack || phase_ != Phase::Writing || current().from < 0) return;
     const long back = s_.output->takeBack(static_cast<long>(current().written));
     if (back <= 0) return;
     current().written -= back;

@@ -64,8 +64,9 @@ public:
         // each write, over the whole time the track played: a seek neither
         // resets the count nor adds what it skipped (it goes on counting
         // what is written from the new point), frames that a pause or seek
-        // dropped unheard stay counted, and the lead of silence in front of
-        // a freshly opened device is not counted. The count is complete when
+        // dropped unheard stay counted (not those taken back to be written
+        // again), and the lead of silence in front of a freshly opened
+        // device is not counted. The count is complete when
         // the end is told. 0: nothing of the track reached the device, so
         // nothing of it was heard.
         int64_t framesPlayed = 0;

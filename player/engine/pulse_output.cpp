@@ -26,9 +26,10 @@ constexpr auto kConnectWithin = std::chrono::milliseconds(2000);
 // A timing update that takes longer leaves the delay as last known.
 constexpr auto kTimingWithin = std::chrono::milliseconds(200);
 constexpr auto kTimingEvery = std::chrono::milliseconds(1000);
-// What plays within this time is never written over: the server may have
-// handed it on to the sink already (PipeWire's graph takes it a quantum at
-// a time).
+// What plays within this time is never written over: PipeWire's graph takes
+// what its server holds a quantum at a time. (What PulseAudio's sink has
+// taken already it takes again, rewinding; a sink that cannot rewind plays
+// what it has, and the stream goes on from its place, without a break.)
 constexpr int kKeepMs = 200;
 
 int MsLeft(Clock::time_point deadline) {
@@ -174,7 +175,9 @@ long PulseOutput::write(const int16_t* data, long frames) {
     if (!ready() || !iterate(0) || !ready()) return -1;
     const size_t room = pa_stream_writable_size(stream_);
     if (room == static_cast<size_t>(-1)) return -1;
-    const long n = std::min<long>(frames, static_cast<long>(room / frameBytes_) + owed_);
+    // What was taken back may be written before the server asks for it;
+    // once it has asked, the room it tells includes it.
+    const long n = std::min<long>(frames, std::max(static_cast<long>(room / frameBytes_), owed_));
     if (n <= 0) return 0;
     // Written over what was taken back. An absolute place leaves both sides
     // counting the room right: the server asks for what the place moved
@@ -229,7 +232,10 @@ long PulseOutput::delay() {
     pa_usec_t usec = 0;
     int negative = 0;
     if (!ready() || pa_stream_get_latency(stream_, &usec, &negative) < 0 || negative) return 0;
-    return static_cast<long>(usec * static_cast<pa_usec_t>(rate_) / PA_USEC_PER_SEC);
+    // What was taken back is not held any more, though libpulse counts it
+    // until it is written over.
+    const long held = static_cast<long>(usec * static_cast<pa_usec_t>(rate_) / PA_USEC_PER_SEC);
+    return rewriteAt_ >= 0 ? std::max(0L, held - owed_) : held;
 }
 
 void PulseOutput::send() {

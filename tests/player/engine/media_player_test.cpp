@@ -350,9 +350,10 @@ private slots:
         const double level = capture.rms(quieter + 20 * w, quieter + 40 * w) / full;
         size_t gapEnd = 0;
         const size_t gap = capture.longestQuiet(at - 30 * w, quieter + 40 * w, 200, &gapEnd);
-        // Every half-cycle of the tone as long as the others: a jump in the
-        // stream where it was written over would make one shorter or longer.
-        const auto cycles = capture.halfCycles(at - 30 * w, quieter + 40 * w);
+        // Every half-cycle of the tone as long as the others, through all the
+        // changes: a jump in the stream where it was written over would make
+        // one shorter or longer.
+        const auto cycles = capture.halfCycles(at - 30 * w, heardTo);
         const double half = AudioCapture::kRate / 880.0;
         double worst = 0;
         for (size_t k = 1; k < cycles.size(); ++k)
