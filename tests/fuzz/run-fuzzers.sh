@@ -19,7 +19,7 @@ declare -A sources=(
   [tags]="$root/tags/tag_record.cpp $root/tags/ansi_text.cpp $root/common/unique_fd.cpp $root/common/app_error.cpp $root/common/log.cpp $root/common/error_text.cpp"
   [mpeg]="$root/player/engine/decoder.cpp $root/common/unique_fd.cpp $root/common/app_error.cpp"
 )
-declare -A libs=([mpeg]="-lmpg123")
+declare -A libs=([mpeg]="-lmpg123 $(pkg-config --libs taglib)")  # TagLib reads APEv2 gains
 # Whole MP3 files are longer than the other targets' inputs.
 declare -A max_len=([mpeg]=16384)
 for extra in "$here"/targets.d/*.sh; do [ -f "$extra" ] && . "$extra"; done
