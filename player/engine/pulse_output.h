@@ -52,7 +52,7 @@ public:
     void startQueued() override;
     // What the server holds and will not play within kKeepMs can be
     // written over: the next write goes to its place in the stream
-    // (PA_SEEK_ABSOLUTE), and may exceed the room asked for by as much.
+    // (PA_SEEK_ABSOLUTE), before the server asks for it.
     long takeBack(long frames) override;
     void drop() override;
     void close() override;
