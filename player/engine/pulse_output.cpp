@@ -30,7 +30,7 @@ constexpr auto kTimingEvery = std::chrono::milliseconds(1000);
 // what its server holds a quantum at a time. (What PulseAudio's sink has
 // taken already it takes again, rewinding; a sink that cannot rewind plays
 // what it has, and the stream goes on from its place, without a break.)
-constexpr int kKeepMs = 200;
+constexpr int kKeepMs = 250;
 
 int MsLeft(Clock::time_point deadline) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
