@@ -175,7 +175,7 @@ off_t Decoder::SeekCallback(void* handle, off_t offset, int whence) {
 
 std::unique_ptr<Decoder> Decoder::OpenFile(const std::string& path) {
     auto decoder = std::make_unique<Decoder>(std::make_unique<FileSource>(path));
-    decoder->setGains(ReadApeGains(path));
+    decoder->gains_ = ReadApeGains(path);
     return decoder;
 }
 

@@ -121,7 +121,6 @@ public:
         std::optional<double> trackDb, albumDb;
         double trackPeak = 0, albumPeak = 0;  // 0: not known
     };
-    void setGains(const Gains& gains) { gains_ = gains; }
 
 private:
     static ssize_t ReadCallback(void* handle, void* buffer, size_t bytes);

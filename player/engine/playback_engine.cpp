@@ -382,6 +382,7 @@ private:
     void finish();
 
     void noteStreamEnd();
+    void lastQueued();  // nothing more to write: the end is noted, the tail timed
     void endWith(TrackEnd::Cause cause, std::string detail);
     void endOnException(const char* reason) noexcept;
     void updateHeard();
@@ -573,11 +574,7 @@ void PlaybackEngine::Session::Worker::relevel(const Decoder::Levelling& levellin
     inDevice_ -= back;
     end_.framesPlayed -= back;
     bufFrames_ = bufPos_ = 0;
-    if (!track_->decoder->seek(current().from + current().written)) {
-        noteStreamEnd();  // it cannot be read there any more
-        phase_ = Phase::LastQueued;
-        startTail();
-    }
+    if (!track_->decoder->seek(current().from + current().written)) lastQueued();  // it cannot be read there any more
 }
 
 // Decodes a chunk when the last one is all written, and writes what the
@@ -587,9 +584,7 @@ bool PlaybackEngine::Session::Worker::writeChunk() {
         size_t frames = 0;
         const Decoder::Status st = track_->decoder->read(buffer_.data(), framesToRequestEnd(), frames);
         if (st == Decoder::Status::End) {
-            noteStreamEnd();
-            phase_ = Phase::LastQueued;
-            startTail();
+            lastQueued();
             return true;
         }
         if (st == Decoder::Status::FormatChanged) return reopenForNewFormat();
@@ -757,6 +752,12 @@ void PlaybackEngine::Session::Worker::finish() {
         s_.reports->tellSettled(id);  // its end was told; the position is back at 0 now
     else
         s_.reports->tellEnd(id, end_);
+}
+
+void PlaybackEngine::Session::Worker::lastQueued() {
+    noteStreamEnd();
+    phase_ = Phase::LastQueued;
+    startTail();
 }
 
 // The stream has nothing more (or nothing after the point sought): it was
