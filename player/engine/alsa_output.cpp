@@ -1,31 +1,22 @@
 // Plays through alsa-lib. The PCM is opened non-blocking so that the engine's
 // worker never sits in a write it cannot leave: it polls the PCM's descriptors
-// together with an eventfd that interrupt() signals, so the worker sleeps until
+// together with a WakeUp that interrupt() signals, so the worker sleeps until
 // a period has been played or it is told to stop, and reads the delay at the
 // end of a file instead of a blocking drain.
 #include "engine/alsa_output.h"
 
 #include "common/app_error.h"
+#include "common/deadline.h"
 
 #include <alsa/asoundlib.h>
 #include <poll.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <vector>
 
 namespace {
-// The pulse plugin's delay can come short after a start: a stream that was
-// dropped and stood idle (a pause) counts that idle time as played once it
-// starts again, as if most of a full buffer had been heard at once. Nothing
-// is counted as heard beyond what the clock allows since the start, give or
-// take this much (the device's clock may run a little fast).
-constexpr double kClockTolerance = 0.005;
-constexpr long kStartSlackMs = 20;
 // A one-second buffer woken twice a second: the worker (and, through the
 // pulse plugin, the sound server's client thread) sleeps between half-buffer
 // refills instead of waking for every small period. Stop, pause and seek drop
@@ -33,10 +24,17 @@ constexpr long kStartSlackMs = 20;
 constexpr unsigned kBufferUs = 1000000;
 constexpr unsigned kPeriods = 2;
 constexpr int kUninterruptibleWaitMs = 20;
+constexpr std::chrono::milliseconds kOpenWithin{3000};
 
 AppError DeviceError(int err) {
     return AppError(ErrNo::NoSoundDevice, StandardDescription(ErrNo::NoSoundDevice) + " (" + snd_strerror(err) + ")");
 }
+
+struct ClosePcm {
+    void operator()(snd_pcm_t* pcm) const { snd_pcm_close(pcm); }
+};
+using Pcm = std::unique_ptr<snd_pcm_t, ClosePcm>;
+
 // Interleaved S16 at `rate` and `channels`, a buffer of about kBufferUs in
 // kPeriods periods; playback starts once a buffer is queued (or on
 // startQueued) and the PCM polls writable when a period is free.
@@ -67,52 +65,38 @@ int Configure(snd_pcm_t* pcm, int rate, int channels) {
     if (err >= 0) err = snd_pcm_sw_params(pcm, sw);
     return err;
 }
-}  // namespace
 
-AlsaOutput::AlsaOutput(std::string device)
-    : device_(std::move(device)), wake_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
-
-AlsaOutput::~AlsaOutput() {
-    close();
-    if (wake_ >= 0) ::close(wake_);
-}
-
-void AlsaOutput::open(int rate, int channels) {
-    close();
-    if (rate <= 0 || channels <= 0) throw MakeError(ErrNo::InvalidArgument);
-    snd_pcm_t* pcm = nullptr;
+Pcm OpenPcm(const std::string& device, int rate, int channels) {
     // alsa-lib keeps the configuration it read first; a sound server that
     // was not running then would stay unknown to "default" for good. Read it
     // afresh for every open, so a server started or restarted since is used.
     // (Devices open meanwhile keep their reference to the old tree.)
     snd_config_update_free_global();
-    int err = snd_pcm_open(&pcm, device_.c_str(), SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
+    snd_pcm_t* raw = nullptr;
+    int err = snd_pcm_open(&raw, device.c_str(), SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
     if (err < 0) throw DeviceError(err);
-    err = Configure(pcm, rate, channels);
-    if (err < 0) {
-        snd_pcm_close(pcm);
-        throw DeviceError(err);
-    }
-    pcm_ = pcm;
-    rate_ = rate;
-    channels_ = channels;
-    forgetQueued();
+    Pcm pcm(raw);
+    err = Configure(pcm.get(), rate, channels);
+    if (err < 0) throw DeviceError(err);
+    return pcm;
 }
+}  // namespace
 
-void AlsaOutput::forgetQueued() {
+AlsaOutput::AlsaOutput(std::string device) : device_(std::move(device)) {}
+
+AlsaOutput::~AlsaOutput() { close(); }
+
+void AlsaOutput::open(int rate, int channels) {
+    close();
+    if (rate <= 0 || channels <= 0) throw MakeError(ErrNo::InvalidArgument);
+    std::optional<Pcm> pcm =
+        RunWithin<Pcm>(kOpenWithin, [device = device_, rate, channels] { return OpenPcm(device, rate, channels); });
+    if (!pcm) {
+        throw AppError(ErrNo::NoSoundDevice,
+                       StandardDescription(ErrNo::NoSoundDevice) + " (the sound device did not answer)");
+    }
+    pcm_ = pcm->release();
     queued_ = 0;
-    running_ = false;
-}
-
-// Called after each write and start: the PCM starts by itself in the write
-// that fills its buffer, so the time is taken within that call's length.
-void AlsaOutput::noteStart() {
-    if (running_ || !pcm_) return;
-    const snd_pcm_state_t state = snd_pcm_state(pcm_);
-    if (state == SND_PCM_STATE_RUNNING || state == SND_PCM_STATE_DRAINING) {
-        running_ = true;
-        runningSince_ = std::chrono::steady_clock::now();
-    }
 }
 
 long AlsaOutput::write(const int16_t* data, long frames) {
@@ -120,13 +104,12 @@ long AlsaOutput::write(const int16_t* data, long frames) {
     snd_pcm_sframes_t n = snd_pcm_writei(pcm_, data, static_cast<snd_pcm_uframes_t>(frames));
     if (n >= 0) {
         queued_ += n;
-        noteStart();
         return n;
     }
     if (n == -EAGAIN) return 0;
     // An underrun or a suspend: prepare again and let the caller retry.
     if (snd_pcm_recover(pcm_, static_cast<int>(n), 1) == 0) {
-        forgetQueued();
+        queued_ = 0;
         return 0;
     }
     return -1;
@@ -137,25 +120,19 @@ void AlsaOutput::waitWritable(int timeoutMs) {
     int count = std::max(0, snd_pcm_poll_descriptors_count(pcm_));
     std::vector<pollfd> fds(static_cast<size_t>(count) + 1);
     if (count > 0) count = std::max(0, snd_pcm_poll_descriptors(pcm_, fds.data(), static_cast<unsigned>(count)));
-    // Without the PCM's descriptors or without the eventfd the wait is cut
+    // Without the PCM's descriptors or without the wake-up the wait is cut
     // short, so the caller neither spins nor misses a request for long.
-    if (wake_ < 0 || count == 0) timeoutMs = std::min(timeoutMs, kUninterruptibleWaitMs);
+    if (wake_.fd() < 0 || count == 0) timeoutMs = std::min(timeoutMs, kUninterruptibleWaitMs);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() < 0) return;
-        fds[static_cast<size_t>(count)] = pollfd{wake_, POLLIN, 0};  // a negative fd is ignored by poll
+        fds[static_cast<size_t>(count)] = pollfd{wake_.fd(), POLLIN, 0};  // a negative fd is ignored by poll
         for (int i = 0; i < count; ++i) fds[static_cast<size_t>(i)].revents = 0;
         int r = ::poll(fds.data(), static_cast<nfds_t>(count) + 1, static_cast<int>(left.count()));
         if (r <= 0) return;  // timed out or a signal: the caller simply writes again
-        bool interrupted = false;
-        if (fds[static_cast<size_t>(count)].revents & POLLIN) {
-            uint64_t value = 0;
-            while (::read(wake_, &value, sizeof value) < 0 && errno == EINTR) {
-            }
-            interrupted = true;
-        }
+        const bool interrupted = (fds[static_cast<size_t>(count)].revents & POLLIN) && wake_.take();
         if (count == 0) return;
         // The PCM's own descriptors must be acknowledged (the pulse plugin's
         // pipe is emptied here) even when the wake-up came from interrupt().
@@ -164,7 +141,7 @@ void AlsaOutput::waitWritable(int timeoutMs) {
         if (revents & (POLLERR | POLLNVAL)) {
             // An xrun is recovered by the next write; do not spin meanwhile.
             snd_pcm_recover(pcm_, -EPIPE, 1);
-            forgetQueued();
+            queued_ = 0;
             return;
         }
         // A wake-up of the plugin's own that leaves no room waits on.
@@ -172,39 +149,31 @@ void AlsaOutput::waitWritable(int timeoutMs) {
     }
 }
 
-void AlsaOutput::interrupt() {
-    if (wake_ < 0) return;
-    uint64_t one = 1;
-    while (::write(wake_, &one, sizeof one) < 0 && errno == EINTR) {
-    }
+bool AlsaOutput::started() {
+    if (!pcm_) return false;
+    const snd_pcm_state_t state = snd_pcm_state(pcm_);
+    return state == SND_PCM_STATE_RUNNING || state == SND_PCM_STATE_DRAINING;
 }
 
-bool AlsaOutput::started() { return !pcm_ || snd_pcm_state(pcm_) != SND_PCM_STATE_PREPARED; }
-
-long AlsaOutput::delay() {
-    if (!pcm_) return 0;
+// The pulse plugin's count can come short after a start (a stream that
+// stood idle counts that time as played): the Playhead holds every reading
+// to the clock.
+std::optional<long> AlsaOutput::delay() {
+    if (!pcm_) return std::nullopt;
     snd_pcm_sframes_t d = 0;
-    if (snd_pcm_delay(pcm_, &d) < 0 || d < 0) return 0;
-    if (running_) {
-        const auto ms =
-            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - runningSince_)
-                .count();
-        const double playedAtMost = (static_cast<double>(ms) * (1 + kClockTolerance) + kStartSlackMs) * rate_ / 1000;
-        const long unplayed = queued_ - static_cast<long>(playedAtMost);
-        d = std::max<snd_pcm_sframes_t>(d, unplayed);
-    }
+    if (snd_pcm_delay(pcm_, &d) < 0 || d < 0) return std::nullopt;
     return static_cast<long>(d);
 }
 
 void AlsaOutput::startQueued() {
-    if (pcm_ && queued_ > 0 && snd_pcm_state(pcm_) == SND_PCM_STATE_PREPARED && snd_pcm_start(pcm_) == 0) noteStart();
+    if (pcm_ && queued_ > 0 && snd_pcm_state(pcm_) == SND_PCM_STATE_PREPARED) snd_pcm_start(pcm_);
 }
 
 void AlsaOutput::drop() {
     if (!pcm_) return;
     snd_pcm_drop(pcm_);
     snd_pcm_prepare(pcm_);
-    forgetQueued();
+    queued_ = 0;
 }
 
 void AlsaOutput::close() {
@@ -212,5 +181,5 @@ void AlsaOutput::close() {
     snd_pcm_drop(pcm_);
     snd_pcm_close(pcm_);
     pcm_ = nullptr;
-    forgetQueued();
+    queued_ = 0;
 }

@@ -3,8 +3,9 @@
 // another name is given), 16-bit interleaved, about a second of buffer in two
 // periods, so a writer is woken about twice a second.
 #include "engine/audio_output.h"
+#include "engine/wake_up.h"
 
-#include <chrono>
+#include <memory>
 #include <string>
 
 typedef struct _snd_pcm snd_pcm_t;
@@ -16,28 +17,22 @@ public:
     AlsaOutput(const AlsaOutput&) = delete;
     AlsaOutput& operator=(const AlsaOutput&) = delete;
 
+    // Gives up after three seconds: "default" may lead through the pulse
+    // plug-in to a sound server that does not answer, which it waits for
+    // half a minute. (An open left behind closes what it opens late.)
     void open(int rate, int channels) override;
     long write(const int16_t* data, long frames) override;
     void waitWritable(int timeoutMs) override;
-    void interrupt() override;
-    long delay() override;
+    void interrupt() override { wake_.signal(); }
+    std::optional<long> delay() override;
     bool started() override;
     void startQueued() override;
     void drop() override;
     void close() override;
 
 private:
-    void noteStart();
-    void forgetQueued();
-
     std::string device_;
     snd_pcm_t* pcm_ = nullptr;
-    int rate_ = 0;
-    int channels_ = 0;
     long queued_ = 0;  // frames written since the last prepare
-    // When the PCM was seen to start playing what was written since the last
-    // prepare; unset until then.
-    bool running_ = false;
-    std::chrono::steady_clock::time_point runningSince_{};
-    int wake_ = -1;  // eventfd that interrupt() signals
+    WakeUp wake_;
 };

@@ -1,18 +1,21 @@
 #pragma once
 // The sound sink the playback engine writes decoded frames into: interleaved
-// signed 16-bit frames, written without blocking. AlsaOutput is the real one;
-// tests plug in their own. The engine's thread opens it and hands it to a
-// worker; from then on only that worker calls it (it opens it again after a
-// failure or for a new format), except interrupt(), which the engine's
-// thread may call at any time.
+// signed 16-bit frames, written without blocking. SoundOutput (a sound
+// server through libpulse, or ALSA) is the real one; tests plug in their own.
+// A worker of the engine owns it from open to close and alone calls it,
+// except interrupt(), which the engine's thread may call at any time. The
+// engine's thread never opens it: an open may wait a few seconds for a sound
+// server that does not answer.
 #include <cstdint>
+#include <optional>
 
 class AudioOutput {
 public:
     virtual ~AudioOutput() = default;
 
     // Opens the device for `rate` frames per second and `channels` channels.
-    // Throws AppError (ErrNo::NoSoundDevice) when it cannot be opened.
+    // Throws AppError (ErrNo::NoSoundDevice) when it cannot be opened within
+    // a few seconds, or at once when interrupt() is called meanwhile.
     virtual void open(int rate, int channels) = 0;
     // Takes up to `frames` frames without blocking; returns how many were
     // taken (0 when the buffer is full) or -1 after an unrecoverable error.
@@ -20,26 +23,35 @@ public:
     // Waits at most `timeoutMs` milliseconds for room in the buffer, or until
     // interrupt() is called.
     virtual void waitWritable(int timeoutMs) = 0;
-    // Ends a waitWritable in progress at once, or the next one if none is
-    // waiting. Thread-safe; valid for the object's whole life.
+    // Ends a wait (or an open) in progress at once, or the next one if none
+    // is waiting. Thread-safe; valid for the object's whole life.
     virtual void interrupt() {}
     // Frames written but not yet heard, counting what the sound server still
-    // holds; 0 when the device cannot tell (it has run dry, say).
-    virtual long delay() = 0;
-    // The device has started playing what it was given since it was opened
-    // or dropped. Until it starts (it waits for a full buffer, or for
-    // startQueued) none of what it holds is heard, whatever delay() says.
+    // holds; nothing when the device cannot tell now (its count was reset by
+    // a drop and not yet told again, say).
+    virtual std::optional<long> delay() = 0;
+    // The device plays what it holds now. Before it starts (it waits for part
+    // of a buffer, or for startQueued), after it ran dry and while it is held
+    // nothing of what it holds is heard, whatever delay() says.
     virtual bool started() { return true; }
     // Starts playing what is queued, if that has not started by itself (less
-    // than a buffer was written). Never blocks.
+    // than it waits for was written, or it ran dry). Never blocks.
     virtual void startQueued() = 0;
     // Takes back up to `frames` of the frames written last, of those the
     // device will not play for a while yet; the next write goes in their
     // place, without a break. Returns how many were taken back (0: none can
-    // be, the default).
+    // be, the default). A write over them that comes too late to be heard in
+    // full keeps what would be heard too soon as it was, and counts it taken.
     virtual long takeBack(long frames) {
         (void)frames;
         return 0;
+    }
+    // Holds what the device has, unheard, and plays nothing until released
+    // (on = false), which goes on where it stopped. False when the device
+    // cannot hold: the caller drops what it has instead.
+    virtual bool hold(bool on) {
+        (void)on;
+        return false;
     }
     // Discards what is queued; the device is ready for new writes at once.
     virtual void drop() = 0;

@@ -6,7 +6,9 @@
 //   owns what PlaybackEngine holds: the loaded stream, the current track's
 //   id, the newest worker and its Session.
 // - A worker thread plays one Session (a device and the tracks handed to it)
-//   and owns its Worker: the track, what the device holds, the phase. What
+//   and owns its Worker: the device from open to close (an open may wait a
+//   few seconds for a sound server), the track, what the device holds and
+//   the position worked out from it (its Playhead), the phase. What
 //   the two threads share is the Session's, GUARDED_BY Session::mutex:
 //   requests (stop, pause, seek, a next track, levelling), whether a next track is
 //   taken, the format, the position heard, whether the worker has finished.
@@ -16,7 +18,7 @@
 // - Callbacks run on a worker or measuring thread with no lock held.
 // Lock order: none; no thread holds two locks at once, nor one across
 // decoding, output, a wait for a thread or a callback. AudioOutput::interrupt()
-// is the one call the engine's thread makes on a device a worker owns.
+// is the one call the engine's thread makes on a device; it never opens one.
 //
 // No method waits for a thread that reads a file (a worker, the measuring
 // thread) longer than a moment: one stuck in a read of a file that no longer
@@ -32,11 +34,12 @@
 // files join without a gap; the device is closed only once the last tail has
 // been heard (the settled callback tells when).
 //
-// A device that fails while a track plays (the sound server went away) does
-// not end the track: the worker opens the device again every quarter of a
-// second and, once it opens, goes on from the point last heard. Only when it
-// stays away for the retry time does the track end, as DeviceFailed, telling
-// where it was.
+// A device that fails while a track plays (the sound server went away, or
+// hangs and takes nothing for a few seconds) does not end the track: the
+// worker opens the device again every quarter of a second and, once it
+// opens, goes on from the point last heard. Only when it stays away for the
+// retry time does the track end, as DeviceFailed, telling where it was. A
+// device that cannot be opened at all ends the track the same way, at once.
 #include "engine/audio_output.h"
 #include "engine/decoder.h"
 
@@ -57,7 +60,7 @@ public:
         enum class Cause {
             Finished,      // the file was decoded to its last frame
             ReadFailed,    // the file could not be read (or decoded, or sought) further
-            DeviceFailed,  // the device failed, could not be reopened for a new format, or playback threw
+            DeviceFailed,  // the device could not be opened, failed, could not be reopened for a new format, or playback threw
         };
         Cause cause = Cause::Finished;
         // Frames of this track the worker wrote to the device, at the rate of
@@ -129,12 +132,10 @@ public:
     bool loaded() const { return static_cast<bool>(decoders_); }
     // Starts (or resumes) playback, a new track from `from` seconds; nothing
     // while playing. Throws AppError: ErrNo::FileNotFound with nothing
-    // loaded, the decoder factory's errors, ErrNo::NoSoundDevice when the
-    // output cannot be opened. Waits for the worker of the track before only
-    // when the device cannot be opened while that worker still holds one
-    // (stopped, or playing its last tail): that worker is stopped and waited
-    // for a moment, and the device opened once more. It is also waited for
-    // when no thread can be started for the new track.
+    // loaded, the decoder factory's errors. The device is opened by the
+    // track's worker, once the worker before has released its own: one that
+    // cannot be opened ends the track as DeviceFailed. The worker before is
+    // waited for here only when no thread can be started for the new track.
     // With `paused`, the track is held at `from` as after a pause, nothing
     // of it heard; play() resumes it.
     void play(double from = 0, bool paused = false);
@@ -187,11 +188,6 @@ private:
     // device open for the format of `track`, to follow that tail without a
     // gap. False, and `track` is left as it was, when no such worker takes it.
     bool handToTail(std::unique_ptr<Track>& track);
-    // A new device open for `rate` and `channels`. When it cannot be opened
-    // while the worker before still holds its device, that worker is stopped
-    // and waited for a moment, and the device opened once more. Throws the
-    // open's AppError.
-    std::unique_ptr<AudioOutput> openDevice(int rate, int channels);
     void measure();
     void stopMeasuring();
 

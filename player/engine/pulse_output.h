@@ -3,14 +3,15 @@
 // stream with about a second of buffer, asking for more when half of it is
 // free, so the thread that writes wakes about twice a second and no other
 // thread is started (the main loop of libpulse runs inside the writer's
-// waits; the ALSA pulse plug-in's thread woke ten times a second for timing
-// updates). The stream starts once its buffer is full, or on startQueued,
-// and carries the program's name, icon and role.
-//
-// SoundOutput is the one the player uses: this output where a server
-// answers, ALSA's "default" where none does.
-#include "engine/alsa_output.h"
+// waits). The stream starts once half its buffer is queued, or on
+// startQueued; it tells when it ran dry, so that what comes after is started
+// too. A pause corks it (what it holds waits, heard on release), a drop
+// flushes it (what comes next is heard at once): both are heard within a few
+// milliseconds. Timing is asked of the server at most once a second and
+// never waited for; libpulse interpolates in between. The stream carries the
+// program's name, icon and role.
 #include "engine/audio_output.h"
+#include "engine/wake_up.h"
 
 #include <pulse/channelmap.h>
 #include <pulse/proplist.h>
@@ -18,7 +19,6 @@
 
 #include <chrono>
 #include <cstdint>
-#include <memory>
 #include <string>
 
 struct pa_context;
@@ -36,86 +36,84 @@ public:
         std::string icon;
         std::string role;
     };
+    // Why the last open failed.
+    enum class Failure {
+        None,
+        NoServer,     // none runs (refused, no socket), or the stream was refused
+        NoAnswer,     // a server is there but did not answer in time: it may hang
+        Interrupted,  // interrupt() came first
+    };
     explicit PulseOutput(Names names);
     ~PulseOutput() override;
     PulseOutput(const PulseOutput&) = delete;
     PulseOutput& operator=(const PulseOutput&) = delete;
 
     // Throws AppError (ErrNo::NoSoundDevice) when no server answers within
-    // two seconds or the stream cannot be made.
+    // two seconds or the stream cannot be made; failure() tells why.
     void open(int rate, int channels) override;
+    Failure failure() const { return failure_; }
     long write(const int16_t* data, long frames) override;
     void waitWritable(int timeoutMs) override;
-    void interrupt() override;
-    long delay() override;
-    bool started() override { return running_; }
+    void interrupt() override { wake_.signal(); }
+    std::optional<long> delay() override;
+    bool started() override { return running_ && !held_; }
     void startQueued() override;
     // What the server holds and will not play within kKeepMs can be
-    // written over: the next write goes to its place in the stream
-    // (PA_SEEK_ABSOLUTE), before the server asks for it.
+    // written over: the writes that follow go to their place in the stream
+    // (PA_SEEK_ABSOLUTE), each checked again against what plays by then.
     long takeBack(long frames) override;
+    bool hold(bool on) override;
     void drop() override;
     void close() override;
 
 private:
     static int Poll(pollfd* fds, unsigned long count, int timeoutMs, void* self);
+    static void OnUnderflow(pa_stream* stream, void* self);
+    static void OnStarted(pa_stream* stream, void* self);
     // One round of the main loop, waiting at most `timeoutMs` (an interrupt
     // ends it early). False when the loop cannot run.
     bool iterate(int timeoutMs);
     bool ready() const;
     // Sends what was asked of the server.
     void send();
-    // Runs the main loop until `op` is done (a moment at most), and lets it go.
-    void waitFor(pa_operation* op);
-    void fail(const char* what, int error);
-    bool makeStream(std::chrono::steady_clock::time_point deadline);
+    // Asks the server for timing when it is due; the answer is taken by a
+    // later round of the main loop.
+    void askTiming();
+    [[noreturn]] void fail(Failure failure, const char* what, int error);
+    // Runs the main loop until `done` or a failure; false past the deadline.
+    template <typename Done>
+    Failure waitUntil(std::chrono::steady_clock::time_point deadline, Done done);
+    Failure makeStream(std::chrono::steady_clock::time_point deadline);
     void closeStream();
+    void forgetQueued();
+    // Frames of what was taken back, from where the next write over it
+    // goes, that will be heard within kKeepMs (all of them when the server
+    // cannot tell): those are kept as they are.
+    long tooSoonToWriteOver(long frames);
 
     Names names_;
     pa_mainloop* loop_ = nullptr;
     pa_context* context_ = nullptr;
     pa_stream* stream_ = nullptr;
     pa_proplist* props_ = nullptr;  // the stream's names
+    pa_operation* timing_ = nullptr;  // a timing update not yet answered
     pa_sample_spec spec_{};
     pa_channel_map map_{};
-    int wake_ = -1;             // eventfd that interrupt() signals
-    bool interrupted_ = false;  // it did, and no wait has ended for it yet
+    WakeUp wake_;
+    bool interrupted_ = false;  // it woke the loop, and no wait has ended for it yet
+    Failure failure_ = Failure::None;
     int rate_ = 0;
     size_t frameBytes_ = 0;
     size_t requestBytes_ = 0;                          // the server asks for more once this much is free
     long startFrames_ = 0;                             // the server starts playing once that much is queued
-    long queued_ = 0;                                  // frames written since the open or the last drop
+    long queued_ = 0;                                  // frames written since it last held nothing (opened, dropped, dry)
     std::chrono::steady_clock::time_point timedAt_{};  // the last timing update asked
-    bool running_ = false;
-    bool remake_ = false;     // the stream was dropped: the next write makes one
+    bool running_ = false;                             // the server plays the stream (not waiting, not dry)
+    bool held_ = false;                                // corked
     long owed_ = 0;           // frames taken back and not yet written again
-    int64_t rewriteAt_ = -1;  // where in the stream (bytes) the next write goes; -1: behind the last
-};
-
-class SoundOutput final : public AudioOutput {
-public:
-    // CORVALLE_SOUND_OUTPUT=alsa in the environment keeps to ALSA.
-    explicit SoundOutput(PulseOutput::Names names);
-    void open(int rate, int channels) override;
-    long write(const int16_t* data, long frames) override { return active_ ? active_->write(data, frames) : -1; }
-    void waitWritable(int timeoutMs) override {
-        if (active_) active_->waitWritable(timeoutMs);
-    }
-    void interrupt() override;
-    long delay() override { return active_ ? active_->delay() : 0; }
-    bool started() override { return !active_ || active_->started(); }
-    void startQueued() override {
-        if (active_) active_->startQueued();
-    }
-    long takeBack(long frames) override { return active_ ? active_->takeBack(frames) : 0; }
-    void drop() override {
-        if (active_) active_->drop();
-    }
-    void close() override;
-
-private:
-    PulseOutput pulse_;
-    AlsaOutput alsa_;
-    AudioOutput* active_ = nullptr;
-    bool alsaOnly_ = false;
+    int64_t rewriteAt_ = -1;  // where in the stream (bytes) the next of them goes
+    // Frames by which libpulse's count of what was written runs ahead of
+    // this output's: what was taken back, until a write over it moves
+    // libpulse's count back.
+    long countedAhead_ = 0;
 };

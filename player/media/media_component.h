@@ -31,7 +31,9 @@ public:
     virtual std::string fileName() const = 0;
     // AutoStart.
     virtual void setAutoStart(bool autoStart) = 0;
-    // Play: starts (or resumes) playback of the current file. Throws AppError.
+    // Play: starts (or resumes) playback of the current file. Throws AppError
+    // for the file; the sound device is opened apart, and one that cannot be
+    // opened is told by deviceLost.
     virtual void play() = 0;
     // Stop: stops playback. Never throws.
     virtual void stop() = 0;
@@ -81,9 +83,10 @@ signals:
     // pause taking hold, a stop (back to 0, from a stopped file too), and
     // the end of the last sound of a file that has ended (back to 0).
     void positionJumped();
-    // The sound device was lost during playback and did not come back within
-    // a few seconds: playback has stopped, keeping its place (Play of the
-    // same file resumes there), and no end is told. `description` is the
+    // The sound device could not be opened, or was lost during playback (it
+    // went away, or stopped taking sound) and did not come back within a few
+    // seconds: playback has stopped, keeping its place (Play of the same
+    // file resumes there), and no end is told. `description` is the
     // failure's one-line text ("No sound device is available (...)").
     void deviceLost(const QString& description);
     void enabledChanged(bool enabled);

@@ -7,7 +7,7 @@
 #include "common/app_identity.h"
 #include "common/deadline.h"
 #include "common/log.h"
-#include "engine/pulse_output.h"
+#include "engine/sound_output.h"
 
 namespace {
 // Opens `path` off the UI thread: a file that does not answer within the

@@ -42,9 +42,6 @@ public:
     // How long a lost sound device is tried again before deviceLost.
     void setDeviceRetry(std::chrono::milliseconds retry) { engine_->setDeviceRetry(retry); }
 
-    bool isPlaying() const { return state() == State::Playing; }
-    bool isPaused() const { return state() == State::Paused; }
-
 private:
     // Opens `path` for the engine; the length is reported once it has been
     // measured (on its own thread), unless another file was set meanwhile.

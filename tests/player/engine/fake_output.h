@@ -1,7 +1,8 @@
 #pragma once
 // An AudioOutput double. It "plays" in real time (or instantly) without a
 // device, records what it was given in a Stats block the test keeps after the
-// engine has destroyed the output, and can be told to fail.
+// engine has destroyed the output, holds and takes back as a sound server
+// does, and can be told to fail.
 #include "common/app_error.h"
 #include "engine/audio_output.h"
 
@@ -17,7 +18,8 @@
 struct FakeOutputStats {
     std::mutex mutex;
     std::vector<std::pair<int, int>> opens;  // (rate, channels) of each open
-    std::atomic<long long> frames{0};        // frames accepted in all
+    std::atomic<long long> frames{0};        // frames accepted in all, less those taken back
+    std::atomic<long long> takenBack{0};
     std::atomic<int> openCount{0};           // devices open now
     std::atomic<int> destroyed{0};
     std::atomic<int> waitsInterrupted{0};  // waits ended by interrupt()
@@ -37,6 +39,7 @@ public:
         // or not room has come meanwhile.
         bool blockingWait = false;
         int failOpenAfter = -1;  // opens fail once this many have succeeded
+        bool canHold = true;     // false: as ALSA, a pause drops what is held
     };
     FakeOutput(std::shared_ptr<FakeOutputStats> stats, Options options) : stats_(std::move(stats)), options_(options) {}
     ~FakeOutput() override {
@@ -84,8 +87,24 @@ public:
         interrupted_ = true;
         wake_.notify_all();
     }
-    long delay() override { return queued(); }
+    std::optional<long> delay() override { return queued(); }
+    bool started() override { return !held_; }
     void startQueued() override {}
+    // What plays within 50 ms stays.
+    long takeBack(long frames) override {
+        const long n = std::max(0L, std::min(frames, queued() - rate_ / 20));
+        written_ -= n;
+        stats_->frames -= n;
+        stats_->takenBack += n;
+        return n;
+    }
+    bool hold(bool on) override {
+        if (!options_.canHold) return false;
+        if (on && !held_) playedBefore_ = consumed();
+        if (!on && held_) start_ = std::chrono::steady_clock::now();
+        held_ = on;
+        return true;
+    }
     void drop() override { restart(); }
     void close() override {
         if (open_) stats_->openCount--;
@@ -98,13 +117,14 @@ private:
         if (!options_.realTime) return written_;
         auto us =
             std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start_).count();
-        return std::min<long long>(written_, us * rate_ / 1000000);
+        return std::min<long long>(written_, playedBefore_ + (held_ ? 0 : us * rate_ / 1000000));
     }
     long queued() const { return static_cast<long>(written_ - consumed()); }
     void restart() {
         // Frames queued so far are discarded: the clock restarts at `written_`.
         start_ = std::chrono::steady_clock::now();
         written_ = 0;
+        playedBefore_ = 0;
     }
 
     std::shared_ptr<FakeOutputStats> stats_;
@@ -112,6 +132,8 @@ private:
     int rate_ = 44100;
     bool open_ = false;
     long long written_ = 0;
+    long long playedBefore_ = 0;  // played before the last hold ended
+    bool held_ = false;
     std::mutex wakeMutex_;
     std::condition_variable wake_;
     bool interrupted_ = false;  // guarded by wakeMutex_

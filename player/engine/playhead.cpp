@@ -1,0 +1,159 @@
+#include "engine/playhead.h"
+
+#include <algorithm>
+#include <limits>
+#include <vector>
+
+namespace {
+// A device's clock may run a little fast against the steady clock, and it
+// may start a moment before the reading that first sees it play.
+constexpr double kClockTolerance = 0.005;
+constexpr std::chrono::milliseconds kStartSlack{20};
+
+double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
+}  // namespace
+
+double Limit(const Length& length) {
+    const double v = length ? length->load() : 0.0;
+    return v > 0 ? v : std::numeric_limits<double>::infinity();
+}
+
+double Heard::of(uint64_t track, Clock::time_point now) const {
+    const double t = Seconds(now - readAt_);
+    if (track != 0 && track == now_.track) return now_.at + std::clamp(t, 0.0, now_.runOn);
+    if (track != 0 && track == then_.track) return then_.at + std::clamp(t - then_.from, 0.0, then_.runOn);
+    return 0.0;
+}
+
+void Playhead::restart(Clock::time_point now, const Piece& track, int rate) {
+    rate_ = rate;
+    pieces_.assign(1, track);
+    written_ = track.written;
+    heard_ = 0;
+    readAt_ = now;
+    playing_ = false;
+    shownUpTo_ = 0;
+    startedAt_ = now;
+    heardAtStart_ = 0;
+    toldTrack_ = track.id;
+    toldAt_ = track.base;
+}
+
+void Playhead::lead(int64_t frames) {
+    pieces_.push_front({0, 0, frames, nullptr, -1});
+    written_ += frames;
+}
+
+void Playhead::trail(int64_t frames) {
+    pieces_.push_back({0, 0, frames, nullptr, -1});
+    written_ += frames;
+}
+
+void Playhead::follow(const Piece& track) {
+    pieces_.push_back(track);
+    written_ += track.written;
+}
+
+void Playhead::wrote(int64_t frames) {
+    pieces_.back().written += frames;
+    written_ += frames;
+}
+
+void Playhead::tookBack(int64_t frames) {
+    pieces_.back().written -= frames;
+    written_ -= frames;
+    shownUpTo_ = std::min(shownUpTo_, written_);
+}
+
+void Playhead::resume(Clock::time_point now) {
+    readAt_ = now;
+    playing_ = false;
+    startedAt_ = now;
+    heardAtStart_ = heard_;
+}
+
+int64_t Playhead::clockFrames(Clock::duration d, double tolerance) const {
+    return static_cast<int64_t>(std::max(0.0, Seconds(d)) * (1 + tolerance) * rate_);
+}
+
+Playhead::Reading Playhead::read(Clock::time_point now, std::optional<int64_t> unheard, bool playing) {
+    // What was shown since the last reading: it ran on by the clock while the
+    // device played, up to what it held then.
+    const int64_t shown = playing_ ? std::min(heard_ + clockFrames(now - readAt_, 0), shownUpTo_) : heard_;
+    int64_t heard = heard_;
+    if (playing) {
+        if (unheard)
+            heard = written_ - std::clamp<int64_t>(*unheard, 0, written_);
+        else if (playing_)
+            heard = shown;
+        heard = std::min(heard, heardAtStart_ + clockFrames(now - startedAt_ + kStartSlack, kClockTolerance));
+    }
+    heard = std::min(std::max(heard, shown), written_);
+    if (!playing) {
+        startedAt_ = now;
+        heardAtStart_ = heard;
+    }
+    heard_ = heard;
+    readAt_ = now;
+    playing_ = playing;
+    shownUpTo_ = written_;
+
+    // What each piece still holds, from the back; those heard whole leave.
+    std::vector<int64_t> held(pieces_.size());
+    int64_t ahead = written_ - heard_;
+    for (size_t k = pieces_.size(); k-- > 0;) {
+        held[k] = std::min(ahead, std::max<int64_t>(0, pieces_[k].written));
+        ahead -= held[k];
+    }
+    size_t front = 0;
+    while (pieces_.size() > 1 && held[front] == 0) {
+        pieces_.pop_front();
+        ++front;
+    }
+    held.erase(held.begin(), held.begin() + static_cast<std::ptrdiff_t>(front));
+
+    Reading r;
+    r.now = stretch(0, held[0], playing);
+    // The first track behind the one in front (past a silence, say) is heard
+    // once all in front of it is.
+    double inFront = static_cast<double>(held[0]) / rate_;
+    for (size_t k = 1; k < pieces_.size(); ++k) {
+        if (pieces_[k].id) {
+            r.next = stretch(k, held[k], playing);
+            r.next.from = inFront;
+            break;
+        }
+        inFront += static_cast<double>(held[k]) / rate_;
+    }
+    if (unheard || !playing) {
+        for (size_t k = pieces_.size(); k-- > 0;) {
+            if (!pieces_[k].id) continue;
+            toldTrack_ = pieces_[k].id;
+            toldAt_ = stretch(k, held[k], false).at;
+            break;
+        }
+    }
+    return r;
+}
+
+Heard::Stretch Playhead::stretch(size_t k, int64_t held, bool playing) const {
+    const Piece& p = pieces_[k];
+    Heard::Stretch s{p.id, 0.0, playing ? static_cast<double>(held) / rate_ : 0.0, 0.0};
+    if (p.id) {
+        const double limit = Limit(p.length);
+        s.at = std::min(p.base + static_cast<double>(p.written - held) / rate_, limit);
+        s.runOn = std::min(s.runOn, limit - s.at);
+    }
+    return s;
+}
+
+double Playhead::placeOf(uint64_t track) const {
+    if (track != 0 && track == toldTrack_) return toldAt_;
+    for (auto it = pieces_.rbegin(); it != pieces_.rend(); ++it)
+        if (it->id == track) return it->base;
+    return 0.0;
+}
+
+bool Playhead::onlySilenceBehind() const {
+    return std::none_of(pieces_.begin() + 1, pieces_.end(), [](const Piece& p) { return p.id != 0; });
+}

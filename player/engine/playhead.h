@@ -1,0 +1,131 @@
+#pragma once
+// Where the listener is. The worker tells its Playhead what it gave the
+// device (silence, tracks, what it took back) and what the device says at
+// each reading: how much of what it holds is still to be heard, or that it
+// cannot tell, and whether it plays. From that the Playhead works out the
+// position heard, of the track heard now and of the one heard next, which
+// the worker publishes as a Heard. The rules, in the order they apply:
+// - a device that does not play hears nothing more;
+// - one that cannot tell has heard, since the last reading, what the clock
+//   allows (if it played then);
+// - nothing counts as heard beyond what the clock allows since the device
+//   last started to play (a device's count may run ahead after a restart);
+// - the position never goes back from what was shown, nor past what was
+//   written.
+// No thread of its own and no lock: the worker owns it.
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+
+// A file's length in seconds, measured apart from its playback; below 0
+// until it is known.
+using Length = std::shared_ptr<std::atomic<double>>;
+// A known length, or no limit while it is measured or when it could not be
+// (0 is told then: a stream that has any frame lasts longer than that).
+double Limit(const Length& length);
+
+// The position heard and the track it is of, as the engine's thread reads
+// it: between readings it runs on by the clock, but never past what the
+// device held of the track heard then. Behind it the device may hold the
+// start of the track handed over next, heard from where it begins once
+// what is in front is out. A plain value: the worker's Session guards it.
+class Heard {
+public:
+    using Clock = std::chrono::steady_clock;
+    struct Stretch {
+        uint64_t track = 0;  // 0: silence
+        double at = 0;       // seconds of the track heard at the reading
+        double runOn = 0;    // seconds of it the device held then, and plays
+        double from = 0;     // seconds after the reading it begins to be heard
+    };
+    void store(Clock::time_point now, const Stretch& heardNow, const Stretch& next) {
+        now_ = heardNow;
+        then_ = next;
+        readAt_ = now;
+    }
+    void store(Clock::time_point now, const Stretch& heardNow) { store(now, heardNow, Stretch{}); }
+    // `track` rests at the place it is heard at now; nothing is known to
+    // follow it.
+    void settle(Clock::time_point now, uint64_t track) { store(now, {track, of(track, now), 0, 0}); }
+    // The position of `track`: 0 when it is neither heard now nor next.
+    double of(uint64_t track, Clock::time_point now) const;
+
+private:
+    Stretch now_, then_;
+    Clock::time_point readAt_ = Clock::now();
+};
+
+class Playhead {
+public:
+    using Clock = std::chrono::steady_clock;
+    // A stretch of what the device holds: silence, or a part of a track.
+    struct Piece {
+        uint64_t id = 0;  // 0: silence
+        double base = 0;  // seconds of the track where `written` begins
+        int64_t written = 0;
+        Length length;
+        int64_t from = -1;  // the decoder's frame at `base`; -1: not known (the format changed)
+    };
+    struct Reading {
+        Heard::Stretch now, next;
+    };
+
+    explicit Playhead(int rate) : rate_(rate) {}
+
+    // The device holds nothing (it was opened, or dropped what it held):
+    // `track` is written from here on, and the clock starts afresh. A new
+    // rate applies from here.
+    void restart(Clock::time_point now, const Piece& track, int rate);
+    void restart(Clock::time_point now, const Piece& track) { restart(now, track, rate_); }
+    // Silence written in front of the track, before any of it.
+    void lead(int64_t frames);
+    // Silence written behind what is held.
+    void trail(int64_t frames);
+    // A track handed over, written behind what is held.
+    void follow(const Piece& track);
+    // Frames of the last track written; taken back (never heard).
+    void wrote(int64_t frames);
+    void tookBack(int64_t frames);
+    // The device plays again after it was held: nothing was heard
+    // meanwhile, and the clock counts from now.
+    void resume(Clock::time_point now);
+
+    // A reading of the device: `unheard` frames of what it holds are still
+    // to be heard (nothing: it cannot tell), and whether it plays now.
+    Reading read(Clock::time_point now, std::optional<int64_t> unheard, bool playing);
+
+    // Seconds still to be heard of what is held, as of the last reading.
+    double secondsHeld() const { return static_cast<double>(written_ - heard_) / rate_; }
+    // Where `track` stood at the last reading the device could tell: the
+    // place to go on from when it failed. Where the device's part of it
+    // begins when none told it yet.
+    double placeOf(uint64_t track) const;
+    // The track being written.
+    Piece& current() { return pieces_.back(); }
+    // Frames given to the device since it last held nothing.
+    int64_t written() const { return written_; }
+    // What the device holds behind the piece heard now is silence only.
+    bool onlySilenceBehind() const;
+    int rate() const { return rate_; }
+
+private:
+    Heard::Stretch stretch(size_t k, int64_t held, bool playing) const;
+    int64_t clockFrames(Clock::duration d, double tolerance) const;
+
+    int rate_;
+    std::deque<Piece> pieces_;  // oldest first: the one in front is heard now
+    int64_t written_ = 0;       // since the last restart
+    int64_t heard_ = 0;         // of those, heard as of the last reading
+    Clock::time_point readAt_{};
+    bool playing_ = false;  // at the last reading
+    int64_t shownUpTo_ = 0;  // written at the last reading: the run-on stops there
+    // The clock's limit: what was heard when the device last started.
+    Clock::time_point startedAt_{};
+    int64_t heardAtStart_ = 0;
+    // The last place the device told, of the track being written then.
+    uint64_t toldTrack_ = 0;
+    double toldAt_ = 0;
+};
