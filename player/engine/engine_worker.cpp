@@ -289,7 +289,7 @@ bool PlaybackEngine::Session::Worker::writeChunk() {
         return recoverDevice("the sound device stopped taking sound");
     }
     bufPos_ += static_cast<size_t>(n);
-    playhead_.wrote(n);
+    playhead_.wrote(n, Clock::now());
     end_.framesPlayed += n;
     updateHeard();
     // The next piece is decoded once the device has room for it: decoded
@@ -417,7 +417,7 @@ void PlaybackEngine::Session::Worker::trailWithSilence() {
     const std::vector<int16_t> silence(static_cast<size_t>(rate_ / 1000 * kTrailingSilenceMs * channels_), 0);
     const long n = s_.output->write(silence.data(), static_cast<long>(silence.size() / static_cast<size_t>(channels_)));
     if (n <= 0) return;
-    playhead_.trail(n);
+    playhead_.trail(n, Clock::now());
     startTail();
 }
 
@@ -482,8 +482,8 @@ void PlaybackEngine::Session::Worker::endOnException(const char* reason) noexcep
 // Reads the device and publishes the position heard.
 void PlaybackEngine::Session::Worker::updateHeard() {
     const std::optional<long> unheard = s_.output->delay();
-    const Playhead::Reading r = playhead_.read(
-        Clock::now(), unheard ? std::optional<int64_t>(*unheard) : std::nullopt, s_.output->started());
+    const Playhead::Reading r =
+        playhead_.read(Clock::now(), unheard ? std::optional<int64_t>(*unheard) : std::nullopt, s_.output->started());
     MutexLock lock(s_.mutex);
     s_.heard.store(Clock::now(), r.now, r.next);
 }

@@ -60,7 +60,8 @@ public:
         enum class Cause {
             Finished,      // the file was decoded to its last frame
             ReadFailed,    // the file could not be read (or decoded, or sought) further
-            DeviceFailed,  // the device could not be opened, failed, could not be reopened for a new format, or playback threw
+            DeviceFailed,  // the device could not be opened, failed, could not be reopened for a new format, or
+                           // playback threw
         };
         Cause cause = Cause::Finished;
         // Frames of this track the worker wrote to the device, at the rate of

@@ -9,6 +9,8 @@ namespace {
 // may start a moment before the reading that first sees it play.
 constexpr double kClockTolerance = 0.005;
 constexpr std::chrono::milliseconds kStartSlack{20};
+// Writes remembered for the clock's limit: more than the device holds.
+constexpr size_t kWritesKept = 8;
 
 double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
 }  // namespace
@@ -35,6 +37,7 @@ void Playhead::restart(Clock::time_point now, const Piece& track, int rate) {
     shownUpTo_ = 0;
     startedAt_ = now;
     heardAtStart_ = 0;
+    writes_.clear();
     toldTrack_ = track.id;
     toldAt_ = track.base;
 }
@@ -44,7 +47,8 @@ void Playhead::lead(int64_t frames) {
     written_ += frames;
 }
 
-void Playhead::trail(int64_t frames) {
+void Playhead::trail(int64_t frames, Clock::time_point now) {
+    noteWrite(frames, now);
     pieces_.push_back({0, 0, frames, nullptr, -1});
     written_ += frames;
 }
@@ -54,15 +58,23 @@ void Playhead::follow(const Piece& track) {
     written_ += track.written;
 }
 
-void Playhead::wrote(int64_t frames) {
+void Playhead::wrote(int64_t frames, Clock::time_point now) {
+    noteWrite(frames, now);
     pieces_.back().written += frames;
     written_ += frames;
+}
+
+void Playhead::noteWrite(int64_t frames, Clock::time_point now) {
+    if (frames <= 0) return;
+    writes_.push_back({written_, now});
+    if (writes_.size() > kWritesKept) writes_.pop_front();
 }
 
 void Playhead::tookBack(int64_t frames) {
     pieces_.back().written -= frames;
     written_ -= frames;
     shownUpTo_ = std::min(shownUpTo_, written_);
+    while (!writes_.empty() && writes_.back().before >= written_) writes_.pop_back();
 }
 
 void Playhead::resume(Clock::time_point now) {
@@ -87,6 +99,8 @@ Playhead::Reading Playhead::read(Clock::time_point now, std::optional<int64_t> u
         else if (playing_)
             heard = shown;
         heard = std::min(heard, heardAtStart_ + clockFrames(now - startedAt_ + kStartSlack, kClockTolerance));
+        for (const Write& w : writes_)
+            heard = std::min(heard, w.before + clockFrames(now - w.at + kStartSlack, kClockTolerance));
     }
     heard = std::min(std::max(heard, shown), written_);
     if (!playing) {

@@ -9,7 +9,9 @@
 // - one that cannot tell has heard, since the last reading, what the clock
 //   allows (if it played then);
 // - nothing counts as heard beyond what the clock allows since the device
-//   last started to play (a device's count may run ahead after a restart);
+//   last started to play (a device's count may run ahead after a restart),
+//   nor beyond what the clock allows since it was written (a device that
+//   ran dry while the worker waited for its file starts it only then);
 // - the position never goes back from what was shown, nor past what was
 //   written.
 // No thread of its own and no lock: the worker owns it.
@@ -80,14 +82,15 @@ public:
     // rate applies from here.
     void restart(Clock::time_point now, const Piece& track, int rate);
     void restart(Clock::time_point now, const Piece& track) { restart(now, track, rate_); }
-    // Silence written in front of the track, before any of it.
+    // Silence written in front of the track, before any of it, at the
+    // restart.
     void lead(int64_t frames);
-    // Silence written behind what is held.
-    void trail(int64_t frames);
+    // Silence written behind what is held, `now`.
+    void trail(int64_t frames, Clock::time_point now);
     // A track handed over, written behind what is held.
     void follow(const Piece& track);
-    // Frames of the last track written; taken back (never heard).
-    void wrote(int64_t frames);
+    // Frames of the last track written `now`; taken back (never heard).
+    void wrote(int64_t frames, Clock::time_point now);
     void tookBack(int64_t frames);
     // The device plays again after it was held: nothing was heard
     // meanwhile, and the clock counts from now.
@@ -113,6 +116,7 @@ public:
 
 private:
     Heard::Stretch stretch(size_t k, int64_t held, bool playing) const;
+    void noteWrite(int64_t frames, Clock::time_point now);
     int64_t clockFrames(Clock::duration d, double tolerance) const;
 
     int rate_;
@@ -120,11 +124,17 @@ private:
     int64_t written_ = 0;       // since the last restart
     int64_t heard_ = 0;         // of those, heard as of the last reading
     Clock::time_point readAt_{};
-    bool playing_ = false;  // at the last reading
+    bool playing_ = false;   // at the last reading
     int64_t shownUpTo_ = 0;  // written at the last reading: the run-on stops there
     // The clock's limit: what was heard when the device last started.
     Clock::time_point startedAt_{};
     int64_t heardAtStart_ = 0;
+    // The last few writes: what was written before each, and when.
+    struct Write {
+        int64_t before;
+        Clock::time_point at;
+    };
+    std::deque<Write> writes_;
     // The last place the device told, of the track being written then.
     uint64_t toldTrack_ = 0;
     double toldAt_ = 0;

@@ -70,10 +70,13 @@ int PulseOutput::Poll(pollfd* fds, unsigned long count, int timeoutMs, void* sel
 
 // It ran dry: all it had was played, and it waits for half a buffer (or
 // startQueued) to play again.
+// libpulse's count of what was played ran on meanwhile: not believed until
+// the server has told it again.
 void PulseOutput::OnUnderflow(pa_stream*, void* self) {
     auto* out = static_cast<PulseOutput*>(self);
     out->running_ = false;
     out->queued_ = 0;
+    out->askTimingAgain();
 }
 
 void PulseOutput::OnStarted(pa_stream*, void* self) { static_cast<PulseOutput*>(self)->running_ = true; }
@@ -135,7 +138,7 @@ void PulseOutput::open(int rate, int channels) {
     const Clock::time_point deadline = Clock::now() + kConnectWithin;
     Failure f = waitUntil(deadline, [this] {
         const pa_context_state_t state = pa_context_get_state(context_);
-        return state == PA_CONTEXT_READY       ? PA_OPERATION_DONE
+        return state == PA_CONTEXT_READY   ? PA_OPERATION_DONE
                : PA_CONTEXT_IS_GOOD(state) ? PA_OPERATION_RUNNING
                                            : PA_OPERATION_CANCELLED;
     });
@@ -148,7 +151,6 @@ void PulseOutput::open(int rate, int channels) {
     if (f != Failure::None)
         fail(f, Why(f, "the stream was not made"), f == Failure::NoServer ? pa_context_errno(context_) : 0);
 }
-
 
 // A stream that starts playing by itself once half its buffer is queued, or
 // on startQueued.
@@ -172,7 +174,7 @@ PulseOutput::Failure PulseOutput::makeStream(Clock::time_point deadline) {
     if (pa_stream_connect_playback(stream_, nullptr, &attr, flags, nullptr, nullptr) < 0) return Failure::NoServer;
     const Failure f = waitUntil(deadline, [this] {
         const pa_stream_state_t state = pa_stream_get_state(stream_);
-        return state == PA_STREAM_READY      ? PA_OPERATION_DONE
+        return state == PA_STREAM_READY   ? PA_OPERATION_DONE
                : PA_STREAM_IS_GOOD(state) ? PA_OPERATION_RUNNING
                                           : PA_OPERATION_CANCELLED;
     });
@@ -203,7 +205,7 @@ void PulseOutput::forgetQueued() {
     owed_ = 0;
     rewriteAt_ = -1;
     countedAhead_ = 0;
-    timedAt_ = Clock::time_point{};  // timing is asked afresh at the next reading
+    askTimingAgain();
 }
 
 long PulseOutput::write(const int16_t* data, long frames) {
@@ -272,6 +274,7 @@ void PulseOutput::waitWritable(int timeoutMs) {
 
 void PulseOutput::askTiming() {
     if (timing_ && pa_operation_get_state(timing_) != PA_OPERATION_RUNNING) {
+        if (pa_operation_get_state(timing_) == PA_OPERATION_DONE) timingAnswered_ = timingAsked_;
         pa_operation_unref(timing_);
         timing_ = nullptr;
     }
@@ -280,8 +283,14 @@ void PulseOutput::askTiming() {
     // A round trip to the server (and a wake-up for the answer): asked at
     // most this often, interpolated in between.
     timing_ = pa_stream_update_timing_info(stream_, nullptr, nullptr);
+    if (timing_) ++timingAsked_;
     timedAt_ = now;
     send();
+}
+
+void PulseOutput::askTimingAgain() {
+    timingWanted_ = timingAsked_ + 1;
+    timedAt_ = Clock::time_point{};
 }
 
 std::optional<long> PulseOutput::delay() {
@@ -290,6 +299,7 @@ std::optional<long> PulseOutput::delay() {
     // The latency as the server told it and libpulse carried it on: what is
     // queued and not yet played, and the sink's own. None after a drop until
     // the server has told it again.
+    if (timingAnswered_ < timingWanted_) return std::nullopt;
     pa_usec_t usec = 0;
     int negative = 0;
     if (pa_stream_get_latency(stream_, &usec, &negative) < 0 || negative) return std::nullopt;

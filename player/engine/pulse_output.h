@@ -79,6 +79,9 @@ private:
     // Asks the server for timing when it is due; the answer is taken by a
     // later round of the main loop.
     void askTiming();
+    // What libpulse carried on since is not believed: the server is asked
+    // at once, and delay() cannot tell until it has answered.
+    void askTimingAgain();
     [[noreturn]] void fail(Failure failure, const char* what, int error);
     // Runs the main loop until `done` or a failure; false past the deadline.
     template <typename Done>
@@ -95,7 +98,7 @@ private:
     pa_mainloop* loop_ = nullptr;
     pa_context* context_ = nullptr;
     pa_stream* stream_ = nullptr;
-    pa_proplist* props_ = nullptr;  // the stream's names
+    pa_proplist* props_ = nullptr;    // the stream's names
     pa_operation* timing_ = nullptr;  // a timing update not yet answered
     pa_sample_spec spec_{};
     pa_channel_map map_{};
@@ -104,14 +107,17 @@ private:
     Failure failure_ = Failure::None;
     int rate_ = 0;
     size_t frameBytes_ = 0;
-    size_t requestBytes_ = 0;                          // the server asks for more once this much is free
-    long startFrames_ = 0;                             // the server starts playing once that much is queued
-    long queued_ = 0;                                  // frames written since it last held nothing (opened, dropped, dry)
+    size_t requestBytes_ = 0;  // the server asks for more once this much is free
+    long startFrames_ = 0;     // the server starts playing once that much is queued
+    long queued_ = 0;          // frames written since it last held nothing (opened, dropped, dry)
     std::chrono::steady_clock::time_point timedAt_{};  // the last timing update asked
+    uint64_t timingAsked_ = 0;                         // timing updates asked, numbered from 1
+    uint64_t timingAnswered_ = 0;                      // the newest of them answered
+    uint64_t timingWanted_ = 0;                        // the first whose answer is believed
     bool running_ = false;                             // the server plays the stream (not waiting, not dry)
     bool held_ = false;                                // corked
-    long owed_ = 0;           // frames taken back and not yet written again
-    int64_t rewriteAt_ = -1;  // where in the stream (bytes) the next of them goes
+    long owed_ = 0;                                    // frames taken back and not yet written again
+    int64_t rewriteAt_ = -1;                           // where in the stream (bytes) the next of them goes
     // Frames by which libpulse's count of what was written runs ahead of
     // this output's: what was taken back, until a write over it moves
     // libpulse's count back.

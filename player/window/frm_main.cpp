@@ -18,7 +18,6 @@
 #include "settings/user_settings.h"
 #include "tags/tag_record.h"
 #include "transport/transport.h"
-#include "volume/volume_controler.h"
 #include "volume/volume_level.h"
 #include "window/command_label.h"
 #include "window/levelling_dialog.h"
@@ -105,6 +104,9 @@ frmMain::frmMain(const Parts& parts, QWidget* parent)
       playlist_(parts.playlist),
       stored_(parts.stored),
       volume_(parts.volume),
+      masterVolume_([](int32_t volume, bool set) {
+          if (!set) qCInfo(lcWindow) << "the master volume was not set to" << volume;
+      }),
       transport_(parts.transport),
       preferences_(parts.preferences) {
     InitResources();
@@ -512,10 +514,7 @@ void frmMain::MediaPlayer1_EndReached() { transport_.EndReached(); }
 // ---- volume ------------------------------------------------------------------------
 
 void frmMain::HScroll_4_Volume_Change() {
-    Guarded(lcWindow, "HScroll_4_Volume_Change", [this] {
-        int32_t volume = HScroll_4_Volume->value();
-        if (!VolumeControler::SetMasterVolume(volume)) qCInfo(lcWindow) << "the master volume was not set to" << volume;
-    });
+    Guarded(lcWindow, "HScroll_4_Volume_Change", [this] { masterVolume_.set(HScroll_4_Volume->value()); });
 }
 
 void frmMain::lblVolume_Click() { HScroll_4_Volume->setVisible(!HScroll_4_Volume->isVisible()); }

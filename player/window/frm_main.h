@@ -15,6 +15,7 @@
 
 #include "playlist/stored_playlist.h"
 #include "search/frm_file_loader.h"
+#include "volume/volume_setter.h"
 
 class CommandLabel;
 class MediaComponent;
@@ -168,6 +169,9 @@ private:
     PlaylistModel& playlist_;
     StoredPlaylist& stored_;
     VolumeLevel& volume_;
+    // The master volume is set on a thread of its own: the mixer reaches
+    // the sound server, which may hang.
+    VolumeSetter masterVolume_;
     Transport& transport_;
     Preferences& preferences_;
     QPixmap themePixmap_;

@@ -331,12 +331,19 @@ void MprisTest::realPlaybackPausesSeeksAndSetsTheVolume() {
 
     Ctl({"volume", "0.5"});
     QTRY_COMPARE(w.HScroll_4_Volume->value(), 50);
-    QProcess pactl;
-    pactl.start(QStringLiteral("pactl"),
-                {"get-sink-volume", qEnvironmentVariable("CORVALLE_TEST_SINK", "corvalle_null")});
-    QVERIFY(pactl.waitForFinished(5000));
-    const QString sink = QString::fromLocal8Bit(pactl.readAllStandardOutput());
-    QVERIFY2(sink.contains(QStringLiteral(" 50%")), qPrintable(sink));
+    // The master volume is set on a thread of its own, a moment later.
+    QString sink;
+    QVERIFY2(QTest::qWaitFor(
+                 [&] {
+                     QProcess pactl;
+                     pactl.start(QStringLiteral("pactl"),
+                                 {"get-sink-volume", qEnvironmentVariable("CORVALLE_TEST_SINK", "corvalle_null")});
+                     pactl.waitForFinished(5000);
+                     sink = QString::fromLocal8Bit(pactl.readAllStandardOutput());
+                     return sink.contains(QStringLiteral(" 50%"));
+                 },
+                 5000),
+             qPrintable(sink));
 
     Ctl({"stop"});
     QTRY_COMPARE(Ctl({"status"}), QStringLiteral("Stopped"));

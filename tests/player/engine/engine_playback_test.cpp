@@ -1,16 +1,105 @@
 // The engine and the component against a device double while they play:
-// the end told with the tail queued, files joined in one device, pause, seek
-// and stop, stale ends, the clean-up of threads and devices, and the control
-// bar. Needs no sound server.
+// the position worked out from what the device says, the end told with the
+// tail queued, files joined in one device, pause, seek and stop, stale ends,
+// the clean-up of threads and devices, and the control bar. Needs no sound
+// server.
+#include "engine/playhead.h"
 #include "engine_fixture.h"
 
 #include <QMouseEvent>
+
+namespace {
+// A step of what the worker tells its Playhead, at 1000 frames a second on a
+// clock of the test's own; a Read checks the position of `track` then.
+struct Step {
+    enum Op { Write, TakeBack, Follow, Read, CannotTell, Wait, Restart, Resume } op;
+    int64_t n = 0;        // frames; for Read what the device holds unheard; ms for Wait; seconds for Restart
+    bool playing = true;  // Read, CannotTell
+    double expect = -1;   // Read, CannotTell, Wait: the position of `track` afterwards (-1: not checked)
+    uint64_t track = 1;
+};
+using Steps = std::vector<Step>;
+}  // namespace
+Q_DECLARE_METATYPE(Steps)
 
 class EnginePlaybackTest : public QObject, protected EngineFiles {
     Q_OBJECT
 
 private slots:
     void initTestCase() { MakeFiles(); }
+
+    void positionIsWorkedOut_data() {
+        QTest::addColumn<Steps>("steps");
+        using S = Step;
+        QTest::newRow("written and heard: runs on between readings") << Steps{{S::Write, 1000},
+                                                                              {S::Read, 1000, true, 0},
+                                                                              {S::Wait, 300, true, 0.3},
+                                                                              {S::Wait, 100},
+                                                                              {S::Read, 600, true, 0.4}};
+        QTest::newRow("cannot tell: counted by the clock")
+            << Steps{{S::Write, 1000}, {S::Read, 1000, true, 0}, {S::Wait, 200}, {S::CannotTell, 0, true, 0.2}};
+        QTest::newRow("not playing: nothing more heard")
+            << Steps{{S::Write, 1000}, {S::Read, 1000, false, 0}, {S::Wait, 500, true, 0}, {S::Read, 200, false, 0}};
+        QTest::newRow("a count that runs ahead after a start is held to the clock")
+            << Steps{{S::Write, 1000}, {S::Read, 1000, false, 0}, {S::Wait, 100}, {S::Read, 200, true, 0.120}};
+        QTest::newRow("nothing heard before it is written (the device ran dry meanwhile)") << Steps{
+            {S::Write, 1000}, {S::Read, 1000, true, 0}, {S::Wait, 2000}, {S::Write, 500}, {S::Read, 0, true, 1.020}};
+        QTest::newRow("never back from what was shown")
+            << Steps{{S::Write, 1000}, {S::Read, 1000, true, 0}, {S::Wait, 300}, {S::Read, 900, true, 0.3}};
+        QTest::newRow("taken back: written again in its place")
+            << Steps{{S::Write, 1000},          {S::Read, 1000, true, 0},  {S::Wait, 100},  {S::Read, 900, true, 0.1},
+                     {S::TakeBack, 600},        {S::Read, 300, true, 0.1}, {S::Write, 600}, {S::Wait, 50},
+                     {S::Read, 850, true, 0.15}};
+        QTest::newRow("dropped: a new stream from the place sought") << Steps{{S::Write, 1000},
+                                                                              {S::Wait, 500},
+                                                                              {S::Read, 500, true, 0.5},
+                                                                              {S::Restart, 5},
+                                                                              {S::Write, 500},
+                                                                              {S::CannotTell, 0, true, 5.0},
+                                                                              {S::Wait, 100},
+                                                                              {S::CannotTell, 0, true, 5.1}};
+        QTest::newRow("a track handed over behind the tail") << Steps{{S::Write, 1000},
+                                                                      {S::Read, 1000, true, 0},
+                                                                      {S::Follow, 2},
+                                                                      {S::Write, 500},
+                                                                      {S::Wait, 900},
+                                                                      {S::Read, 600, true, 0.9},
+                                                                      {S::Read, 600, true, 0, 2},
+                                                                      {S::Wait, 200, true, 0.1, 2}};
+        QTest::newRow("held and resumed: the clock counts from the resume") << Steps{
+            {S::Write, 1000}, {S::Read, 1000, true, 0},    {S::Wait, 300}, {S::Read, 700, true, 0.3}, {S::Wait, 5000},
+            {S::Resume},      {S::Read, 100, true, 0.3201}};
+    }
+    void positionIsWorkedOut() {
+        QFETCH(Steps, steps);
+        auto now = std::chrono::steady_clock::time_point{} + std::chrono::hours(1);
+        Playhead playhead(1000);
+        playhead.restart(now, {1, 0, 0, nullptr, 0});
+        Heard heard;
+        int k = 0;
+        for (const Step& s : steps) {
+            ++k;
+            switch (s.op) {
+            case Step::Write: playhead.wrote(s.n, now); break;
+            case Step::TakeBack: playhead.tookBack(s.n); break;
+            case Step::Follow: playhead.follow({s.n == 0 ? 2u : static_cast<uint64_t>(s.n), 0, 0, nullptr, 0}); break;
+            case Step::Wait: now += std::chrono::milliseconds(s.n); break;
+            case Step::Restart: playhead.restart(now, {1, static_cast<double>(s.n), 0, nullptr, 0}); break;
+            case Step::Resume: playhead.resume(now); break;
+            case Step::Read:
+            case Step::CannotTell: {
+                const auto unheard = s.op == Step::Read ? std::optional<int64_t>(s.n) : std::nullopt;
+                const Playhead::Reading r = playhead.read(now, unheard, s.playing);
+                heard.store(now, r.now, r.next);
+                break;
+            }
+            }
+            if (s.expect >= 0)
+                QVERIFY2(std::abs(heard.of(s.track, now) - s.expect) < 0.0005,
+                         qPrintable(
+                             QStringLiteral("step %1: %2 s, not %3").arg(k).arg(heard.of(s.track, now)).arg(s.expect)));
+        }
+    }
 
     void endComesWithTheTailQueued() {
         // The end is told once the last frame is queued, so the next file can

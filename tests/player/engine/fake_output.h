@@ -20,7 +20,7 @@ struct FakeOutputStats {
     std::vector<std::pair<int, int>> opens;  // (rate, channels) of each open
     std::atomic<long long> frames{0};        // frames accepted in all, less those taken back
     std::atomic<long long> takenBack{0};
-    std::atomic<int> openCount{0};           // devices open now
+    std::atomic<int> openCount{0};  // devices open now
     std::atomic<int> destroyed{0};
     std::atomic<int> waitsInterrupted{0};  // waits ended by interrupt()
     std::atomic<int> waitsTimedOut{0};     // waits that ran to their limit (blockingWait)

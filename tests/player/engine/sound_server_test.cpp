@@ -11,6 +11,7 @@
 #include "media/media_player.h"
 #include "test_support.h"
 #include "volume/volume_controler.h"
+#include "volume/volume_setter.h"
 
 #include <QProcess>
 #include <QSignalSpy>
@@ -87,6 +88,10 @@ class SoundServerTest : public QObject {
         pids_.push_back(pid);
         Run(QStringLiteral("pactl"), {QStringLiteral("set-default-sink"), QString::fromLatin1(kSink)});
         return true;
+    }
+    // Stops or continues its daemons, as a server that hangs.
+    void SignalServer(int signal) {
+        for (qint64 pid : pids_) ::kill(static_cast<pid_t>(pid), signal);
     }
     // Kills it as a crash would, by its pids, and waits until it is gone.
     bool KillServer() {
@@ -183,6 +188,55 @@ private slots:
         QVERIFY2(player.currentPosition() < paused + 2.5, qPrintable(QString::number(player.currentPosition())));
         QCOMPARE(ended.count(), 0);
         QCOMPARE(lost.count(), 0);
+        player.stop();
+    }
+
+    // A server that hangs (stopped by a signal, as a stuck PipeWire or a
+    // Bluetooth sink that stops answering): no call the window makes waits
+    // for it, whatever is pressed; the hang is told once as a lost device,
+    // within a few seconds, and again for a Play meanwhile; once the server
+    // answers again, Play plays.
+    void hungServerHoldsUpNothing() {
+        if (!ServerAnswers()) QVERIFY(StartServer());
+        MediaPlayer player;
+        player.setDeviceRetry(std::chrono::milliseconds(1000));
+        VolumeSetter volume;
+        QSignalSpy lost(&player, &MediaComponent::deviceLost);
+        player.setFileName(Bytes(tone_));
+        player.play();
+        QVERIFY(QTest::qWaitFor([&] { return player.currentPosition() >= 0.5; }, 10000));
+        SignalServer(SIGSTOP);
+        QElapsedTimer hung;
+        hung.start();
+        qint64 slowest = 0;
+        const auto timed = [&](const std::function<void()>& call) {
+            QElapsedTimer t;
+            t.start();
+            call();
+            slowest = std::max(slowest, t.elapsed());
+            QTest::qWait(100);
+        };
+        timed([&] { player.pause(); });
+        timed([&] { player.play(); });
+        timed([&] { player.seek(1.0); });
+        timed([&] { volume.set(40); });
+        timed([&] { player.currentPosition(); });
+        QVERIFY(QTest::qWaitFor([&] { return lost.count() == 1; }, 15000));
+        const qint64 toldAfter = hung.elapsed();
+        timed([&] { player.play(); });  // opens against the hung server, on the worker
+        timed([&] { player.stop(); });
+        timed([&] { player.setFileName(Bytes(tone_)); });
+        timed([&] { player.play(); });
+        QVERIFY(QTest::qWaitFor([&] { return lost.count() == 2; }, 10000));
+        qInfo("the hang was told after %lld ms; the slowest call took %lld ms", static_cast<long long>(toldAfter),
+              static_cast<long long>(slowest));
+        QVERIFY2(slowest < 300, qPrintable(QString::number(slowest)));
+        QVERIFY2(toldAfter < 10000, qPrintable(QString::number(toldAfter)));
+        SignalServer(SIGCONT);
+        QVERIFY(QTest::qWaitFor([&] { return ServerAnswers(); }, 10000));
+        player.play();
+        QVERIFY(QTest::qWaitFor([&] { return SinkInputs() == 1 && player.currentPosition() > 0.3; }, 8000));
+        QCOMPARE(lost.count(), 2);
         player.stop();
     }
 
