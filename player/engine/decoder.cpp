@@ -264,13 +264,6 @@ double Decoder::measure(const std::atomic<bool>* cancel) {
     return seconds_;
 }
 
-int64_t Decoder::lengthFrames() {
-    measure();
-    return length_;
-}
-
-double Decoder::duration() { return measure(); }
-
 Decoder::~Decoder() {
     if (mh_) {
         mpg123_close(mh_);
@@ -343,12 +336,6 @@ void Decoder::setLevelling(const Levelling& levelling) {
         scale = std::pow(10.0, (fileDb != 0 ? levelling.preampDb : levelling.untaggedDb) / 20.0);
     }
     mpg123_volume(mh_, scale);
-}
-
-double Decoder::scale() const {
-    double base = 1, really = 1, fileDb = 0;
-    if (mh_) mpg123_getvolume(mh_, &base, &really, &fileDb);
-    return really;
 }
 
 bool Decoder::seek(int64_t frame) {

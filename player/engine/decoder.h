@@ -87,9 +87,6 @@ public:
     // and once `cancel` is set (reading stops then); ErrNo::NotMpegAudio when
     // the scan fails otherwise.
     double measure(const std::atomic<bool>* cancel = nullptr);
-    // The length in frames at the first frame's rate (measured on first use).
-    int64_t lengthFrames();
-    double duration();
 
     // Decodes up to `maxFrames` frames into `out` (room for maxFrames *
     // channels() samples). Data: `frames` > 0 were decoded, all in one
@@ -101,8 +98,6 @@ public:
     // Levels what is decoded from now on. A file whose gain libmpg123 reads
     // as exactly 0 dB counts as one without a gain.
     void setLevelling(const Levelling& levelling);
-    // The scale applied to the samples now (1: as they are).
-    double scale() const;
 
     // Moves to `frame` (counted at the current rate); past the end, the next
     // read tells the end. False when the stream cannot be read there (the

@@ -93,12 +93,8 @@ void PlaybackEngine::Session::Worker::run() {
 // device, told where it was to start.
 bool PlaybackEngine::Session::Worker::openDevice() {
     std::string reason;
+    uint64_t seen = 0;  // requests, since the session began, that may have cut an open short
     for (int tries = 0; tries < kOpenTries; ++tries) {
-        uint64_t before = 0;
-        {
-            MutexLock lock(s_.mutex);
-            before = s_.requests;
-        }
         try {
             s_.output->open(rate_, channels_);
             return true;
@@ -110,7 +106,8 @@ bool PlaybackEngine::Session::Worker::openDevice() {
             stopped_ = true;
             return false;
         }
-        if (s_.requests == before) break;  // not cut short by a request: it failed
+        if (s_.requests == seen) break;  // not cut short by a request: it failed
+        seen = s_.requests;
     }
     endWith(TrackEnd::Cause::DeviceFailed, reason);
     end_.resumeAt = track_->startAt;
@@ -127,9 +124,13 @@ void PlaybackEngine::Session::Worker::start() {
 // A fresh stream may lose its first few milliseconds at the sound server:
 // let it lose silence, written in front of the track.
 void PlaybackEngine::Session::Worker::leadIn() {
-    const std::vector<int16_t> silence(static_cast<size_t>(rate_ / 1000 * kLeadInMs * channels_), 0);
-    const long n = s_.output->write(silence.data(), static_cast<long>(silence.size() / static_cast<size_t>(channels_)));
+    const long n = writeSilence(kLeadInMs);
     if (n > 0) playhead_.lead(n);
+}
+
+long PlaybackEngine::Session::Worker::writeSilence(int ms) {
+    const std::vector<int16_t> silence(static_cast<size_t>(rate_ / 1000 * ms * channels_), 0);
+    return s_.output->write(silence.data(), static_cast<long>(silence.size() / static_cast<size_t>(channels_)));
 }
 
 bool PlaybackEngine::Session::Worker::step() {
@@ -414,8 +415,7 @@ bool PlaybackEngine::Session::Worker::drainTail() {
 // Writes the silence behind the tail; it is heard as no track.
 void PlaybackEngine::Session::Worker::trailWithSilence() {
     trailed_ = true;
-    const std::vector<int16_t> silence(static_cast<size_t>(rate_ / 1000 * kTrailingSilenceMs * channels_), 0);
-    const long n = s_.output->write(silence.data(), static_cast<long>(silence.size() / static_cast<size_t>(channels_)));
+    const long n = writeSilence(kTrailingSilenceMs);
     if (n <= 0) return;
     playhead_.trail(n, Clock::now());
     startTail();

@@ -37,7 +37,8 @@ private:
     bool openDevice();
     void start();
     void leadIn();
-    bool step();  // false: the worker is done
+    long writeSilence(int ms);  // what the device took of it
+    bool step();                // false: the worker is done
     Requests takeRequests();
     bool hold(const Requests& asked);
     void release();

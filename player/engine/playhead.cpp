@@ -89,6 +89,18 @@ int64_t Playhead::clockFrames(Clock::duration d, double tolerance) const {
 }
 
 Playhead::Reading Playhead::read(Clock::time_point now, std::optional<int64_t> unheard, bool playing) {
+    heard_ = heardBy(now, unheard, playing);
+    if (!playing) {
+        startedAt_ = now;
+        heardAtStart_ = heard_;
+    }
+    readAt_ = now;
+    playing_ = playing;
+    shownUpTo_ = written_;
+    return reading(playing, unheard || !playing);
+}
+
+int64_t Playhead::heardBy(Clock::time_point now, std::optional<int64_t> unheard, bool playing) const {
     // What was shown since the last reading: it ran on by the clock while the
     // device played, up to what it held then.
     const int64_t shown = playing_ ? std::min(heard_ + clockFrames(now - readAt_, 0), shownUpTo_) : heard_;
@@ -102,17 +114,13 @@ Playhead::Reading Playhead::read(Clock::time_point now, std::optional<int64_t> u
         for (const Write& w : writes_)
             heard = std::min(heard, w.before + clockFrames(now - w.at + kStartSlack, kClockTolerance));
     }
-    heard = std::min(std::max(heard, shown), written_);
-    if (!playing) {
-        startedAt_ = now;
-        heardAtStart_ = heard;
-    }
-    heard_ = heard;
-    readAt_ = now;
-    playing_ = playing;
-    shownUpTo_ = written_;
+    return std::min(std::max(heard, shown), written_);
+}
 
-    // What each piece still holds, from the back; those heard whole leave.
+// The position of the piece heard now and of the first track behind it, from
+// what each piece still holds (counted from the back); pieces heard whole
+// leave the front. `told`: the device told it, so it is a place to go on from.
+Playhead::Reading Playhead::reading(bool playing, bool told) {
     std::vector<int64_t> held(pieces_.size());
     int64_t ahead = written_ - heard_;
     for (size_t k = pieces_.size(); k-- > 0;) {
@@ -139,13 +147,11 @@ Playhead::Reading Playhead::read(Clock::time_point now, std::optional<int64_t> u
         }
         inFront += static_cast<double>(held[k]) / rate_;
     }
-    if (unheard || !playing) {
-        for (size_t k = pieces_.size(); k-- > 0;) {
-            if (!pieces_[k].id) continue;
-            toldTrack_ = pieces_[k].id;
-            toldAt_ = stretch(k, held[k], false).at;
-            break;
-        }
+    for (size_t k = pieces_.size(); told && k-- > 0;) {
+        if (!pieces_[k].id) continue;
+        toldTrack_ = pieces_[k].id;
+        toldAt_ = stretch(k, held[k], false).at;
+        break;
     }
     return r;
 }

@@ -115,6 +115,8 @@ public:
     int rate() const { return rate_; }
 
 private:
+    int64_t heardBy(Clock::time_point now, std::optional<int64_t> unheard, bool playing) const;
+    Reading reading(bool playing, bool told);
     Heard::Stretch stretch(size_t k, int64_t held, bool playing) const;
     void noteWrite(int64_t frames, Clock::time_point now);
     int64_t clockFrames(Clock::duration d, double tolerance) const;

@@ -60,6 +60,12 @@ private:
 
 using TrackEnd = PlaybackEngine::TrackEnd;
 
+// A file's length in frames, as the decoder measures it.
+int64_t LengthFrames(const std::string& file) {
+    auto d = Decoder::OpenFile(file);
+    return std::llround(d->measure() * d->rate());
+}
+
 // The ends an engine told, in order.
 struct EndLog {
     std::mutex mutex;

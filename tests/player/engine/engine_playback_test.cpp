@@ -141,7 +141,25 @@ private slots:
         engine.play();
         QVERIFY(QTest::qWaitFor([&] { return log->count() > 0; }, 5000));
         QCOMPARE(log->end(0).cause, TrackEnd::Cause::Finished);
-        QCOMPARE(log->end(0).framesPlayed, Decoder::OpenFile(one)->lengthFrames());
+        QCOMPARE(log->end(0).framesPlayed, LengthFrames(one));
+    }
+
+    void levellingChangeTakesBackAndWritesEveryFrameOnce() {
+        // What the device holds beyond its next moments is taken back and
+        // written again at the new level: every frame of the file reaches
+        // it once, in its place.
+        auto stats = std::make_shared<FakeOutputStats>();
+        auto log = std::make_shared<EndLog>();
+        PlaybackEngine engine(outputs(stats), Record(log));
+        const std::string two = path(QStringLiteral("tone2.mp3"));
+        engine.load([two] { return Decoder::OpenFile(two); });
+        engine.play();
+        QVERIFY(QTest::qWaitFor([&] { return engine.position() >= 0.3; }, 5000));
+        engine.setLevelling({Decoder::Levelling::Mode::Track, 0, -6});
+        QVERIFY(QTest::qWaitFor([&] { return log->count() == 1 && stats->openCount.load() == 0; }, 5000));
+        QVERIFY(stats->takenBack.load() > 0);
+        QCOMPARE(log->end(0).framesPlayed, LengthFrames(two));
+        QCOMPARE(stats->frames.load(), kLeadIn + LengthFrames(two) + kTrailing);
     }
 
     void playOnJoinsInOneOpenDevice() {
@@ -182,7 +200,7 @@ private slots:
         // The three files whole, a lead of 50 ms of silence in front of each
         // device opened, and as much behind the first one's last tail.
         long long expected = 2200 + 1100 + kTrailing;
-        for (const QString& f : files) expected += Decoder::OpenFile(path(f))->lengthFrames();
+        for (const QString& f : files) expected += LengthFrames(path(f));
         QVERIFY2(std::abs(stats->frames - expected) < 100,
                  qPrintable(QStringLiteral("%1 of %2").arg(stats->frames).arg(expected)));
         player.stop();  // during the last tail

@@ -1,10 +1,12 @@
-// Real playback through ALSA "default" into the null sink of with-pulse.sh
-// (PulseAudio) or with-pipewire.sh (PipeWire's pulse server), recorded from
-// the sink's monitor: the tone arrives, the end event follows the last sound
-// and comes once, stop silences, a new file replaces the old one without its
-// end event, the bar pauses and seeks, the device's delay never counts as
-// heard what cannot have played yet, and threads and PCM streams are
-// released.
+// Real playback into the null sink of with-pulse.sh (PulseAudio) or
+// with-pipewire.sh (PipeWire's pulse server), through libpulse (and ALSA's
+// "default" where named), recorded from the sink's monitor: the tone arrives
+// whole, also after the server ran dry, the end event follows the last sound
+// and comes once, play-on is gapless, a levelling change is heard soon and
+// without a break, stop silences, a new file replaces the old one without
+// its end event, the bar pauses and seeks without a silence of its own, the
+// position never counts as heard what cannot have played yet, and threads
+// and streams are released.
 #include "media/media_player.h"
 #include "audio_capture.h"
 #include "common/app_error.h"
@@ -202,7 +204,7 @@ private slots:
             const QString f = dir_.filePath(QStringLiteral("level%1.mp3").arg(level));
             QVERIFY(testsupport::GenerateMp3(f, 1.5, 440, {}, 44100, level));
             files.push_back(Bytes(f));
-            lengths.push_back(Decoder::OpenFile(files.back())->duration());
+            lengths.push_back(Decoder::OpenFile(files.back())->measure());
         }
         QElapsedTimer clock;
         clock.start();
