@@ -308,6 +308,19 @@ Decoder::Status Decoder::read(int16_t* out, size_t maxFrames, size_t& frames) {
     return Status::End;
 }
 
+namespace {
+// The gain libmpg123 reads from the file for `mode` (which it uses from now
+// on): with the base scale at 1 it tells the file's own. (Setting the scale
+// also applies the new mode; a negative scale would mute.)
+double FileGainDb(mpg123_handle* mh, long mode) {
+    mpg123_param(mh, MPG123_RVA, mode, 0.0);
+    mpg123_volume(mh, 1.0);
+    double base = 0, really = 0, fileDb = 0;
+    mpg123_getvolume(mh, &base, &really, &fileDb);
+    return fileDb;
+}
+}  // namespace
+
 void Decoder::setLevelling(const Levelling& levelling) {
     if (!mh_) return;
     using Mode = Levelling::Mode;
@@ -319,12 +332,11 @@ void Decoder::setLevelling(const Levelling& levelling) {
     const long mode = levelling.mode == Mode::Off || ownDb ? MPG123_RVA_OFF
                       : levelling.mode == Mode::Track      ? MPG123_RVA_MIX
                                                            : MPG123_RVA_ALBUM;
-    mpg123_param(mh_, MPG123_RVA, mode, 0.0);
-    // With the base scale at 1, libmpg123 tells the file's own gain. (Setting
-    // the scale also applies the new mode; a negative scale would mute.)
-    mpg123_volume(mh_, 1.0);
-    double base = 0, really = 0, fileDb = 0;
-    mpg123_getvolume(mh_, &base, &really, &fileDb);
+    double fileDb = FileGainDb(mh_, mode);
+    // An album's gain of 0 dB is none: a LAME header carries one beside the
+    // track's. The track's gain stands in for it (ID3v2 or LAME), as it does
+    // for a missing album gain and for the APEv2 tag's.
+    if (mode == MPG123_RVA_ALBUM && fileDb == 0) fileDb = FileGainDb(mh_, MPG123_RVA_MIX);
     double scale = 1;
     if (ownDb) {
         // As libmpg123 does with its own: the gain and the pre-amplification,

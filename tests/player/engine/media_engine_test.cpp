@@ -68,6 +68,16 @@ private slots:
         const QString both = dir_.filePath(QStringLiteral("both.mp3"));
         QVERIFY(testsupport::GenerateMp3(ape, 1.0, 440, {"--noreplaygain"}));
         QVERIFY(QFile::copy(tagged, both));
+        // Files with a track's gain only: an ID3v2 one (either case), and
+        // the LAME header's.
+        const QString trackOnly = dir_.filePath(QStringLiteral("trackonly.mp3"));
+        const QString trackUpper = dir_.filePath(QStringLiteral("trackupper.mp3"));
+        const QString lame = dir_.filePath(QStringLiteral("lamegain.mp3"));
+        QVERIFY(testsupport::GenerateMp3(
+            trackOnly, 1.0, 440, {"--noreplaygain", "--add-id3v2", "--tv", "TXXX=replaygain_track_gain=-10.00 dB"}));
+        QVERIFY(testsupport::GenerateMp3(
+            trackUpper, 1.0, 440, {"--noreplaygain", "--add-id3v2", "--tv", "TXXX=REPLAYGAIN_TRACK_GAIN=-10.00 dB"}));
+        QVERIFY(testsupport::GenerateMp3(lame, 1.0, 440, {"--replaygain-accurate"}));
         for (const QString& file : {ape, both}) {
             TagLib::MPEG::File f(QFile::encodeName(file).constData(), false);
             TagLib::APE::Tag* tag = f.APETag(true);
@@ -83,28 +93,42 @@ private slots:
             double scale;
         };
         const Row rows[] = {
-            {tagged, {Mode::Off, 6, 6}, 1.0},     {tagged, {Mode::Track, 0, 6}, 0.501},
-            {tagged, {Mode::Album, 0, 6}, 0.355}, {tagged, {Mode::Album, 3, 0}, 0.501},
+            {tagged, {Mode::Off, 6, 6}, 1.0},
+            {tagged, {Mode::Track, 0, 6}, 0.501},
+            {tagged, {Mode::Album, 0, 6}, 0.355},
+            {tagged, {Mode::Album, 3, 0}, 0.501},
             {tagged, {Mode::Track, 15, 0}, 2.0},  // +9 dB held to the peak of 0.5
-            {plain, {Mode::Track, 6, -6}, 0.501}, {plain, {Mode::Album, 0, 0}, 1.0},
-            {ape, {Mode::Off, 6, 6}, 1.0},        {ape, {Mode::Track, 0, 6}, 0.501},
-            {ape, {Mode::Album, 3, 0}, 0.501},    {ape, {Mode::Track, 15, 0}, 2.0},
+            {plain, {Mode::Track, 6, -6}, 0.501},
+            {plain, {Mode::Album, 0, 0}, 1.0},
+            {ape, {Mode::Off, 6, 6}, 1.0},
+            {ape, {Mode::Track, 0, 6}, 0.501},
+            {ape, {Mode::Album, 3, 0}, 0.501},
+            {ape, {Mode::Track, 15, 0}, 2.0},
             {both, {Mode::Track, 0, 0}, 0.501},
+            // Album levelling falls back to the track's gain.
+            {trackOnly, {Mode::Album, 2, 0}, 0.398},
+            {trackUpper, {Mode::Album, 2, 0}, 0.398},
         };
-        double offRms = 0;
-        for (const Row& row : rows) {
-            auto d = Decoder::OpenFile(QFile::encodeName(row.file).toStdString());
-            d->setLevelling(row.levelling);
-            // Applied to the samples, which are never wrapped.
+        // Applied to the samples, which are never wrapped.
+        const auto rmsOf = [](const QString& file, const Decoder::Levelling& levelling) {
+            auto d = Decoder::OpenFile(QFile::encodeName(file).toStdString());
+            d->setLevelling(levelling);
             std::vector<int16_t> buf(44100);
             size_t frames = 0;
-            QCOMPARE(d->read(buf.data(), buf.size(), frames), Decoder::Status::Data);
+            if (d->read(buf.data(), buf.size(), frames) != Decoder::Status::Data) return 0.0;
             double sum = 0;
             for (size_t i = 0; i < frames; ++i) sum += double(buf[i]) * buf[i];
-            const double rms = std::sqrt(sum / frames);
-            if (offRms == 0) offRms = rms;
-            QVERIFY2(std::abs(rms / offRms - row.scale) < 0.02 * row.scale, qPrintable(QString::number(rms / offRms)));
+            return std::sqrt(sum / frames);
+        };
+        const double offRms = rmsOf(tagged, {Mode::Off, 0, 0});
+        for (const Row& row : rows) {
+            const double ratio = rmsOf(row.file, row.levelling) / offRms;
+            QVERIFY2(std::abs(ratio - row.scale) < 0.02 * row.scale,
+                     qPrintable(QStringLiteral("%1: %2").arg(row.file).arg(ratio)));
         }
+        const double lameTrack = rmsOf(lame, {Mode::Track, 2, 0}), lameAlbum = rmsOf(lame, {Mode::Album, 2, 0});
+        QVERIFY2(lameTrack < 0.95 * rmsOf(lame, {Mode::Off, 0, 0}), qPrintable(QString::number(lameTrack)));
+        QVERIFY2(std::abs(lameAlbum / lameTrack - 1) < 0.02, qPrintable(QString::number(lameAlbum / lameTrack)));
     }
 
     void lengthIsMeasuredOffTheCallersThread() {
