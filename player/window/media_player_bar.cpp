@@ -37,13 +37,12 @@ void SeekSlider::mousePressEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
     const QRect handle = partRect(QStyle::SC_SliderHandle);
     if (event->button() == Qt::LeftButton && maximum() > minimum() && !handle.contains(at)) {
-        // The handle's centre goes where the groove was pressed, measured
-        // along the part of the groove the centre can reach.
+        // The place pressed, as a share of the whole groove: 96 % along is
+        // 96 % of the file. The handle drawn there stays under the pointer
+        // (its centre can reach only the groove less half a handle at each
+        // end, and is never more than half a handle away).
         const QRect groove = partRect(QStyle::SC_SliderGroove);
-        const int half = handle.width() / 2;
-        const int v = QStyle::sliderValueFromPosition(minimum(), maximum(), at.x() - groove.left() - half,
-                                                      groove.width() - 2 * half);
-        setValue(v);
+        setValue(QStyle::sliderValueFromPosition(minimum(), maximum(), at.x() - groove.left(), groove.width()));
     }
     // The handle is under the pointer now: the press grabs it, and the
     // release (of a click, or after a drag) seeks once.

@@ -7,6 +7,7 @@
 #include "playlist/playlist_model.h"
 #include "test_support.h"
 #include "window/frm_main.h"
+#include "window/media_player_bar.h"
 #include "window/playlist_view.h"
 
 #include <QtGui/qguiapplication_platform.h>
@@ -110,6 +111,42 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&empty));
         bool present = false;
         QCOMPARE(Property(&empty, "_NET_WM_NAME", &present), QByteArray("Corvalle's MP3 Player"));
+    }
+
+    // A tap on the control bar's groove (a press and release within
+    // milliseconds, as a touchpad's or xdotool's) seeks where it lands, as
+    // a click held longer does.
+    void tapOnTheGrooveSeeksThere() {
+        if (!HaveProgram(QStringLiteral("xdotool"))) QSKIP("xdotool is not installed");
+        QTemporaryDir dir;
+        ScopedCurrentDir cd(dir.path());
+        FakeDialogs dialogs;
+        auto* media = new FakeMediaComponent;
+        media->length = 65;
+        Player player(media, testsupport::TempPreferences());
+        frmMain& w = player.window;
+        w.Form_Load();
+        w.move(0, 0);
+        w.show();
+        w.MediaPlayer1->show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        media->play();
+        emit media->lengthKnown();
+        auto* slider = w.MediaPlayer1->findChild<SeekSlider*>(QStringLiteral("seekSlider"));
+        QVERIFY(slider);
+        QTRY_COMPARE(slider->maximum(), 65000);
+        const QRect groove = slider->partRect(QStyle::SC_SliderGroove);
+        for (const char* hold : {"0", "300"}) {
+            media->calls.clear();
+            const QPoint at =
+                slider->mapToGlobal(QPoint(groove.left() + groove.width() * 96 / 100, groove.center().y()));
+            QVERIFY(XDo({"mousemove", QString::number(at.x()), QString::number(at.y())}));
+            QVERIFY(XDo({"mousedown", "1", "sleep", QString::number(std::atoi(hold) / 1000.0), "mouseup", "1"}));
+            QTRY_VERIFY_WITH_TIMEOUT(media->calls.filter(QStringLiteral("seek=")).size() == 1, 5000);
+            const double to = media->calls.filter(QStringLiteral("seek=")).at(0).mid(5).toDouble();
+            QVERIFY2(std::abs(to - 62.4) < 1.0,
+                     qPrintable(QStringLiteral("held %1 ms: %2 s").arg(QLatin1String(hold)).arg(to)));
+        }
     }
 
     // A file manager's Shift+drag proposes a move, and deletes the files of a
