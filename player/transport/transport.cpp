@@ -68,14 +68,37 @@ Transport::Transport(PlaylistModel& playlist, MediaComponent& media, QObject* pa
     });
 }
 
+namespace {
+// A file the component could not take: told with its name after what went
+// wrong ("File not found", then the file).
+class FileFailure : public std::exception {
+public:
+    explicit FileFailure(QString text) : text(std::move(text)) {}
+    const char* what() const noexcept override { return "the file could not be set"; }
+    const QString text;
+};
+}  // namespace
+
 template <typename F>
 bool Transport::Trapped(F&& step) {
     try {
         step();
         return true;
+    } catch (const FileFailure& e) {
+        emit failed(e.text);
+        return false;
     } catch (const std::exception& e) {
         emit failed(ErrorText(e));
         return false;
+    }
+}
+
+void Transport::SetFile(const std::string& path) {
+    try {
+        media_.setFileName(path);
+    } catch (const std::exception& e) {
+        if (path.empty()) throw;  // no entry: no file to name
+        throw FileFailure(ErrorText(e) + QLatin1Char('\n') + PathToText(path));
     }
 }
 
@@ -137,7 +160,7 @@ void Transport::PlaySteps(bool pick) {
     }
     media_.setComponentEnabled(true);
     const int c = playlist_.currentRow();
-    media_.setFileName(c >= 0 ? playlist_.at(c) : std::string());
+    SetFile(c >= 0 ? playlist_.at(c) : std::string());
     media_.setAutoStart(true);
     media_.play();
 }
@@ -193,7 +216,7 @@ bool Transport::Resume(const std::string& path, double seconds, bool paused) {
     Select(row);
     return Trapped([&] {
         media_.setComponentEnabled(true);
-        media_.setFileName(path);
+        SetFile(path);
         media_.setStartPosition(seconds, paused);
         media_.setAutoStart(true);
         media_.play();

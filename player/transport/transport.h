@@ -131,6 +131,9 @@ private:
     // Runs a command step; a failure is told and ends it (false).
     template <typename F>
     bool Trapped(F&& step);
+    // Hands `path` to the component; what it cannot take is told with the
+    // file's name.
+    void SetFile(const std::string& path);
 
     PlaylistModel& playlist_;
     MediaComponent& media_;

@@ -17,6 +17,13 @@ public:
         if (t == QAccessible::Name) return widget()->accessibleName();
         return QAccessibleWidget::text(t);
     }
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        const auto* label = static_cast<const CommandLabel*>(widget());
+        s.checkable = label->isCheckable();
+        s.checked = s.pressed = label->isCheckable() && label->isChecked();
+        return s;
+    }
     QStringList actionNames() const override { return QStringList{pressAction()} + QAccessibleWidget::actionNames(); }
     void doAction(const QString& name) override {
         if (name == pressAction())
@@ -45,6 +52,16 @@ CommandLabel::CommandLabel(const QString& text, QWidget* parent) : QLabel(text, 
     (void)installed;
     setFocusPolicy(Qt::TabFocus);
     setAccessibleName(text);
+}
+
+void CommandLabel::setChecked(bool on) {
+    if (on == checked_) return;
+    checked_ = on;
+    if (!checkable_) return;
+    QAccessible::State changed;
+    changed.checked = changed.pressed = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
 }
 
 void CommandLabel::mousePressEvent(QMouseEvent* event) {

@@ -3,7 +3,9 @@
 // and releases (any button) and a click (the left button released over it).
 // It takes the keyboard focus too (Tab), shows the focus mark around its
 // caption then, and Space or Return click it. Assistive technologies see it
-// as a push button named by its caption, whose Press action clicks it.
+// as a push button named by its caption, whose Press action clicks it; one
+// that shows an on/off state (checkable) tells that state as a checkable
+// button does (checked and pressed while on).
 #include <QLabel>
 
 class CommandLabel : public QLabel {
@@ -12,6 +14,11 @@ public:
     explicit CommandLabel(const QString& text, QWidget* parent = nullptr);
     // What a click runs, as a Press of an assistive technology does.
     void click() { emit clicked(); }
+    void setCheckable(bool on) { checkable_ = on; }
+    bool isCheckable() const { return checkable_; }
+    // The state it shows; its owner sets it (a click does not).
+    void setChecked(bool on);
+    bool isChecked() const { return checked_; }
 
 signals:
     void mouseDown(Qt::MouseButton button);
@@ -28,4 +35,6 @@ protected:
 
 private:
     bool swallowClick_ = false;
+    bool checkable_ = false;
+    bool checked_ = false;
 };

@@ -198,6 +198,7 @@ void frmMain::BuildControls() {
     lblNext = command("lblNext", tr("Next"), TwipsRect(120, 1800, 735, 255));
     lblRandom = command("lblRandom", tr("Random"), TwipsRect(0, 2040, 855, 255));
     lblRandom->setToolTip(tr("Randomize"));
+    lblRandom->setCheckable(true);  // random mode on or off, for screen readers too
     lblExit = command("lblExit", tr("Exit"), TwipsRect(120, 2280, 735, 255));
     ShowLabelColours();
 
@@ -443,7 +444,7 @@ void frmMain::ShowRandomMode(bool on) {
     QFont f = lblRandom->font();
     f.setBold(on);
     lblRandom->setFont(f);
-    randomShown_ = on;
+    lblRandom->setChecked(on);
     ShowLabelColours();
 }
 
@@ -458,7 +459,7 @@ void frmMain::ShowLabelColours() {
     const QColor blue = dark ? Readable(QColor(0, 0, 255), background) : QColor(0, 0, 255);
     for (CommandLabel* l : {lblVolume, lblPrev, lblPlay, lblStop, lblNext, lblRandom, lblExit}) {
         QPalette pal = l->palette();
-        pal.setColor(QPalette::WindowText, l == lblRandom && randomShown_ ? blue : plain);
+        pal.setColor(QPalette::WindowText, l == lblRandom && lblRandom->isChecked() ? blue : plain);
         l->setPalette(pal);
     }
 }

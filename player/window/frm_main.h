@@ -180,5 +180,4 @@ private:
     qreal picturesDpr_ = 0;  // the screen pixels the own pictures are drawn for
     double themeLeftTwips_ = 5160;
     int64_t elapsedShown_ = -1;  // the elapsed time on its label, in seconds
-    bool randomShown_ = false;   // lblRandom shows random mode on
 };

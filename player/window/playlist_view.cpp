@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 
 namespace {
 // A file manager deletes the source files of a drop taken as a move, so a
@@ -159,6 +160,26 @@ void PlaylistView::dragMoveEvent(QDragMoveEvent* event) { AcceptAsCopy(event); }
 
 void PlaylistView::dropEvent(QDropEvent* event) {
     if (AcceptAsCopy(event)) emit dropped(event->mimeData());
+}
+
+// The style marks the current entry only, and faintly: a list that has the
+// keyboard is framed in the highlight colour, as an edited text is.
+void PlaylistView::paintEvent(QPaintEvent* event) {
+    QListView::paintEvent(event);
+    if (!hasFocus()) return;
+    QPainter painter(viewport());
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    painter.drawRect(QRectF(viewport()->rect()).adjusted(1, 1, -1, -1));
+}
+
+void PlaylistView::focusInEvent(QFocusEvent* event) {
+    QListView::focusInEvent(event);
+    viewport()->update();
+}
+
+void PlaylistView::focusOutEvent(QFocusEvent* event) {
+    QListView::focusOutEvent(event);
+    viewport()->update();
 }
 
 void PlaylistView::showEvent(QShowEvent* event) {

@@ -6,6 +6,7 @@
 // copy. The Menu key (or Shift+F10), Return and Delete are reported for the
 // window to act on. Typing selects the next entry whose file name begins
 // with what was typed, as file managers do; a pause starts a new search.
+// With the keyboard it is framed in the highlight colour.
 #include <QElapsedTimer>
 #include <QListView>
 
@@ -41,6 +42,9 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 public:
     // At a fractional scale (1.25, 1.5) the list rounded to whole screen

@@ -104,7 +104,7 @@ void TransportTest::emptyListsAreErrors() {
     f.transport.Next();
     QCOMPARE(f.current(), 0);
     QCOMPARE(f.dialogs.boxes.size(), size_t(1));
-    QCOMPARE(f.dialogs.boxes[0].text, QStringLiteral("Error Found:  File not found"));
+    QCOMPARE(f.dialogs.boxes[0].text, QStringLiteral("Error Found:  File not found\n/m/a.mp3"));
     QCOMPARE(f.media.count("play"), 0);
 }
 

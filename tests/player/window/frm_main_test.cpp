@@ -267,7 +267,8 @@ void FrmMainTest::labelsReachTheTransport() {
     click(f.w->lblNext);
     QCOMPARE(f.w->ListIndex(), int16_t(1));
     QCOMPARE(f.dialogs.boxes.size(), size_t(1));
-    QCOMPARE(f.dialogs.boxes[0].text, QStringLiteral("Error Found:  File not found"));
+    QCOMPARE(f.dialogs.boxes[0].text,
+             QStringLiteral("Error Found:  File not found\n") + PathToText(f.player->playlist.at(1)));
     QCOMPARE(f.dialogs.boxes[0].title, QString());
     QCOMPARE(f.dialogs.boxes[0].icon, MsgIcon::None);
     QCOMPARE(f.media->count("play"), 0);
@@ -439,6 +440,18 @@ void FrmMainTest::keyboardReachesTheCommands() {
     QTest::keyClick(f.w->lblStop, Qt::Key_Tab);
     QVERIFY(f.w->lblNext->hasFocus());
     QCOMPARE(f.w->lblStop->grab().toImage(), plain);
+    // So does the list.
+    f.w->lblExit->setFocus();
+    const QImage list = f.w->List1->grab().toImage();
+    QTest::keyClick(f.w->lblExit, Qt::Key_Tab);
+    QVERIFY(f.w->List1->hasFocus());
+    // A mark that is seen: along most of its edges, not a dotted line.
+    const QImage marked = f.w->List1->grab().toImage();
+    int changed = 0;
+    for (int x = 0; x < list.width(); ++x)
+        for (int y = 0; y < list.height(); ++y)
+            if (qGray(list.pixel(x, y)) - qGray(marked.pixel(x, y)) > 40) ++changed;
+    QVERIFY2(changed > list.width() + list.height(), qPrintable(QString::number(changed)));
 
     // On the list: the Menu key and Shift+F10 open its menu at the current
     // entry, Return plays that entry, Delete removes it.

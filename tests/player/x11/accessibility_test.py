@@ -6,6 +6,7 @@ Run on an X server with a session bus of its own (with-xvfb.sh and
 dbus-run-session): starts at-spi-bus-launcher, then the player, and reads
 its accessibility tree through pyatspi. The six transport labels must be
 push buttons named by their captions whose Press action runs their command,
+Random telling its on/off state (checked and pressed while on),
 the volume slider and the playlist must carry their names, and no focusable
 object may be nameless.
 """
@@ -112,6 +113,21 @@ def main():
                 if action.getName(i).lower() in ("press", "click"):
                     return action.doAction(i)
             return False
+
+        # Random tells its state, and a Press turns it on and off.
+        random = buttons["Random"]
+
+        def random_is(on):
+            random.clear_cache()  # read afresh, as no event listener keeps the cache
+            states = random.getState()
+            return all(states.contains(s) == on for s in (pyatspi.STATE_CHECKED, pyatspi.STATE_PRESSED))
+
+        if not random_is(False):
+            failures.append("Random tells itself on at the start")
+        press(random)
+        wait_for("Random checked and pressed after a Press", lambda: random_is(True))
+        press(random)
+        wait_for("Random neither checked nor pressed after a second Press", lambda: random_is(False))
 
         press(volume_label)
         wait_for("the volume slider named Volume after pressing Volume",
