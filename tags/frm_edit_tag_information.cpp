@@ -1,5 +1,6 @@
 #include "tags/frm_edit_tag_information.h"
 #include "common/error_text.h"
+#include "common/fit_caption.h"
 
 #include "common/app_error.h"
 #include "common/dialogs.h"
@@ -35,6 +36,9 @@ frmEditTagInformation::frmEditTagInformation(QWidget* parent) : QDialog(parent) 
         l->setObjectName(QString::fromLatin1(name));
         l->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
         l->setGeometry(TwipsRect(840, top, 855, 255));
+        // A longer caption (a translation) widens it to the left, next to
+        // its box as designed.
+        FitCaption(l, Qt::LeftEdge, 4);
         return l;
     };
     Label1 = label("Label1", QT_TR_NOOP("Title"), 240);
@@ -68,6 +72,9 @@ frmEditTagInformation::frmEditTagInformation(QWidget* parent) : QDialog(parent) 
     cmdClose = new QPushButton(tr("Cancel"), this);
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
     cmdClose->setGeometry(TwipsRect(3000, 2520, 1095, 375));
+    // Longer captions widen the buttons outward, away from each other.
+    FitCaption(cmdWriteTag, Qt::LeftEdge, 4);
+    FitCaption(cmdClose, Qt::RightEdge, width() - 5);
     // Neither button is the default or the cancel button.
     for (QPushButton* b : {cmdWriteTag, cmdClose}) {
         b->setAutoDefault(false);

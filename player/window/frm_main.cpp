@@ -7,6 +7,7 @@
 #include "common/deadline.h"
 #include "common/dialogs.h"
 #include "common/file_util.h"
+#include "common/fit_caption.h"
 #include "common/time_format.h"
 #include "common/translation.h"
 #include "common/twips.h"
@@ -186,9 +187,9 @@ void frmMain::BuildControls() {
         auto* l = new CommandLabel(caption);
         label(l, name, r, Qt::AlignRight);
         // A caption wider than designed (a translation) widens the label to
-        // the left; its right edge, and every other label, stay.
-        const int wanted = l->sizeHint().width();
-        if (wanted > r.width()) l->setGeometry(r.adjusted(r.width() - wanted, 0, 0, 0));
+        // the left, within the window; its right edge, and every other
+        // label, stay.
+        FitCaption(l, Qt::LeftEdge, 0);
         return l;
     };
     lblVolume = command("lblVolume", tr("Volume"), TwipsRect(240, 840, 615, 255));
@@ -199,6 +200,14 @@ void frmMain::BuildControls() {
     lblRandom = command("lblRandom", tr("Random"), TwipsRect(0, 2040, 855, 255));
     lblRandom->setToolTip(tr("Randomize"));
     lblRandom->setCheckable(true);  // random mode on or off, for screen readers too
+    // Its caption turns bold when on: it fits either way.
+    QFont bold = lblRandom->font();
+    bold.setBold(true);
+    lblRandom->setFont(bold);
+    FitCaption(lblRandom, Qt::LeftEdge, 0);
+    QFont plain = lblRandom->font();
+    plain.setBold(false);
+    lblRandom->setFont(plain);
     lblExit = command("lblExit", tr("Exit"), TwipsRect(120, 2280, 735, 255));
     ShowLabelColours();
 

@@ -2,13 +2,18 @@
 // the volume slider, the theme picture and its menu, and the resize rule.
 #include "common/deadline.h"
 #include "common/translation.h"
+#include "tags/frm_edit_tag_information.h"
+#include "window/levelling_dialog.h"
 #include "window_fixture.h"
 
 #include "common/twips.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QFile>
+#include <QPushButton>
 #include <QScreen>
+#include <QTranslator>
 #include <QXmlStreamReader>
 
 class AppearanceTest : public QObject {
@@ -27,6 +32,7 @@ private slots:
     void pictureFollowsTheRightEdge();
     void labelsReadableOnADarkPalette();
     void inTheUsersLanguage();
+    void captionsFitInEveryLanguage();
     void sharpAtHighDensity();
 };
 
@@ -51,6 +57,41 @@ double TextContrast(frmMain* w, QWidget* label) {
             best = std::max(best, (std::max(l, background) + 0.05) / (std::min(l, background) + 0.05));
         }
     return best;
+}
+
+// The captions of `window` that its controls cut (text wider than the
+// control) or that stand outside it, as "language: caption".
+QStringList CutCaptions(QWidget* window, const QString& language) {
+    QStringList cut;
+    const QRect inside = window->rect();
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(window) || w->isWindow()) continue;
+        QString text;
+        int needed = 0;
+        if (auto* label = qobject_cast<QLabel*>(w); label && label->pixmap().isNull()) {
+            text = label->text();
+            needed = label->wordWrap() ? 0 : label->sizeHint().width();
+        } else if (auto* push = qobject_cast<QPushButton*>(w)) {
+            // The text and the style's margins (a style may make a button
+            // wider than that, which cuts nothing).
+            text = push->text();
+            needed = push->fontMetrics().horizontalAdvance(text) +
+                     2 * push->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, push);
+        } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+            text = button->text();
+            needed = button->sizeHint().width();
+        }
+        if (text.isEmpty()) continue;
+        const QRect at(w->mapTo(window, QPoint(0, 0)), w->size());
+        if (needed > w->width() || !inside.contains(at))
+            cut << QStringLiteral("%1 %2: \"%3\" needs %4 px, has %5 at %6,%7")
+                       .arg(language, w->objectName(), text)
+                       .arg(needed)
+                       .arg(w->width())
+                       .arg(at.x())
+                       .arg(at.y());
+    }
+    return cut;
 }
 
 QPalette DarkPalette() {
@@ -366,6 +407,41 @@ void AppearanceTest::inTheUsersLanguage() {
     f.player->transport.Open({"/nowhere/a.mp3", "/nowhere/b.mp3"});
     QTRY_COMPARE(f.dialogs.boxes.size(), size_t(1));
     QCOMPARE(f.dialogs.boxes[0].text, QStringLiteral("2 Einträge nicht hinzugefügt: Die Datei existiert nicht."));
+}
+
+// Every caption of every window (the main window with its control bar, the
+// tag editor, the folder search, the levelling dialog) fits its control, and
+// every control lies inside its window, in each language the program speaks.
+void AppearanceTest::captionsFitInEveryLanguage() {
+    QStringList cut;
+    for (const QString language : {"en", "de", "fr", "es", "ru"}) {
+        QTranslator translator;
+        if (language != QLatin1String("en")) {
+            QVERIFY(translator.load(QStringLiteral(":/i18n/corvalle_") + language));
+            QCoreApplication::installTranslator(&translator);
+        }
+        Fixture f({}, false);
+        f.w->MediaPlayer1->show();
+        f.w->show();
+        f.player->transport.Random();  // bold
+        frmEditTagInformation editor;
+        editor.show();
+        frmFileLoader loader(nullptr);
+        loader.show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.w) && QTest::qWaitForWindowExposed(&editor) &&
+                QTest::qWaitForWindowExposed(&loader));
+        cut << CutCaptions(f.w, language) << CutCaptions(&editor, language) << CutCaptions(&loader, language);
+        QTimer::singleShot(0, [&] {
+            if (QWidget* dialog = QApplication::activeModalWidget()) {
+                cut << CutCaptions(dialog, language);
+                dialog->close();
+            }
+        });
+        EditLevelling(f.w, f.player->preferences);
+        QCoreApplication::removeTranslator(&translator);
+    }
+    for (const QString& c : cut) qWarning("%s", qPrintable(c));
+    QVERIFY2(cut.isEmpty(), "captions are cut, or stand outside their window");
 }
 
 // At QT_SCALE_FACTOR 1.5 and 2 (ctest runs this case so, as
