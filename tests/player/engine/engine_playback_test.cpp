@@ -7,20 +7,7 @@
 #include "engine_fixture.h"
 
 #include <QMouseEvent>
-
-namespace {
-// A step of what the worker tells its Playhead, at 1000 frames a second on a
-// clock of the test's own; a Read checks the position of `track` then.
-struct Step {
-    enum Op { Write, TakeBack, Follow, Read, CannotTell, Wait, Restart, Resume } op;
-    int64_t n = 0;        // frames; for Read what the device holds unheard; ms for Wait; seconds for Restart
-    bool playing = true;  // Read, CannotTell
-    double expect = -1;   // Read, CannotTell, Wait: the position of `track` afterwards (-1: not checked)
-    uint64_t track = 1;
-};
-using Steps = std::vector<Step>;
-}  // namespace
-Q_DECLARE_METATYPE(Steps)
+#include <QRegularExpression>
 
 class EnginePlaybackTest : public QObject, protected EngineFiles {
     Q_OBJECT
@@ -28,76 +15,57 @@ class EnginePlaybackTest : public QObject, protected EngineFiles {
 private slots:
     void initTestCase() { MakeFiles(); }
 
+    // What the worker tells its Playhead, at 1000 frames a second on a clock
+    // of the test's own, one step a word: w write, b take back, f follow
+    // (track 2), r read what the device holds unheard (playing), s the same
+    // not playing, c cannot tell (playing), t wait (ms), x restart at (s), m
+    // resume; ":v" checks that the position of track 1 (of track 2 with
+    // "#2") is v seconds then.
     void positionIsWorkedOut_data() {
-        QTest::addColumn<Steps>("steps");
-        using S = Step;
-        QTest::newRow("written and heard: runs on between readings") << Steps{{S::Write, 1000},
-                                                                              {S::Read, 1000, true, 0},
-                                                                              {S::Wait, 300, true, 0.3},
-                                                                              {S::Wait, 100},
-                                                                              {S::Read, 600, true, 0.4}};
-        QTest::newRow("cannot tell: counted by the clock")
-            << Steps{{S::Write, 1000}, {S::Read, 1000, true, 0}, {S::Wait, 200}, {S::CannotTell, 0, true, 0.2}};
-        QTest::newRow("not playing: nothing more heard")
-            << Steps{{S::Write, 1000}, {S::Read, 1000, false, 0}, {S::Wait, 500, true, 0}, {S::Read, 200, false, 0}};
-        QTest::newRow("a count that runs ahead after a start is held to the clock")
-            << Steps{{S::Write, 1000}, {S::Read, 1000, false, 0}, {S::Wait, 100}, {S::Read, 200, true, 0.120}};
-        QTest::newRow("nothing heard before it is written (the device ran dry meanwhile)") << Steps{
-            {S::Write, 1000}, {S::Read, 1000, true, 0}, {S::Wait, 2000}, {S::Write, 500}, {S::Read, 0, true, 1.020}};
-        QTest::newRow("never back from what was shown")
-            << Steps{{S::Write, 1000}, {S::Read, 1000, true, 0}, {S::Wait, 300}, {S::Read, 900, true, 0.3}};
+        QTest::addColumn<QString>("steps");
+        QTest::newRow("written and heard: runs on between readings") << "w1000 r1000:0 t300:0.3 t100 r600:0.4";
+        QTest::newRow("cannot tell: counted by the clock") << "w1000 r1000:0 t200 c:0.2";
+        QTest::newRow("not playing: nothing more heard") << "w1000 s1000:0 t500:0 s200:0";
+        QTest::newRow("a count that runs ahead after a start is held to the clock") << "w1000 s1000:0 t100 r200:0.12";
+        QTest::newRow("nothing heard before it is written (the device ran dry meanwhile)")
+            << "w1000 r1000:0 t2000 w500 r0:1.02";
+        QTest::newRow("never back from what was shown") << "w1000 r1000:0 t300 r900:0.3";
         QTest::newRow("taken back: written again in its place")
-            << Steps{{S::Write, 1000},          {S::Read, 1000, true, 0},  {S::Wait, 100},  {S::Read, 900, true, 0.1},
-                     {S::TakeBack, 600},        {S::Read, 300, true, 0.1}, {S::Write, 600}, {S::Wait, 50},
-                     {S::Read, 850, true, 0.15}};
-        QTest::newRow("dropped: a new stream from the place sought") << Steps{{S::Write, 1000},
-                                                                              {S::Wait, 500},
-                                                                              {S::Read, 500, true, 0.5},
-                                                                              {S::Restart, 5},
-                                                                              {S::Write, 500},
-                                                                              {S::CannotTell, 0, true, 5.0},
-                                                                              {S::Wait, 100},
-                                                                              {S::CannotTell, 0, true, 5.1}};
-        QTest::newRow("a track handed over behind the tail") << Steps{{S::Write, 1000},
-                                                                      {S::Read, 1000, true, 0},
-                                                                      {S::Follow, 2},
-                                                                      {S::Write, 500},
-                                                                      {S::Wait, 900},
-                                                                      {S::Read, 600, true, 0.9},
-                                                                      {S::Read, 600, true, 0, 2},
-                                                                      {S::Wait, 200, true, 0.1, 2}};
-        QTest::newRow("held and resumed: the clock counts from the resume") << Steps{
-            {S::Write, 1000}, {S::Read, 1000, true, 0},    {S::Wait, 300}, {S::Read, 700, true, 0.3}, {S::Wait, 5000},
-            {S::Resume},      {S::Read, 100, true, 0.3201}};
+            << "w1000 r1000:0 t100 r900:0.1 b600 r300:0.1 w600 t50 r850:0.15";
+        QTest::newRow("dropped: a new stream from the place sought") << "w1000 t500 r500:0.5 x5 w500 c:5 t100 c:5.1";
+        QTest::newRow("a track handed over behind the tail")
+            << "w1000 r1000:0 f2 w500 t900 r600:0.9 r600:0#2 t200:0.1#2";
+        QTest::newRow("held and resumed: the clock counts from the resume")
+            << "w1000 r1000:0 t300 r700:0.3 t5000 m r100:0.32";
     }
     void positionIsWorkedOut() {
-        QFETCH(Steps, steps);
+        QFETCH(QString, steps);
         auto now = std::chrono::steady_clock::time_point{} + std::chrono::hours(1);
         Playhead playhead(1000);
         playhead.restart(now, {1, 0, 0, nullptr, 0});
         Heard heard;
-        int k = 0;
-        for (const Step& s : steps) {
-            ++k;
-            switch (s.op) {
-            case Step::Write: playhead.wrote(s.n, now); break;
-            case Step::TakeBack: playhead.tookBack(s.n); break;
-            case Step::Follow: playhead.follow({s.n == 0 ? 2u : static_cast<uint64_t>(s.n), 0, 0, nullptr, 0}); break;
-            case Step::Wait: now += std::chrono::milliseconds(s.n); break;
-            case Step::Restart: playhead.restart(now, {1, static_cast<double>(s.n), 0, nullptr, 0}); break;
-            case Step::Resume: playhead.resume(now); break;
-            case Step::Read:
-            case Step::CannotTell: {
-                const auto unheard = s.op == Step::Read ? std::optional<int64_t>(s.n) : std::nullopt;
-                const Playhead::Reading r = playhead.read(now, unheard, s.playing);
+        for (const QString& step : steps.split(QLatin1Char(' '))) {
+            const QStringList parts = step.mid(1).split(QRegularExpression(QStringLiteral("[:#]")));
+            const int64_t n = parts[0].toLongLong();
+            const auto read = [&](std::optional<int64_t> unheard, bool playing) {
+                const Playhead::Reading r = playhead.read(now, unheard, playing);
                 heard.store(now, r.now, r.next);
-                break;
+            };
+            switch (step[0].toLatin1()) {
+            case 'w': playhead.wrote(n, now); break;
+            case 'b': playhead.tookBack(n); break;
+            case 'f': playhead.follow({static_cast<uint64_t>(n), 0, 0, nullptr, 0}); break;
+            case 't': now += std::chrono::milliseconds(n); break;
+            case 'x': playhead.restart(now, {1, static_cast<double>(n), 0, nullptr, 0}); break;
+            case 'm': playhead.resume(now); break;
+            case 'r': read(n, true); break;
+            case 's': read(n, false); break;
+            case 'c': read(std::nullopt, true); break;
             }
-            }
-            if (s.expect >= 0)
-                QVERIFY2(std::abs(heard.of(s.track, now) - s.expect) < 0.0005,
-                         qPrintable(
-                             QStringLiteral("step %1: %2 s, not %3").arg(k).arg(heard.of(s.track, now)).arg(s.expect)));
+            if (!step.contains(QLatin1Char(':'))) continue;
+            const uint64_t track = step.contains(QLatin1Char('#')) ? parts.last().toULongLong() : 1;
+            const double expected = parts[1].toDouble(), at = heard.of(track, now);
+            QVERIFY2(std::abs(at - expected) < 0.0005, qPrintable(QStringLiteral("%1: %2 s").arg(step).arg(at)));
         }
     }
 
