@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSpacerItem>
 
 namespace {
@@ -56,7 +57,25 @@ bool QtDialogs::Confirm(QWidget* parent, const QString& text) {
     return box.exec() == QMessageBox::Ok;
 }
 
+int QtDialogs::Choose(QWidget* parent, const QString& text, const QStringList& answers) {
+    QMessageBox box(Anchor(parent));
+    box.setWindowTitle(AppTitle());
+    box.setText(text);
+    box.setTextFormat(Qt::PlainText);
+    box.setIcon(QMessageBox::Question);
+    QList<QAbstractButton*> buttons;
+    for (const QString& answer : answers) buttons << box.addButton(answer, QMessageBox::AcceptRole);
+    box.setDefaultButton(box.addButton(QMessageBox::Cancel));
+    FitTitle(box);
+    box.exec();
+    return static_cast<int>(buttons.indexOf(box.clickedButton()));
+}
+
 QString QtDialogs::GetOpenFileName(QWidget* parent) { return QFileDialog::getOpenFileName(parent); }
+
+QStringList QtDialogs::GetOpenFileNames(QWidget* parent, const QString& title, const QString& filter) {
+    return QFileDialog::getOpenFileNames(parent, title, QString(), filter);
+}
 
 QString QtDialogs::GetSaveFileName(QWidget* parent, const QString& title, const QString& filter,
                                    const QString& suffix) {

@@ -143,6 +143,69 @@ void PlaylistModel::removeAt(int row) {
         setCurrent(-1);
     else if (current_ > row)
         setCurrent(current_ - 1);
+    if (!queue_.empty()) queueChanged();
+}
+
+int PlaylistModel::removeEach(std::vector<int> rows) {
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    rows.erase(std::remove_if(rows.begin(), rows.end(), [this](int r) { return r < 0 || r >= count(); }), rows.end());
+    if (rows.empty()) return 0;
+    std::vector<Entry> kept;
+    kept.reserve(entries_.size() - rows.size());
+    int newCurrent = -1;
+    for (size_t i = 0, k = 0; i < entries_.size(); ++i) {
+        if (k < rows.size() && rows[k] == static_cast<int>(i)) {
+            ++k;
+            continue;
+        }
+        if (static_cast<int>(i) == current_) newCurrent = static_cast<int>(kept.size());
+        kept.push_back(std::move(entries_[i]));
+    }
+    {
+        // A reset is linear; row-by-row removal signals would be quadratic.
+        Changing changing(changing_);
+        beginResetModel();
+        entries_ = std::move(kept);
+        endResetModel();
+    }
+    current_ = -2;  // announced again: a view lost its selection in the reset
+    setCurrent(newCurrent);
+    queueChanged();
+    return static_cast<int>(rows.size());
+}
+
+void PlaylistModel::playNext(int row) {
+    if (row < 0 || row >= count()) return;
+    const std::string& text = at(row);
+    if (std::find(queue_.begin(), queue_.end(), text) == queue_.end()) queue_.push_back(text);
+    queueChanged();
+}
+
+int PlaylistModel::takeNext() {
+    while (!queue_.empty()) {
+        const int row = rowOf(queue_.front());
+        queue_.erase(queue_.begin());
+        if (row >= 0) {
+            queueChanged();
+            return row;
+        }
+    }
+    return -1;
+}
+
+int PlaylistModel::placeInQueue(int row) const {
+    if (row < 0 || row >= count() || queue_.empty()) return 0;
+    const auto it = std::find(queue_.begin(), queue_.end(), at(row));
+    return it == queue_.end() ? 0 : static_cast<int>(it - queue_.begin()) + 1;
+}
+
+// Drops what left the list, and tells the view the places changed.
+void PlaylistModel::queueChanged() {
+    queue_.erase(std::remove_if(queue_.begin(), queue_.end(), [this](const std::string& t) { return rowOf(t) < 0; }),
+                 queue_.end());
+    if (count() > 0) emit dataChanged(index(0, 0), index(count() - 1, 0), {QueueRole});
+    emit queueMoved();
 }
 
 void PlaylistModel::clear() {
@@ -153,6 +216,10 @@ void PlaylistModel::clear() {
         endResetModel();
     }
     setCurrent(-1);
+    if (!queue_.empty()) {
+        queue_.clear();
+        emit queueMoved();
+    }
 }
 
 int PlaylistModel::rowOf(const std::string& entry) const {
@@ -169,6 +236,11 @@ int PlaylistModel::rowCount(const QModelIndex& parent) const { return parent.isV
 QVariant PlaylistModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= count()) return {};
     if (role == Qt::DisplayRole) return textAt(index.row());
+    if (role == QueueRole) return placeInQueue(index.row());
+    if (role == Qt::AccessibleTextRole) {
+        const int place = placeInQueue(index.row());
+        return place > 0 ? tr("%1, played next (%2)").arg(textAt(index.row())).arg(place) : textAt(index.row());
+    }
     return {};
 }
 

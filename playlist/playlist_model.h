@@ -27,7 +27,23 @@ public:
     // Replaces every entry (used when the stored playlist is loaded).
     int replaceAll(const std::vector<std::string>& entries);
     void removeAt(int row);
+    // Removes the entries of `rows` (any order) at once; the current entry
+    // stays current unless it goes. Returns how many went.
+    int removeEach(std::vector<int> rows);
     void clear();
+
+    // Play Next: entries waiting to be played next, in the order they were
+    // asked for (each once), whatever the list's order. An entry that leaves
+    // the list leaves the queue.
+    void playNext(int row);
+    // The first entry waiting, which leaves the queue: its row, or -1 when
+    // none waits.
+    int takeNext();
+    // Its place in the queue (1 for the first), 0 when it does not wait.
+    int placeInQueue(int row) const;
+    int queued() const { return static_cast<int>(queue_.size()); }
+    // The place in the queue, for the view to show (an int).
+    static constexpr int QueueRole = Qt::UserRole + 1;
     // Entries of the stored playlist that did not fit: not shown, kept to be
     // stored again after the shown ones.
     const std::vector<std::string>& heldBack() const { return heldBack_; }
@@ -62,6 +78,8 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 signals:
+    // Entries joined or left the queue (its places are news to the view).
+    void queueMoved();
     // The current row has a new value, for whatever reason (a selection, an
     // insertion before it, its removal): for the view to follow.
     void currentRowChanged(int row);
@@ -74,7 +92,9 @@ private:
         std::string key;
     };
     void setCurrent(int row);
+    void queueChanged();
     std::vector<Entry> entries_;
+    std::vector<std::string> queue_;  // by entry text
     std::vector<std::string> heldBack_;
     int current_ = -1;
     int changing_ = 0;

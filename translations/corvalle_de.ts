@@ -232,6 +232,13 @@
     </message>
 </context>
 <context>
+    <name>PlaylistModel</name>
+    <message>
+        <source>%1, played next (%2)</source>
+        <translation>%1, als Nächstes gespielt (%2)</translation>
+    </message>
+</context>
+<context>
     <name>SleepInhibitor</name>
     <message>
         <source>Playing music</source>
@@ -553,6 +560,96 @@
     <message>
         <source>Cannot save the settings: </source>
         <translation>Die Einstellungen können nicht gespeichert werden: </translation>
+    </message>
+    <message>
+        <source>Play Next</source>
+        <translation>Als Nächstes spielen</translation>
+    </message>
+    <message>
+        <source>Add Files...</source>
+        <translation>Dateien hinzufügen...</translation>
+    </message>
+    <message>
+        <source>Remove Missing Entries</source>
+        <translation>Fehlende Einträge entfernen</translation>
+    </message>
+    <message>
+        <source>Remove Duplicates</source>
+        <translation>Doppelte Einträge entfernen</translation>
+    </message>
+    <message>
+        <source>Add Files</source>
+        <translation>Dateien hinzufügen</translation>
+    </message>
+    <message>
+        <source>MP3 files and playlists (*.mp3 *.m3u *.m3u8 *.pls);;All files (*)</source>
+        <translation>MP3-Dateien und Wiedergabelisten (*.mp3 *.m3u *.m3u8 *.pls);;Alle Dateien (*)</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n entries name a file that is gone.</source>
+        <translation>
+            <numerusform>%n Eintrag nennt eine Datei, die es nicht mehr gibt.</numerusform>
+            <numerusform>%n Einträge nennen eine Datei, die es nicht mehr gibt.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n entries are in folders that are not there or do not answer (an unplugged drive, a share): they are kept unless you remove them too.</source>
+        <translation>
+            <numerusform>%n Eintrag liegt in einem Ordner, der nicht da ist oder nicht antwortet (ein abgezogenes Laufwerk, eine Freigabe): er bleibt, wenn Sie ihn nicht mit entfernen.</numerusform>
+            <numerusform>%n Einträge liegen in Ordnern, die nicht da sind oder nicht antworten (ein abgezogenes Laufwerk, eine Freigabe): sie bleiben, wenn Sie sie nicht mit entfernen.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Remove Those Gone</source>
+        <translation>Nur die fehlenden entfernen</translation>
+    </message>
+    <message>
+        <source>Remove All %1</source>
+        <translation>Alle %1 entfernen</translation>
+    </message>
+    <message>
+        <source>No entry names a file that is gone.</source>
+        <translation>Kein Eintrag nennt eine Datei, die es nicht mehr gibt.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n entries removed.</source>
+        <translation>
+            <numerusform>%n Eintrag entfernt.</numerusform>
+            <numerusform>%n Einträge entfernt.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>No entry names a file another entry names.</source>
+        <translation>Kein Eintrag nennt eine Datei, die ein anderer Eintrag nennt.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n duplicate entries removed.</source>
+        <translation>
+            <numerusform>%n doppelter Eintrag entfernt.</numerusform>
+            <numerusform>%n doppelte Einträge entfernt.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Sleep Timer</source>
+        <translation>Einschlaf-Timer</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>Aus</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n Minutes</source>
+        <translation>
+            <numerusform>%n Minute</numerusform>
+            <numerusform>%n Minuten</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Sleep Timer (%n min left)</source>
+        <translation>
+            <numerusform>Einschlaf-Timer (noch %n Min.)</numerusform>
+            <numerusform>Einschlaf-Timer (noch %n Min.)</numerusform>
+        </translation>
     </message>
 </context>
 </TS>

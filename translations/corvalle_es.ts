@@ -232,6 +232,13 @@
     </message>
 </context>
 <context>
+    <name>PlaylistModel</name>
+    <message>
+        <source>%1, played next (%2)</source>
+        <translation>%1, se reproduce a continuación (%2)</translation>
+    </message>
+</context>
+<context>
     <name>SleepInhibitor</name>
     <message>
         <source>Playing music</source>
@@ -553,6 +560,96 @@
     <message>
         <source>Cannot save the settings: </source>
         <translation>No se puede guardar la configuración: </translation>
+    </message>
+    <message>
+        <source>Play Next</source>
+        <translation>Reproducir a continuación</translation>
+    </message>
+    <message>
+        <source>Add Files...</source>
+        <translation>Añadir archivos...</translation>
+    </message>
+    <message>
+        <source>Remove Missing Entries</source>
+        <translation>Quitar entradas que faltan</translation>
+    </message>
+    <message>
+        <source>Remove Duplicates</source>
+        <translation>Quitar duplicados</translation>
+    </message>
+    <message>
+        <source>Add Files</source>
+        <translation>Añadir archivos</translation>
+    </message>
+    <message>
+        <source>MP3 files and playlists (*.mp3 *.m3u *.m3u8 *.pls);;All files (*)</source>
+        <translation>Archivos MP3 y listas de reproducción (*.mp3 *.m3u *.m3u8 *.pls);;Todos los archivos (*)</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n entries name a file that is gone.</source>
+        <translation>
+            <numerusform>%n entrada nombra un archivo que ya no existe.</numerusform>
+            <numerusform>%n entradas nombran un archivo que ya no existe.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n entries are in folders that are not there or do not answer (an unplugged drive, a share): they are kept unless you remove them too.</source>
+        <translation>
+            <numerusform>%n entrada está en una carpeta que no está o no responde (una unidad desconectada, un recurso compartido): se conserva a menos que la quite también.</numerusform>
+            <numerusform>%n entradas están en carpetas que no están o no responden (una unidad desconectada, un recurso compartido): se conservan a menos que las quite también.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Remove Those Gone</source>
+        <translation>Quitar las que faltan</translation>
+    </message>
+    <message>
+        <source>Remove All %1</source>
+        <translation>Quitar las %1</translation>
+    </message>
+    <message>
+        <source>No entry names a file that is gone.</source>
+        <translation>Ninguna entrada nombra un archivo que ya no existe.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n entries removed.</source>
+        <translation>
+            <numerusform>%n entrada quitada.</numerusform>
+            <numerusform>%n entradas quitadas.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>No entry names a file another entry names.</source>
+        <translation>Ninguna entrada nombra un archivo que nombre otra.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n duplicate entries removed.</source>
+        <translation>
+            <numerusform>%n entrada duplicada quitada.</numerusform>
+            <numerusform>%n entradas duplicadas quitadas.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Sleep Timer</source>
+        <translation>Temporizador</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>Desactivado</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n Minutes</source>
+        <translation>
+            <numerusform>%n minuto</numerusform>
+            <numerusform>%n minutos</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Sleep Timer (%n min left)</source>
+        <translation>
+            <numerusform>Temporizador (queda %n min)</numerusform>
+            <numerusform>Temporizador (quedan %n min)</numerusform>
+        </translation>
     </message>
 </context>
 </TS>

@@ -232,6 +232,13 @@
     </message>
 </context>
 <context>
+    <name>PlaylistModel</name>
+    <message>
+        <source>%1, played next (%2)</source>
+        <translation>%1, lu ensuite (%2)</translation>
+    </message>
+</context>
+<context>
     <name>SleepInhibitor</name>
     <message>
         <source>Playing music</source>
@@ -553,6 +560,96 @@
     <message>
         <source>Cannot save the settings: </source>
         <translation>Impossible d’enregistrer les réglages&#xa0;: </translation>
+    </message>
+    <message>
+        <source>Play Next</source>
+        <translation>Lire ensuite</translation>
+    </message>
+    <message>
+        <source>Add Files...</source>
+        <translation>Ajouter des fichiers...</translation>
+    </message>
+    <message>
+        <source>Remove Missing Entries</source>
+        <translation>Retirer les entrées manquantes</translation>
+    </message>
+    <message>
+        <source>Remove Duplicates</source>
+        <translation>Retirer les doublons</translation>
+    </message>
+    <message>
+        <source>Add Files</source>
+        <translation>Ajouter des fichiers</translation>
+    </message>
+    <message>
+        <source>MP3 files and playlists (*.mp3 *.m3u *.m3u8 *.pls);;All files (*)</source>
+        <translation>Fichiers MP3 et listes de lecture (*.mp3 *.m3u *.m3u8 *.pls);;Tous les fichiers (*)</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n entries name a file that is gone.</source>
+        <translation>
+            <numerusform>%n entrée désigne un fichier qui n&apos;existe plus.</numerusform>
+            <numerusform>%n entrées désignent un fichier qui n&apos;existe plus.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n entries are in folders that are not there or do not answer (an unplugged drive, a share): they are kept unless you remove them too.</source>
+        <translation>
+            <numerusform>%n entrée se trouve dans un dossier absent ou qui ne répond pas (un disque débranché, un partage) : elle est gardée, à moins que vous ne la retiriez aussi.</numerusform>
+            <numerusform>%n entrées se trouvent dans des dossiers absents ou qui ne répondent pas (un disque débranché, un partage) : elles sont gardées, à moins que vous ne les retiriez aussi.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Remove Those Gone</source>
+        <translation>Retirer celles qui manquent</translation>
+    </message>
+    <message>
+        <source>Remove All %1</source>
+        <translation>Tout retirer (%1)</translation>
+    </message>
+    <message>
+        <source>No entry names a file that is gone.</source>
+        <translation>Aucune entrée ne désigne un fichier qui n&apos;existe plus.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n entries removed.</source>
+        <translation>
+            <numerusform>%n entrée retirée.</numerusform>
+            <numerusform>%n entrées retirées.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>No entry names a file another entry names.</source>
+        <translation>Aucune entrée ne désigne un fichier qu&apos;une autre désigne.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n duplicate entries removed.</source>
+        <translation>
+            <numerusform>%n doublon retiré.</numerusform>
+            <numerusform>%n doublons retirés.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Sleep Timer</source>
+        <translation>Arrêt programmé</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>Désactivé</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n Minutes</source>
+        <translation>
+            <numerusform>%n minute</numerusform>
+            <numerusform>%n minutes</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Sleep Timer (%n min left)</source>
+        <translation>
+            <numerusform>Arrêt programmé (%n min restante)</numerusform>
+            <numerusform>Arrêt programmé (%n min restantes)</numerusform>
+        </translation>
     </message>
 </context>
 </TS>

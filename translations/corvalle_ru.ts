@@ -239,6 +239,13 @@
     </message>
 </context>
 <context>
+    <name>PlaylistModel</name>
+    <message>
+        <source>%1, played next (%2)</source>
+        <translation>%1, играет следующим (%2)</translation>
+    </message>
+</context>
+<context>
     <name>SleepInhibitor</name>
     <message>
         <source>Playing music</source>
@@ -563,6 +570,102 @@
     <message>
         <source>Cannot save the settings: </source>
         <translation>Не удаётся сохранить настройки: </translation>
+    </message>
+    <message>
+        <source>Play Next</source>
+        <translation>Играть следующим</translation>
+    </message>
+    <message>
+        <source>Add Files...</source>
+        <translation>Добавить файлы...</translation>
+    </message>
+    <message>
+        <source>Remove Missing Entries</source>
+        <translation>Удалить отсутствующие</translation>
+    </message>
+    <message>
+        <source>Remove Duplicates</source>
+        <translation>Удалить повторы</translation>
+    </message>
+    <message>
+        <source>Add Files</source>
+        <translation>Добавить файлы</translation>
+    </message>
+    <message>
+        <source>MP3 files and playlists (*.mp3 *.m3u *.m3u8 *.pls);;All files (*)</source>
+        <translation>Файлы MP3 и списки воспроизведения (*.mp3 *.m3u *.m3u8 *.pls);;Все файлы (*)</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n entries name a file that is gone.</source>
+        <translation>
+            <numerusform>%n запись указывает на файл, которого больше нет.</numerusform>
+            <numerusform>%n записи указывают на файл, которого больше нет.</numerusform>
+            <numerusform>%n записей указывают на файл, которого больше нет.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n entries are in folders that are not there or do not answer (an unplugged drive, a share): they are kept unless you remove them too.</source>
+        <translation>
+            <numerusform>%n запись находится в папке, которой нет или которая не отвечает (отключённый диск, сетевая папка): она останется, если вы не удалите и её.</numerusform>
+            <numerusform>%n записи находятся в папках, которых нет или которые не отвечают (отключённый диск, сетевая папка): они останутся, если вы не удалите и их.</numerusform>
+            <numerusform>%n записей находятся в папках, которых нет или которые не отвечают (отключённый диск, сетевая папка): они останутся, если вы не удалите и их.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Remove Those Gone</source>
+        <translation>Удалить только отсутствующие</translation>
+    </message>
+    <message>
+        <source>Remove All %1</source>
+        <translation>Удалить все (%1)</translation>
+    </message>
+    <message>
+        <source>No entry names a file that is gone.</source>
+        <translation>Ни одна запись не указывает на отсутствующий файл.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n entries removed.</source>
+        <translation>
+            <numerusform>Удалена %n запись.</numerusform>
+            <numerusform>Удалены %n записи.</numerusform>
+            <numerusform>Удалено %n записей.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>No entry names a file another entry names.</source>
+        <translation>Ни одна запись не указывает на файл, на который указывает другая.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n duplicate entries removed.</source>
+        <translation>
+            <numerusform>Удалён %n повтор.</numerusform>
+            <numerusform>Удалены %n повтора.</numerusform>
+            <numerusform>Удалено %n повторов.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Sleep Timer</source>
+        <translation>Таймер сна</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>Выкл.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n Minutes</source>
+        <translation>
+            <numerusform>%n минута</numerusform>
+            <numerusform>%n минуты</numerusform>
+            <numerusform>%n минут</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Sleep Timer (%n min left)</source>
+        <translation>
+            <numerusform>Таймер сна (осталась %n мин)</numerusform>
+            <numerusform>Таймер сна (осталось %n мин)</numerusform>
+            <numerusform>Таймер сна (осталось %n мин)</numerusform>
+        </translation>
     </message>
 </context>
 </TS>

@@ -5,6 +5,7 @@
 #include "playlist/playlist_model.h"
 #include "playlist/stored_playlist.h"
 #include "settings/preferences.h"
+#include "transport/sleep_timer.h"
 #include "transport/transport.h"
 #include "volume/volume_level.h"
 #include "window/frm_main.h"
@@ -28,7 +29,8 @@ public:
     StoredPlaylist stored{playlist};
     VolumeLevel volume{0};  // the window sets its designed level
     Transport transport{playlist, *media};
-    frmMain window{{*media, playlist, stored, volume, transport, preferences}};  // made last, gone first
+    SleepTimer sleepTimer{*media};
+    frmMain window{{*media, playlist, stored, volume, transport, preferences, sleepTimer}};  // made last, gone first
 };
 
 // "Resume on Start": when it is on and the player started without files to

@@ -105,6 +105,7 @@ struct PlaybackEngine::Session {
     double seekTo GUARDED_BY(mutex) = -1;                           // < 0: none
     std::unique_ptr<Track> next GUARDED_BY(mutex);                  // handed over during the tail
     std::optional<Decoder::Levelling> levelling GUARDED_BY(mutex);  // for the track that plays
+    double fadeOut GUARDED_BY(mutex) = -1;                          // seconds of a fade then a pause; < 0: none
     // Told by the worker.
     bool accepting GUARDED_BY(mutex) = false;  // the track's end is told, its tail plays: a next one may follow
     int rate GUARDED_BY(mutex);                // the format the device is (or will be) open for
@@ -154,6 +155,16 @@ struct PlaybackEngine::Session {
             if (accepting) return;  // ended: its end is on its way
             seekTo = seconds;
             heard.store(Heard::Clock::now(), {track, seconds});
+            ++requests;
+            wake.notify_all();
+        }
+        output->interrupt();
+    }
+    void askFadeOut(double seconds) EXCLUDES(mutex) {
+        {
+            MutexLock lock(mutex);
+            if (accepting) return;  // ended: its end is on its way
+            fadeOut = seconds;
             ++requests;
             wake.notify_all();
         }

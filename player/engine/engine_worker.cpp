@@ -21,7 +21,9 @@
 #include "common/app_error.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
+#include <utility>
 
 namespace {
 using Clock = std::chrono::steady_clock;
@@ -144,9 +146,11 @@ bool PlaybackEngine::Session::Worker::step() {
     if (handed) handOver(std::move(asked.next));
     // What a seek drops is not taken back first.
     if (asked.levelling) relevel(*asked.levelling, !handed && asked.seekTo < 0);
+    if (asked.fadeOut >= 0 && phase_ == Phase::Writing) startFade(asked.fadeOut);
     if (handed) return true;
     if (phase_ == Phase::Draining) return drainTail();
     if (asked.pause != Pause::Off) return hold(asked);
+    if (fadeHeard()) return true;
     if (asked.seekTo >= 0) phase_ = restartAt(asked.seekTo);
     if (phase_ == Phase::LastQueued) {
         tellEndWhenDue();
@@ -162,6 +166,7 @@ PlaybackEngine::Session::Worker::Requests PlaybackEngine::Session::Worker::takeR
     while (s_.pause == Pause::Held && !s_.cancel && s_.seekTo < 0) lock.wait(s_.wake);
     asked.levelling = std::move(s_.levelling);
     s_.levelling.reset();
+    asked.fadeOut = std::exchange(s_.fadeOut, -1);
     if (s_.cancel) {
         s_.accepting = false;
         asked.stop = true;
@@ -188,12 +193,15 @@ PlaybackEngine::Session::Worker::Requests PlaybackEngine::Session::Worker::takeR
 // asked with it or during it moves the place instead. Then the worker waits
 // for it to end (takeRequests). Told as the position coming to rest.
 bool PlaybackEngine::Session::Worker::hold(const Requests& asked) {
+    const bool faded = fadeFrames_ > 0;  // what the device holds is faded: not kept for the resume
+    fadeFrames_ = 0;
+    fadeEndsAt_.reset();
     if (asked.seekTo >= 0) {
         phase_ = restartAt(asked.seekTo);
         if (!held_) held_ = s_.output->hold(true);  // nothing plays, and the sink may sleep
     } else if (!held_) {
         updateHeard();
-        held_ = s_.output->hold(true);
+        held_ = !faded && s_.output->hold(true);
         if (held_)
             settleHeard();
         else
@@ -256,14 +264,58 @@ PlaybackEngine::Session::Worker::Phase PlaybackEngine::Session::Worker::restartA
 // that cannot be sought to the place any more ends there.)
 void PlaybackEngine::Session::Worker::relevel(const Decoder::Levelling& levelling, bool takeBack) {
     track_->decoder->setLevelling(levelling);
+    if (takeBack) takeBackHeld();
+}
+
+bool PlaybackEngine::Session::Worker::takeBackHeld() {
     Playhead::Piece& piece = playhead_.current();
-    if (!takeBack || phase_ != Phase::Writing || piece.from < 0 || piece.id != track_->id) return;
+    if (phase_ != Phase::Writing || piece.from < 0 || piece.id != track_->id) return false;
     const long back = s_.output->takeBack(static_cast<long>(piece.written));
-    if (back <= 0) return;
+    if (back <= 0) return false;
     playhead_.tookBack(back);
     end_.framesPlayed -= back;
+    fadeDone_ = std::max<int64_t>(0, fadeDone_ - back);
     bufFrames_ = bufPos_ = 0;
     if (!track_->decoder->seek(piece.from + piece.written)) lastQueued();  // it cannot be read there any more
+    return true;
+}
+
+void PlaybackEngine::Session::Worker::startFade(double seconds) {
+    fadeFrames_ = std::max<int64_t>(1, static_cast<int64_t>(seconds * rate_));
+    fadeEndsAt_.reset();
+    // Heard soon: what the device holds is written again, faded.
+    takeBackHeld();
+    fadeDone_ = 0;
+}
+
+// A falling straight line, from the full level to nothing over the fade;
+// nothing after it.
+void PlaybackEngine::Session::Worker::applyFade(size_t frames) {
+    for (size_t j = 0; j < frames; ++j) {
+        const double gain = std::max(
+            0.0, 1.0 - static_cast<double>(fadeDone_ + static_cast<int64_t>(j)) / static_cast<double>(fadeFrames_));
+        for (int c = 0; c < channels_; ++c) {
+            int16_t& sample = buffer_[j * static_cast<size_t>(channels_) + static_cast<size_t>(c)];
+            sample = static_cast<int16_t>(std::lround(sample * gain));
+        }
+    }
+}
+
+// The fade written to its end and heard: the track pauses where it is
+// heard (what the device holds after it goes: the resume is at the full
+// level), told as a pause taking hold.
+bool PlaybackEngine::Session::Worker::fadeHeard() {
+    if (fadeFrames_ == 0 || !fadeEndsAt_ || Clock::now() < *fadeEndsAt_) return false;
+    fadeFrames_ = 0;
+    fadeEndsAt_.reset();
+    updateHeard();
+    phase_ = restartAt(heardOf(track_->id));
+    {
+        MutexLock lock(s_.mutex);
+        s_.pause = Pause::Held;
+    }
+    s_.reports->tellSettled(track_->id);
+    return true;
 }
 
 // Decodes a chunk when the last one is all written, and writes what the
@@ -279,6 +331,7 @@ bool PlaybackEngine::Session::Worker::writeChunk() {
         if (st == Decoder::Status::FormatChanged) return reopenForNewFormat();
         bufFrames_ = frames;
         bufPos_ = 0;
+        if (fadeFrames_ > 0) applyFade(frames);
     }
     const long n = s_.output->write(buffer_.data() + bufPos_ * static_cast<size_t>(channels_),
                                     static_cast<long>(bufFrames_ - bufPos_));
@@ -293,6 +346,8 @@ bool PlaybackEngine::Session::Worker::writeChunk() {
     playhead_.wrote(n, Clock::now());
     end_.framesPlayed += n;
     updateHeard();
+    if (fadeFrames_ > 0 && (fadeDone_ += n) >= fadeFrames_ && !fadeEndsAt_)
+        fadeEndsAt_ = Clock::now() + SecondsToClock(playhead_.secondsHeld());
     // The next piece is decoded once the device has room for it: decoded
     // ahead, it would wait with a levelling that may change meanwhile.
     s_.output->waitWritable(kWriteWaitMs);

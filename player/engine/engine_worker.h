@@ -32,6 +32,7 @@ private:
         double seekTo = -1;  // < 0: none
         std::unique_ptr<Track> next;
         std::optional<Decoder::Levelling> levelling;
+        double fadeOut = -1;
     };
 
     bool openDevice();
@@ -45,6 +46,14 @@ private:
     void handOver(std::unique_ptr<Track> following);
     Phase restartAt(double seconds);
     void relevel(const Decoder::Levelling& levelling, bool takeBack);
+    // What the device holds of the track and will not play for a moment yet
+    // is taken back, to be decoded again. False when nothing could be.
+    bool takeBackHeld();
+    // The fade of a sleep timer: it begins with what is written next, and
+    // once heard to its end the track pauses there.
+    void startFade(double seconds);
+    void applyFade(size_t frames);
+    bool fadeHeard();
     bool writeChunk();
     bool starved();
     bool recoverDevice(const char* reason);
@@ -93,6 +102,9 @@ private:
     bool recovering_ = false;
     Clock::time_point retryUntil_{};
     Clock::time_point tailHeard_{};  // when the last frame queued will have been heard
+    // A fade: its length and how much of it was written (0: none).
+    int64_t fadeFrames_ = 0, fadeDone_ = 0;
+    std::optional<Clock::time_point> fadeEndsAt_;  // when its end will have been heard
     // Since when the device, asked for room, has taken nothing.
     std::optional<Clock::time_point> starvedSince_;
 };

@@ -171,6 +171,10 @@ void PlaybackEngine::setLevelling(const Decoder::Levelling& levelling) {
     if (running()) session_->askLevelling(levelling);
 }
 
+void PlaybackEngine::fadeOutAndPause(double seconds) {
+    if (running()) session_->askFadeOut(std::max(0.0, seconds));
+}
+
 void PlaybackEngine::pause() {
     if (running()) session_->askPause();
 }

@@ -152,6 +152,11 @@ public:
     // change is heard in a moment; otherwise it is heard once that has
     // played. The position stays.
     void setLevelling(const Decoder::Levelling& levelling);
+    // Fades what plays out over `seconds` (in the samples, not the master
+    // volume: nothing else on the desktop fades), then pauses where the fade
+    // was heard to its end; what plays after the pause is at the full level
+    // again. A pause or seek meanwhile ends the fade.
+    void fadeOutAndPause(double seconds);
     // How long a worker tries to open a failed device again before the track
     // ends (tests shorten it).
     void setDeviceRetry(std::chrono::milliseconds retry) { deviceRetry_ = retry; }

@@ -48,6 +48,10 @@ public:
     virtual void setLevelling(const Decoder::Levelling& levelling) = 0;
     // Moves the playing or paused file to `seconds` (nothing when stopped).
     virtual void seek(double seconds) = 0;
+    // Fades what plays out over `seconds` in the player's own sound (not the
+    // master volume), then pauses; Play resumes at the full level. Nothing
+    // when not playing.
+    virtual void fadeOutAndPause(double seconds) = 0;
     // Playing, paused or stopped; a file that has played to its end is
     // stopped. The control bar can change it too.
     virtual State state() const = 0;

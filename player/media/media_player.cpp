@@ -50,7 +50,9 @@ MediaPlayer::MediaPlayer(PlaybackEngine::OutputFactory outputs, QObject* parent)
         QMetaObject::invokeMethod(
             this,
             [this, id] {
-                if (engine_ && id == engine_->sessionId()) emit positionJumped();
+                if (!engine_ || id != engine_->sessionId()) return;
+                noteState();  // a pause the worker took (at a fade's end)
+                emit positionJumped();
             },
             Qt::QueuedConnection);
     };

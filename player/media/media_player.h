@@ -33,6 +33,7 @@ public:
     }
     void setLevelling(const Decoder::Levelling& levelling) override { engine_->setLevelling(levelling); }
     void seek(double seconds) override;
+    void fadeOutAndPause(double seconds) override { engine_->fadeOutAndPause(seconds); }
     State state() const override;
     double currentPosition() const override;
     bool positionRuns() const override;

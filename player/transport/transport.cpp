@@ -176,7 +176,20 @@ void Transport::Stop() {
     media_.stop();
 }
 
+bool Transport::PlayQueued() {
+    const int row = playlist_.takeNext();
+    if (row < 0) return false;
+    unheardEnds_ = 0;
+    setStopAfterThisTrack(false);
+    Trapped([this, row] {
+        Select(row);
+        PlaySteps(false);
+    });
+    return true;
+}
+
 void Transport::Next() {
+    if (PlayQueued()) return;
     // In random mode one pick is made and the component started once.
     if (randomMode_ == 0 && !Trapped([this] {
             const int c = playlist_.currentRow();
@@ -200,6 +213,7 @@ void Transport::PlayOn() {
         setStopAfterThisTrack(false);
         return;
     }
+    if (PlayQueued()) return;
     switch (repeat()) {
     case Preferences::Repeat::Track: Trapped([this] { PlaySteps(false); }); return;
     case Preferences::Repeat::Off:
@@ -261,6 +275,11 @@ void Transport::PlayPause() {
 }
 
 void Transport::Seek(double seconds) { media_.seek(seconds); }
+
+void Transport::SeekBy(double seconds) {
+    if (media_.state() == MediaComponent::State::Stopped) return;
+    media_.seek(std::clamp(media_.currentPosition() + seconds, 0.0, std::max(0.0, media_.duration())));
+}
 
 MediaComponent::State Transport::state() const { return media_.state(); }
 

@@ -45,7 +45,9 @@ public:
     // Next: the entry after the current one, wrapping to the first; Prev: the
     // one before it, staying on the first. In random mode one random pick.
     // Either then plays. Selecting an entry that is not there is a failure
-    // (an empty list).
+    // (an empty list). An entry waiting to be played next (Play Next) goes
+    // before all that, for Next and for the play-on, whatever the repeat and
+    // random mode; the list's order goes on from it.
     void Next();
     void Prev();
     // The end of a file: the playlist plays on with Next, wrapping to the
@@ -82,6 +84,9 @@ public:
     void PlayPause();
     // Moves the playing or paused file to `seconds`.
     void Seek(double seconds);
+    // Moves it by `seconds` (back when below 0), within the file; nothing
+    // when stopped.
+    void SeekBy(double seconds);
     MediaComponent::State state() const;
     const PlaylistModel& playlist() const { return playlist_; }
 
@@ -134,6 +139,8 @@ private:
     // Hands `path` to the component; what it cannot take is told with the
     // file's name.
     void SetFile(const std::string& path);
+    // Plays the first entry waiting to be played next; false when none waits.
+    bool PlayQueued();
 
     PlaylistModel& playlist_;
     MediaComponent& media_;

@@ -35,6 +35,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QImageReader>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
@@ -109,7 +110,8 @@ frmMain::frmMain(const Parts& parts, QWidget* parent)
           if (!set) qCInfo(lcWindow) << "the master volume was not set to" << volume;
       }),
       transport_(parts.transport),
-      preferences_(parts.preferences) {
+      preferences_(parts.preferences),
+      sleepTimer_(parts.sleepTimer) {
     InitResources();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(AppTitle());
@@ -295,6 +297,7 @@ void frmMain::BuildMenus() {
     // What the player adds stands between the designed items, whose last
     // stays last.
     mnuTagInfo->addSeparator();
+    BuildPlaylistCommands();
     mnuExportPlaylist = mnuTagInfo->addAction(tr("Export Playlist..."));
     mnuExportPlaylist->setObjectName(QStringLiteral("mnuExportPlaylist"));
     BuildPlaybackMenu();
@@ -360,6 +363,8 @@ void frmMain::BuildPlaybackMenu() {
     mnuLevelling = mnuPlayback->addAction(tr("Volume Levelling..."));
     mnuLevelling->setObjectName(QStringLiteral("mnuLevelling"));
     connect(mnuLevelling, &QAction::triggered, this, [this] { EditLevelling(this, preferences_); });
+    mnuPlayback->addSeparator();
+    BuildSleepTimerMenu();
     // The marks show the preferences, whoever changed them (the desktop's
     // loop control, say).
     auto show = [this, repeat] {
@@ -525,6 +530,26 @@ void frmMain::MediaPlayer1_EndReached() { transport_.EndReached(); }
 
 void frmMain::HScroll_4_Volume_Change() {
     Guarded(lcWindow, "HScroll_4_Volume_Change", [this] { masterVolume_.set(HScroll_4_Volume->value()); });
+}
+
+void frmMain::keyPressEvent(QKeyEvent* event) {
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    const bool ours = event->key() == Qt::Key_Space || event->key() == Qt::Key_Left || event->key() == Qt::Key_Right;
+    if (!ours || (mods & ~Qt::ShiftModifier) != Qt::NoModifier) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    if (!event->isAutoRepeat() || event->key() != Qt::Key_Space) Form_KeyDown(event->key(), mods);
+    event->accept();
+}
+
+void frmMain::Form_KeyDown(int key, Qt::KeyboardModifiers shift) {
+    if (key == Qt::Key_Space) {
+        transport_.PlayPause();
+        return;
+    }
+    const double step = shift & Qt::ShiftModifier ? 30 : 5;
+    transport_.SeekBy(key == Qt::Key_Left ? -step : step);
 }
 
 void frmMain::lblVolume_Click() { HScroll_4_Volume->setVisible(!HScroll_4_Volume->isVisible()); }

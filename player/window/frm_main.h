@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "playlist/entry_check.h"
 #include "playlist/stored_playlist.h"
 #include "search/frm_file_loader.h"
 #include "volume/volume_setter.h"
@@ -29,6 +30,7 @@ class QMenu;
 class QMimeData;
 class QScrollBar;
 class QTimer;
+class SleepTimer;
 class Transport;
 class VolumeLevel;
 
@@ -43,6 +45,7 @@ public:
         VolumeLevel& volume;  // what HScroll_4_Volume shows, for the desktop too
         Transport& transport;
         Preferences& preferences;
+        SleepTimer& sleepTimer;
     };
     explicit frmMain(const Parts& parts, QWidget* parent = nullptr);
     ~frmMain() override;
@@ -70,10 +73,15 @@ public:
     QAction* mnuEditTag = nullptr;
     QAction* mnuMediaPlayerBar = nullptr;
     QAction* mnuExportPlaylist = nullptr;
+    QAction* mnuPlayNext = nullptr;
+    QAction* mnuAddFiles = nullptr;
+    QAction* mnuRemoveMissing = nullptr;
+    QAction* mnuRemoveDuplicates = nullptr;
     QMenu* mnuPlayback = nullptr;  // repeat, stop after this track, resume, levelling
     QAction* mnuStopAfter = nullptr;
     QAction* mnuResume = nullptr;
     QAction* mnuLevelling = nullptr;
+    QMenu* mnuSleepTimer = nullptr;  // off, or the minutes, the time left in its title
     QMenu* mnuSetTheme = nullptr;
     QAction* mnuTheme = nullptr;
     QAction* mnuAutosize = nullptr;
@@ -131,6 +139,7 @@ public slots:
     void lblExit_Click();
     void lblVolume_Click();
     void HScroll_4_Volume_Change();
+    void Form_KeyDown(int key, Qt::KeyboardModifiers shift);
     void Timer1_Timer();
     void MediaPlayer1_LengthKnown();
     void MediaPlayer1_EndReached();
@@ -139,6 +148,10 @@ public slots:
     void mnuEditTag_Click();
     void mnuMediaPlayerBar_Click();
     void mnuExportPlaylist_Click();
+    void mnuPlayNext_Click();
+    void mnuAddFiles_Click();
+    void mnuRemoveMissing_Click();
+    void mnuRemoveDuplicates_Click();
     void imgTheme_MouseUp(Qt::MouseButton button, const QPoint& globalPos);
     void mnuTheme_Click();
     void mnuAutosize_Click();
@@ -148,12 +161,27 @@ protected:
     bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // The keys a control leaves to the window: Space pauses and resumes,
+    // Left and Right seek 5 s back and forward (30 s with Shift).
+    void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
     void BuildControls();
+    // Play Next, Add Files..., Remove Missing Entries, Remove Duplicates.
+    void BuildPlaylistCommands();
+    void BuildSleepTimerMenu();
+    // The cleaning commands look at the files on a thread of their own, and
+    // go on here once they were looked at.
+    enum class Cleaning { Missing, Duplicates };
+    void StartCleaning(Cleaning what);
+    void EntriesChecked(const std::vector<std::string>& entries, const EntryFacts& facts);
+    void RemoveMissing(const std::vector<std::string>& entries, const EntryFacts& facts);
+    void RemoveDuplicates(const std::vector<std::string>& entries, const EntryFacts& facts);
+    // Removes an entry for each of `texts` (one for each time it is named).
+    int RemoveEntries(const std::vector<std::string>& texts);
     void BuildMenus();
     void BuildPlaybackMenu();
     // Splits a time into Minutes and Seconds and shows it on `label`; with
@@ -172,8 +200,11 @@ private:
     // The master volume is set on a thread of its own: the mixer reaches
     // the sound server, which may hang.
     VolumeSetter masterVolume_;
+    EntryCheck* entryCheck_ = nullptr;
+    Cleaning cleaning_ = Cleaning::Missing;
     Transport& transport_;
     Preferences& preferences_;
+    SleepTimer& sleepTimer_;
     QPixmap themePixmap_;
     bool ownTheme_ = true;  // the program's own picture is shown, not the user's
     bool screenFollowed_ = false;

@@ -12,6 +12,8 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyledItemDelegate>
+#include <QTimer>
 
 namespace {
 // A file manager deletes the source files of a drop taken as a move, so a
@@ -31,7 +33,32 @@ bool AcceptAsCopy(QDropEvent* event) {
 }
 }  // namespace
 
+namespace {
+// An entry waiting to be played next shows its place in the queue at its
+// right end.
+class QueueMark : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QStyledItemDelegate::paint(painter, option, index);
+        const int place = index.data(PlaylistModel::QueueRole).toInt();
+        if (place <= 0) return;
+        const QString mark = QStringLiteral(" %1 ").arg(place);
+        QRect box = option.fontMetrics.boundingRect(mark).adjusted(-2, 0, 2, 0);
+        box.moveCenter(QPoint(option.rect.right() - box.width() / 2 - 2, option.rect.center().y()));
+        painter->save();
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(option.palette.color(QPalette::Highlight));
+        painter->drawRoundedRect(box, 3, 3);
+        painter->setPen(option.palette.color(QPalette::HighlightedText));
+        painter->drawText(box, Qt::AlignCenter, mark);
+        painter->restore();
+    }
+};
+}  // namespace
+
 PlaylistView::PlaylistView(QWidget* parent) : QListView(parent) {
+    setItemDelegate(new QueueMark(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setUniformItemSizes(true);
@@ -58,6 +85,27 @@ void PlaylistView::followCurrentRow(int row) {
     else
         selectionModel()->clear();
     following_ = false;
+    // Moved by entries added before it (a load that re-sorts the list): it
+    // stays in view, brought there once the additions are done.
+    if (row < 0 || !isVisible()) return;
+    scrollTries_ = 0;
+    scrollToCurrentSoon();
+}
+
+// The list is laid out in batches of 200 after a change: the entry is
+// scrolled to once its batch is laid out (a full list takes 164).
+void PlaylistView::scrollToCurrentSoon() {
+    if (scrollPending_ || ++scrollTries_ > 200) return;
+    scrollPending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        scrollPending_ = false;
+        if (!playlist_ || playlist_->currentRow() < 0 || !isVisible()) return;
+        const QModelIndex current = model()->index(playlist_->currentRow(), 0);
+        if (rectForIndex(current).isValid())
+            scrollTo(current);
+        else
+            scrollToCurrentSoon();
+    });
 }
 
 // The selection moves by itself while rows come and go; only a move made
@@ -134,6 +182,10 @@ void PlaylistView::keyPressEvent(QKeyEvent* event) {
         if (!event->isAutoRepeat()) emit returnPressed();
     } else if (event->key() == Qt::Key_Delete && mods == Qt::NoModifier) {
         emit deletePressed();
+    } else if ((event->key() == Qt::Key_Space || event->key() == Qt::Key_Left || event->key() == Qt::Key_Right) &&
+               (mods & ~Qt::ShiftModifier) == Qt::NoModifier) {
+        event->ignore();  // the window's: pause, and seek
+        return;
     } else {
         QListView::keyPressEvent(event);
         return;

@@ -4,7 +4,7 @@
 // the playlist's current one; a right-button press does not move it. Drops
 // of local files are handed to the window, and are only ever taken as a
 // copy. The Menu key (or Shift+F10), Return and Delete are reported for the
-// window to act on. Typing selects the next entry whose file name begins
+// window to act on; Space, Left and Right are left to the window. Typing selects the next entry whose file name begins
 // with what was typed, as file managers do; a pause starts a new search.
 // With the keyboard it is framed in the highlight colour.
 #include <QElapsedTimer>
@@ -54,10 +54,13 @@ public:
 
 private:
     void followCurrentRow(int row);
+    void scrollToCurrentSoon();
     void userChoseRow(const QModelIndex& current);
 
     PlaylistModel* playlist_ = nullptr;
-    bool following_ = false;  // the selection is being set from the playlist
-    QString typed_;           // what was typed since the last pause
+    bool following_ = false;      // the selection is being set from the playlist
+    bool scrollPending_ = false;  // the current entry is brought into view shortly
+    int scrollTries_ = 0;
+    QString typed_;  // what was typed since the last pause
     QElapsedTimer sinceTyped_;
 };

@@ -55,6 +55,10 @@ public:
         if (current != State::Stopped) position = seconds;
         emit positionJumped();
     }
+    void fadeOutAndPause(double seconds) override {
+        calls << QStringLiteral("fade=%1").arg(seconds);
+        if (current == State::Playing) setState(State::Paused);
+    }
     State state() const override { return current; }
     QString levelling;  // the last levelling set: mode, pre-amplification, untagged gain
     bool startPaused = false;

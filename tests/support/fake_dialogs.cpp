@@ -21,3 +21,13 @@ QString FakeDialogs::GetOpenFileName(QWidget*) {
     ++fileDialogCalls;
     return nextFileName;
 }
+
+int FakeDialogs::Choose(QWidget*, const QString& text, const QStringList& answers) {
+    questions << text + QLatin1Char('|') + answers.join(QLatin1Char('|'));
+    return nextChoice;
+}
+
+QStringList FakeDialogs::GetOpenFileNames(QWidget*, const QString&, const QString&) {
+    ++fileDialogCalls;
+    return nextFileNames;
+}

@@ -19,14 +19,18 @@ public:
 
     void MessageBox(QWidget* parent, const QString& text, const QString& title, MsgIcon icon) override;
     bool Confirm(QWidget* parent, const QString& text) override;
+    int Choose(QWidget* parent, const QString& text, const QStringList& answers) override;
     QString GetOpenFileName(QWidget* parent) override;
+    QStringList GetOpenFileNames(QWidget* parent, const QString& title, const QString& filter) override;
     QString GetSaveFileName(QWidget* parent, const QString& title, const QString& filter,
                             const QString& suffix) override;
 
     std::vector<Box> boxes;
-    QStringList questions;    // the texts of Confirm, in order
-    bool nextConfirm = true;  // its answer
-    QString nextFileName;     // the answer of the next file dialogs
+    QStringList questions;      // the texts of Confirm, in order
+    bool nextConfirm = true;    // its answer
+    int nextChoice = -1;        // the answer of Choose (its questions are recorded as Confirm's), -1: Cancel
+    QStringList nextFileNames;  // the answer of the next dialogs for several files
+    QString nextFileName;       // the answer of the next file dialogs
     int fileDialogCalls = 0;
     QString nextSaveFileName;  // the answer of the next save dialogs
     QStringList saveDialogs;   // the title, filter and suffix each save dialog was shown with

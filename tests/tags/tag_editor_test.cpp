@@ -45,7 +45,9 @@ public:
         parentShown.push_back(parent && parent->isVisible());
     }
     bool Confirm(QWidget*, const QString&) override { return true; }
+    int Choose(QWidget*, const QString&, const QStringList&) override { return -1; }
     QString GetOpenFileName(QWidget*) override { return {}; }
+    QStringList GetOpenFileNames(QWidget*, const QString&, const QString&) override { return {}; }
     QString GetSaveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
     QStringList texts;
     std::vector<bool> parentShown;

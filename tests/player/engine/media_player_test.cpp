@@ -441,6 +441,40 @@ private slots:
         QVERIFY2(later < 20, qPrintable(QString::number(later)));
     }
 
+    // A sleep timer's fade: in the player's own sound, heard soon, falling
+    // to nothing, then a pause that holds silence; Play resumes at the full
+    // level.
+    void fadeOutEndsInAPause() {
+        const QString tone = dir_.filePath(QStringLiteral("four.mp3"));
+        QVERIFY(testsupport::GenerateMp3(tone, 4.0, 440));
+        QElapsedTimer clock;
+        clock.start();
+        AudioCapture capture;
+        QVERIFY(capture.start(clock));
+        MediaPlayer player;
+        player.setFileName(Bytes(tone));
+        player.play();
+        QVERIFY(QTest::qWaitFor([&] { return player.currentPosition() > 0.6; }, 5000));
+        const qint64 fadeAt = clock.elapsed();
+        player.fadeOutAndPause(1.0);
+        QVERIFY(QTest::qWaitFor([&] { return player.state() == MediaComponent::State::Paused; }, 5000));
+        QVERIFY(QTest::qWaitFor([&] { return clock.elapsed() > fadeAt + 2200; }, 5000));
+        const qint64 resumedAt = clock.elapsed();
+        player.play();
+        QVERIFY(QTest::qWaitFor([&] { return clock.elapsed() > resumedAt + 900; }, 5000));
+        capture.stop();
+        const auto level = [&](qint64 from, qint64 to) {
+            return capture.rms(capture.indexAt(from), capture.indexAt(to));
+        };
+        const double full = level(fadeAt - 300, fadeAt), halfway = level(fadeAt + 700, fadeAt + 800);
+        qInfo("level: %.0f before, %.2f of it half way, %.0f paused, %.2f of it after", full, halfway / full,
+              level(fadeAt + 1600, resumedAt - 100), level(resumedAt + 400, resumedAt + 800) / full);
+        QVERIFY2(halfway > 0.15 * full && halfway < 0.85 * full, qPrintable(QString::number(halfway / full)));
+        QVERIFY2(level(fadeAt + 1600, resumedAt - 100) < 100,
+                 "sound while paused");  // the recorder's clock, give or take
+        QVERIFY2(level(resumedAt + 400, resumedAt + 800) > 0.9 * full, "not back at the full level");
+    }
+
     void stopSilencesAndGivesNoEnd() {
         QElapsedTimer clock;
         clock.start();

@@ -9,6 +9,7 @@
 #include "settings/preferences.h"
 #include "test_support.h"
 #include "transport/resume_point.h"
+#include "transport/sleep_timer.h"
 
 #include <QDir>
 #include <QSignalSpy>
@@ -49,6 +50,7 @@ private slots:
     void endOfFilePlaysOn();
     void resumeAndOpen();
     void playOnChoices();
+    void playNextGoesFirst();
     void resumePoint();
 };
 
@@ -292,6 +294,15 @@ void TransportTest::playOnChoices() {
     r.end(false);
     QCOMPARE(r.current(), 0);
 
+    // The sleep timer: once its minutes have passed the sound fades and the
+    // player pauses.
+    SleepTimer sleep(r.media, std::chrono::milliseconds(20));
+    sleep.setMinutes(15);
+    QCOMPARE(sleep.minutesLeft(), 15);
+    QTRY_VERIFY(r.media.calls.contains(QStringLiteral("fade=10")));
+    QCOMPARE(sleep.minutes(), 0);
+    QCOMPARE(r.media.state(), MediaComponent::State::Paused);
+
     preferences.setLevelling(Preferences::Levelling::AlbumUnlessRandom, 3, -2);
     QCOMPARE(r.media.levelling, QStringLiteral("2,3,-2"));  // album
     r.transport.Random();
@@ -313,6 +324,36 @@ void TransportTest::playOnChoices() {
     QCOMPARE(bad.untaggedDb(), 0.0);
     QCOMPARE(bad.repeat(), Preferences::Repeat::List);
     QVERIFY(!bad.resume());
+}
+
+// Entries asked to be played next play before the list's order, in the
+// order asked, at Next and at a file's end, whatever the repeat and random
+// mode; the list goes on from the last of them. One that leaves the list
+// leaves the queue.
+void TransportTest::playNextGoesFirst() {
+    QTemporaryDir dir;
+    Preferences preferences(dir.filePath(QStringLiteral("preferences.conf")));
+    Rig r({"/m/a.mp3", "/m/b.mp3", "/m/c.mp3", "/m/d.mp3", "/m/e.mp3"});
+    r.transport.setPreferences(&preferences);
+    r.playlist.setCurrentRow(0);
+    for (int row : {3, 1, 3, 4}) r.playlist.playNext(row);
+    QCOMPARE(r.playlist.placeInQueue(3), 1);
+    QCOMPARE(r.playlist.placeInQueue(1), 2);
+    QCOMPARE(r.playlist.placeInQueue(0), 0);
+    r.playlist.removeAt(4);  // e leaves the list, and the queue
+    QCOMPARE(r.playlist.queued(), 2);
+    r.transport.Next();
+    QCOMPARE(r.media.files(), QStringList{"/m/d.mp3"});
+    preferences.setRepeat(Preferences::Repeat::Track);
+    r.transport.Random();
+    r.end(false);  // random and repeat track: the queue first
+    QCOMPARE(r.media.files(), (QStringList{"/m/d.mp3", "/m/b.mp3"}));
+    r.transport.Random();
+    preferences.setRepeat(Preferences::Repeat::List);
+    r.end(false);  // on from b
+    QCOMPARE(r.current(), 2);
+    QCOMPARE(r.playlist.queued(), 0);
+    QCOMPARE(r.media.count("play"), 3);
 }
 
 // The point kept while playing and at exit, and going on from it.

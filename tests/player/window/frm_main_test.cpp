@@ -21,6 +21,7 @@ private slots:
     void buttonFeedback();
     void exitEndsTheProgram();
     void keyboardReachesTheCommands();
+    void keysPauseAndSeekFromAnyControl();
     void selectionAndCurrentEntryAgree();
     void doubleClicksThatMustNotPlay();
     void reclickingTheSelectedEntryRebuildsTheCaption();
@@ -92,13 +93,20 @@ void FrmMainTest::designedControlsAndMenus() {
     for (QAction* a : w->mnuTagInfo->actions()) items << a->text();
     // The player's own items stand between the designed ones; the designed
     // last item stays last.
-    QCOMPARE(items, (QStringList{"Remove Entry", "Load Files", "Edit Tag", "", "Export Playlist...", "Playback", "",
+    QCOMPARE(items, (QStringList{"Remove Entry", "Load Files", "Edit Tag", "", "Play Next", "Add Files...",
+                                 "Remove Missing Entries", "Remove Duplicates", "Export Playlist...", "Playback", "",
                                  "Hide Media Player Bar"}));
     QVERIFY(w->mnuMediaPlayerBar->isChecked());
     items.clear();
     for (QAction* a : w->mnuPlayback->actions()) items << a->text() + (a->isChecked() ? "*" : "");
     QCOMPARE(items, (QStringList{"Repeat List*", "Repeat Track", "No Repeat", "", "Stop After This Track",
-                                 "Resume on Start", "", "Volume Levelling..."}));
+                                 "Resume on Start", "", "Volume Levelling...", "", "Sleep Timer"}));
+    items.clear();
+    for (QAction* a : w->mnuSleepTimer->actions()) items << a->text() + (a->isChecked() ? "*" : "");
+    QCOMPARE(items, (QStringList{"Off*", "15 Minutes", "30 Minutes", "45 Minutes", "60 Minutes", "90 Minutes"}));
+    w->mnuSleepTimer->actions().at(2)->trigger();
+    QCOMPARE(w->mnuSleepTimer->title(), QStringLiteral("Sleep Timer (30 min left)"));
+    QVERIFY(w->mnuSleepTimer->actions().at(2)->isChecked());
     QCOMPARE(w->mnuSetTheme->title(), QStringLiteral("Set Theme"));
     items.clear();
     for (QAction* a : w->mnuSetTheme->actions()) items << a->text();
@@ -498,6 +506,43 @@ void FrmMainTest::keyboardReachesTheCommands() {
     f.w->List1->typingPause = 60 * 1000;
     QTest::keyClicks(f.w->List1, QStringLiteral("Z"));  // "zZ": still stepping
     QCOMPARE(current(), std::string("/music/alpha/zeta two.mp3"));
+}
+
+// Space pauses and resumes, Left and Right seek 5 s (30 s with Shift),
+// whichever control has the focus, unless it takes the key itself: a label
+// runs on Space, the volume slider moves with the arrows.
+void FrmMainTest::keysPauseAndSeekFromAnyControl() {
+    Fixture f({"/m/a.mp3"});
+    f.w->show();
+    f.w->HScroll_4_Volume->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.w));
+    f.media->length = 65;
+    f.w->lblPlay_Click();
+    f.media->position = 20;
+    struct Row {
+        QWidget* focus;
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+        QString call;  // what the component was asked, or "" for nothing
+    };
+    const Row rows[] = {
+        {f.w->List1, Qt::Key_Space, Qt::NoModifier, "pause"},
+        {f.w->List1, Qt::Key_Space, Qt::NoModifier, "play"},
+        {f.w->List1, Qt::Key_Right, Qt::NoModifier, "seek=25"},
+        {f.w->lblExit, Qt::Key_Left, Qt::ShiftModifier, "seek=0"},
+        {f.w->HScroll_4_Volume, Qt::Key_Space, Qt::NoModifier, "pause"},
+        {f.w->HScroll_4_Volume, Qt::Key_Left, Qt::NoModifier, ""},
+        {f.w->List1, Qt::Key_Right, Qt::ShiftModifier, "seek=30"},
+        {f.w->lblStop, Qt::Key_Space, Qt::NoModifier, "stop"},
+        {f.w->List1, Qt::Key_Right, Qt::NoModifier, ""},
+    };
+    for (const Row& row : rows) {
+        row.focus->setFocus();
+        f.media->calls.clear();
+        QTest::keyClick(row.focus, row.key, row.mods);
+        QCOMPARE(f.media->calls.join(QLatin1Char(' ')), row.call);
+    }
+    QCOMPARE(f.w->HScroll_4_Volume->value(), 9);
 }
 
 void FrmMainTest::selectionAndCurrentEntryAgree() {

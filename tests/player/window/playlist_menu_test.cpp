@@ -3,6 +3,9 @@
 // playlist they save.
 #include "window_fixture.h"
 
+#include <QDir>
+#include <QElapsedTimer>
+
 class PlaylistMenuTest : public QObject {
     Q_OBJECT
 private slots:
@@ -17,6 +20,7 @@ private slots:
     void dropsPastTheLimit();
     void playlistsInAndOut();
     void controlDropMovesIt();
+    void cleaningCommandsOnRealFiles();
 };
 
 void PlaylistMenuTest::contextMenuOnRightButtonOnly() {
@@ -99,6 +103,15 @@ void PlaylistMenuTest::loadFilesSavesAfterTheWindowCloses() {
     // The selection stayed on its entry.
     QCOMPARE(f.w->CurrentFile, std::string("/m/b.mp3"));
     QCOMPARE(f.w->ListIndex(), int16_t(1));
+    // ... and in view, when a load sorts many entries before it.
+    f.w->show();
+    std::vector<std::string> many;
+    for (int i = 0; i < 300; ++i) many.push_back("/m/a" + std::to_string(1000 + i) + ".mp3");
+    f.w->ShowFileLoader = [&](QWidget*, const frmFileLoader::AddFunction& add) { add(many); };
+    f.w->mnuLoadFiles_Click();
+    QCOMPARE(f.w->CurrentFile, std::string("/m/b.mp3"));
+    QTRY_VERIFY(f.w->List1->viewport()->rect().intersects(
+        f.w->List1->visualRect(f.player->playlist.index(f.w->ListIndex(), 0))));
 }
 
 void PlaylistMenuTest::loadFilesThroughTheRealSearchWindow() {
@@ -278,6 +291,60 @@ void PlaylistMenuTest::controlDropMovesIt() {
     QSize size = f.w->imgMover->size();
     f.w->Form_DragDrop(f.w->imgMover, 1500, 300);
     QCOMPARE(f.w->imgMover->geometry(), QRect(QPoint(100, 20), size));
+}
+
+// Remove Missing Entries and Remove Duplicates on real files, looked at off
+// the window's thread: a file gone from its folder goes; one in a folder
+// that vanished or on a share that stalls stays, unless the one question
+// says so; entries naming one file (".", "..", "//", a link) are kept once;
+// the list is saved after each.
+void PlaylistMenuTest::cleaningCommandsOnRealFiles() {
+    using testsupport::StallingShare;
+    if (!StallingShare::missing().isEmpty()) QSKIP(qPrintable(StallingShare::missing()));
+    StallingShare share;
+    QVERIFY(share.mount());
+    QVERIFY(WriteBytes(share.source(QStringLiteral("s.mp3")), "mp3"));
+    QTemporaryDir music;
+    const std::string m = QFile::encodeName(music.path()).toStdString();
+    for (const char* name : {"keep.mp3", "gone.mp3", "other.mp3", "vanished/x.mp3"}) {
+        QVERIFY(QDir().mkpath(music.filePath(QStringLiteral("vanished"))));
+        QVERIFY(WriteBytes(music.filePath(QString::fromLatin1(name)), "mp3"));
+    }
+    QVERIFY(QFile::link(music.filePath(QStringLiteral("keep.mp3")), music.filePath(QStringLiteral("link.mp3"))));
+    Fixture f({m + "/keep.mp3", m + "/gone.mp3", m + "/other.mp3", m + "/vanished/x.mp3", m + "/link.mp3",
+               m + "/./keep.mp3", m + "/x/..//other.mp3", share.shared(QStringLiteral("s.mp3"))});
+    QVERIFY(QFile::remove(music.filePath(QStringLiteral("gone.mp3"))));
+    QVERIFY(QDir(music.filePath(QStringLiteral("vanished"))).removeRecursively());
+    QVERIFY(share.stall());
+    QElapsedTimer returned;
+    returned.start();
+    f.dialogs.nextChoice = 0;  // those gone only
+    f.w->mnuRemoveMissing_Click();
+    QVERIFY2(returned.elapsed() < 200, qPrintable(QString::number(returned.elapsed())));
+    QTRY_COMPARE_WITH_TIMEOUT(f.dialogs.questions.size(), qsizetype(1), 10000);
+    QCOMPARE(f.dialogs.questions[0],
+             QStringLiteral("1 entry names a file that is gone.\n2 entries are in folders that are not there or do "
+                            "not answer (an unplugged drive, a share): they are kept unless you remove them too."
+                            "|Remove Those Gone|Remove All 3"));
+    QCOMPARE(f.player->playlist.count(), 7);
+    QVERIFY(!ReadBytes(f.path("FileListing.dat")).empty());
+    QCOMPARE(f.player->playlist.rowOf(m + "/gone.mp3"), -1);
+    share.answer();
+    f.w->mnuRemoveMissing_Click();  // only the vanished folder's now: removed too
+    QTRY_COMPARE_WITH_TIMEOUT(f.dialogs.questions.size(), qsizetype(2), 10000);
+    QCOMPARE(f.player->playlist.count(), 6);
+    f.w->mnuRemoveDuplicates_Click();
+    QTRY_COMPARE_WITH_TIMEOUT(f.dialogs.boxes.size(), size_t(1), 10000);
+    QCOMPARE(f.dialogs.boxes[0].text, QStringLiteral("3 duplicate entries removed."));
+    // The first of each in the list's order (".", then the link, sort first).
+    std::vector<std::string> left = f.player->playlist.entries(),
+                             kept{m + "/./keep.mp3", m + "/other.mp3", share.shared(QStringLiteral("s.mp3"))};
+    std::sort(left.begin(), left.end());
+    std::sort(kept.begin(), kept.end());
+    QCOMPARE(left, kept);
+    std::string saved;
+    for (const std::string& e : f.player->playlist.entries()) saved += e + "\r\n";
+    QCOMPARE(ReadBytes(f.path("FileListing.dat")), saved);
 }
 
 QTEST_MAIN(PlaylistMenuTest)
