@@ -20,8 +20,10 @@ int CaptionWidth(const QWidget* control) {
 }
 
 void FitCaption(QWidget* control, Qt::Edge side, int limit) {
-    const int needed = CaptionWidth(control);
-    if (needed <= control->width()) return;
+    if (CaptionWidth(control) <= control->width()) return;
+    // Grown, it keeps a little room about its caption (a centred one off
+    // the control beside it).
+    const int needed = CaptionWidth(control) + 4;
     QRect r = control->geometry();
     if (side == Qt::LeftEdge)
         r.setLeft(std::min(r.left(), std::max(limit, r.right() + 1 - needed)));

@@ -67,6 +67,7 @@ std::string MountOf(const std::string& folder, const std::vector<std::string>& p
 struct FileFact {
     EntryFacts::State state;
     std::string file;
+    bool resolved = false;  // `file` is the real path
 };
 
 // The folder, then each of its files (within the deadline, on a thread of
@@ -80,13 +81,13 @@ std::vector<FileFact> LookIn(const std::string& folder, const std::vector<std::s
     std::vector<FileFact> facts;
     for (const std::string& file : files) {
         if (!folderThere) {
-            facts.push_back({EntryFacts::State::FolderGone, file});
+            facts.push_back({EntryFacts::State::FolderGone, file, false});
             continue;
         }
         const bool gone = ::stat(file.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR);
         char resolved[PATH_MAX];
         const bool real = !gone && ::realpath(file.c_str(), resolved);
-        facts.push_back({gone ? EntryFacts::State::Gone : EntryFacts::State::Present, real ? resolved : file});
+        facts.push_back({gone ? EntryFacts::State::Gone : EntryFacts::State::Present, real ? resolved : file, real});
     }
     return facts;
 }
@@ -99,16 +100,19 @@ EntryFacts CheckEntries(const std::vector<std::string>& entries) {
     // The entries by folder, each file named once.
     std::map<std::string, std::vector<size_t>> byFolder;
     for (size_t i = 0; i < entries.size(); ++i) {
+        // Looked at as written (".." after a link is the link's parent), and
+        // named by its clean path where it cannot be resolved.
         facts.files[i] = CleanPath(entries[i]);
-        const std::string& file = facts.files[i];
-        byFolder[file.substr(0, std::max<size_t>(1, file.rfind('/')))].push_back(i);
+        const std::string& entry = entries[i];
+        const size_t slash = entry.rfind('/');
+        byFolder[slash == std::string::npos ? "." : entry.substr(0, std::max<size_t>(1, slash))].push_back(i);
     }
     const std::vector<std::string> points = MountPoints();
     std::set<std::string> silent;  // mounts a folder of which did not answer
     for (const auto& [folder, rows] : byFolder) {
         const std::string mount = MountOf(folder, points);
         std::vector<std::string> files;
-        for (size_t i : rows) files.push_back(facts.files[i]);
+        for (size_t i : rows) files.push_back(entries[i]);
         std::optional<std::vector<FileFact>> looked;
         if (!silent.count(mount))
             looked = RunWithin<std::vector<FileFact>>(kFileDeadline,
@@ -116,7 +120,7 @@ EntryFacts CheckEntries(const std::vector<std::string>& entries) {
         if (!looked) silent.insert(mount);
         for (size_t k = 0; k < rows.size(); ++k) {
             facts.states[rows[k]] = looked ? (*looked)[k].state : EntryFacts::State::NoAnswer;
-            if (looked) facts.files[rows[k]] = (*looked)[k].file;
+            if (looked && (*looked)[k].resolved) facts.files[rows[k]] = (*looked)[k].file;
         }
     }
     return facts;
@@ -137,22 +141,28 @@ bool EntryCheck::start(std::vector<std::string> entries) {
     if (running_) return false;
     auto run = std::make_shared<Run>();
     run->entries = entries;
-    running_ = run;
     QPointer<EntryCheck> self(this);
     // The result is told on this object's thread; the thread keeps what it
     // uses itself (it may outlive this object, stuck on a share).
-    run->thread = std::make_unique<BoundedThread>([entries = std::move(entries), keep = std::weak_ptr<Run>(run), self] {
-        EntryFacts facts = CheckEntries(entries);
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, keep, facts = std::move(facts)] {
-                const std::shared_ptr<Run> run = keep.lock();
-                if (!self || !run || self->running_ != run) return;
-                run->thread->joinWithin(std::chrono::milliseconds(300));  // it is on its way out
-                self->running_.reset();
-                emit self->checked(run->entries, facts);
-            },
-            Qt::QueuedConnection);
-    });
+    running_ = run;  // before the thread, which may tell its result at once
+    try {
+        run->thread =
+            std::make_unique<BoundedThread>([entries = std::move(entries), keep = std::weak_ptr<Run>(run), self] {
+                EntryFacts facts = CheckEntries(entries);
+                QMetaObject::invokeMethod(
+                    QCoreApplication::instance(),
+                    [self, keep, facts = std::move(facts)] {
+                        const std::shared_ptr<Run> run = keep.lock();
+                        if (!self || !run || self->running_ != run) return;
+                        run->thread->joinWithin(std::chrono::milliseconds(300));  // it is on its way out
+                        self->running_.reset();
+                        emit self->checked(run->entries, facts);
+                    },
+                    Qt::QueuedConnection);
+            });
+    } catch (const std::system_error&) {
+        running_.reset();  // no thread to be had now
+        return false;
+    }
     return true;
 }

@@ -6,6 +6,7 @@
 #include "common/deadline.h"
 #include "common/dialogs.h"
 #include "common/file_util.h"
+#include "common/fit_caption.h"
 #include "common/log.h"
 #include "common/thread_safety.h"
 #include "common/twips.h"
@@ -35,16 +36,6 @@ namespace {
 const char* const kLoaderTitle = QT_TRANSLATE_NOOP("frmFileLoader", "MP3 File Loader");
 const char* const kTitleText =
     QT_TRANSLATE_NOOP("frmFileLoader", "Browse and Select The Directory Where  There May Be Some MP3 Files");
-
-// The buttons keep their designed size; a caption wider than that in the
-// desktop's font is drawn in a smaller size of the same font instead of cut.
-void ShrinkFontToFit(QPushButton* button) {
-    QFont font = button->font();
-    while (button->sizeHint().width() > button->width() && font.pointSizeF() > 6.0) {
-        font.setPointSizeF(font.pointSizeF() - 0.25);
-        button->setFont(font);
-    }
-}
 
 bool IsUnder(const std::string& path, const std::string& root) {
     if (root == "/") return !path.empty() && path[0] == '/';
@@ -149,7 +140,9 @@ void frmFileLoader::BuildControls() {
     cmdLoad_ = new QPushButton(tr("Load Directory List"), this);
     cmdLoad_->setObjectName(QStringLiteral("cmdLoad"));
     cmdLoad_->setGeometry(TwipsRect(2160, 3480, 1575, 375));
-    ShrinkFontToFit(cmdLoad_);
+    // It keeps its designed size: a caption wider than that in the desktop's
+    // font is drawn a little smaller instead of cut.
+    FitCaption(cmdLoad_, Qt::RightEdge, cmdLoad_->geometry().right());
     cmdLoad_->setAutoDefault(false);
     connect(cmdLoad_, &QPushButton::clicked, this, &frmFileLoader::cmdLoad_Click);
 

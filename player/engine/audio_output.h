@@ -15,7 +15,8 @@ public:
 
     // Opens the device for `rate` frames per second and `channels` channels.
     // Throws AppError (ErrNo::NoSoundDevice) when it cannot be opened within
-    // a few seconds, or at once when interrupt() is called meanwhile.
+    // a few seconds; a sound server's open also ends at once when
+    // interrupt() is called meanwhile.
     virtual void open(int rate, int channels) = 0;
     // Takes up to `frames` frames without blocking; returns how many were
     // taken (0 when the buffer is full) or -1 after an unrecoverable error.

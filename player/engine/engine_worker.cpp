@@ -34,7 +34,6 @@ constexpr auto kWait = std::chrono::milliseconds(20);
 constexpr int kWriteWaitMs = 500;
 // Kept open a little longer than the device says it needs to play the tail.
 constexpr auto kTailMargin = std::chrono::milliseconds(50);
-constexpr int kLeadInMs = 50;
 // How long before a track's last frame is heard its end is told: time for the
 // UI thread to choose and open the next file before the tail runs out.
 constexpr auto kEndLead = std::chrono::milliseconds(500);
@@ -47,19 +46,6 @@ constexpr auto kEndLead = std::chrono::milliseconds(500);
 // before the tail runs out follows that silence.
 constexpr int kTrailingSilenceMs = 50;
 constexpr auto kTrailingSilenceLead = std::chrono::milliseconds(150);
-// A failed device is tried this often; a restarted sound server is back
-// within about a second.
-constexpr auto kRetryEvery = std::chrono::milliseconds(250);
-// A device that takes nothing for this long, though it holds at most a
-// second, has stopped playing: a sound server that hangs.
-constexpr auto kStarvedFor = std::chrono::milliseconds(3000);
-// A first open cut short by a request (a pause, a seek) is tried again.
-constexpr int kOpenTries = 3;
-
-std::string WithReason(std::string what, const char* reason) {
-    if (reason && *reason) what += std::string(" (") + reason + ")";
-    return what;
-}
 
 std::chrono::microseconds SecondsToClock(double seconds) {
     return std::chrono::microseconds(static_cast<int64_t>(std::max(0.0, seconds) * 1e6));
@@ -90,49 +76,11 @@ void PlaybackEngine::Session::Worker::run() {
     finish();
 }
 
-// The first open, here on the worker: a sound server that does not answer
-// holds up nobody else. One that cannot be opened ends the track as a lost
-// device, told where it was to start.
-bool PlaybackEngine::Session::Worker::openDevice() {
-    std::string reason;
-    uint64_t seen = 0;  // requests, since the session began, that may have cut an open short
-    for (int tries = 0; tries < kOpenTries; ++tries) {
-        try {
-            s_.output->open(rate_, channels_);
-            return true;
-        } catch (const std::exception& e) {
-            reason = e.what();
-        }
-        MutexLock lock(s_.mutex);
-        if (s_.cancel) {
-            stopped_ = true;
-            return false;
-        }
-        if (s_.requests == seen) break;  // not cut short by a request: it failed
-        seen = s_.requests;
-    }
-    endWith(TrackEnd::Cause::DeviceFailed, reason);
-    end_.resumeAt = track_->startAt;
-    return false;
-}
-
 void PlaybackEngine::Session::Worker::start() {
     buffer_.resize(chunkFrames() * static_cast<size_t>(channels_));
     playhead_.restart(Clock::now(), {track_->id, 0, 0, track_->length, 0}, rate_);
     if (track_->startAt > 0) phase_ = restartAt(track_->startAt);
     leadIn();
-}
-
-// A fresh stream may lose its first few milliseconds at the sound server:
-// let it lose silence, written in front of the track.
-void PlaybackEngine::Session::Worker::leadIn() {
-    const long n = writeSilence(kLeadInMs);
-    if (n > 0) playhead_.lead(n);
-}
-
-long PlaybackEngine::Session::Worker::writeSilence(int ms) {
-    const std::vector<int16_t> silence(static_cast<size_t>(rate_ / 1000 * ms * channels_), 0);
-    return s_.output->write(silence.data(), static_cast<long>(silence.size() / static_cast<size_t>(channels_)));
 }
 
 bool PlaybackEngine::Session::Worker::step() {
@@ -146,12 +94,16 @@ bool PlaybackEngine::Session::Worker::step() {
     if (handed) handOver(std::move(asked.next));
     // What a seek drops is not taken back first.
     if (asked.levelling) relevel(*asked.levelling, !handed && asked.seekTo < 0);
-    if (asked.fadeOut >= 0 && phase_ == Phase::Writing) startFade(asked.fadeOut);
+    if (asked.fadeOut >= 0) fadeAsked_ = asked.fadeOut;
+    if (fadeAsked_ >= 0 && phase_ == Phase::Writing) startFade(std::exchange(fadeAsked_, -1));
     if (handed) return true;
     if (phase_ == Phase::Draining) return drainTail();
     if (asked.pause != Pause::Off) return hold(asked);
+    if (asked.seekTo >= 0) {
+        stopFade();  // a seek ends a fade
+        phase_ = restartAt(asked.seekTo);
+    }
     if (fadeHeard()) return true;
-    if (asked.seekTo >= 0) phase_ = restartAt(asked.seekTo);
     if (phase_ == Phase::LastQueued) {
         tellEndWhenDue();
         return true;
@@ -194,18 +146,19 @@ PlaybackEngine::Session::Worker::Requests PlaybackEngine::Session::Worker::takeR
 // for it to end (takeRequests). Told as the position coming to rest.
 bool PlaybackEngine::Session::Worker::hold(const Requests& asked) {
     const bool faded = fadeFrames_ > 0;  // what the device holds is faded: not kept for the resume
-    fadeFrames_ = 0;
-    fadeEndsAt_.reset();
+    stopFade();
     if (asked.seekTo >= 0) {
         phase_ = restartAt(asked.seekTo);
         if (!held_) held_ = s_.output->hold(true);  // nothing plays, and the sink may sleep
     } else if (!held_) {
         updateHeard();
         held_ = !faded && s_.output->hold(true);
-        if (held_)
+        if (held_) {
             settleHeard();
-        else
+        } else {
             phase_ = restartAt(heardOf(track_->id));
+            held_ = s_.output->hold(true);  // nothing plays, and the sink may sleep
+        }
     }
     {
         MutexLock lock(s_.mutex);
@@ -281,8 +234,8 @@ bool PlaybackEngine::Session::Worker::takeBackHeld() {
 }
 
 void PlaybackEngine::Session::Worker::startFade(double seconds) {
+    stopFade();
     fadeFrames_ = std::max<int64_t>(1, static_cast<int64_t>(seconds * rate_));
-    fadeEndsAt_.reset();
     // Heard soon: what the device holds is written again, faded.
     takeBackHeld();
     fadeDone_ = 0;
@@ -301,15 +254,15 @@ void PlaybackEngine::Session::Worker::applyFade(size_t frames) {
     }
 }
 
-// The fade written to its end and heard: the track pauses where it is
-// heard (what the device holds after it goes: the resume is at the full
+// The fade written to its end and heard: the track pauses where the fade
+// ended (what the device holds after it goes: the resume is at the full
 // level), told as a pause taking hold.
 bool PlaybackEngine::Session::Worker::fadeHeard() {
     if (fadeFrames_ == 0 || !fadeEndsAt_ || Clock::now() < *fadeEndsAt_) return false;
-    fadeFrames_ = 0;
-    fadeEndsAt_.reset();
-    updateHeard();
-    phase_ = restartAt(heardOf(track_->id));
+    const double at = fadeEndsOn_;
+    stopFade();
+    phase_ = restartAt(at);
+    held_ = s_.output->hold(true);  // nothing plays, and the sink may sleep
     {
         MutexLock lock(s_.mutex);
         s_.pause = Pause::Held;
@@ -318,6 +271,22 @@ bool PlaybackEngine::Session::Worker::fadeHeard() {
     return true;
 }
 
+void PlaybackEngine::Session::Worker::stopFade() {
+    fadeFrames_ = fadeDone_ = 0;
+    fadeEndsAt_.reset();
+}
+
+// Counts what was written of the fade; once its end is written, notes when
+// it will be heard and where in the track it is.
+void PlaybackEngine::Session::Worker::noteFadeWritten(long frames) {
+    if (fadeFrames_ == 0 || fadeEndsAt_) return;
+    fadeDone_ += frames;
+    if (fadeDone_ < fadeFrames_) return;
+    const double beyond = static_cast<double>(fadeDone_ - fadeFrames_) / rate_;  // silence written after its end
+    const Playhead::Piece& piece = playhead_.current();
+    fadeEndsOn_ = piece.base + static_cast<double>(piece.written) / rate_ - beyond;
+    fadeEndsAt_ = Clock::now() + SecondsToClock(playhead_.secondsHeld() - beyond);
+}
 // Decodes a chunk when the last one is all written, and writes what the
 // device takes of it. False when the device failed for good.
 bool PlaybackEngine::Session::Worker::writeChunk() {
@@ -346,87 +315,10 @@ bool PlaybackEngine::Session::Worker::writeChunk() {
     playhead_.wrote(n, Clock::now());
     end_.framesPlayed += n;
     updateHeard();
-    if (fadeFrames_ > 0 && (fadeDone_ += n) >= fadeFrames_ && !fadeEndsAt_)
-        fadeEndsAt_ = Clock::now() + SecondsToClock(playhead_.secondsHeld());
+    noteFadeWritten(n);
     // The next piece is decoded once the device has room for it: decoded
     // ahead, it would wait with a levelling that may change meanwhile.
     s_.output->waitWritable(kWriteWaitMs);
-    return true;
-}
-
-bool PlaybackEngine::Session::Worker::starved() {
-    const auto now = Clock::now();
-    if (!starvedSince_) starvedSince_ = now;
-    return now - *starvedSince_ >= kStarvedFor;
-}
-
-// The device failed (the sound server went away or hangs): what it took and
-// had not played is lost with it, so the track goes back to the point last
-// heard and the device is opened again every kRetryEvery. Once it opens, the
-// track goes on from there; a request of the engine's thread meanwhile is
-// taken by the next step (a write to the closed device then starts the
-// retries again). False when the device stayed away for the retry time: the
-// track ends, telling where it was.
-bool PlaybackEngine::Session::Worker::recoverDevice(const char* reason) {
-    const double at = playhead_.placeOf(track_->id);
-    s_.output->close();
-    held_ = false;
-    phase_ = restartAt(at);
-    // A device that opens but fails again at once is tried at the same pace,
-    // within the same time.
-    bool wait = recovering_;
-    if (!recovering_) {
-        recovering_ = true;
-        retryUntil_ = Clock::now() + s_.deviceRetry;
-    }
-    std::string why = reason;
-    for (;; wait = true) {
-        if (wait) {
-            MutexLock lock(s_.mutex);
-            const auto now = Clock::now();
-            if (now >= retryUntil_) break;
-            if (!s_.asked()) lock.waitUntil(s_.wake, std::min(retryUntil_, now + kRetryEvery));
-            if (s_.asked()) {
-                recovering_ = false;  // the user's request starts the retries afresh
-                return true;
-            }
-        }
-        try {
-            s_.output->open(rate_, channels_);
-            leadIn();
-            return true;
-        } catch (const std::exception& e) {
-            why = e.what();
-        }
-    }
-    endWith(TrackEnd::Cause::DeviceFailed, why);
-    end_.resumeAt = at;
-    return false;
-}
-
-// Lets the old format play out, then reopens the device for the new one.
-// False when it cannot be opened: the track ends there.
-bool PlaybackEngine::Session::Worker::reopenForNewFormat() {
-    if (waitForTail()) return true;  // the next step sees the stop
-    const Playhead::Piece& piece = playhead_.current();
-    const double base = piece.base + static_cast<double>(piece.written) / rate_;
-    rate_ = track_->decoder->rate();
-    channels_ = track_->decoder->channels();
-    {
-        MutexLock lock(s_.mutex);
-        s_.rate = rate_;
-        s_.channels = channels_;
-    }
-    buffer_.assign(chunkFrames() * static_cast<size_t>(channels_), 0);
-    playhead_.restart(Clock::now(), {track_->id, base, 0, track_->length, -1}, rate_);
-    try {
-        s_.output->open(rate_, channels_);
-    } catch (const std::exception& e) {
-        endWith(TrackEnd::Cause::DeviceFailed,
-                WithReason("the sound device could not be opened for a new format", e.what()));
-        end_.resumeAt = base;
-        return false;
-    }
     return true;
 }
 

@@ -36,6 +36,7 @@ private:
     };
 
     bool openDevice();
+    bool openTried(std::string& reason);
     void start();
     void leadIn();
     long writeSilence(int ms);  // what the device took of it
@@ -53,7 +54,9 @@ private:
     // once heard to its end the track pauses there.
     void startFade(double seconds);
     void applyFade(size_t frames);
+    void noteFadeWritten(long frames);
     bool fadeHeard();
+    void stopFade();
     bool writeChunk();
     bool starved();
     bool recoverDevice(const char* reason);
@@ -67,6 +70,8 @@ private:
     void lastQueued();  // nothing more to write: the end is noted, the tail timed
     void endWith(TrackEnd::Cause cause, std::string detail);
     void endOnException(const char* reason) noexcept;
+    // "what (reason)", or `what` alone without a reason.
+    static std::string WithReason(std::string what, const char* reason);
     void updateHeard();
     void settleHeard();
     void startTail();
@@ -102,9 +107,13 @@ private:
     bool recovering_ = false;
     Clock::time_point retryUntil_{};
     Clock::time_point tailHeard_{};  // when the last frame queued will have been heard
-    // A fade: its length and how much of it was written (0: none).
+    // A fade: its length and how much of it was written (0: none); once all
+    // of it is written, when its end will have been heard and where in the
+    // track. One asked in the track's last moments waits for the next.
     int64_t fadeFrames_ = 0, fadeDone_ = 0;
-    std::optional<Clock::time_point> fadeEndsAt_;  // when its end will have been heard
+    std::optional<Clock::time_point> fadeEndsAt_;
+    double fadeEndsOn_ = 0;
+    double fadeAsked_ = -1;
     // Since when the device, asked for room, has taken nothing.
     std::optional<Clock::time_point> starvedSince_;
 };

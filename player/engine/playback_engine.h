@@ -95,11 +95,12 @@ public:
         // receiver then calls finishMeasuring on the engine's thread.
         std::function<void(uint64_t id)> measured;
         // The position of the track `trackId` has come to rest other than
-        // where a call put it (on its worker): a pause has been taken (what
-        // was queued but not yet heard is dropped, so it rests where the
-        // device had got to), a seek asked while paused has been taken, or
-        // the tail of a track that ended has been heard out (the position is
-        // 0 then). The receiver compares the id with sessionId().
+        // where a call put it (on its worker): a pause has been taken (it
+        // rests where the device had got to), a fade has ended in a pause
+        // (the state is Paused then too), a seek asked while paused has been
+        // taken, or the tail of a track that ended has been heard out (the
+        // position is 0 then). The receiver compares the id with
+        // sessionId().
         std::function<void(uint64_t trackId)> settled;
     };
     using EndedCallback = decltype(Callbacks::ended);
@@ -154,8 +155,9 @@ public:
     void setLevelling(const Decoder::Levelling& levelling);
     // Fades what plays out over `seconds` (in the samples, not the master
     // volume: nothing else on the desktop fades), then pauses where the fade
-    // was heard to its end; what plays after the pause is at the full level
-    // again. A pause or seek meanwhile ends the fade.
+    // ended; what plays after the pause is at the full level again. A pause
+    // or seek meanwhile ends the fade; one asked in a track's last moments
+    // begins with the track handed over next.
     void fadeOutAndPause(double seconds);
     // How long a worker tries to open a failed device again before the track
     // ends (tests shorten it).

@@ -173,7 +173,3 @@ double Playhead::placeOf(uint64_t track) const {
         if (it->id == track) return it->base;
     return 0.0;
 }
-
-bool Playhead::onlySilenceBehind() const {
-    return std::none_of(pieces_.begin() + 1, pieces_.end(), [](const Piece& p) { return p.id != 0; });
-}

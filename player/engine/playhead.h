@@ -110,9 +110,6 @@ public:
     Piece& current() { return pieces_.back(); }
     // Frames given to the device since it last held nothing.
     int64_t written() const { return written_; }
-    // What the device holds behind the piece heard now is silence only.
-    bool onlySilenceBehind() const;
-    int rate() const { return rate_; }
 
 private:
     int64_t heardBy(Clock::time_point now, std::optional<int64_t> unheard, bool playing) const;

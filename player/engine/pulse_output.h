@@ -83,7 +83,8 @@ private:
     // at once, and delay() cannot tell until it has answered.
     void askTimingAgain();
     [[noreturn]] void fail(Failure failure, const char* what, int error);
-    // Runs the main loop until `done` or a failure; false past the deadline.
+    // Runs the main loop until `done` tells PA_OPERATION_DONE (None), or
+    // CANCELLED (NoServer), an interrupt, the deadline or the loop fails.
     template <typename Done>
     Failure waitUntil(std::chrono::steady_clock::time_point deadline, Done done);
     Failure makeStream(std::chrono::steady_clock::time_point deadline);

@@ -7,6 +7,14 @@ SleepTimer::SleepTimer(MediaComponent& media, std::chrono::milliseconds minute, 
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::VeryCoarseTimer);  // a second either way is nothing here
     connect(&timer_, &QTimer::timeout, this, &SleepTimer::expire);
+    // Not once the fade's own pause (or the user's) has come.
+    fallback_.setSingleShot(true);
+    connect(&fallback_, &QTimer::timeout, this, [this] {
+        if (media_.state() == MediaComponent::State::Playing) media_.pause();
+    });
+    connect(&media_, &MediaComponent::stateChanged, this, [this] {
+        if (media_.state() == MediaComponent::State::Paused) fallback_.stop();
+    });
 }
 
 void SleepTimer::setMinutes(int minutes) {
@@ -27,14 +35,13 @@ int SleepTimer::minutesLeft() const {
 }
 
 // The fade ends in a pause; a file that ended during it and left another
-// playing at the full level is paused at its end too.
+// playing at the full level (in a device of another format) is paused at its
+// end too.
 void SleepTimer::expire() {
     minutes_ = 0;
     if (media_.state() == MediaComponent::State::Playing) {
         media_.fadeOutAndPause(kFadeSeconds);
-        QTimer::singleShot(std::chrono::seconds(kFadeSeconds + 1), &media_, [media = &media_] {
-            if (media->state() == MediaComponent::State::Playing) media->pause();
-        });
+        fallback_.start(std::chrono::seconds(kFadeSeconds + 1));
     }
     emit changed();
 }

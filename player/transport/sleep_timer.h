@@ -33,6 +33,7 @@ private:
 
     MediaComponent& media_;
     QTimer timer_;
+    QTimer fallback_;  // pauses what still plays once the fade is over
     const std::chrono::milliseconds minute_;
     QDeadlineTimer until_;
     int minutes_ = 0;

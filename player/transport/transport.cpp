@@ -278,7 +278,9 @@ void Transport::Seek(double seconds) { media_.seek(seconds); }
 
 void Transport::SeekBy(double seconds) {
     if (media_.state() == MediaComponent::State::Stopped) return;
-    media_.seek(std::clamp(media_.currentPosition() + seconds, 0.0, std::max(0.0, media_.duration())));
+    // While the length is measured (0) the component holds a seek to it.
+    const double to = std::max(0.0, media_.currentPosition() + seconds), length = media_.duration();
+    media_.seek(length > 0 ? std::min(to, length) : to);
 }
 
 MediaComponent::State Transport::state() const { return media_.state(); }

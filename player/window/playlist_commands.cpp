@@ -2,7 +2,9 @@
 // Play Next, Add Files..., Remove Missing Entries and Remove Duplicates, and
 // the Playback submenu's Sleep Timer.
 #include "common/dialogs.h"
+#include "common/error_text.h"
 #include "common/file_util.h"
+#include "common/log.h"
 #include "common/translation.h"
 #include "playlist/entry_check.h"
 #include "playlist/playlist_model.h"
@@ -33,16 +35,18 @@ void frmMain::BuildPlaylistCommands() {
 
 void frmMain::mnuPlayNext_Click() {
     const int16_t c = ListIndex();
-    if (c >= 0) playlist_.playNext(c);
+    if (c >= 0) Guarded(lcWindow, "mnuPlayNext_Click", [this, c] { playlist_.playNext(c); });
 }
 
 // Joined as dropped files are (kept by the next save, as they are).
 void frmMain::mnuAddFiles_Click() {
-    const QStringList chosen = AppDialogs().GetOpenFileNames(
-        this, tr("Add Files"), tr("MP3 files and playlists (*.mp3 *.m3u *.m3u8 *.pls);;All files (*)"));
-    std::vector<std::string> paths;
-    for (const QString& name : chosen) paths.push_back(QFile::encodeName(name).toStdString());
-    if (!paths.empty()) transport_.AddEntries(paths);
+    Guarded(lcWindow, "mnuAddFiles_Click", [this] {
+        const QStringList chosen = AppDialogs().GetOpenFileNames(
+            this, tr("Add Files"), tr("MP3 files and playlists (*.mp3 *.m3u *.m3u8 *.pls);;All files (*)"));
+        std::vector<std::string> paths;
+        for (const QString& name : chosen) paths.push_back(QFile::encodeName(name).toStdString());
+        if (!paths.empty()) transport_.AddEntries(paths);
+    });
 }
 
 void frmMain::mnuRemoveMissing_Click() { StartCleaning(Cleaning::Missing); }
@@ -51,20 +55,24 @@ void frmMain::mnuRemoveDuplicates_Click() { StartCleaning(Cleaning::Duplicates);
 
 // The window answers meanwhile; the two commands wait for the check.
 void frmMain::StartCleaning(Cleaning what) {
-    if (!entryCheck_->start(playlist_.entries())) return;
-    cleaning_ = what;
-    mnuRemoveMissing->setEnabled(false);
-    mnuRemoveDuplicates->setEnabled(false);
+    Guarded(lcWindow, "StartCleaning", [this, what] {
+        if (!entryCheck_->start(playlist_.entries())) return;
+        cleaning_ = what;
+        mnuRemoveMissing->setEnabled(false);
+        mnuRemoveDuplicates->setEnabled(false);
+    });
 }
 
 void frmMain::EntriesChecked(const std::vector<std::string>& entries, const EntryFacts& facts) {
     mnuRemoveMissing->setEnabled(true);
     mnuRemoveDuplicates->setEnabled(true);
     if (transport_.IsShutDown()) return;
-    if (cleaning_ == Cleaning::Missing)
-        RemoveMissing(entries, facts);
-    else
-        RemoveDuplicates(entries, facts);
+    Guarded(lcWindow, "EntriesChecked", [&] {
+        if (cleaning_ == Cleaning::Missing)
+            RemoveMissing(entries, facts);
+        else
+            RemoveDuplicates(entries, facts);
+    });
 }
 
 // What is gone from a folder that is there goes. What stands in a folder

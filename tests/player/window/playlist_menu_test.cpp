@@ -307,12 +307,13 @@ void PlaylistMenuTest::cleaningCommandsOnRealFiles() {
     QTemporaryDir music;
     const std::string m = QFile::encodeName(music.path()).toStdString();
     for (const char* name : {"keep.mp3", "gone.mp3", "other.mp3", "vanished/x.mp3"}) {
-        QVERIFY(QDir().mkpath(music.filePath(QStringLiteral("vanished"))));
+        QVERIFY(QDir().mkpath(music.filePath(QStringLiteral("vanished"))) &&
+                QDir().mkpath(music.filePath(QStringLiteral("sub"))));
         QVERIFY(WriteBytes(music.filePath(QString::fromLatin1(name)), "mp3"));
     }
     QVERIFY(QFile::link(music.filePath(QStringLiteral("keep.mp3")), music.filePath(QStringLiteral("link.mp3"))));
     Fixture f({m + "/keep.mp3", m + "/gone.mp3", m + "/other.mp3", m + "/vanished/x.mp3", m + "/link.mp3",
-               m + "/./keep.mp3", m + "/x/..//other.mp3", share.shared(QStringLiteral("s.mp3"))});
+               m + "/./keep.mp3", m + "/sub/..//other.mp3", share.shared(QStringLiteral("s.mp3"))});
     QVERIFY(QFile::remove(music.filePath(QStringLiteral("gone.mp3"))));
     QVERIFY(QDir(music.filePath(QStringLiteral("vanished"))).removeRecursively());
     QVERIFY(share.stall());
