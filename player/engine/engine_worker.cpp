@@ -32,6 +32,7 @@ constexpr auto kWait = std::chrono::milliseconds(20);
 // request interrupts the wait; the limit only bounds a device that never
 // signals.
 constexpr int kWriteWaitMs = 500;
+constexpr int kUntoldWaitMs = 50;
 // Kept open a little longer than the device says it needs to play the tail.
 constexpr auto kTailMargin = std::chrono::milliseconds(50);
 // How long before a track's last frame is heard its end is told: time for the
@@ -317,8 +318,10 @@ bool PlaybackEngine::Session::Worker::writeChunk() {
     updateHeard();
     noteFadeWritten(n);
     // The next piece is decoded once the device has room for it: decoded
-    // ahead, it would wait with a levelling that may change meanwhile.
-    s_.output->waitWritable(kWriteWaitMs);
+    // ahead, it would wait with a levelling that may change meanwhile. A
+    // device that could not tell what it played (just started) is read
+    // again soon, for the position to run.
+    s_.output->waitWritable(playhead_.told() ? kWriteWaitMs : kUntoldWaitMs);
     return true;
 }
 

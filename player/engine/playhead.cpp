@@ -9,6 +9,9 @@ namespace {
 // may start a moment before the reading that first sees it play.
 constexpr double kClockTolerance = 0.005;
 constexpr std::chrono::milliseconds kStartSlack{20};
+// How far a device's count may fall behind the clock, and back, between two
+// readings: libpulse's interpolation is corrected at each timing update.
+constexpr std::chrono::milliseconds kJitter{50};
 // Writes remembered for the clock's limit: more than the device holds.
 constexpr size_t kWritesKept = 8;
 
@@ -22,7 +25,7 @@ double Limit(const Length& length) {
 
 double Heard::of(uint64_t track, Clock::time_point now) const {
     const double t = Seconds(now - readAt_);
-    if (track != 0 && track == now_.track) return now_.at + std::clamp(t, 0.0, now_.runOn);
+    if (track != 0 && track == now_.track) return now_.at + std::clamp(t - now_.from, 0.0, now_.runOn);
     if (track != 0 && track == then_.track) return then_.at + std::clamp(t - then_.from, 0.0, then_.runOn);
     return 0.0;
 }
@@ -34,6 +37,10 @@ void Playhead::restart(Clock::time_point now, const Piece& track, int rate) {
     heard_ = 0;
     readAt_ = now;
     playing_ = false;
+    told_ = false;
+    shown_ = 0;
+    shownRuns_ = false;
+    shownWaits_ = 0;
     shownUpTo_ = 0;
     startedAt_ = now;
     heardAtStart_ = 0;
@@ -74,12 +81,14 @@ void Playhead::tookBack(int64_t frames) {
     pieces_.back().written -= frames;
     written_ -= frames;
     shownUpTo_ = std::min(shownUpTo_, written_);
+    shown_ = std::min(shown_, written_);
     while (!writes_.empty() && writes_.back().before >= written_) writes_.pop_back();
 }
 
 void Playhead::resume(Clock::time_point now) {
     readAt_ = now;
     playing_ = false;
+    shownRuns_ = false;
     startedAt_ = now;
     heardAtStart_ = heard_;
 }
@@ -89,44 +98,73 @@ int64_t Playhead::clockFrames(Clock::duration d, double tolerance) const {
 }
 
 Playhead::Reading Playhead::read(Clock::time_point now, std::optional<int64_t> unheard, bool playing) {
+    // What was shown since the last reading: it ran on by the clock while it
+    // could (once it had waited for the sound), up to what the device held
+    // then.
+    const int64_t shown =
+        shownRuns_ ? std::min(shown_ + std::max<int64_t>(0, clockFrames(now - readAt_, 0) - shownWaits_), shownUpTo_)
+                   : shown_;
     heard_ = heardBy(now, unheard, playing);
     if (!playing) {
         startedAt_ = now;
         heardAtStart_ = heard_;
     }
+    told_ = unheard || !playing;
     readAt_ = now;
     playing_ = playing;
+    // Shown never goes back: where the device is behind what was shown (it
+    // started later than it seemed, its sink holds more), the position
+    // stands still until the sound catches up, and runs on from there. A
+    // count a little behind is the device's own jitter: the shown runs on.
+    shownWaits_ = std::max<int64_t>(0, shown - heard_ - clockFrames(kJitter, 0));
+    shown_ = std::max(shown, heard_);
+    shownRuns_ = playing && told_;
     shownUpTo_ = written_;
-    return reading(playing, unheard || !playing);
+    if (told_) noteTold();
+    return reading();
 }
 
+// What the device has played, by the rules in the header.
 int64_t Playhead::heardBy(Clock::time_point now, std::optional<int64_t> unheard, bool playing) const {
-    // What was shown since the last reading: it ran on by the clock while the
-    // device played, up to what it held then.
-    const int64_t shown = playing_ ? std::min(heard_ + clockFrames(now - readAt_, 0), shownUpTo_) : heard_;
     int64_t heard = heard_;
-    if (playing) {
-        if (unheard)
-            heard = written_ - std::clamp<int64_t>(*unheard, 0, written_);
-        else if (playing_)
-            heard = shown;
-        heard = std::min(heard, heardAtStart_ + clockFrames(now - startedAt_ + kStartSlack, kClockTolerance));
-        for (const Write& w : writes_)
-            heard = std::min(heard, w.before + clockFrames(now - w.at + kStartSlack, kClockTolerance));
-    }
-    return std::min(std::max(heard, shown), written_);
+    if (!playing) return heard;
+    if (unheard)
+        heard = written_ - std::clamp<int64_t>(*unheard, 0, written_);
+    else if (playing_ && told_)  // on by the clock from what it last told
+        heard = std::min(heard_ + clockFrames(now - readAt_, 0), shownUpTo_);
+    heard = std::min(heard, heardAtStart_ + clockFrames(now - startedAt_ + kStartSlack, kClockTolerance));
+    for (const Write& w : writes_)
+        heard = std::min(heard, w.before + clockFrames(now - w.at + kStartSlack, kClockTolerance));
+    return std::clamp<int64_t>(heard, 0, written_);
 }
 
-// The position of the piece heard now and of the first track behind it, from
-// what each piece still holds (counted from the back); pieces heard whole
-// leave the front. `told`: the device told it, so it is a place to go on from.
-Playhead::Reading Playhead::reading(bool playing, bool told) {
+// What each piece still holds, from the back, of `total` heard in all.
+std::vector<int64_t> Playhead::heldOf(int64_t total) const {
     std::vector<int64_t> held(pieces_.size());
-    int64_t ahead = written_ - heard_;
+    int64_t ahead = written_ - total;
     for (size_t k = pieces_.size(); k-- > 0;) {
         held[k] = std::min(ahead, std::max<int64_t>(0, pieces_[k].written));
         ahead -= held[k];
     }
+    return held;
+}
+
+// The place of the track written last, as the device told it: the place to
+// go on from after a failure.
+void Playhead::noteTold() {
+    const std::vector<int64_t> held = heldOf(heard_);
+    for (size_t k = pieces_.size(); k-- > 0;) {
+        if (!pieces_[k].id) continue;
+        toldTrack_ = pieces_[k].id;
+        toldAt_ = stretch(k, held[k], false).at;
+        return;
+    }
+}
+
+// The position shown of the piece heard now and of the first track behind
+// it; pieces shown heard whole leave the front.
+Playhead::Reading Playhead::reading() {
+    std::vector<int64_t> held = heldOf(shown_);
     size_t front = 0;
     while (pieces_.size() > 1 && held[front] == 0) {
         pieces_.pop_front();
@@ -135,23 +173,18 @@ Playhead::Reading Playhead::reading(bool playing, bool told) {
     held.erase(held.begin(), held.begin() + static_cast<std::ptrdiff_t>(front));
 
     Reading r;
-    r.now = stretch(0, held[0], playing);
+    r.now = stretch(0, held[0], shownRuns_);
+    r.now.from = static_cast<double>(shownWaits_) / rate_;
     // The first track behind the one in front (past a silence, say) is heard
     // once all in front of it is.
-    double inFront = static_cast<double>(held[0]) / rate_;
+    double inFront = r.now.from + static_cast<double>(held[0]) / rate_;
     for (size_t k = 1; k < pieces_.size(); ++k) {
         if (pieces_[k].id) {
-            r.next = stretch(k, held[k], playing);
+            r.next = stretch(k, held[k], shownRuns_);
             r.next.from = inFront;
             break;
         }
         inFront += static_cast<double>(held[k]) / rate_;
-    }
-    for (size_t k = pieces_.size(); told && k-- > 0;) {
-        if (!pieces_[k].id) continue;
-        toldTrack_ = pieces_[k].id;
-        toldAt_ = stretch(k, held[k], false).at;
-        break;
     }
     return r;
 }

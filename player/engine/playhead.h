@@ -7,13 +7,17 @@
 // the worker publishes as a Heard. The rules, in the order they apply:
 // - a device that does not play hears nothing more;
 // - one that cannot tell has heard, since the last reading, what the clock
-//   allows (if it played then);
+//   allows, if it told what it had played then and played (not after a
+//   restart: its sink may hold a while before anything is heard);
 // - nothing counts as heard beyond what the clock allows since the device
 //   last started to play (a device's count may run ahead after a restart),
 //   nor beyond what the clock allows since it was written (a device that
-//   ran dry while the worker waited for its file starts it only then);
-// - the position never goes back from what was shown, nor past what was
-//   written.
+//   ran dry while the worker waited for its file starts it only then), nor
+//   past what was written.
+// The position shown never goes back: where what the device has played
+// falls behind what was shown, it stands still until the sound catches up.
+// What is still to be heard (secondsHeld, the tail's timing) and the place to
+// go on from after a failure are what the device has played.
 // No thread of its own and no lock: the worker owns it.
 #include <atomic>
 #include <chrono>
@@ -21,6 +25,7 @@
 #include <deque>
 #include <memory>
 #include <optional>
+#include <vector>
 
 // A file's length in seconds, measured apart from its playback; below 0
 // until it is known.
@@ -110,10 +115,14 @@ public:
     Piece& current() { return pieces_.back(); }
     // Frames given to the device since it last held nothing.
     int64_t written() const { return written_; }
+    // The device told what it had played at the last reading.
+    bool told() const { return told_; }
 
 private:
     int64_t heardBy(Clock::time_point now, std::optional<int64_t> unheard, bool playing) const;
-    Reading reading(bool playing, bool told);
+    std::vector<int64_t> heldOf(int64_t total) const;
+    void noteTold();
+    Reading reading();
     Heard::Stretch stretch(size_t k, int64_t held, bool playing) const;
     void noteWrite(int64_t frames, Clock::time_point now);
     int64_t clockFrames(Clock::duration d, double tolerance) const;
@@ -123,8 +132,14 @@ private:
     int64_t written_ = 0;       // since the last restart
     int64_t heard_ = 0;         // of those, heard as of the last reading
     Clock::time_point readAt_{};
-    bool playing_ = false;   // at the last reading
-    int64_t shownUpTo_ = 0;  // written at the last reading: the run-on stops there
+    bool playing_ = false;  // at the last reading
+    bool told_ = false;     // then the device told what it had played (or played nothing)
+    // What was shown at the last reading, whether it runs on from there, and
+    // up to where (what was written then).
+    int64_t shown_ = 0;
+    bool shownRuns_ = false;
+    int64_t shownWaits_ = 0;  // frames it waits first, for the sound to catch up
+    int64_t shownUpTo_ = 0;
     // The clock's limit: what was heard when the device last started.
     Clock::time_point startedAt_{};
     int64_t heardAtStart_ = 0;

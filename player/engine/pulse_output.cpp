@@ -79,7 +79,14 @@ void PulseOutput::OnUnderflow(pa_stream*, void* self) {
     out->askTimingAgain();
 }
 
-void PulseOutput::OnStarted(pa_stream*, void* self) { static_cast<PulseOutput*>(self)->running_ = true; }
+void PulseOutput::OnStarted(pa_stream*, void* self) { static_cast<PulseOutput*>(self)->startedNow(); }
+
+// libpulse carries its count on from the last timing, which said the stream
+// waited: asked afresh, it counts from the start.
+void PulseOutput::startedNow() {
+    if (!running_) askTimingAgain();
+    running_ = true;
+}
 
 bool PulseOutput::iterate(int timeoutMs) {
     if (!loop_) return false;
@@ -245,7 +252,7 @@ long PulseOutput::write(const int16_t* data, long frames) {
     queued_ += n;
     // Played from when it is as full as the server waits for (which it
     // tells too, and tells when it ran dry).
-    if (queued_ >= startFrames_ && !held_) running_ = true;
+    if (queued_ >= startFrames_ && !held_) startedNow();
     send();
     return n + kept;
 }
@@ -294,7 +301,9 @@ void PulseOutput::askTimingAgain() {
 }
 
 std::optional<long> PulseOutput::delay() {
-    if (!ready()) return std::nullopt;
+    // An answer that came meanwhile is taken (the worker may have waited on
+    // anything but this output since).
+    if (!ready() || !iterate(0) || !ready()) return std::nullopt;
     askTiming();
     // The latency as the server told it and libpulse carried it on: what is
     // queued and not yet played, and the sink's own. None after a drop until
@@ -319,7 +328,7 @@ void PulseOutput::startQueued() {
     // Not when it plays already: PipeWire's server skips a moment of a
     // stream triggered then.
     if (pa_operation* op = pa_stream_trigger(stream_, nullptr, nullptr)) pa_operation_unref(op);
-    running_ = true;
+    startedNow();
     send();
 }
 

@@ -70,6 +70,8 @@ private:
     static int Poll(pollfd* fds, unsigned long count, int timeoutMs, void* self);
     static void OnUnderflow(pa_stream* stream, void* self);
     static void OnStarted(pa_stream* stream, void* self);
+    // The server plays the stream (it had enough, or was told to start).
+    void startedNow();
     // One round of the main loop, waiting at most `timeoutMs` (an interrupt
     // ends it early). False when the loop cannot run.
     bool iterate(int timeoutMs);

@@ -20,7 +20,7 @@ private slots:
     // (track 2), r read what the device holds unheard (playing), s the same
     // not playing, c cannot tell (playing), t wait (ms), x restart at (s), m
     // resume; ":v" checks that the position of track 1 (of track 2 with
-    // "#2") is v seconds then.
+    // "#2") is v seconds then, "h:v" that the device holds v seconds unheard.
     void positionIsWorkedOut_data() {
         QTest::addColumn<QString>("steps");
         QTest::newRow("written and heard: runs on between readings") << "w1000 r1000:0 t300:0.3 t100 r600:0.4";
@@ -29,10 +29,14 @@ private slots:
         QTest::newRow("a count that runs ahead after a start is held to the clock") << "w1000 s1000:0 t100 r200:0.12";
         QTest::newRow("nothing heard before it is written (the device ran dry meanwhile)")
             << "w1000 r1000:0 t2000 w500 r0:1.02";
-        QTest::newRow("never back from what was shown") << "w1000 r1000:0 t300 r900:0.3";
+        QTest::newRow("never back from what was shown: it waits for the sound, the tail timed by the device")
+            << "w1000 r1000:0 t300 r900:0.3 h:0.9 t100:0.3 t60:0.31";
+        QTest::newRow("a count a little behind: runs on") << "w1000 r1000:0 t300 r730:0.3 t100:0.4";
+        QTest::newRow("after a start, not counted until the device tells") << "w1000 c:0 t200 c:0 r800:0.2";
         QTest::newRow("taken back: written again in its place")
             << "w1000 r1000:0 t100 r900:0.1 b600 r300:0.1 w600 t50 r850:0.15";
-        QTest::newRow("dropped: a new stream from the place sought") << "w1000 t500 r500:0.5 x5 w500 c:5 t100 c:5.1";
+        QTest::newRow("dropped: a new stream from the place sought")
+            << "w1000 t500 r500:0.5 x5 w500 c:5 t100 c:5 r400:5.1";
         QTest::newRow("a track handed over behind the tail")
             << "w1000 r1000:0 f2 w500 t900 r600:0.9 r600:0#2 t200:0.1#2";
         QTest::newRow("held and resumed: the clock counts from the resume")
@@ -64,7 +68,8 @@ private slots:
             }
             if (!step.contains(QLatin1Char(':'))) continue;
             const uint64_t track = step.contains(QLatin1Char('#')) ? parts.last().toULongLong() : 1;
-            const double expected = parts[1].toDouble(), at = heard.of(track, now);
+            const double expected = parts[1].toDouble();
+            const double at = step[0] == QLatin1Char('h') ? playhead.secondsHeld() : heard.of(track, now);
             QVERIFY2(std::abs(at - expected) < 0.0005, qPrintable(QStringLiteral("%1: %2 s").arg(step).arg(at)));
         }
     }
