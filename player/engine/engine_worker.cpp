@@ -320,7 +320,8 @@ bool PlaybackEngine::Session::Worker::writeChunk() {
     // The next piece is decoded once the device has room for it: decoded
     // ahead, it would wait with a levelling that may change meanwhile. A
     // device that could not tell what it played (just started) is read
-    // again soon, for the position to run.
+    // again soon, for the position to run (for a second at most: then the
+    // clock counts).
     s_.output->waitWritable(playhead_.told() ? kWriteWaitMs : kUntoldWaitMs);
     return true;
 }
@@ -432,10 +433,11 @@ void PlaybackEngine::Session::Worker::endOnException(const char* reason) noexcep
 // Reads the device and publishes the position heard.
 void PlaybackEngine::Session::Worker::updateHeard() {
     const std::optional<long> unheard = s_.output->delay();
+    const auto now = Clock::now();
     const Playhead::Reading r =
-        playhead_.read(Clock::now(), unheard ? std::optional<int64_t>(*unheard) : std::nullopt, s_.output->started());
+        playhead_.read(now, unheard ? std::optional<int64_t>(*unheard) : std::nullopt, s_.output->started());
     MutexLock lock(s_.mutex);
-    s_.heard.store(Clock::now(), r.now, r.next);
+    s_.heard.store(now, r.now, r.next);
 }
 
 // Held: the position rests where it was heard.

@@ -12,6 +12,9 @@ constexpr std::chrono::milliseconds kStartSlack{20};
 // How far a device's count may fall behind the clock, and back, between two
 // readings: libpulse's interpolation is corrected at each timing update.
 constexpr std::chrono::milliseconds kJitter{50};
+// How long a device that plays may not tell what it played before the clock
+// counts in its place.
+constexpr std::chrono::milliseconds kUntoldAtMost{1000};
 // Writes remembered for the clock's limit: more than the device holds.
 constexpr size_t kWritesKept = 8;
 
@@ -44,6 +47,7 @@ void Playhead::restart(Clock::time_point now, const Piece& track, int rate) {
     shownUpTo_ = 0;
     startedAt_ = now;
     heardAtStart_ = 0;
+    lastTold_ = now;
     writes_.clear();
     toldTrack_ = track.id;
     toldAt_ = track.base;
@@ -91,6 +95,7 @@ void Playhead::resume(Clock::time_point now) {
     shownRuns_ = false;
     startedAt_ = now;
     heardAtStart_ = heard_;
+    lastTold_ = now;
 }
 
 int64_t Playhead::clockFrames(Clock::duration d, double tolerance) const {
@@ -109,7 +114,9 @@ Playhead::Reading Playhead::read(Clock::time_point now, std::optional<int64_t> u
         startedAt_ = now;
         heardAtStart_ = heard_;
     }
-    told_ = unheard || !playing;
+    // A device silent for long is counted by the clock from then on.
+    told_ = unheard || !playing || now - lastTold_ >= kUntoldAtMost;
+    if (unheard || !playing) lastTold_ = now;
     readAt_ = now;
     playing_ = playing;
     // Shown never goes back: where the device is behind what was shown (it
@@ -126,12 +133,17 @@ Playhead::Reading Playhead::read(Clock::time_point now, std::optional<int64_t> u
 
 // What the device has played, by the rules in the header.
 int64_t Playhead::heardBy(Clock::time_point now, std::optional<int64_t> unheard, bool playing) const {
+    // On by the clock from what it last told, while it played: one that ran
+    // dry since has played what it held.
+    const int64_t runOn = playing_ && told_ ? std::min(heard_ + clockFrames(now - readAt_, 0), shownUpTo_) : heard_;
+    if (!playing) return runOn;
     int64_t heard = heard_;
-    if (!playing) return heard;
     if (unheard)
         heard = written_ - std::clamp<int64_t>(*unheard, 0, written_);
-    else if (playing_ && told_)  // on by the clock from what it last told
-        heard = std::min(heard_ + clockFrames(now - readAt_, 0), shownUpTo_);
+    else if (playing_ && told_)
+        heard = runOn;
+    else if (now - lastTold_ >= kUntoldAtMost)
+        heard = written_;  // as far as the clock's limits below allow
     heard = std::min(heard, heardAtStart_ + clockFrames(now - startedAt_ + kStartSlack, kClockTolerance));
     for (const Write& w : writes_)
         heard = std::min(heard, w.before + clockFrames(now - w.at + kStartSlack, kClockTolerance));

@@ -5,10 +5,12 @@
 // cannot tell, and whether it plays. From that the Playhead works out the
 // position heard, of the track heard now and of the one heard next, which
 // the worker publishes as a Heard. The rules, in the order they apply:
-// - a device that does not play hears nothing more;
+// - a device that does not play hears nothing more (one that played at the
+//   last reading heard what the clock allows since: it may have run dry);
 // - one that cannot tell has heard, since the last reading, what the clock
 //   allows, if it told what it had played then and played (not after a
-//   restart: its sink may hold a while before anything is heard);
+//   restart: its sink may hold a while before anything is heard), or all
+//   the clock allows once it has not told for a second;
 // - nothing counts as heard beyond what the clock allows since the device
 //   last started to play (a device's count may run ahead after a restart),
 //   nor beyond what the clock allows since it was written (a device that
@@ -35,8 +37,9 @@ using Length = std::shared_ptr<std::atomic<double>>;
 double Limit(const Length& length);
 
 // The position heard and the track it is of, as the engine's thread reads
-// it: between readings it runs on by the clock, but never past what the
-// device held of the track heard then. Behind it the device may hold the
+// it: between readings it runs on by the clock (once it has waited for the
+// sound to catch up), but never past what the device held of the track heard
+// then. Behind it the device may hold the
 // start of the track handed over next, heard from where it begins once
 // what is in front is out. A plain value: the worker's Session guards it.
 class Heard {
@@ -132,8 +135,9 @@ private:
     int64_t written_ = 0;       // since the last restart
     int64_t heard_ = 0;         // of those, heard as of the last reading
     Clock::time_point readAt_{};
-    bool playing_ = false;  // at the last reading
-    bool told_ = false;     // then the device told what it had played (or played nothing)
+    bool playing_ = false;          // at the last reading
+    bool told_ = false;             // then the device told what it had played (or played nothing)
+    Clock::time_point lastTold_{};  // when it last did (or started)
     // What was shown at the last reading, whether it runs on from there, and
     // up to where (what was written then).
     int64_t shown_ = 0;

@@ -81,8 +81,8 @@ void PulseOutput::OnUnderflow(pa_stream*, void* self) {
 
 void PulseOutput::OnStarted(pa_stream*, void* self) { static_cast<PulseOutput*>(self)->startedNow(); }
 
-// libpulse carries its count on from the last timing, which said the stream
-// waited: asked afresh, it counts from the start.
+// Timing is asked afresh when the stream starts (or is expected to): the
+// last said it waited, and until the answer delay() cannot tell.
 void PulseOutput::startedNow() {
     if (!running_) askTimingAgain();
     running_ = true;

@@ -3,13 +3,13 @@
 // stream with about a second of buffer, asking for more when half of it is
 // free, so the thread that writes wakes about twice a second and no other
 // thread is started (the main loop of libpulse runs inside the writer's
-// waits). The stream starts once half its buffer is queued, or on
+// waits and readings). The stream starts once half its buffer is queued, or on
 // startQueued; it tells when it ran dry, so that what comes after is started
 // too. A pause corks it (what it holds waits, heard on release), a drop
 // flushes it (what comes next is heard at once): both are heard within a few
-// milliseconds. Timing is asked of the server at most once a second and
-// never waited for; libpulse interpolates in between. The stream carries the
-// program's name, icon and role.
+// milliseconds. Timing is asked of the server at most once a second (and
+// when the stream starts) and never waited for; libpulse interpolates in
+// between. The stream carries the program's name, icon and role.
 #include "engine/audio_output.h"
 #include "engine/wake_up.h"
 

@@ -32,7 +32,10 @@ private slots:
         QTest::newRow("never back from what was shown: it waits for the sound, the tail timed by the device")
             << "w1000 r1000:0 t300 r900:0.3 h:0.9 t100:0.3 t60:0.31";
         QTest::newRow("a count a little behind: runs on") << "w1000 r1000:0 t300 r730:0.3 t100:0.4";
-        QTest::newRow("after a start, not counted until the device tells") << "w1000 c:0 t200 c:0 r800:0.2";
+        QTest::newRow("after a start, not counted until the device tells, for a second at most")
+            << "w1000 c:0 t200 c:0 r800:0.2 x0 w2000 c:0 t1000 c:1.025 t200:1.225";
+        QTest::newRow("ran dry between readings: all it held was heard")
+            << "w1000 r1000:0 t300 r700:0.3 t1500 s0:1 h:0 w500 t100 r400:1.1";
         QTest::newRow("taken back: written again in its place")
             << "w1000 r1000:0 t100 r900:0.1 b600 r300:0.1 w600 t50 r850:0.15";
         QTest::newRow("dropped: a new stream from the place sought")
@@ -306,8 +309,11 @@ private slots:
         auto workerDone = [&] {
             QElapsedTimer deadline;
             deadline.start();
-            while (stats->openCount.load() > 0 && deadline.elapsed() < 5000)
+            while (stats->openCount.load() > 0 && deadline.elapsed() < 10000)
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            if (stats->openCount.load() > 0)
+                qWarning("still open: %d device(s), %lld frames written", stats->openCount.load(),
+                         stats->frames.load());
             return stats->openCount.load() == 0;
         };
         player.setFileName(path(QStringLiteral("tone1.mp3")));
