@@ -39,9 +39,9 @@ double Limit(const Length& length);
 // The position heard and the track it is of, as the engine's thread reads
 // it: between readings it runs on by the clock (once it has waited for the
 // sound to catch up), but never past what the device held of the track heard
-// then. Behind it the device may hold the
-// start of the track handed over next, heard from where it begins once
-// what is in front is out. A plain value: the worker's Session guards it.
+// then. Behind it the device may hold the start of the track handed over
+// next, heard from where it begins once what is in front is out. A plain
+// value: the worker's Session guards it.
 class Heard {
 public:
     using Clock = std::chrono::steady_clock;
