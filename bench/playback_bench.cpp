@@ -3,11 +3,15 @@
 // Both figures are steady-state: ours from 2 s into playback to the stop,
 // mpg123's as the difference between a run of 2 s and one of 2 s + the stretch.
 // Prints CPU time per second of audio for both (median of the runs), the
-// ratio, and our peak resident set.
+// ratio, and our peak resident set; then the same with the equalizer on (ten
+// bands), and the equalizer's own cost per second of audio beside the
+// decoding's, measured in this process on the same file (thread CPU time).
 //
 // usage: playback_bench [runs] [seconds-per-run]   (run beside a sound server,
 // for example under tests/with-pulse.sh)
 #include "bench_util.h"
+#include "engine/decoder.h"
+#include "engine/equalizer.h"
 #include "media/media_player.h"
 
 #include <fcntl.h>
@@ -27,6 +31,37 @@
 
 namespace {
 
+EqualizerCurve TenBands() {
+    EqualizerCurve eq;
+    eq.enabled = true;
+    eq.bandsDb = {5, 4, 2, 1, -1, 1, -1, 2, 4, 5};
+    return eq;
+}
+
+double ThreadCpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+// CPU seconds to decode the whole file, with the equalizer after it or not,
+// and the seconds of audio.
+double DecodeCost(const std::string& file, bool equalized, double& audioSeconds) {
+    auto decoder = Decoder::OpenFile(file);
+    Equalizer eq;
+    eq.setFormat(decoder->rate(), decoder->channels());
+    if (equalized) eq.setCurve(TenBands());
+    std::vector<int16_t> chunk(static_cast<size_t>(decoder->rate()) / 2 * 2);
+    size_t frames = 0, total = 0;
+    const double start = ThreadCpuSeconds();
+    while (decoder->read(chunk.data(), chunk.size() / 2, frames) == Decoder::Status::Data) {
+        eq.process(chunk.data(), frames);
+        total += frames;
+    }
+    audioSeconds = static_cast<double>(total) / decoder->rate();
+    return ThreadCpuSeconds() - start;
+}
+
 int Child(const char* file, double seconds) {
     int argc = 1;
     char name[] = "playback_bench";
@@ -39,6 +74,7 @@ int Child(const char* file, double seconds) {
     struct rusage before {};
     try {
         player.setComponentEnabled(true);
+        if (getenv("CORVALLE_BENCH_EQUALIZER")) player.setEqualizer(TenBands());
         player.setFileName(file);
         player.setAutoStart(true);
         player.play();
@@ -135,33 +171,46 @@ int main(int argc, char** argv) {
     // 1152 samples per MPEG-1 layer III frame.
     std::string warmFrames = std::to_string(static_cast<long>(2 * 44100 / 1152));
     std::string frames = std::to_string(static_cast<long>((2 + seconds) * 44100 / 1152));
-    std::vector<double> ours, ref;
-    long rss = 0;
-    std::string cpuFile = dir.path().toStdString() + "/cpu";
-    setenv("CORVALLE_BENCH_CPU_FILE", cpuFile.c_str(), 1);
-    for (int i = 0; i < runs; ++i) {
-        Cost a = RunChild({self, "--child", mp3, std::to_string(seconds)});
-        if (a.cpuSeconds >= 0) {
-            if (FILE* f = std::fopen(cpuFile.c_str(), "r")) {
-                double cpu = -1;
-                if (std::fscanf(f, "%lf", &cpu) == 1 && cpu >= 0) a.cpuSeconds = cpu;
-                std::fclose(f);
+    for (bool equalized : {false, true}) {
+        if (equalized) setenv("CORVALLE_BENCH_EQUALIZER", "1", 1);
+        std::vector<double> ours, ref;
+        long rss = 0;
+        std::string cpuFile = dir.path().toStdString() + "/cpu";
+        setenv("CORVALLE_BENCH_CPU_FILE", cpuFile.c_str(), 1);
+        for (int i = 0; i < runs; ++i) {
+            Cost a = RunChild({self, "--child", mp3, std::to_string(seconds)});
+            if (a.cpuSeconds >= 0) {
+                if (FILE* f = std::fopen(cpuFile.c_str(), "r")) {
+                    double cpu = -1;
+                    if (std::fscanf(f, "%lf", &cpu) == 1 && cpu >= 0) a.cpuSeconds = cpu;
+                    std::fclose(f);
+                }
             }
+            Cost b = RunChild({"mpg123", "-q", "-o", "pulse", "-n", frames, mp3});
+            Cost warm = RunChild({"mpg123", "-q", "-o", "pulse", "-n", warmFrames, mp3});
+            if (b.cpuSeconds >= 0 && warm.cpuSeconds >= 0) b.cpuSeconds -= warm.cpuSeconds;
+            if (a.cpuSeconds < 0) {
+                std::fprintf(stderr, "playback_bench: our player failed\n");
+                return 2;
+            }
+            ours.push_back(a.cpuSeconds / seconds);
+            if (b.cpuSeconds >= 0) ref.push_back(b.cpuSeconds / seconds);
+            rss = std::max(rss, a.maxRssKb);
         }
-        Cost b = RunChild({"mpg123", "-q", "-o", "pulse", "-n", frames, mp3});
-        Cost warm = RunChild({"mpg123", "-q", "-o", "pulse", "-n", warmFrames, mp3});
-        if (b.cpuSeconds >= 0 && warm.cpuSeconds >= 0) b.cpuSeconds -= warm.cpuSeconds;
-        if (a.cpuSeconds < 0) {
-            std::fprintf(stderr, "playback_bench: our player failed\n");
-            return 2;
-        }
-        ours.push_back(a.cpuSeconds / seconds);
-        if (b.cpuSeconds >= 0) ref.push_back(b.cpuSeconds / seconds);
-        rss = std::max(rss, a.maxRssKb);
+        double o = bench::Median(ours) * 1000, r = bench::Median(ref) * 1000;
+        const char* which = equalized ? "_equalized" : "";
+        std::printf("playback_cpu%s  ours_ms_per_s=%.2f  mpg123_ms_per_s=%.2f  ratio=%.2f  runs=%d\n", which, o, r,
+                    r > 0 ? o / r : 0.0, runs);
+        std::printf("playback_rss%s  ours_mb=%.1f  -  ratio=-\n", which, rss / 1024.0);
     }
-    double o = bench::Median(ours) * 1000, r = bench::Median(ref) * 1000;
-    std::printf("playback_cpu  ours_ms_per_s=%.2f  mpg123_ms_per_s=%.2f  ratio=%.2f  runs=%d\n", o, r,
-                r > 0 ? o / r : 0.0, runs);
-    std::printf("playback_rss  ours_mb=%.1f  -  ratio=-\n", rss / 1024.0);
+    std::vector<double> plain, equalized;
+    for (int i = 0; i < runs; ++i) {
+        double audio = 0;
+        plain.push_back(DecodeCost(mp3, false, audio) / audio);
+        equalized.push_back(DecodeCost(mp3, true, audio) / audio);
+    }
+    const double d = bench::Median(plain) * 1000, e = bench::Median(equalized) * 1000;
+    std::printf("equalizer_cpu  decode_ms_per_s=%.3f  with_equalizer_ms_per_s=%.3f  equalizer_ms_per_s=%.3f\n", d, e,
+                e - d);
     return 0;
 }

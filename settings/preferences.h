@@ -8,11 +8,27 @@
 //                untagged_db = -15 .. 15             (files without one)
 //   [playback]   repeat = list | track | off
 //                resume = true | false
-// A missing file gives the defaults (off, 0, 0, list, false), which leave the
-// player as it was; a value that cannot be read gets its default, with one
-// line on the corvalle.files log and no message box.
+//   [equalizer]  enabled = true | false
+//                preamp_db = -12 .. 12
+//                bands_db = ten gains, -12 .. 12 each, 31 Hz ... 16 kHz
+//                preset = the name of the preset last chosen (Flat)
+//                source = bands | parametric   (the imported filters instead
+//                                               of the bands)
+//                parametric_preamp_db = -30 .. 30
+//                parametric_filters = up to 16 filters, each as
+//                    "type Hz dB Q" (type PK, LSC, HSC, LP or HP), e.g.
+//                    PK 105 4.4 0.7, LSC 105 5.5 0.71
+//   [equalizer_presets] the user's presets as an array: n\name and
+//                n\bands_db, n\preamp_db as above
+// A missing file gives the defaults (off, 0, 0, list, false; the equalizer
+// off and flat), which leave the player as it was; a value that cannot be
+// read gets its default, with one line on the corvalle.files log and no
+// message box.
+#include "common/equalizer_curve.h"
+
 #include <QObject>
 #include <QString>
+#include <QVector>
 
 class Preferences : public QObject {
     Q_OBJECT
@@ -30,6 +46,14 @@ public:
     double preampDb() const { return preampDb_; }
     double untaggedDb() const { return untaggedDb_; }
     Repeat repeat() const { return repeat_; }
+    const EqualizerCurve& equalizer() const { return equalizer_; }
+    const QString& equalizerPreset() const { return preset_; }
+    struct Preset {
+        QString name;
+        std::array<double, EqualizerCurve::kBands> bandsDb{};
+        double preampDb = 0;
+    };
+    const QVector<Preset>& userPresets() const { return presets_; }
     bool resume() const { return resume_; }
 
     // Each stores the file and tells `changed` when something changed; a
@@ -37,6 +61,10 @@ public:
     void setLevelling(Levelling levelling, double preampDb, double untaggedDb);
     void setRepeat(Repeat repeat);
     void setResume(bool resume);
+    // Gains out of range are taken as their nearest end.
+    void setEqualizer(const EqualizerCurve& curve, const QString& preset);
+    // Replaces the user's preset of the same name, or adds it.
+    void saveUserPreset(const Preset& preset);
 
 signals:
     void changed();
@@ -50,4 +78,7 @@ private:
     double untaggedDb_ = 0;
     Repeat repeat_ = Repeat::List;
     bool resume_ = false;
+    EqualizerCurve equalizer_;
+    QString preset_ = QStringLiteral("Flat");
+    QVector<Preset> presets_;
 };

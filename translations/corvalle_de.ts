@@ -91,6 +91,129 @@
     </message>
 </context>
 <context>
+    <name>EqualizerWindow</name>
+    <message>
+        <source>%1 dB</source>
+        <translation>%1 dB</translation>
+    </message>
+    <message>
+        <source>%1k</source>
+        <translation>%1k</translation>
+    </message>
+    <message>
+        <source>Flat</source>
+        <translation>Linear</translation>
+    </message>
+    <message>
+        <source>Bass Boost</source>
+        <translation>Bässe betont</translation>
+    </message>
+    <message>
+        <source>Treble Boost</source>
+        <translation>Höhen betont</translation>
+    </message>
+    <message>
+        <source>Vocal</source>
+        <translation>Stimme</translation>
+    </message>
+    <message>
+        <source>Rock</source>
+        <translation>Rock</translation>
+    </message>
+    <message>
+        <source>Loudness</source>
+        <translation>Loudness</translation>
+    </message>
+    <message>
+        <source>Equalizer</source>
+        <translation>Equalizer</translation>
+    </message>
+    <message>
+        <source>&amp;On</source>
+        <translation>&amp;Ein</translation>
+    </message>
+    <message>
+        <source>&amp;Preset:</source>
+        <translation>&amp;Voreinstellung:</translation>
+    </message>
+    <message>
+        <source>&amp;Save Preset</source>
+        <translation>Voreinstellung &amp;speichern</translation>
+    </message>
+    <message>
+        <source>&amp;Import...</source>
+        <translation>&amp;Importieren...</translation>
+    </message>
+    <message>
+        <source>Equalizer curve</source>
+        <translation>Equalizer-Kurve</translation>
+    </message>
+    <message>
+        <source>Pre-amplification</source>
+        <translation>Vorverstärkung</translation>
+    </message>
+    <message>
+        <source>Pre-amp</source>
+        <translation>Vorverst.</translation>
+    </message>
+    <message>
+        <source>%1 Hz</source>
+        <translation>%1 Hz</translation>
+    </message>
+    <message>
+        <source>Use the &amp;Bands</source>
+        <translation>&amp;Bänder verwenden</translation>
+    </message>
+    <message>
+        <source>Import a Parametric Equalizer</source>
+        <translation>Parametrischen Equalizer importieren</translation>
+    </message>
+    <message>
+        <source>Parametric equalizer (*.txt);;All files (*)</source>
+        <translation>Parametrischer Equalizer (*.txt);;Alle Dateien (*)</translation>
+    </message>
+    <message>
+        <source>Imported correction. Filters: %1. Pre-amplification: %2.</source>
+        <translation>Importierte Korrektur. Filter: %1. Vorverstärkung: %2.</translation>
+    </message>
+    <message>
+        <source>Type a name for the preset first.</source>
+        <translation>Geben Sie zuerst einen Namen für die Voreinstellung ein.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is a built-in preset; choose another name.</source>
+        <translation>„%1“ ist eine eingebaute Voreinstellung; wählen Sie einen anderen Namen.</translation>
+    </message>
+    <message>
+        <source>Cannot read %1: %2</source>
+        <translation>%1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>%1 is not a parametric equalizer file: it is too large.
+Nothing was changed.</source>
+        <translation>%1 ist keine Datei eines parametrischen Equalizers: Sie ist zu groß.
+Nichts wurde geändert.</translation>
+    </message>
+    <message>
+        <source>%1 holds no equalizer filter.
+Nothing was changed.</source>
+        <translation>%1 enthält keinen Equalizer-Filter.
+Nichts wurde geändert.</translation>
+    </message>
+    <message>
+        <source>%1 holds more than %2 filters (line %3).
+Nothing was changed.</source>
+        <translation>%1 enthält mehr als %2 Filter (Zeile %3).
+Nichts wurde geändert.</translation>
+    </message>
+    <message>
+        <source>%1 is not a parametric equalizer file: line %2 cannot be read.
+Nothing was changed.</source>
+        <translation>%1 ist keine Datei eines parametrischen Equalizers: Zeile %2 kann nicht gelesen werden.
+Nichts wurde geändert.</translation>
+    </message>
+</context>
+<context>
     <name>LevellingDialog</name>
     <message>
         <source> dB</source>
@@ -650,6 +773,10 @@
             <numerusform>Einschlaf-Timer (noch %n Min.)</numerusform>
             <numerusform>Einschlaf-Timer (noch %n Min.)</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Equalizer...</source>
+        <translation>Equalizer...</translation>
     </message>
 </context>
 </TS>

@@ -91,6 +91,129 @@
     </message>
 </context>
 <context>
+    <name>EqualizerWindow</name>
+    <message>
+        <source>%1 dB</source>
+        <translation>%1 dB</translation>
+    </message>
+    <message>
+        <source>%1k</source>
+        <translation>%1k</translation>
+    </message>
+    <message>
+        <source>Flat</source>
+        <translation>Plano</translation>
+    </message>
+    <message>
+        <source>Bass Boost</source>
+        <translation>Graves realzados</translation>
+    </message>
+    <message>
+        <source>Treble Boost</source>
+        <translation>Agudos realzados</translation>
+    </message>
+    <message>
+        <source>Vocal</source>
+        <translation>Voz</translation>
+    </message>
+    <message>
+        <source>Rock</source>
+        <translation>Rock</translation>
+    </message>
+    <message>
+        <source>Loudness</source>
+        <translation>Sonoridad</translation>
+    </message>
+    <message>
+        <source>Equalizer</source>
+        <translation>Ecualizador</translation>
+    </message>
+    <message>
+        <source>&amp;On</source>
+        <translation>&amp;Activado</translation>
+    </message>
+    <message>
+        <source>&amp;Preset:</source>
+        <translation>&amp;Preajuste:</translation>
+    </message>
+    <message>
+        <source>&amp;Save Preset</source>
+        <translation>&amp;Guardar preajuste</translation>
+    </message>
+    <message>
+        <source>&amp;Import...</source>
+        <translation>&amp;Importar...</translation>
+    </message>
+    <message>
+        <source>Equalizer curve</source>
+        <translation>Curva del ecualizador</translation>
+    </message>
+    <message>
+        <source>Pre-amplification</source>
+        <translation>Preamplificación</translation>
+    </message>
+    <message>
+        <source>Pre-amp</source>
+        <translation>Preamp.</translation>
+    </message>
+    <message>
+        <source>%1 Hz</source>
+        <translation>%1 Hz</translation>
+    </message>
+    <message>
+        <source>Use the &amp;Bands</source>
+        <translation>Usar las &amp;bandas</translation>
+    </message>
+    <message>
+        <source>Import a Parametric Equalizer</source>
+        <translation>Importar un ecualizador paramétrico</translation>
+    </message>
+    <message>
+        <source>Parametric equalizer (*.txt);;All files (*)</source>
+        <translation>Ecualizador paramétrico (*.txt);;Todos los archivos (*)</translation>
+    </message>
+    <message>
+        <source>Imported correction. Filters: %1. Pre-amplification: %2.</source>
+        <translation>Corrección importada. Filtros: %1. Preamplificación: %2.</translation>
+    </message>
+    <message>
+        <source>Type a name for the preset first.</source>
+        <translation>Escriba primero un nombre para el preajuste.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is a built-in preset; choose another name.</source>
+        <translation>«%1» es un preajuste incorporado; elija otro nombre.</translation>
+    </message>
+    <message>
+        <source>Cannot read %1: %2</source>
+        <translation>No se puede leer %1: %2</translation>
+    </message>
+    <message>
+        <source>%1 is not a parametric equalizer file: it is too large.
+Nothing was changed.</source>
+        <translation>%1 no es un archivo de ecualizador paramétrico: es demasiado grande.
+No se ha cambiado nada.</translation>
+    </message>
+    <message>
+        <source>%1 holds no equalizer filter.
+Nothing was changed.</source>
+        <translation>%1 no contiene ningún filtro de ecualizador.
+No se ha cambiado nada.</translation>
+    </message>
+    <message>
+        <source>%1 holds more than %2 filters (line %3).
+Nothing was changed.</source>
+        <translation>%1 contiene más de %2 filtros (línea %3).
+No se ha cambiado nada.</translation>
+    </message>
+    <message>
+        <source>%1 is not a parametric equalizer file: line %2 cannot be read.
+Nothing was changed.</source>
+        <translation>%1 no es un archivo de ecualizador paramétrico: no se puede leer la línea %2.
+No se ha cambiado nada.</translation>
+    </message>
+</context>
+<context>
     <name>LevellingDialog</name>
     <message>
         <source> dB</source>
@@ -650,6 +773,10 @@
             <numerusform>Temporizador (queda %n min)</numerusform>
             <numerusform>Temporizador (quedan %n min)</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Equalizer...</source>
+        <translation>Ecualizador...</translation>
     </message>
 </context>
 </TS>

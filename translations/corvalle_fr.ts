@@ -91,6 +91,129 @@
     </message>
 </context>
 <context>
+    <name>EqualizerWindow</name>
+    <message>
+        <source>%1 dB</source>
+        <translation>%1 dB</translation>
+    </message>
+    <message>
+        <source>%1k</source>
+        <translation>%1k</translation>
+    </message>
+    <message>
+        <source>Flat</source>
+        <translation>Plat</translation>
+    </message>
+    <message>
+        <source>Bass Boost</source>
+        <translation>Basses renforcées</translation>
+    </message>
+    <message>
+        <source>Treble Boost</source>
+        <translation>Aigus renforcés</translation>
+    </message>
+    <message>
+        <source>Vocal</source>
+        <translation>Voix</translation>
+    </message>
+    <message>
+        <source>Rock</source>
+        <translation>Rock</translation>
+    </message>
+    <message>
+        <source>Loudness</source>
+        <translation>Loudness</translation>
+    </message>
+    <message>
+        <source>Equalizer</source>
+        <translation>Égaliseur</translation>
+    </message>
+    <message>
+        <source>&amp;On</source>
+        <translation>&amp;Actif</translation>
+    </message>
+    <message>
+        <source>&amp;Preset:</source>
+        <translation>&amp;Préréglage :</translation>
+    </message>
+    <message>
+        <source>&amp;Save Preset</source>
+        <translation>&amp;Enregistrer le préréglage</translation>
+    </message>
+    <message>
+        <source>&amp;Import...</source>
+        <translation>&amp;Importer...</translation>
+    </message>
+    <message>
+        <source>Equalizer curve</source>
+        <translation>Courbe de l'égaliseur</translation>
+    </message>
+    <message>
+        <source>Pre-amplification</source>
+        <translation>Préamplification</translation>
+    </message>
+    <message>
+        <source>Pre-amp</source>
+        <translation>Préampli</translation>
+    </message>
+    <message>
+        <source>%1 Hz</source>
+        <translation>%1 Hz</translation>
+    </message>
+    <message>
+        <source>Use the &amp;Bands</source>
+        <translation>Utiliser les &amp;bandes</translation>
+    </message>
+    <message>
+        <source>Import a Parametric Equalizer</source>
+        <translation>Importer un égaliseur paramétrique</translation>
+    </message>
+    <message>
+        <source>Parametric equalizer (*.txt);;All files (*)</source>
+        <translation>Égaliseur paramétrique (*.txt);;Tous les fichiers (*)</translation>
+    </message>
+    <message>
+        <source>Imported correction. Filters: %1. Pre-amplification: %2.</source>
+        <translation>Correction importée. Filtres : %1. Préamplification : %2.</translation>
+    </message>
+    <message>
+        <source>Type a name for the preset first.</source>
+        <translation>Saisissez d'abord un nom pour le préréglage.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is a built-in preset; choose another name.</source>
+        <translation>« %1 » est un préréglage intégré ; choisissez un autre nom.</translation>
+    </message>
+    <message>
+        <source>Cannot read %1: %2</source>
+        <translation>Impossible de lire %1 : %2</translation>
+    </message>
+    <message>
+        <source>%1 is not a parametric equalizer file: it is too large.
+Nothing was changed.</source>
+        <translation>%1 n'est pas un fichier d'égaliseur paramétrique : il est trop grand.
+Rien n'a été modifié.</translation>
+    </message>
+    <message>
+        <source>%1 holds no equalizer filter.
+Nothing was changed.</source>
+        <translation>%1 ne contient aucun filtre d'égaliseur.
+Rien n'a été modifié.</translation>
+    </message>
+    <message>
+        <source>%1 holds more than %2 filters (line %3).
+Nothing was changed.</source>
+        <translation>%1 contient plus de %2 filtres (ligne %3).
+Rien n'a été modifié.</translation>
+    </message>
+    <message>
+        <source>%1 is not a parametric equalizer file: line %2 cannot be read.
+Nothing was changed.</source>
+        <translation>%1 n'est pas un fichier d'égaliseur paramétrique : la ligne %2 est illisible.
+Rien n'a été modifié.</translation>
+    </message>
+</context>
+<context>
     <name>LevellingDialog</name>
     <message>
         <source> dB</source>
@@ -650,6 +773,10 @@
             <numerusform>Arrêt programmé (%n min restante)</numerusform>
             <numerusform>Arrêt programmé (%n min restantes)</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Equalizer...</source>
+        <translation>Égaliseur...</translation>
     </message>
 </context>
 </TS>

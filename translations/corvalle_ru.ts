@@ -91,6 +91,129 @@
     </message>
 </context>
 <context>
+    <name>EqualizerWindow</name>
+    <message>
+        <source>%1 dB</source>
+        <translation>%1 дБ</translation>
+    </message>
+    <message>
+        <source>%1k</source>
+        <translation>%1к</translation>
+    </message>
+    <message>
+        <source>Flat</source>
+        <translation>Ровный</translation>
+    </message>
+    <message>
+        <source>Bass Boost</source>
+        <translation>Усиление басов</translation>
+    </message>
+    <message>
+        <source>Treble Boost</source>
+        <translation>Усиление высоких</translation>
+    </message>
+    <message>
+        <source>Vocal</source>
+        <translation>Вокал</translation>
+    </message>
+    <message>
+        <source>Rock</source>
+        <translation>Рок</translation>
+    </message>
+    <message>
+        <source>Loudness</source>
+        <translation>Тонкомпенсация</translation>
+    </message>
+    <message>
+        <source>Equalizer</source>
+        <translation>Эквалайзер</translation>
+    </message>
+    <message>
+        <source>&amp;On</source>
+        <translation>&amp;Вкл.</translation>
+    </message>
+    <message>
+        <source>&amp;Preset:</source>
+        <translation>&amp;Предустановка:</translation>
+    </message>
+    <message>
+        <source>&amp;Save Preset</source>
+        <translation>&amp;Сохранить предустановку</translation>
+    </message>
+    <message>
+        <source>&amp;Import...</source>
+        <translation>&amp;Импорт...</translation>
+    </message>
+    <message>
+        <source>Equalizer curve</source>
+        <translation>Кривая эквалайзера</translation>
+    </message>
+    <message>
+        <source>Pre-amplification</source>
+        <translation>Предусиление</translation>
+    </message>
+    <message>
+        <source>Pre-amp</source>
+        <translation>Предус.</translation>
+    </message>
+    <message>
+        <source>%1 Hz</source>
+        <translation>%1 Гц</translation>
+    </message>
+    <message>
+        <source>Use the &amp;Bands</source>
+        <translation>Использовать &amp;полосы</translation>
+    </message>
+    <message>
+        <source>Import a Parametric Equalizer</source>
+        <translation>Импорт параметрического эквалайзера</translation>
+    </message>
+    <message>
+        <source>Parametric equalizer (*.txt);;All files (*)</source>
+        <translation>Параметрический эквалайзер (*.txt);;Все файлы (*)</translation>
+    </message>
+    <message>
+        <source>Imported correction. Filters: %1. Pre-amplification: %2.</source>
+        <translation>Импортированная коррекция. Фильтров: %1. Предусиление: %2.</translation>
+    </message>
+    <message>
+        <source>Type a name for the preset first.</source>
+        <translation>Сначала введите имя предустановки.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is a built-in preset; choose another name.</source>
+        <translation>«%1» — встроенная предустановка; выберите другое имя.</translation>
+    </message>
+    <message>
+        <source>Cannot read %1: %2</source>
+        <translation>Не удаётся прочитать %1: %2</translation>
+    </message>
+    <message>
+        <source>%1 is not a parametric equalizer file: it is too large.
+Nothing was changed.</source>
+        <translation>%1 не является файлом параметрического эквалайзера: он слишком велик.
+Ничего не изменено.</translation>
+    </message>
+    <message>
+        <source>%1 holds no equalizer filter.
+Nothing was changed.</source>
+        <translation>В %1 нет ни одного фильтра эквалайзера.
+Ничего не изменено.</translation>
+    </message>
+    <message>
+        <source>%1 holds more than %2 filters (line %3).
+Nothing was changed.</source>
+        <translation>В %1 больше %2 фильтров (строка %3).
+Ничего не изменено.</translation>
+    </message>
+    <message>
+        <source>%1 is not a parametric equalizer file: line %2 cannot be read.
+Nothing was changed.</source>
+        <translation>%1 не является файлом параметрического эквалайзера: строку %2 не удаётся прочитать.
+Ничего не изменено.</translation>
+    </message>
+</context>
+<context>
     <name>LevellingDialog</name>
     <message>
         <source> dB</source>
@@ -666,6 +789,10 @@
             <numerusform>Таймер сна (осталось %n мин)</numerusform>
             <numerusform>Таймер сна (осталось %n мин)</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Equalizer...</source>
+        <translation>Эквалайзер...</translation>
     </message>
 </context>
 </TS>

@@ -72,9 +72,15 @@ void PlaybackEngine::Session::Worker::leadIn() {
     if (n > 0) playhead_.lead(n);
 }
 
+// Through the equalizer: what it rings on with is heard, and what comes
+// next follows it.
 long PlaybackEngine::Session::Worker::writeSilence(int ms) {
-    const std::vector<int16_t> silence(static_cast<size_t>(rate_ / 1000 * ms * channels_), 0);
-    return s_.output->write(silence.data(), static_cast<long>(silence.size() / static_cast<size_t>(channels_)));
+    std::vector<int16_t> silence(static_cast<size_t>(rate_ / 1000 * ms * channels_), 0);
+    const long frames = static_cast<long>(silence.size() / static_cast<size_t>(channels_));
+    eq_.process(silence.data(), static_cast<size_t>(frames));
+    const long n = s_.output->write(silence.data(), frames);
+    if (n >= 0 && n < frames) eq_.rewind(frames - n);
+    return n;
 }
 
 bool PlaybackEngine::Session::Worker::starved() {
@@ -141,6 +147,7 @@ bool PlaybackEngine::Session::Worker::reopenForNewFormat() {
         s_.channels = channels_;
     }
     buffer_.assign(chunkFrames() * static_cast<size_t>(channels_), 0);
+    eq_.setFormat(rate_, channels_);
     playhead_.restart(Clock::now(), {track_->id, base, 0, track_->length, -1}, rate_);
     std::string reason;
     if (openTried(reason) || stopped_) return true;  // a stop is seen by the next step

@@ -2,9 +2,10 @@
 // What the engine's thread shares with a worker: the callbacks (Reports), a
 // track handed to a worker (Track), and the worker's Session, whose state is
 // guarded by its mutex. The engine's thread asks (stop, pause, seek, a next
-// track, levelling) through the methods marked so; the worker takes the
+// track, levelling, the equalizer) through the methods marked so; the worker takes the
 // requests and tells its state and the position heard. See
 // playback_engine.h for who owns what.
+#include "common/equalizer_curve.h"
 #include "common/thread_safety.h"
 #include "engine/playback_engine.h"
 #include "engine/playhead.h"
@@ -80,7 +81,7 @@ struct PlaybackEngine::Session {
 
     // `device` is not open yet: the worker opens it for the track's format.
     Session(std::unique_ptr<AudioOutput> device, std::shared_ptr<Reports> r, std::chrono::milliseconds retry,
-            const Track& track, bool held)
+            const Track& track, bool held, const EqualizerCurve& curve)
         : output(std::move(device)),
           reports(std::move(r)),
           deviceRetry(retry),
@@ -88,6 +89,7 @@ struct PlaybackEngine::Session {
           channels(track.decoder->channels()) {
         heard.store(Heard::Clock::now(), {track.id, track.startAt});
         if (held) pause = Pause::Asked;  // taken before anything is written
+        equalizer = curve;
     }
 
     // Constant while the worker runs. The worker alone uses the device, but
@@ -105,7 +107,8 @@ struct PlaybackEngine::Session {
     double seekTo GUARDED_BY(mutex) = -1;                           // < 0: none
     std::unique_ptr<Track> next GUARDED_BY(mutex);                  // handed over during the tail
     std::optional<Decoder::Levelling> levelling GUARDED_BY(mutex);  // for the track that plays
-    double fadeOut GUARDED_BY(mutex) = -1;                          // seconds of a fade then a pause; < 0: none
+    std::optional<EqualizerCurve> equalizer GUARDED_BY(mutex);
+    double fadeOut GUARDED_BY(mutex) = -1;  // seconds of a fade then a pause; < 0: none
     // Told by the worker.
     bool accepting GUARDED_BY(mutex) = false;  // the track's end is told, its tail plays: a next one may follow
     int rate GUARDED_BY(mutex);                // the format the device is (or will be) open for
@@ -174,6 +177,15 @@ struct PlaybackEngine::Session {
         {
             MutexLock lock(mutex);
             levelling = wanted;
+            ++requests;
+            wake.notify_all();
+        }
+        output->interrupt();
+    }
+    void askEqualizer(const EqualizerCurve& curve) EXCLUDES(mutex) {
+        {
+            MutexLock lock(mutex);
+            equalizer = curve;
             ++requests;
             wake.notify_all();
         }

@@ -79,6 +79,7 @@ void PlaybackEngine::Session::Worker::run() {
 
 void PlaybackEngine::Session::Worker::start() {
     buffer_.resize(chunkFrames() * static_cast<size_t>(channels_));
+    eq_.setFormat(rate_, channels_);
     playhead_.restart(Clock::now(), {track_->id, 0, 0, track_->length, 0}, rate_);
     if (track_->startAt > 0) phase_ = restartAt(track_->startAt);
     leadIn();
@@ -94,7 +95,7 @@ bool PlaybackEngine::Session::Worker::step() {
     const bool handed = asked.next != nullptr;
     if (handed) handOver(std::move(asked.next));
     // What a seek drops is not taken back first.
-    if (asked.levelling) relevel(*asked.levelling, !handed && asked.seekTo < 0);
+    retune(asked, !handed && asked.seekTo < 0);
     if (asked.fadeOut >= 0) fadeAsked_ = asked.fadeOut;
     if (fadeAsked_ >= 0 && phase_ == Phase::Writing) startFade(std::exchange(fadeAsked_, -1));
     if (handed) return true;
@@ -119,6 +120,8 @@ PlaybackEngine::Session::Worker::Requests PlaybackEngine::Session::Worker::takeR
     while (s_.pause == Pause::Held && !s_.cancel && s_.seekTo < 0) lock.wait(s_.wake);
     asked.levelling = std::move(s_.levelling);
     s_.levelling.reset();
+    asked.equalizer = std::move(s_.equalizer);
+    s_.equalizer.reset();
     asked.fadeOut = std::exchange(s_.fadeOut, -1);
     if (s_.cancel) {
         s_.accepting = false;
@@ -194,6 +197,7 @@ void PlaybackEngine::Session::Worker::handOver(std::unique_ptr<Track> following)
 // the seek failed: the file cannot be read further).
 PlaybackEngine::Session::Worker::Phase PlaybackEngine::Session::Worker::restartAt(double seconds) {
     s_.output->drop();
+    eq_.reset();
     seconds = std::clamp(seconds, 0.0, Limit(track_->length));
     const auto frame = static_cast<int64_t>(seconds * rate_);
     const bool atEnd = !track_->decoder->seek(frame);
@@ -210,15 +214,18 @@ PlaybackEngine::Session::Worker::Phase PlaybackEngine::Session::Worker::restartA
     return Phase::LastQueued;
 }
 
-// Levels what is decoded from now on, and (with `takeBack`) what the device
-// holds of the track and will not play for a moment yet: that is taken back
-// and decoded again, sample for sample, so the change is heard soon and
-// without a break. (Not in the track's last moments, nor after a change of
-// format: the change is heard after what the device holds there. A file
-// that cannot be sought to the place any more ends there.)
-void PlaybackEngine::Session::Worker::relevel(const Decoder::Levelling& levelling, bool takeBack) {
-    track_->decoder->setLevelling(levelling);
-    if (takeBack) takeBackHeld();
+// A new level, or equalizer, for what is decoded from now on, and (with
+// `takeBack`) for what the device holds of the track and will not play for
+// a moment yet: that is taken back and decoded again, sample for sample, so
+// the change is heard soon and without a break. (Not in the track's last
+// moments, nor after a change of format: the change is heard after what the
+// device holds there. A file that cannot be sought to the place any more
+// ends there.)
+void PlaybackEngine::Session::Worker::retune(Requests& asked, bool takeBack) {
+    if (!asked.levelling && !asked.equalizer) return;
+    if (asked.levelling) track_->decoder->setLevelling(*asked.levelling);
+    if (takeBack) takeBackHeld();  // the filters go back with it
+    if (asked.equalizer) eq_.setCurve(*asked.equalizer);
 }
 
 bool PlaybackEngine::Session::Worker::takeBackHeld() {
@@ -229,6 +236,7 @@ bool PlaybackEngine::Session::Worker::takeBackHeld() {
     playhead_.tookBack(back);
     end_.framesPlayed -= back;
     fadeDone_ = std::max<int64_t>(0, fadeDone_ - back);
+    eq_.rewind(back + static_cast<long>(bufFrames_ - bufPos_));
     bufFrames_ = bufPos_ = 0;
     if (!track_->decoder->seek(piece.from + piece.written)) lastQueued();  // it cannot be read there any more
     return true;
@@ -301,6 +309,7 @@ bool PlaybackEngine::Session::Worker::writeChunk() {
         if (st == Decoder::Status::FormatChanged) return reopenForNewFormat();
         bufFrames_ = frames;
         bufPos_ = 0;
+        eq_.process(buffer_.data(), frames);
         if (fadeFrames_ > 0) applyFade(frames);
     }
     const long n = s_.output->write(buffer_.data() + bufPos_ * static_cast<size_t>(channels_),

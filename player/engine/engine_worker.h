@@ -1,11 +1,12 @@
 #pragma once
 // The worker of a Session: it opens the device, and then each step takes the
 // requests of the engine's thread (stop, pause, seek, a next track,
-// levelling) from the Session, under its mutex, and does one piece of the
+// levelling, the equalizer) from the Session, under its mutex, and does one piece of the
 // work of its phase: decode a chunk and write it without blocking, wait for
 // room, or wait for the tail to be heard. The mutex is never held across
 // decoding or output. The Worker itself is this thread's alone.
 #include "engine/engine_session.h"
+#include "engine/equalizer.h"
 #include "engine/playhead.h"
 
 #include <chrono>
@@ -32,6 +33,7 @@ private:
         double seekTo = -1;  // < 0: none
         std::unique_ptr<Track> next;
         std::optional<Decoder::Levelling> levelling;
+        std::optional<EqualizerCurve> equalizer;
         double fadeOut = -1;
     };
 
@@ -46,7 +48,7 @@ private:
     void release();
     void handOver(std::unique_ptr<Track> following);
     Phase restartAt(double seconds);
-    void relevel(const Decoder::Levelling& levelling, bool takeBack);
+    void retune(Requests& asked, bool takeBack);
     // What the device holds of the track and will not play for a moment yet
     // is taken back, to be decoded again. False when nothing could be.
     bool takeBackHeld();
@@ -98,6 +100,7 @@ private:
     std::vector<int16_t> buffer_;
     size_t bufFrames_ = 0, bufPos_ = 0;
     Playhead playhead_;
+    Equalizer eq_;  // on every frame written, the silences too
     Phase phase_ = Phase::Writing;
     bool trailed_ = false;  // the silence behind the tail is written
     bool stopped_ = false;

@@ -121,7 +121,7 @@ void PlaybackEngine::play(double from, bool paused) {
     std::shared_ptr<Session> session;
     try {
         track->id = nextId_ + 1;
-        session = std::make_shared<Session>(outputs_(), reports_, deviceRetry_, *track, paused);
+        session = std::make_shared<Session>(outputs_(), reports_, deviceRetry_, *track, paused, equalizer_);
     } catch (...) {
         prepared_ = std::move(track->decoder);
         throw;
@@ -169,6 +169,13 @@ void PlaybackEngine::setLevelling(const Decoder::Levelling& levelling) {
     if (levelling == levelling_) return;
     levelling_ = levelling;
     if (running()) session_->askLevelling(levelling);
+}
+
+void PlaybackEngine::setEqualizer(const EqualizerCurve& curve) {
+    if (curve == equalizer_) return;
+    equalizer_ = curve;
+    // Also to a tail that plays: a track handed to it goes on with it.
+    if (session_) session_->askEqualizer(curve);
 }
 
 void PlaybackEngine::fadeOutAndPause(double seconds) {

@@ -10,7 +10,7 @@
 //   few seconds for a sound server), the track, what the device holds and
 //   the position worked out from it (its Playhead), the phase. What
 //   the two threads share is the Session's, GUARDED_BY Session::mutex:
-//   requests (stop, pause, seek, a next track, levelling), whether a next track is
+//   requests (stop, pause, seek, a next track, levelling, the equalizer), whether a next track is
 //   taken, the format, the position heard, whether the worker has finished.
 //   Pause is one value there (Off, Asked, Held).
 // - A measuring thread shares atomics (the length and its cancel flag) and
@@ -40,6 +40,7 @@
 // opens, goes on from the point last heard. Only when it stays away for the
 // retry time does the track end, as DeviceFailed, telling where it was. A
 // device that cannot be opened at all ends the track the same way, at once.
+#include "common/equalizer_curve.h"
 #include "engine/audio_output.h"
 #include "engine/decoder.h"
 
@@ -153,6 +154,9 @@ public:
     // change is heard in a moment; otherwise it is heard once that has
     // played. The position stays.
     void setLevelling(const Decoder::Levelling& levelling);
+    // The equalizer for what plays now (heard as soon as a new level is, the
+    // same way) and for every stream opened later.
+    void setEqualizer(const EqualizerCurve& curve);
     // Fades what plays out over `seconds` (in the samples, not the master
     // volume: nothing else on the desktop fades), then pauses where the fade
     // ended; what plays after the pause is at the full level again. A pause
@@ -219,6 +223,7 @@ private:
     std::unique_ptr<BoundedThread> worker_;
     std::chrono::milliseconds deviceRetry_{5000};
     Decoder::Levelling levelling_;
+    EqualizerCurve equalizer_;
     uint64_t nextId_ = 0;
     uint64_t currentId_ = 0;  // the track last started; 0 for none
     bool currentEnded_ = true;

@@ -9,6 +9,7 @@
 #include <array>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -21,9 +22,11 @@ constexpr int kRequestMs = 500;
 constexpr auto kConnectWithin = std::chrono::milliseconds(2000);
 constexpr auto kTimingEvery = std::chrono::milliseconds(1000);
 // What plays within this time is never written over: PipeWire's graph takes
-// what its server holds a quantum at a time. (What PulseAudio's sink has
-// taken already it takes again, rewinding.)
+// what its server holds a quantum at a time (up to 170 ms at 48 kHz). What
+// PulseAudio's sink has taken already it takes again, rewinding: there only
+// what the timing may be off by is kept, and a change is heard sooner.
 constexpr int kKeepMs = 250;
+constexpr int kKeepRewindingMs = 60;
 
 const char* Why(PulseOutput::Failure f, const char* otherwise) {
     return f == PulseOutput::Failure::NoAnswer      ? "the sound server did not answer"
@@ -150,6 +153,8 @@ void PulseOutput::open(int rate, int channels) {
                                            : PA_OPERATION_CANCELLED;
     });
     if (f != Failure::None) fail(f, Why(f, "no connection"), f == Failure::NoServer ? pa_context_errno(context_) : 0);
+    keepMs_ = kKeepMs;  // until the server has told which it is
+    if (pa_operation* op = pa_context_get_server_info(context_, OnServerInfo, this)) pa_operation_unref(op);
     spec_ = pa_sample_spec{PA_SAMPLE_S16NE, static_cast<uint32_t>(rate), static_cast<uint8_t>(channels)};
     pa_channel_map_init_auto(&map_, static_cast<unsigned>(channels), PA_CHANNEL_MAP_DEFAULT);
     frameBytes_ = pa_frame_size(&spec_);
@@ -260,7 +265,7 @@ long PulseOutput::write(const int16_t* data, long frames) {
 long PulseOutput::tooSoonToWriteOver(long frames) {
     pa_usec_t heard = 0;
     if (pa_stream_get_time(stream_, &heard) < 0) return frames;
-    const int64_t keepFrom = static_cast<int64_t>(pa_usec_to_bytes(heard + kKeepMs * PA_USEC_PER_MSEC, &spec_));
+    const int64_t keepFrom = static_cast<int64_t>(pa_usec_to_bytes(heard + keepMs_ * PA_USEC_PER_MSEC, &spec_));
     const int64_t soon = (keepFrom - rewriteAt_) / static_cast<int64_t>(frameBytes_);
     return static_cast<long>(std::clamp<int64_t>(soon, 0, frames));
 }
@@ -332,12 +337,17 @@ void PulseOutput::startQueued() {
     send();
 }
 
+void PulseOutput::OnServerInfo(pa_context*, const pa_server_info* info, void* self) {
+    if (info && info->server_name && !std::strstr(info->server_name, "PipeWire"))
+        static_cast<PulseOutput*>(self)->keepMs_ = kKeepRewindingMs;
+}
+
 long PulseOutput::takeBack(long frames) {
     if (!ready() || rewriteAt_ >= 0 || frames <= 0) return 0;
     const std::optional<long> unheard = delay();
     const pa_timing_info* timing = pa_stream_get_timing_info(stream_);  // as delay() left it
     if (!unheard || !timing || timing->write_index_corrupt) return 0;
-    const long n = std::min({frames, queued_, *unheard - static_cast<long>(rate_) * kKeepMs / 1000});
+    const long n = std::min({frames, queued_, *unheard - static_cast<long>(rate_) * keepMs_ / 1000});
     if (n <= 0) return 0;
     rewriteAt_ = timing->write_index - static_cast<int64_t>(n) * static_cast<int64_t>(frameBytes_);
     owed_ = n;

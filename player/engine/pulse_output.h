@@ -23,6 +23,7 @@
 
 struct pa_context;
 struct pa_operation;
+struct pa_server_info;
 struct pa_mainloop;
 struct pa_stream;
 struct pollfd;
@@ -58,7 +59,7 @@ public:
     std::optional<long> delay() override;
     bool started() override { return running_ && !held_; }
     void startQueued() override;
-    // What the server holds and will not play within kKeepMs can be
+    // What the server holds and will not play within keepMs_ can be
     // written over: the writes that follow go to their place in the stream
     // (PA_SEEK_ABSOLUTE), each checked again against what plays by then.
     long takeBack(long frames) override;
@@ -70,6 +71,7 @@ private:
     static int Poll(pollfd* fds, unsigned long count, int timeoutMs, void* self);
     static void OnUnderflow(pa_stream* stream, void* self);
     static void OnStarted(pa_stream* stream, void* self);
+    static void OnServerInfo(pa_context* context, const pa_server_info* info, void* self);
     // The server plays the stream (it had enough, or was told to start).
     void startedNow();
     // One round of the main loop, waiting at most `timeoutMs` (an interrupt
@@ -93,7 +95,7 @@ private:
     void closeStream();
     void forgetQueued();
     // Frames of what was taken back, from where the next write over it
-    // goes, that will be heard within kKeepMs (all of them when the server
+    // goes, that will be heard within keepMs_ (all of them when the server
     // cannot tell): those are kept as they are.
     long tooSoonToWriteOver(long frames);
 
@@ -106,6 +108,7 @@ private:
     pa_sample_spec spec_{};
     pa_channel_map map_{};
     WakeUp wake_;
+    int keepMs_ = 0;            // what plays within this is never written over
     bool interrupted_ = false;  // it woke the loop, and no wait has ended for it yet
     Failure failure_ = Failure::None;
     int rate_ = 0;

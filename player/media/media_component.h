@@ -7,6 +7,7 @@
 #include <QObject>
 #include <string>
 
+#include "common/equalizer_curve.h"
 #include "engine/decoder.h"
 
 class MediaComponent : public QObject {
@@ -46,6 +47,8 @@ public:
     // Volume levelling for what plays (heard in a moment, without a break,
     // the position untouched) and for every file after it.
     virtual void setLevelling(const Decoder::Levelling& levelling) = 0;
+    // The equalizer, the same way.
+    virtual void setEqualizer(const EqualizerCurve& curve) = 0;
     // Moves the playing or paused file to `seconds` (nothing when stopped).
     virtual void seek(double seconds) = 0;
     // Fades what plays out over `seconds` in the player's own sound (not the

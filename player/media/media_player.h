@@ -32,6 +32,7 @@ public:
         startPaused_ = paused;
     }
     void setLevelling(const Decoder::Levelling& levelling) override { engine_->setLevelling(levelling); }
+    void setEqualizer(const EqualizerCurve& curve) override { engine_->setEqualizer(curve); }
     void seek(double seconds) override;
     void fadeOutAndPause(double seconds) override { engine_->fadeOutAndPause(seconds); }
     State state() const override;

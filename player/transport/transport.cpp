@@ -112,6 +112,9 @@ void Transport::setPreferences(Preferences* preferences) {
     preferences_ = preferences;
     if (!preferences_) return;
     connect(preferences_, &Preferences::changed, this, &Transport::ApplyLevelling);
+    connect(preferences_, &Preferences::changed, this,
+            [this] { media_.setEqualizer(preferences_->equalizer()); });
+    media_.setEqualizer(preferences_->equalizer());
     connect(preferences_, &Preferences::changed, this, &Transport::repeatChanged);
     ApplyLevelling();
 }

@@ -21,6 +21,7 @@
 #include "transport/transport.h"
 #include "volume/volume_level.h"
 #include "window/command_label.h"
+#include "window/equalizer_window.h"
 #include "window/levelling_dialog.h"
 #include "window/media_player_bar.h"
 #include "window/native_caption.h"
@@ -363,6 +364,9 @@ void frmMain::BuildPlaybackMenu() {
     mnuLevelling = mnuPlayback->addAction(tr("Volume Levelling..."));
     mnuLevelling->setObjectName(QStringLiteral("mnuLevelling"));
     connect(mnuLevelling, &QAction::triggered, this, [this] { EditLevelling(this, preferences_); });
+    mnuEqualizer = mnuPlayback->addAction(tr("Equalizer..."));
+    mnuEqualizer->setObjectName(QStringLiteral("mnuEqualizer"));
+    connect(mnuEqualizer, &QAction::triggered, this, &frmMain::mnuEqualizer_Click);
     mnuPlayback->addSeparator();
     BuildSleepTimerMenu();
     // The marks show the preferences, whoever changed them (the desktop's
@@ -724,6 +728,14 @@ void frmMain::mnuTheme_Click() {
         qCInfo(lcFiles) << "the settings were not saved:" << ErrorText(e);
         AppDialogs().MessageBox(this, tr("Cannot save the settings: ") + ErrorText(e));
     }
+}
+
+// The equalizer's window: one, beside this one, raised when asked again.
+void frmMain::mnuEqualizer_Click() {
+    if (!frmEqualizer) frmEqualizer = new EqualizerWindow(preferences_, this);
+    frmEqualizer->show();
+    frmEqualizer->raise();
+    frmEqualizer->activateWindow();
 }
 
 void frmMain::mnuAutosize_Click() {

@@ -19,6 +19,7 @@
 #include "volume/volume_setter.h"
 
 class CommandLabel;
+class EqualizerWindow;
 class MediaComponent;
 class MediaPlayerBar;
 class PlaylistModel;
@@ -81,7 +82,9 @@ public:
     QAction* mnuStopAfter = nullptr;
     QAction* mnuResume = nullptr;
     QAction* mnuLevelling = nullptr;
-    QMenu* mnuSleepTimer = nullptr;  // off, or the minutes, the time left in its title
+    QAction* mnuEqualizer = nullptr;
+    EqualizerWindow* frmEqualizer = nullptr;  // made when first asked for
+    QMenu* mnuSleepTimer = nullptr;           // off, or the minutes, the time left in its title
     QMenu* mnuSetTheme = nullptr;
     QAction* mnuTheme = nullptr;
     QAction* mnuAutosize = nullptr;
@@ -155,6 +158,7 @@ public slots:
     void imgTheme_MouseUp(Qt::MouseButton button, const QPoint& globalPos);
     void mnuTheme_Click();
     void mnuAutosize_Click();
+    void mnuEqualizer_Click();
     void Form_Resize();
 
 protected:

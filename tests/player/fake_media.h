@@ -50,6 +50,7 @@ public:
     void setLevelling(const Decoder::Levelling& l) override {
         levelling = QStringLiteral("%1,%2,%3").arg(static_cast<int>(l.mode)).arg(l.preampDb).arg(l.untaggedDb);
     }
+    void setEqualizer(const EqualizerCurve& c) override { equalizer = c; }
     void seek(double seconds) override {
         calls << QStringLiteral("seek=%1").arg(seconds);
         if (current != State::Stopped) position = seconds;
@@ -60,7 +61,8 @@ public:
         if (current == State::Playing) setState(State::Paused);
     }
     State state() const override { return current; }
-    QString levelling;  // the last levelling set: mode, pre-amplification, untagged gain
+    QString levelling;         // the last levelling set: mode, pre-amplification, untagged gain
+    EqualizerCurve equalizer;  // the last set
     bool startPaused = false;
     bool positionRuns() const override { return current == State::Playing || tailPlays; }
     // The file ended by itself: stopped, and the end event.

@@ -193,16 +193,28 @@ private slots:
             player.duration(), heard, rate, static_cast<long long>(endedAt - started), capture.timeOf(end) - endedAt);
     }
 
+    void playOnIsGaplessAndHearsEveryFileWhole_data() {
+        QTest::addColumn<bool>("equalized");
+        QTest::addRow("plain") << false;
+        // The filters' state carried from one file to the next.
+        QTest::addRow("equalized") << true;
+    }
     void playOnIsGaplessAndHearsEveryFileWhole() {
         // Three files of one tone at three loudnesses, each played on from the
         // end of the one before, as the playlist does: one unbroken sound, in
         // which each file lasts as long as it decodes.
-        const double levels[] = {0.2, 0.45, 0.7};
+        QFETCH(bool, equalized);
+        EqualizerCurve curve;
+        curve.enabled = equalized;
+        curve.bandsDb[4] = -3;  // 500 Hz, and so the tone a little
+        const double gain = std::pow(10.0, ResponseDb(DesignEqualizer(curve, 44100), 440, 44100) / 20);
+        double levels[] = {0.2, 0.45, 0.7};
+        for (double& l : levels) l *= gain;
         std::vector<std::string> files;
         std::vector<double> lengths;
         for (double level : levels) {
             const QString f = dir_.filePath(QStringLiteral("level%1.mp3").arg(level));
-            QVERIFY(testsupport::GenerateMp3(f, 1.5, 440, {}, 44100, level));
+            QVERIFY(testsupport::GenerateMp3(f, 1.5, 440, {}, 44100, level / gain));
             files.push_back(Bytes(f));
             lengths.push_back(Decoder::OpenFile(files.back())->measure());
         }
@@ -213,6 +225,7 @@ private slots:
         MediaPlayer player;
         QSignalSpy ended(&player, &MediaComponent::endReached);
         QSignalSpy length(&player, &MediaComponent::lengthKnown);
+        player.setEqualizer(curve);
         size_t next = 1;
         connect(&player, &MediaComponent::endReached, this, [&] {
             if (next < files.size()) player.setFileName(files[next++]);
@@ -275,6 +288,54 @@ private slots:
         }
         qInfo("positions: at most %.3f s ahead and %.3f s behind what was heard", ahead, behind);
         QVERIFY2(ahead < 0.1 && behind < 0.1, "the position strayed from what was heard");
+    }
+
+    // A tone at each band's centre, played on, through bands of all kinds:
+    // each heard as loud as the curve drawn from the filters says, within
+    // 1 dB.
+    void equalizerIsHeardAsDrawn() {
+        EqualizerCurve curve;
+        curve.enabled = true;
+        curve.bandsDb = {6, -6, 4, -4, 12, -2, 5, -5, 3, -12};
+        const EqualizerDesign design = DesignEqualizer(curve, 44100);
+        constexpr double kLevel = 0.25;
+        std::vector<std::string> files;
+        std::vector<double> lengths;
+        for (double hz : EqualizerCurve::kBandHz) {
+            const QString f = dir_.filePath(QStringLiteral("band%1.mp3").arg(hz));
+            QVERIFY(testsupport::GenerateMp3(f, 0.8, hz, {"-b", "320"}, 44100, kLevel));
+            files.push_back(Bytes(f));
+            lengths.push_back(Decoder::OpenFile(files.back())->measure());
+        }
+        QElapsedTimer clock;
+        clock.start();
+        AudioCapture capture;
+        QVERIFY(capture.start(clock));
+        MediaPlayer player;
+        player.setEqualizer(curve);
+        QSignalSpy ended(&player, &MediaComponent::endReached);
+        size_t next = 1;
+        connect(&player, &MediaComponent::endReached, this, [&] {
+            if (next < files.size()) player.setFileName(files[next++]);
+        });
+        player.setAutoStart(true);
+        player.setFileName(files[0]);
+        QVERIFY(QTest::qWaitFor([&] { return ended.count() == int(files.size()) && SinkInputs() == 0; }, 20000));
+        capture.stop();
+        auto [first, end] = capture.soundRange(200);
+        QVERIFY2(first < end, "no sound was recorded");
+        QStringList off;
+        size_t at = first;
+        for (size_t k = 0; k < files.size(); ++k) {
+            const auto span = static_cast<size_t>(lengths[k] * AudioCapture::kRate);
+            const double heardDb =
+                20 * std::log10(capture.rms(at + span / 5, at + span * 4 / 5) * std::sqrt(2.0) / (kLevel * 32767));
+            const double drawnDb = ResponseDb(design, EqualizerCurve::kBandHz[k], 44100);
+            qInfo("%5.0f Hz: heard %+.2f dB, drawn %+.2f dB", EqualizerCurve::kBandHz[k], heardDb, drawnDb);
+            if (std::abs(heardDb - drawnDb) > 1) off << QString::number(EqualizerCurve::kBandHz[k]);
+            at += span;
+        }
+        QVERIFY2(off.isEmpty(), qPrintable(off.join(QLatin1Char(' '))));
     }
 
     void noGapFilesJoinWithoutABreak() {

@@ -308,8 +308,22 @@ void TransportTest::playOnChoices() {
     r.transport.Random();
     QCOMPARE(r.media.levelling, QStringLiteral("1,3,-2"));  // track in random mode
     preferences.setResume(true);
+    // The equalizer reaches the player, and is kept with a user's preset.
+    EqualizerCurve eq;
+    eq.enabled = eq.parametric = true;
+    eq.preampDb = 2.5;
+    eq.bandsDb = {1, 2, 3, 4, 5, -6, -7, 8, 9, -12};
+    eq.parametricPreampDb = -6.2;
+    eq.filters = {{EqualizerFilter::Type::Peak, 105, 4.4, 0.7}, {EqualizerFilter::Type::HighPass, 20, 0, 0.7071}};
+    preferences.setEqualizer(eq, QStringLiteral("Mine"));
+    preferences.saveUserPreset({QStringLiteral("Mine"), eq.bandsDb, 2.5});
+    QVERIFY(r.media.equalizer == eq);
 
     Preferences again(file);
+    QVERIFY(again.equalizer() == eq);
+    QCOMPARE(again.equalizerPreset(), QStringLiteral("Mine"));
+    QCOMPARE(again.userPresets().size(), 1);
+    QVERIFY(again.userPresets()[0].bandsDb == eq.bandsDb);
     QCOMPARE(again.levelling(), Preferences::Levelling::AlbumUnlessRandom);
     QCOMPARE(again.preampDb(), 3.0);
     QCOMPARE(again.untaggedDb(), -2.0);
@@ -317,8 +331,11 @@ void TransportTest::playOnChoices() {
     QVERIFY(again.resume());
     QVERIFY(testsupport::WriteBytes(file,
                                     "[replaygain]\nmode=loud\npreamp_db=99\nuntagged_db=x\n"
-                                    "[playback]\nrepeat=sometimes\nresume=maybe\n"));
+                                    "[playback]\nrepeat=sometimes\nresume=maybe\n"
+                                    "[equalizer]\nenabled=yes\npreamp_db=13\nbands_db=1,2,3\nsource=parametric\n"
+                                    "parametric_filters=PK 105 4.4 0.7, XX 1 2 3\n"));
     Preferences bad(file);
+    QVERIFY(bad.equalizer() == EqualizerCurve{});  // off, flat, the bands
     QCOMPARE(bad.levelling(), Preferences::Levelling::Off);
     QCOMPARE(bad.preampDb(), 0.0);
     QCOMPARE(bad.untaggedDb(), 0.0);

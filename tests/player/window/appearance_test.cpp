@@ -3,6 +3,7 @@
 #include "common/deadline.h"
 #include "common/translation.h"
 #include "tags/frm_edit_tag_information.h"
+#include "window/equalizer_window.h"
 #include "window/levelling_dialog.h"
 #include "window_fixture.h"
 
@@ -410,7 +411,7 @@ void AppearanceTest::inTheUsersLanguage() {
 }
 
 // Every caption of every window (the main window with its control bar, the
-// tag editor, the folder search, the levelling dialog) fits its control, and
+// tag editor, the folder search, the levelling dialog, the equalizer) fits its control, and
 // every control lies inside its window, in each language the program speaks.
 void AppearanceTest::captionsFitInEveryLanguage() {
     QStringList cut;
@@ -438,6 +439,15 @@ void AppearanceTest::captionsFitInEveryLanguage() {
             }
         });
         EditLevelling(f.w, f.player->preferences);
+        // With an imported correction shown.
+        EqualizerCurve imported;
+        imported.parametric = true;
+        imported.filters = {EqualizerFilter{}};
+        f.player->preferences.setEqualizer(imported, QString());
+        EqualizerWindow equalizer(f.player->preferences, f.w);
+        equalizer.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&equalizer));
+        cut << CutCaptions(&equalizer, language);
         QCoreApplication::removeTranslator(&translator);
     }
     for (const QString& c : cut) qWarning("%s", qPrintable(c));

@@ -1,7 +1,15 @@
 // The main window's playlist through its real widgets: the list's menu
 // (remove, load files, edit tag), drops onto the list and the stored
 // playlist they save.
+#include "window/equalizer_window.h"
 #include "window_fixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -21,6 +29,7 @@ private slots:
     void playlistsInAndOut();
     void controlDropMovesIt();
     void cleaningCommandsOnRealFiles();
+    void equalizerByKeysPresetsAndImport();
 };
 
 void PlaylistMenuTest::contextMenuOnRightButtonOnly() {
@@ -346,6 +355,56 @@ void PlaylistMenuTest::cleaningCommandsOnRealFiles() {
     std::string saved;
     for (const std::string& e : f.player->playlist.entries()) saved += e + "\r\n";
     QCOMPARE(ReadBytes(f.path("FileListing.dat")), saved);
+}
+
+// The equalizer's window, opened from the menu: reached by keys, its
+// presets chosen and saved, a correction imported (one of another kind
+// refused, naming its line) and left for the bands again. The player hears
+// each change.
+void PlaylistMenuTest::equalizerByKeysPresetsAndImport() {
+    Fixture f;
+    f.w->show();
+    f.w->mnuEqualizer->trigger();
+    EqualizerWindow* eq = f.w->frmEqualizer;
+    QVERIFY(eq && eq->isVisible());
+    const Preferences& prefs = f.player->preferences;
+    eq->chkEnabled->setFocus();
+    QTest::keyClick(eq->chkEnabled, Qt::Key_Space);
+    QVERIFY(prefs.equalizer().enabled);
+    eq->sldBands[5]->setFocus();
+    QTest::keyClick(eq->sldBands[5], Qt::Key_Up);
+    QTest::keyClick(eq->sldBands[5], Qt::Key_PageUp);
+    QCOMPARE(prefs.equalizer().bandsDb[5], 2.5);
+    QCOMPARE(eq->lblGains[6]->text(), QStringLiteral("+2.5 dB"));
+    QCOMPARE(f.media->equalizer.bandsDb[5], 2.5);
+    QCOMPARE(eq->sldBands[5]->accessibleName(), QStringLiteral("1000 Hz"));
+
+    eq->cboPreset->setCurrentIndex(1);
+    emit eq->cboPreset->activated(1);  // Bass Boost
+    QCOMPARE(prefs.equalizer().bandsDb[0], 6.0);
+    QCOMPARE(prefs.equalizerPreset(), QStringLiteral("Bass Boost"));
+    eq->cboPreset->setEditText(QStringLiteral("Flat"));
+    QTest::mouseClick(eq->cmdSavePreset, Qt::LeftButton);
+    QVERIFY(f.dialogs.boxes.back().text.contains(QStringLiteral("built-in")));
+    eq->cboPreset->setEditText(QStringLiteral("Mine"));
+    QTest::mouseClick(eq->cmdSavePreset, Qt::LeftButton);
+    QCOMPARE(prefs.userPresets().size(), 1);
+    QCOMPARE(eq->cboPreset->currentText(), QStringLiteral("Mine"));
+
+    const QString wrong = f.path(QStringLiteral("wrong.txt")), right = f.path(QStringLiteral("right.txt"));
+    QVERIFY(testsupport::WriteBytes(wrong, "Preamp: -6 dB\nChannel: L\n"));
+    QVERIFY(testsupport::WriteBytes(right, "Preamp: -6.2 dB\nFilter 1: ON LSC Fc 105 Hz Gain 5.5 dB Q 0.71\n"));
+    f.dialogs.nextFileNames = {wrong};
+    QTest::mouseClick(eq->cmdImport, Qt::LeftButton);
+    QVERIFY2(f.dialogs.boxes.back().text.contains(QStringLiteral("line 2")), qPrintable(f.dialogs.boxes.back().text));
+    QVERIFY(!prefs.equalizer().parametric);
+    f.dialogs.nextFileNames = {right};
+    QTest::mouseClick(eq->cmdImport, Qt::LeftButton);
+    QVERIFY(prefs.equalizer().parametric && f.media->equalizer.parametric);
+    QVERIFY(eq->lblImported->isVisible() && !eq->sldBands[0]->isEnabled());
+    QTest::mouseClick(eq->cmdUseBands, Qt::LeftButton);
+    QVERIFY(!prefs.equalizer().parametric && eq->sldBands[0]->isEnabled());
+    QCOMPARE(prefs.equalizer().bandsDb[0], 6.0);  // the bands as they were
 }
 
 QTEST_MAIN(PlaylistMenuTest)
