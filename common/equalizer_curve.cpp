@@ -1,6 +1,7 @@
 #include "common/equalizer_curve.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <complex>
@@ -96,10 +97,10 @@ std::vector<EqualizerFilter> EqualizerCurve::heardFilters() const {
     std::vector<EqualizerFilter> heard;
     if (!enabled) return heard;
     if (parametric) return filters;
+    if (bandsDb == decltype(bandsDb){}) return heard;
     for (int b = 0; b < kBands; ++b)
-        if (bandsDb[static_cast<size_t>(b)] != 0)
-            heard.push_back({EqualizerFilter::Type::Peak, kBandHz[static_cast<size_t>(b)],
-                             bandsDb[static_cast<size_t>(b)], kBandQ});
+        heard.push_back(
+            {EqualizerFilter::Type::Peak, kBandHz[static_cast<size_t>(b)], bandsDb[static_cast<size_t>(b)], kBandQ});
     return heard;
 }
 
@@ -155,24 +156,28 @@ EqualizerDesign DesignEqualizer(const EqualizerCurve& curve, int rate) {
     EqualizerDesign design;
     const std::vector<EqualizerFilter> heard = curve.heardFilters();
     for (const EqualizerFilter& f : heard)
-        if (f.hz < rate * 0.49 && design.biquads.size() < EqualizerCurve::kMaxFilters)
+        if (f.hz < rate * 0.49 && design.biquads.size() < EqualizerCurve::kMaxFilters) {
+            design.filters.push_back(f);
             design.biquads.push_back(DesignFilter(f, rate));
+        }
     design.gainDb = curve.heardPreampDb();
     if (design.biquads.empty() && design.gainDb <= 0) return design;
-    // The highest the curve goes, looked for every 1/48 octave and at each
-    // filter's own frequency.
+    // The highest the curve goes, looked for every 1/48 octave, at each
+    // filter's own frequency and at both ends (where shelves are highest).
     double top = -1e9;
     auto look = [&](double hz) { top = std::max(top, ResponseDb(design, hz, rate)); };
-    for (double hz = 10; hz < rate * 0.5; hz *= std::pow(2.0, 1.0 / 48)) look(hz);
-    for (const EqualizerFilter& f : heard)
-        if (f.hz < rate * 0.5) look(f.hz);
+    for (double hz = 1; hz < rate * 0.5; hz *= std::pow(2.0, 1.0 / 48)) look(hz);
+    look(0);
+    look(rate * 0.5);
+    for (const EqualizerFilter& f : design.filters) look(f.hz);
     if (top > 0) design.gainDb -= top;
     return design;
 }
 
 std::optional<ParametricImport> ParseParametric(const std::string& text, ParametricFault& fault) {
     ParametricImport parsed;
-    std::istringstream in(text);
+    // As Windows editors save it, after a byte order mark.
+    std::istringstream in(text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? text.substr(3) : text);
     int number = 0;
     auto bad = [&](ParametricFault::Kind kind, int line) {
         fault = {kind, line};

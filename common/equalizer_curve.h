@@ -38,10 +38,15 @@ struct EqualizerCurve {
     double parametricPreampDb = 0;
     std::vector<EqualizerFilter> filters;
 
-    // What is heard: the bands as peaking filters (those at 0 dB left out)
-    // or the imported filters; nothing when off.
+    // What is heard: the bands as peaking filters (none when all are at
+    // 0 dB; else all ten, each in its place, one at 0 dB passing the sound
+    // as it is) or the imported filters; nothing when off.
     std::vector<EqualizerFilter> heardFilters() const;
     double heardPreampDb() const;
+    // Whether the two sound the same (what is not heard may differ).
+    bool soundsAs(const EqualizerCurve& o) const {
+        return heardFilters() == o.heardFilters() && heardPreampDb() == o.heardPreampDb();
+    }
     bool operator==(const EqualizerCurve& o) const {
         return enabled == o.enabled && preampDb == o.preampDb && bandsDb == o.bandsDb && parametric == o.parametric &&
                parametricPreampDb == o.parametricPreampDb && filters == o.filters;
@@ -54,12 +59,15 @@ struct Biquad {
     double b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0;
 };
 
-// The filters of `curve` at `rate` (one at or above half the rate cannot be
+// The filters of `curve` at `rate` (one too near half the rate cannot be
 // played there and is left out) and the gain in front of them, in dB: the
 // pre-amplification, lowered by what the filters and it can add above
-// 0 dB at any frequency, so that a boost never clips.
+// 0 dB at any frequency, so that the curve never rises above 0 dB. (The
+// filters shift phases too: a sound already at full scale may still peak
+// a little above it, and is clamped there.)
 struct EqualizerDesign {
-    std::vector<Biquad> biquads;
+    std::vector<EqualizerFilter> filters;  // those played, in order
+    std::vector<Biquad> biquads;           // theirs
     double gainDb = 0;
     bool flat() const { return biquads.empty() && gainDb == 0; }
 };

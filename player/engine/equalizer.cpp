@@ -83,8 +83,18 @@ void Equalizer::setCurve(const EqualizerCurve& curve) {
         std::memcpy(&c->b2[g], b2, sizeof b2), std::memcpy(&c->a1[g], a1, sizeof a1);
         std::memcpy(&c->a2[g], a2, sizeof a2);
     }
-    // Filters that go start from rest; the gain moves.
-    if (c->groups == 0) state_ = State{};
+    // A filter that comes, goes or is another (not only of another gain)
+    // starts from rest; the gain moves.
+    for (size_t k = 0; k < EqualizerCurve::kMaxFilters; ++k) {
+        auto same = [](const EqualizerFilter& a, const EqualizerFilter& b) {
+            return a.type == b.type && a.hz == b.hz && a.q == b.q;
+        };
+        if (now_ && k < design.filters.size() && k < now_->filters.size() && same(design.filters[k], now_->filters[k]))
+            continue;
+        for (Lanes* s : {state_.s1, state_.s2})
+            for (int lane : {0, 1}) s[k / 2][2 * (k % 2) + static_cast<size_t>(lane)] = 0;
+    }
+    c->filters = design.filters;
     now_ = std::move(c);
     latest_ = now_;
     mark();
@@ -139,7 +149,7 @@ void Equalizer::run(const int16_t* in, int16_t* out, size_t n) {
     }
     // Rounded to the nearest, clamped to 16 bits.
     auto sample = [](float v) {
-        v = std::clamp(v, -32768.0f, 32767.0f);
+        v = v == v ? std::clamp(v, -32768.0f, 32767.0f) : 0.0f;
         return static_cast<int16_t>(static_cast<int>(v + (v >= 0 ? 0.5f : -0.5f)));
     };
     if (channels_ == 2) {
@@ -207,8 +217,9 @@ bool Equalizer::rewind(int64_t count) {
     }
     processed_ = to;
     if (now_ != latest_) {
-        now_ = latest_;
-        if (now_->groups == 0) state_ = State{};
+        const EqualizerCurve latest = curve_;  // set since: it goes on from here
+        setCurve(latest);
+        return true;
     }
     mark();
     return true;

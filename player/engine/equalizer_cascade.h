@@ -8,11 +8,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <utility>
+#include <vector>
 
 struct Equalizer::Coefficients {
     int groups = 0;  // 0: no filters
     Lanes b0[kGroups], b1[kGroups], b2[kGroups], a1[kGroups], a2[kGroups];
     float gain = 1;
+    std::vector<EqualizerFilter> filters;  // a lane pair each
     bool flat() const { return groups == 0 && gain == 1; }
 };
 

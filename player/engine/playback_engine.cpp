@@ -172,7 +172,7 @@ void PlaybackEngine::setLevelling(const Decoder::Levelling& levelling) {
 }
 
 void PlaybackEngine::setEqualizer(const EqualizerCurve& curve) {
-    if (curve == equalizer_) return;
+    if (curve.soundsAs(equalizer_)) return;
     equalizer_ = curve;
     // Also to a tail that plays: a track handed to it goes on with it.
     if (session_) session_->askEqualizer(curve);

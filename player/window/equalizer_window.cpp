@@ -189,19 +189,24 @@ EqualizerWindow::EqualizerWindow(Preferences& preferences, QWidget* parent)
     connect(&preferences_, &Preferences::changed, this, &EqualizerWindow::Show);
     Show();
     // Room for the caption whole in every language, its mnemonic counted.
-    for (QPushButton* b : {cmdSavePreset, cmdImport, cmdUseBands}) b->setMinimumWidth(CaptionWidth(b));
+    // Enter closes, as Close is the default; it saves nothing by mistake.
+    for (QPushButton* b : {cmdSavePreset, cmdImport, cmdUseBands}) {
+        b->setMinimumWidth(CaptionWidth(b));
+        b->setAutoDefault(false);
+    }
 }
 
 void EqualizerWindow::Show() {
     showing_ = true;
     const EqualizerCurve& eq = preferences_.equalizer();
     chkEnabled->setChecked(eq.enabled);
+    const QString typed = cboPreset->currentIndex() < 0 ? cboPreset->currentText() : QString();
     cboPreset->clear();
     for (const BuiltIn& p : kPresets) cboPreset->addItem(tr(p.name), QString::fromLatin1(p.name));
     for (const Preferences::Preset& p : preferences_.userPresets()) cboPreset->addItem(p.name, p.name);
     const int preset = cboPreset->findData(preferences_.equalizerPreset());
     cboPreset->setCurrentIndex(preset);
-    if (preset < 0) cboPreset->setEditText(QString());
+    if (preset < 0) cboPreset->setEditText(typed);  // a name being typed stays
     sldPreamp->setValue(static_cast<int>(std::lround(eq.preampDb * kStepsPerDb)));
     lblGains[0]->setText(Decibels(eq.preampDb));
     for (int b = 0; b < EqualizerCurve::kBands; ++b) {
