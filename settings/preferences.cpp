@@ -100,6 +100,7 @@ Preferences::Preferences(QString file, QObject* parent) : QObject(parent), file_
     repeat_ = static_cast<Repeat>(Choice(stored, "playback/repeat", kRepeatNames, 0));
     resume_ = Choice(stored, "playback/resume", kBooleanNames, 0) == 1;
     ReadEqualizer(stored, equalizer_, preset_);
+    sink_ = stored.value(QStringLiteral("output/sink")).toString().trimmed();
     const int count = stored.beginReadArray(QStringLiteral("equalizer_presets"));
     for (int i = 0; i < count; ++i) {
         stored.setArrayIndex(i);
@@ -123,6 +124,12 @@ void Preferences::setEqualizer(const EqualizerCurve& curve, const QString& prese
     if (eq == equalizer_ && preset == preset_) return;
     equalizer_ = eq;
     preset_ = preset;
+    save();
+}
+
+void Preferences::setOutputSink(const QString& sink) {
+    if (sink == sink_) return;
+    sink_ = sink;
     save();
 }
 
@@ -176,7 +183,12 @@ void Preferences::save() {
     stored.setValue(QStringLiteral("equalizer/parametric_preamp_db"), equalizer_.parametricPreampDb);
     QStringList filters;
     for (const EqualizerFilter& f : equalizer_.filters) filters << QString::fromStdString(FilterWords(f));
-    stored.setValue(QStringLiteral("equalizer/parametric_filters"), filters);
+    // An empty list would be written as "@Invalid()".
+    if (filters.isEmpty())
+        stored.setValue(QStringLiteral("equalizer/parametric_filters"), QString());
+    else
+        stored.setValue(QStringLiteral("equalizer/parametric_filters"), filters);
+    stored.setValue(QStringLiteral("output/sink"), sink_);
     stored.beginWriteArray(QStringLiteral("equalizer_presets"), static_cast<int>(presets_.size()));
     for (int i = 0; i < presets_.size(); ++i) {
         stored.setArrayIndex(i);

@@ -18,6 +18,8 @@
 //                parametric_filters = up to 16 filters, each as
 //                    "type Hz dB Q" (type PK, LSC, HSC, LP or HP), e.g.
 //                    PK 105 4.4 0.7, LSC 105 5.5 0.71
+//   [output]     sink = the output's name (a sound server's sink, or an
+//                ALSA device); empty follows the system's default
 //   [equalizer_presets] the user's presets as an array: n\name and
 //                n\bands_db, n\preamp_db as above
 // A missing file gives the defaults (off, 0, 0, list, false; the equalizer
@@ -54,6 +56,7 @@ public:
         double preampDb = 0;
     };
     const QVector<Preset>& userPresets() const { return presets_; }
+    const QString& outputSink() const { return sink_; }
     bool resume() const { return resume_; }
 
     // Each stores the file and tells `changed` when something changed; a
@@ -65,6 +68,7 @@ public:
     void setEqualizer(const EqualizerCurve& curve, const QString& preset);
     // Replaces the user's preset of the same name, or adds it.
     void saveUserPreset(const Preset& preset);
+    void setOutputSink(const QString& sink);
 
 signals:
     void changed();
@@ -81,4 +85,5 @@ private:
     EqualizerCurve equalizer_;
     QString preset_ = QStringLiteral("Flat");
     QVector<Preset> presets_;
+    QString sink_;
 };

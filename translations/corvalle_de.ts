@@ -369,6 +369,17 @@ Nichts wurde geändert.</translation>
     </message>
 </context>
 <context>
+    <name>TrackNotifier</name>
+    <message>
+        <source>The sound plays on the default output</source>
+        <translation>Der Ton läuft über die Standardausgabe</translation>
+    </message>
+    <message>
+        <source>%1 is not there.</source>
+        <translation>%1 ist nicht vorhanden.</translation>
+    </message>
+</context>
+<context>
     <name>Transport</name>
     <message numerus="yes">
         <source>Playback stopped: %n files could not be played one after another.</source>
@@ -777,6 +788,18 @@ Nichts wurde geändert.</translation>
     <message>
         <source>Equalizer...</source>
         <translation>Equalizer...</translation>
+    </message>
+    <message>
+        <source>Output</source>
+        <translation>Ausgabe</translation>
+    </message>
+    <message>
+        <source>Follow the System</source>
+        <translation>Wie das System</translation>
+    </message>
+    <message>
+        <source>%1 (not there)</source>
+        <translation>%1 (nicht vorhanden)</translation>
     </message>
 </context>
 </TS>

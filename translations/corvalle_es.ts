@@ -369,6 +369,17 @@ No se ha cambiado nada.</translation>
     </message>
 </context>
 <context>
+    <name>TrackNotifier</name>
+    <message>
+        <source>The sound plays on the default output</source>
+        <translation>El sonido sale por la salida predeterminada</translation>
+    </message>
+    <message>
+        <source>%1 is not there.</source>
+        <translation>%1 no está disponible.</translation>
+    </message>
+</context>
+<context>
     <name>Transport</name>
     <message numerus="yes">
         <source>Playback stopped: %n files could not be played one after another.</source>
@@ -777,6 +788,18 @@ No se ha cambiado nada.</translation>
     <message>
         <source>Equalizer...</source>
         <translation>Ecualizador...</translation>
+    </message>
+    <message>
+        <source>Output</source>
+        <translation>Salida</translation>
+    </message>
+    <message>
+        <source>Follow the System</source>
+        <translation>Como el sistema</translation>
+    </message>
+    <message>
+        <source>%1 (not there)</source>
+        <translation>%1 (no disponible)</translation>
     </message>
 </context>
 </TS>

@@ -146,7 +146,7 @@
     </message>
     <message>
         <source>Equalizer curve</source>
-        <translation>Courbe de l'égaliseur</translation>
+        <translation>Courbe de l&apos;égaliseur</translation>
     </message>
     <message>
         <source>Pre-amplification</source>
@@ -178,7 +178,7 @@
     </message>
     <message>
         <source>Type a name for the preset first.</source>
-        <translation>Saisissez d'abord un nom pour le préréglage.</translation>
+        <translation>Saisissez d&apos;abord un nom pour le préréglage.</translation>
     </message>
     <message>
         <source>&quot;%1&quot; is a built-in preset; choose another name.</source>
@@ -191,26 +191,26 @@
     <message>
         <source>%1 is not a parametric equalizer file: it is too large.
 Nothing was changed.</source>
-        <translation>%1 n'est pas un fichier d'égaliseur paramétrique : il est trop grand.
-Rien n'a été modifié.</translation>
+        <translation>%1 n&apos;est pas un fichier d&apos;égaliseur paramétrique : il est trop grand.
+Rien n&apos;a été modifié.</translation>
     </message>
     <message>
         <source>%1 holds no equalizer filter.
 Nothing was changed.</source>
-        <translation>%1 ne contient aucun filtre d'égaliseur.
-Rien n'a été modifié.</translation>
+        <translation>%1 ne contient aucun filtre d&apos;égaliseur.
+Rien n&apos;a été modifié.</translation>
     </message>
     <message>
         <source>%1 holds more than %2 filters (line %3).
 Nothing was changed.</source>
         <translation>%1 contient plus de %2 filtres (ligne %3).
-Rien n'a été modifié.</translation>
+Rien n&apos;a été modifié.</translation>
     </message>
     <message>
         <source>%1 is not a parametric equalizer file: line %2 cannot be read.
 Nothing was changed.</source>
-        <translation>%1 n'est pas un fichier d'égaliseur paramétrique : la ligne %2 est illisible.
-Rien n'a été modifié.</translation>
+        <translation>%1 n&apos;est pas un fichier d&apos;égaliseur paramétrique : la ligne %2 est illisible.
+Rien n&apos;a été modifié.</translation>
     </message>
 </context>
 <context>
@@ -366,6 +366,17 @@ Rien n'a été modifié.</translation>
     <message>
         <source>Playing music</source>
         <translation>Lecture de musique</translation>
+    </message>
+</context>
+<context>
+    <name>TrackNotifier</name>
+    <message>
+        <source>The sound plays on the default output</source>
+        <translation>Le son passe par la sortie par défaut</translation>
+    </message>
+    <message>
+        <source>%1 is not there.</source>
+        <translation>%1 n'est pas là.</translation>
     </message>
 </context>
 <context>
@@ -777,6 +788,18 @@ Rien n'a été modifié.</translation>
     <message>
         <source>Equalizer...</source>
         <translation>Égaliseur...</translation>
+    </message>
+    <message>
+        <source>Output</source>
+        <translation>Sortie</translation>
+    </message>
+    <message>
+        <source>Follow the System</source>
+        <translation>Comme le système</translation>
+    </message>
+    <message>
+        <source>%1 (not there)</source>
+        <translation>%1 (absente)</translation>
     </message>
 </context>
 </TS>

@@ -376,6 +376,17 @@ Nothing was changed.</source>
     </message>
 </context>
 <context>
+    <name>TrackNotifier</name>
+    <message>
+        <source>The sound plays on the default output</source>
+        <translation>Звук идёт через выход по умолчанию</translation>
+    </message>
+    <message>
+        <source>%1 is not there.</source>
+        <translation>%1 недоступен.</translation>
+    </message>
+</context>
+<context>
     <name>Transport</name>
     <message numerus="yes">
         <source>Playback stopped: %n files could not be played one after another.</source>
@@ -793,6 +804,18 @@ Nothing was changed.</source>
     <message>
         <source>Equalizer...</source>
         <translation>Эквалайзер...</translation>
+    </message>
+    <message>
+        <source>Output</source>
+        <translation>Выход</translation>
+    </message>
+    <message>
+        <source>Follow the System</source>
+        <translation>Как в системе</translation>
+    </message>
+    <message>
+        <source>%1 (not there)</source>
+        <translation>%1 (недоступен)</translation>
     </message>
 </context>
 </TS>

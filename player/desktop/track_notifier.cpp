@@ -16,6 +16,22 @@ const char kPath[] = "/org/freedesktop/Notifications";
 TrackNotifier::TrackNotifier(MediaComponent& media, std::function<TrackInfo()> info, QObject* parent)
     : QObject(parent), media_(media), info_(std::move(info)) {
     connect(&media_, &MediaComponent::stateChanged, this, &TrackNotifier::StateChanged);
+    connect(&media_, &MediaComponent::outputNotice, this, [this](AudioOutput::Notice what, const QString& output) {
+        if (what != AudioOutput::Notice::Back) NotifyOutputMissing(output);
+    });
+}
+
+// The output chosen is not there: told once, apart from the tracks'.
+void TrackNotifier::NotifyOutputMissing(const QString& output) {
+    QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(kService), QString::fromLatin1(kPath),
+                                                       QString::fromLatin1(kService), QStringLiteral("Notify"));
+    const QVariantMap hints{{QStringLiteral("desktop-entry"), QString::fromLatin1(kAppId)},
+                            {QStringLiteral("category"), QStringLiteral("device.removed")}};
+    call << AppTitle() << uint32_t(0) << QString::fromLatin1(kAppId) << tr("The sound plays on the default output")
+         << tr("%1 is not there.").arg(output).toHtmlEscaped() << QStringList() << hints << int32_t(-1);
+    CallAsync(QDBusConnection::sessionBus(), call, this, [](const QDBusMessage& reply) {
+        if (reply.type() != QDBusMessage::ReplyMessage) qCInfo(lcDesktop) << "no notification:" << reply.errorMessage();
+    });
 }
 
 bool TrackNotifier::Wanted() { return qEnvironmentVariable("CORVALLE_NOTIFICATIONS") != QLatin1String("0"); }

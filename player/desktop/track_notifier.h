@@ -3,7 +3,8 @@
 // track while playing: the title and artist as the desktop's controls show
 // them, the album in the body, the cover as its image. Each replaces the one
 // before, so they never pile up. Without a notification server nothing
-// happens. CORVALLE_NOTIFICATIONS=0 in the environment turns them off.
+// happens. CORVALLE_NOTIFICATIONS=0 in the environment turns them off. Also
+// one when the output chosen is not there and the default plays instead.
 #include <QObject>
 #include <cstdint>
 #include <functional>
@@ -24,6 +25,7 @@ public:
 private:
     void StateChanged();
     void Notify(const TrackInfo& info);
+    void NotifyOutputMissing(const QString& output);
 
     MediaComponent& media_;
     std::function<TrackInfo()> info_;

@@ -89,6 +89,19 @@ AlsaOutput::~AlsaOutput() { close(); }
 void AlsaOutput::open(int rate, int channels) {
     close();
     if (rate <= 0 || channels <= 0) throw MakeError(ErrNo::InvalidArgument);
+    if (!chosen_.empty()) {
+        try {
+            std::optional<Pcm> pcm = RunWithin<Pcm>(
+                kOpenWithin, [device = chosen_, rate, channels] { return OpenPcm(device, rate, channels); });
+            if (pcm) {
+                pcm_ = pcm->release();
+                queued_ = 0;
+                return;
+            }
+        } catch (const AppError&) {
+        }
+        notice(Notice::Missing, chosen_);
+    }
     std::optional<Pcm> pcm =
         RunWithin<Pcm>(kOpenWithin, [device = device_, rate, channels] { return OpenPcm(device, rate, channels); });
     if (!pcm) {
@@ -97,6 +110,12 @@ void AlsaOutput::open(int rate, int channels) {
     }
     pcm_ = pcm->release();
     queued_ = 0;
+}
+
+bool AlsaOutput::setDevice(const std::string& name) {
+    const bool same = name == chosen_;
+    chosen_ = name;
+    return same || !pcm_;
 }
 
 long AlsaOutput::write(const int16_t* data, long frames) {

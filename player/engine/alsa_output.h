@@ -29,9 +29,12 @@ public:
     void startQueued() override;
     void drop() override;
     void close() override;
+    // A device chosen is opened from the next open on.
+    bool setDevice(const std::string& name) override;
 
 private:
     std::string device_;
+    std::string chosen_;  // empty: device_
     snd_pcm_t* pcm_ = nullptr;
     long queued_ = 0;  // frames written since the last prepare
     WakeUp wake_;

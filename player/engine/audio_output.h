@@ -7,7 +7,9 @@
 // engine's thread never opens it: an open may wait a few seconds for a sound
 // server that does not answer.
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <string>
 
 class AudioOutput {
 public:
@@ -54,8 +56,36 @@ public:
         (void)on;
         return false;
     }
+    // The output to play on, by name (a sound server's sink, an ALSA
+    // device); empty for the system's default, followed where it goes.
+    // Kept for every later open. True when what plays goes there now (or
+    // nothing is open); false when the device has to be opened again for
+    // it. One that cannot be opened is told (notice) and the default
+    // plays instead.
+    virtual bool setDevice(const std::string& name) {
+        (void)name;
+        return true;
+    }
+    // What became of the output chosen.
+    enum class Notice {
+        Missing,  // it could not be opened: the default plays
+        Gone,     // it went while playing: the server moved the sound to the default
+        Back,     // it came back, and plays again
+    };
+    using Notices = std::function<void(Notice what, const std::string& output)>;
+    // Where the device tells it: on the thread that uses the device, with no
+    // lock held.
+    void setNotices(Notices notices) { notice_ = std::move(notices); }
     // Discards what is queued; the device is ready for new writes at once.
     virtual void drop() = 0;
     // Releases the device (safe to call twice).
     virtual void close() = 0;
+
+protected:
+    void notice(Notice what, const std::string& output) {
+        if (notice_) notice_(what, output);
+    }
+
+private:
+    Notices notice_;
 };

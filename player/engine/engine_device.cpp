@@ -156,3 +156,24 @@ bool PlaybackEngine::Session::Worker::reopenForNewFormat() {
     end_.resumeAt = base;
     return false;
 }
+
+// Another output: what plays goes there, moved without a break where the
+// device can, else opened there again where the track was heard (a tail
+// plays out where it is; what follows it goes there). False when it cannot
+// be opened again for good.
+bool PlaybackEngine::Session::Worker::changeOutput(const std::string& name) {
+    if (s_.output->setDevice(name) || phase_ == Phase::Draining) return true;
+    const bool wasHeld = held_;
+    const double at = held_ ? heardOf(track_->id) : playhead_.placeOf(track_->id);
+    s_.output->close();
+    held_ = false;
+    phase_ = restartAt(at);
+    try {
+        s_.output->open(rate_, channels_);
+        leadIn();
+    } catch (const std::exception& e) {
+        return recoverDevice(e.what());
+    }
+    if (wasHeld) held_ = s_.output->hold(true);
+    return true;
+}

@@ -31,6 +31,11 @@ struct PlaybackEngine::Reports {
             if (callbacks.measured) callbacks.measured(id);
         });
     }
+    void tellNotice(AudioOutput::Notice what, const std::string& output) {
+        call([&] {
+            if (callbacks.notice) callbacks.notice(what, output);
+        });
+    }
     void tellSettled(uint64_t id) {
         call([&] {
             if (callbacks.settled) callbacks.settled(id);
@@ -90,6 +95,8 @@ struct PlaybackEngine::Session {
         heard.store(Heard::Clock::now(), {track.id, track.startAt});
         if (held) pause = Pause::Asked;  // taken before anything is written
         equalizer = curve;
+        output->setNotices(
+            [r = reports](AudioOutput::Notice what, const std::string& name) { r->tellNotice(what, name); });
     }
 
     // Constant while the worker runs. The worker alone uses the device, but
@@ -108,7 +115,8 @@ struct PlaybackEngine::Session {
     std::unique_ptr<Track> next GUARDED_BY(mutex);                  // handed over during the tail
     std::optional<Decoder::Levelling> levelling GUARDED_BY(mutex);  // for the track that plays
     std::optional<EqualizerCurve> equalizer GUARDED_BY(mutex);
-    double fadeOut GUARDED_BY(mutex) = -1;  // seconds of a fade then a pause; < 0: none
+    std::optional<std::string> device GUARDED_BY(mutex);  // the output chosen
+    double fadeOut GUARDED_BY(mutex) = -1;                // seconds of a fade then a pause; < 0: none
     // Told by the worker.
     bool accepting GUARDED_BY(mutex) = false;  // the track's end is told, its tail plays: a next one may follow
     int rate GUARDED_BY(mutex);                // the format the device is (or will be) open for
@@ -186,6 +194,15 @@ struct PlaybackEngine::Session {
         {
             MutexLock lock(mutex);
             equalizer = curve;
+            ++requests;
+            wake.notify_all();
+        }
+        output->interrupt();
+    }
+    void askDevice(const std::string& name) EXCLUDES(mutex) {
+        {
+            MutexLock lock(mutex);
+            device = name;
             ++requests;
             wake.notify_all();
         }

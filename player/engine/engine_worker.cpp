@@ -96,6 +96,7 @@ bool PlaybackEngine::Session::Worker::step() {
     if (handed) handOver(std::move(asked.next));
     // What a seek drops is not taken back first.
     retune(asked, !handed && asked.seekTo < 0);
+    if (asked.device && !changeOutput(*asked.device)) return false;
     if (asked.fadeOut >= 0) fadeAsked_ = asked.fadeOut;
     if (fadeAsked_ >= 0 && phase_ == Phase::Writing) startFade(std::exchange(fadeAsked_, -1));
     if (handed) return true;
@@ -122,6 +123,8 @@ PlaybackEngine::Session::Worker::Requests PlaybackEngine::Session::Worker::takeR
     s_.levelling.reset();
     asked.equalizer = std::move(s_.equalizer);
     s_.equalizer.reset();
+    asked.device = std::move(s_.device);
+    s_.device.reset();
     asked.fadeOut = std::exchange(s_.fadeOut, -1);
     if (s_.cancel) {
         s_.accepting = false;

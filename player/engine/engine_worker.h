@@ -34,6 +34,7 @@ private:
         std::unique_ptr<Track> next;
         std::optional<Decoder::Levelling> levelling;
         std::optional<EqualizerCurve> equalizer;
+        std::optional<std::string> device;
         double fadeOut = -1;
     };
 
@@ -49,6 +50,7 @@ private:
     void handOver(std::unique_ptr<Track> following);
     Phase restartAt(double seconds);
     void retune(Requests& asked, bool takeBack);
+    bool changeOutput(const std::string& name);
     // What the device holds of the track and will not play for a moment yet
     // is taken back, to be decoded again. False when nothing could be.
     bool takeBackHeld();

@@ -12,7 +12,6 @@
 
 namespace {
 using Lanes = Equalizer::Lanes;
-constexpr int kGroups = Equalizer::kGroups;
 // Frames run in one go (the filters' last frames are run out at its end),
 // how often the state is marked, and how much is kept to go back into: more
 // than a device holds.

@@ -24,7 +24,7 @@ PlaybackEngine::PlaybackEngine(OutputFactory outputs, Callbacks callbacks)
     : outputs_(std::move(outputs)), reports_(std::make_shared<Reports>(std::move(callbacks))) {}
 
 PlaybackEngine::PlaybackEngine(OutputFactory outputs, EndedCallback ended)
-    : PlaybackEngine(std::move(outputs), Callbacks{std::move(ended), nullptr, nullptr}) {}
+    : PlaybackEngine(std::move(outputs), Callbacks{std::move(ended), nullptr, nullptr, nullptr}) {}
 
 PlaybackEngine::~PlaybackEngine() {
     stop();
@@ -121,7 +121,9 @@ void PlaybackEngine::play(double from, bool paused) {
     std::shared_ptr<Session> session;
     try {
         track->id = nextId_ + 1;
-        session = std::make_shared<Session>(outputs_(), reports_, deviceRetry_, *track, paused, equalizer_);
+        std::unique_ptr<AudioOutput> output = outputs_();
+        output->setDevice(device_);
+        session = std::make_shared<Session>(std::move(output), reports_, deviceRetry_, *track, paused, equalizer_);
     } catch (...) {
         prepared_ = std::move(track->decoder);
         throw;
@@ -176,6 +178,12 @@ void PlaybackEngine::setEqualizer(const EqualizerCurve& curve) {
     equalizer_ = curve;
     // Also to a tail that plays: a track handed to it goes on with it.
     if (session_) session_->askEqualizer(curve);
+}
+
+void PlaybackEngine::setOutputDevice(const std::string& name) {
+    if (name == device_) return;
+    device_ = name;
+    if (session_) session_->askDevice(name);
 }
 
 void PlaybackEngine::fadeOutAndPause(double seconds) {

@@ -103,6 +103,8 @@ public:
         // position is 0 then). The receiver compares the id with
         // sessionId().
         std::function<void(uint64_t trackId)> settled;
+        // What became of the output chosen (on a worker).
+        AudioOutput::Notices notice;
     };
     using EndedCallback = decltype(Callbacks::ended);
     enum class State { Stopped, Playing, Paused };
@@ -157,6 +159,9 @@ public:
     // The equalizer for what plays now (heard as soon as a new level is, the
     // same way) and for every stream opened later.
     void setEqualizer(const EqualizerCurve& curve);
+    // The output to play on (see AudioOutput::setDevice): what plays goes
+    // there now, opened again there if need be, and every stream later.
+    void setOutputDevice(const std::string& name);
     // Fades what plays out over `seconds` (in the samples, not the master
     // volume: nothing else on the desktop fades), then pauses where the fade
     // ended; what plays after the pause is at the full level again. A pause
@@ -224,6 +229,7 @@ private:
     std::chrono::milliseconds deviceRetry_{5000};
     Decoder::Levelling levelling_;
     EqualizerCurve equalizer_;
+    std::string device_;
     uint64_t nextId_ = 0;
     uint64_t currentId_ = 0;  // the track last started; 0 for none
     bool currentEnded_ = true;

@@ -84,6 +84,54 @@ void PulseOutput::OnUnderflow(pa_stream*, void* self) {
 
 void PulseOutput::OnStarted(pa_stream*, void* self) { static_cast<PulseOutput*>(self)->startedNow(); }
 
+// The server moved the stream: where the output chosen went, to the
+// default (the server does that by itself).
+void PulseOutput::OnMoved(pa_stream* stream, void* self) {
+    auto* out = static_cast<PulseOutput*>(self);
+    const char* now = pa_stream_get_device_name(stream);
+    out->askTimingAgain();
+    if (out->device_.empty() || !now || out->device_ == now) return;
+    out->notice(Notice::Gone, out->device_);
+}
+
+// A sink came: the output chosen, back again, takes the stream back (the
+// servers do not all do that by themselves).
+void PulseOutput::OnEvent(pa_context* context, pa_subscription_event_type_t type, uint32_t index, void* self) {
+    auto* out = static_cast<PulseOutput*>(self);
+    if ((type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK) != PA_SUBSCRIPTION_EVENT_SINK ||
+        (type & PA_SUBSCRIPTION_EVENT_TYPE_MASK) != PA_SUBSCRIPTION_EVENT_NEW || out->device_.empty())
+        return;
+    if (pa_operation* op = pa_context_get_sink_info_by_index(context, index, OnSinkCame, self)) pa_operation_unref(op);
+}
+
+void PulseOutput::OnSinkCame(pa_context*, const pa_sink_info* info, int eol, void* self) {
+    auto* out = static_cast<PulseOutput*>(self);
+    if (eol || !info || !info->name || out->device_ != info->name || !out->ready()) return;
+    const char* now = pa_stream_get_device_name(out->stream_);
+    if (now && out->device_ == now) return;
+    out->moveTo(out->device_);
+    out->notice(Notice::Back, out->device_);
+}
+
+// Sent by the main loop's round (in a callback of it, or by the caller).
+void PulseOutput::moveTo(const std::string& sink) {
+    if (pa_operation* op =
+            pa_context_move_sink_input_by_name(context_, pa_stream_get_index(stream_), sink.c_str(), nullptr, nullptr))
+        pa_operation_unref(op);
+}
+
+// A sink chosen is moved to at once, without a break; the default is
+// followed by a stream opened without a sink (a stream once moved stays
+// where it was moved).
+bool PulseOutput::setDevice(const std::string& name) {
+    if (name == device_) return true;
+    device_ = name;
+    if (!ready()) return true;
+    if (name.empty()) return false;
+    moveTo(name);
+    send();
+    return true;
+}
 // Timing is asked afresh when the stream starts (or is expected to): the
 // last said it waited, and until the answer delay() cannot tell.
 void PulseOutput::startedNow() {
@@ -155,24 +203,35 @@ void PulseOutput::open(int rate, int channels) {
     if (f != Failure::None) fail(f, Why(f, "no connection"), f == Failure::NoServer ? pa_context_errno(context_) : 0);
     keepMs_ = kKeepMs;  // until the server has told which it is
     if (pa_operation* op = pa_context_get_server_info(context_, OnServerInfo, this)) pa_operation_unref(op);
+    pa_context_set_subscribe_callback(context_, OnEvent, this);
+    if (pa_operation* op = pa_context_subscribe(context_, PA_SUBSCRIPTION_MASK_SINK, nullptr, nullptr))
+        pa_operation_unref(op);
     spec_ = pa_sample_spec{PA_SAMPLE_S16NE, static_cast<uint32_t>(rate), static_cast<uint8_t>(channels)};
     pa_channel_map_init_auto(&map_, static_cast<unsigned>(channels), PA_CHANNEL_MAP_DEFAULT);
     frameBytes_ = pa_frame_size(&spec_);
     rate_ = rate;
     f = makeStream(deadline);
+    if (f == Failure::NoServer && !device_.empty() && pa_context_get_state(context_) == PA_CONTEXT_READY) {
+        // The sink chosen is not there (now): the default plays, and the
+        // sink takes the stream when it comes.
+        notice(Notice::Missing, device_);
+        closeStream();
+        f = makeStream(deadline, false);
+    }
     if (f != Failure::None)
         fail(f, Why(f, "the stream was not made"), f == Failure::NoServer ? pa_context_errno(context_) : 0);
 }
 
 // A stream that starts playing by itself once half its buffer is queued, or
 // on startQueued.
-PulseOutput::Failure PulseOutput::makeStream(Clock::time_point deadline) {
+PulseOutput::Failure PulseOutput::makeStream(Clock::time_point deadline, bool onDevice) {
     forgetQueued();
     held_ = false;
     stream_ = pa_stream_new_with_proplist(context_, "Playback", &spec_, &map_, props_);
     if (!stream_) return Failure::NoServer;
     pa_stream_set_underflow_callback(stream_, OnUnderflow, this);
     pa_stream_set_started_callback(stream_, OnStarted, this);
+    pa_stream_set_moved_callback(stream_, OnMoved, this);
     pa_buffer_attr attr{};
     attr.maxlength = static_cast<uint32_t>(-1);
     attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(kBufferMs * PA_USEC_PER_MSEC, &spec_));
@@ -183,7 +242,8 @@ PulseOutput::Failure PulseOutput::makeStream(Clock::time_point deadline) {
     // is free (and sets its own latency to match), not at the last moment.
     // Between the timing updates delay() asks for, libpulse interpolates.
     const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_EARLY_REQUESTS | PA_STREAM_INTERPOLATE_TIMING);
-    if (pa_stream_connect_playback(stream_, nullptr, &attr, flags, nullptr, nullptr) < 0) return Failure::NoServer;
+    const char* sink = onDevice && !device_.empty() ? device_.c_str() : nullptr;
+    if (pa_stream_connect_playback(stream_, sink, &attr, flags, nullptr, nullptr) < 0) return Failure::NoServer;
     const Failure f = waitUntil(deadline, [this] {
         const pa_stream_state_t state = pa_stream_get_state(stream_);
         return state == PA_STREAM_READY   ? PA_OPERATION_DONE
@@ -206,6 +266,7 @@ void PulseOutput::closeStream() {
     if (!stream_) return;
     pa_stream_set_underflow_callback(stream_, nullptr, nullptr);
     pa_stream_set_started_callback(stream_, nullptr, nullptr);
+    pa_stream_set_moved_callback(stream_, nullptr, nullptr);
     pa_stream_disconnect(stream_);
     pa_stream_unref(stream_);
     stream_ = nullptr;

@@ -14,6 +14,7 @@
 #include "engine/wake_up.h"
 
 #include <pulse/channelmap.h>
+#include <pulse/def.h>
 #include <pulse/proplist.h>
 #include <pulse/sample.h>
 
@@ -24,6 +25,7 @@
 struct pa_context;
 struct pa_operation;
 struct pa_server_info;
+struct pa_sink_info;
 struct pa_mainloop;
 struct pa_stream;
 struct pollfd;
@@ -66,12 +68,17 @@ public:
     bool hold(bool on) override;
     void drop() override;
     void close() override;
+    bool setDevice(const std::string& name) override;
 
 private:
     static int Poll(pollfd* fds, unsigned long count, int timeoutMs, void* self);
     static void OnUnderflow(pa_stream* stream, void* self);
     static void OnStarted(pa_stream* stream, void* self);
     static void OnServerInfo(pa_context* context, const pa_server_info* info, void* self);
+    static void OnMoved(pa_stream* stream, void* self);
+    static void OnEvent(pa_context* context, pa_subscription_event_type_t type, uint32_t index, void* self);
+    static void OnSinkCame(pa_context* context, const pa_sink_info* info, int eol, void* self);
+    void moveTo(const std::string& sink);
     // The server plays the stream (it had enough, or was told to start).
     void startedNow();
     // One round of the main loop, waiting at most `timeoutMs` (an interrupt
@@ -91,7 +98,8 @@ private:
     // CANCELLED (NoServer), an interrupt, the deadline or the loop fails.
     template <typename Done>
     Failure waitUntil(std::chrono::steady_clock::time_point deadline, Done done);
-    Failure makeStream(std::chrono::steady_clock::time_point deadline);
+    // On the sink chosen, unless `onDevice` is false.
+    Failure makeStream(std::chrono::steady_clock::time_point deadline, bool onDevice = true);
     void closeStream();
     void forgetQueued();
     // Frames of what was taken back, from where the next write over it
@@ -108,6 +116,7 @@ private:
     pa_sample_spec spec_{};
     pa_channel_map map_{};
     WakeUp wake_;
+    std::string device_;        // the sink chosen; empty: the default
     int keepMs_ = 0;            // what plays within this is never written over
     bool interrupted_ = false;  // it woke the loop, and no wait has ended for it yet
     Failure failure_ = Failure::None;

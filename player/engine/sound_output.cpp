@@ -6,6 +6,9 @@
 #include <cstring>
 
 SoundOutput::SoundOutput(PulseOutput::Names names) : pulse_(std::move(names)) {
+    // What either tells is this output's.
+    for (AudioOutput* o : {static_cast<AudioOutput*>(&pulse_), static_cast<AudioOutput*>(&alsa_)})
+        o->setNotices([this](Notice what, const std::string& output) { notice(what, output); });
     const char* choice = std::getenv("CORVALLE_SOUND_OUTPUT");
     alsaOnly_ = choice && std::strcmp(choice, "alsa") == 0;
 }
@@ -24,6 +27,11 @@ void SoundOutput::open(int rate, int channels) {
     }
     alsa_.open(rate, channels);
     active_ = &alsa_;
+}
+
+bool SoundOutput::setDevice(const std::string& name) {
+    const bool pulse = pulse_.setDevice(name), alsa = alsa_.setDevice(name);
+    return active_ == &pulse_ ? pulse : active_ == &alsa_ ? alsa : true;
 }
 
 void SoundOutput::interrupt() {

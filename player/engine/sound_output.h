@@ -28,6 +28,7 @@ public:
         if (active_) active_->drop();
     }
     void close() override;
+    bool setDevice(const std::string& name) override;
 
 private:
     PulseOutput pulse_;

@@ -5,9 +5,11 @@
 // component is MediaPlayer (an engine over libmpg123 and libpulse or ALSA); tests use a
 // double.
 #include <QObject>
+#include <QStringList>
 #include <string>
 
 #include "common/equalizer_curve.h"
+#include "engine/audio_output.h"
 #include "engine/decoder.h"
 
 class MediaComponent : public QObject {
@@ -49,6 +51,13 @@ public:
     virtual void setLevelling(const Decoder::Levelling& levelling) = 0;
     // The equalizer, the same way.
     virtual void setEqualizer(const EqualizerCurve& curve) = 0;
+    // The output to play on by its name (a sound server's sink, or an ALSA
+    // device); empty follows the system's default. What plays goes there
+    // at once.
+    virtual void setOutputDevice(const std::string& name) = 0;
+    // Lists the outputs (outputsListed tells them), and keeps telling them
+    // as they come and go.
+    virtual void listOutputs() = 0;
     // Moves the playing or paused file to `seconds` (nothing when stopped).
     virtual void seek(double seconds) = 0;
     // Fades what plays out over `seconds` in the player's own sound (not the
@@ -96,5 +105,10 @@ signals:
     // file resumes there), and no end is told. `description` is the
     // failure's one-line text ("No sound device is available (...)").
     void deviceLost(const QString& description);
+    // What became of the output chosen (its name): it went or cannot be
+    // opened, and the default plays; it came back. Playback goes on.
+    void outputNotice(AudioOutput::Notice what, const QString& output);
+    // The outputs there are: their names and their descriptions.
+    void outputsListed(const QStringList& names, const QStringList& descriptions);
     void enabledChanged(bool enabled);
 };

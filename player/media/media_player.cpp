@@ -30,6 +30,23 @@ MediaPlayer::MediaPlayer(QObject* parent)
           },
           parent) {}
 
+// The list is made (and its thread started) when first asked for.
+void MediaPlayer::listOutputs() {
+    if (outputs_) {
+        outputs_->refresh();
+        return;
+    }
+    outputs_ = std::make_unique<OutputList>([this](const std::vector<OutputList::Output>& listed) {
+        QStringList names, descriptions;
+        for (const OutputList::Output& o : listed) {
+            names << QString::fromStdString(o.name);
+            descriptions << QString::fromStdString(o.description);
+        }
+        QMetaObject::invokeMethod(
+            this, [this, names, descriptions] { emit outputsListed(names, descriptions); }, Qt::QueuedConnection);
+    });
+}
+
 MediaPlayer::MediaPlayer(PlaybackEngine::OutputFactory outputs, QObject* parent) : MediaComponent(parent) {
     // Each report is handed to the UI thread as a queued call; one that
     // belongs to a file or a playback no longer current is dropped there.
@@ -56,10 +73,22 @@ MediaPlayer::MediaPlayer(PlaybackEngine::OutputFactory outputs, QObject* parent)
             },
             Qt::QueuedConnection);
     };
+    reports.notice = [this](AudioOutput::Notice what, const std::string& output) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, what, o = QString::fromStdString(output)] {
+                qCInfo(lcMedia) << "the output" << o
+                                << (what == AudioOutput::Notice::Back ? "is back and plays again"
+                                                                      : "is not there; the default plays instead");
+                emit outputNotice(what, o);
+            },
+            Qt::QueuedConnection);
+    };
     engine_ = std::make_unique<PlaybackEngine>(std::move(outputs), std::move(reports));
 }
 
 MediaPlayer::~MediaPlayer() {
+    outputs_.reset();  // its thread reports to this object
     // Join the workers while this object can still receive their posts.
     engine_.reset();
 }

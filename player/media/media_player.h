@@ -3,6 +3,7 @@
 // and libpulse or ALSA) behind the MediaComponent operations. Engine reports reach the
 // UI thread as queued calls and are dropped when they belong to a file or a
 // playback that is no longer current.
+#include "engine/output_list.h"
 #include "engine/playback_engine.h"
 #include "media/media_component.h"
 
@@ -33,6 +34,8 @@ public:
     }
     void setLevelling(const Decoder::Levelling& levelling) override { engine_->setLevelling(levelling); }
     void setEqualizer(const EqualizerCurve& curve) override { engine_->setEqualizer(curve); }
+    void setOutputDevice(const std::string& name) override { engine_->setOutputDevice(name); }
+    void listOutputs() override;
     void seek(double seconds) override;
     void fadeOutAndPause(double seconds) override { engine_->fadeOutAndPause(seconds); }
     State state() const override;
@@ -60,6 +63,7 @@ private:
     void noteState();
 
     std::unique_ptr<PlaybackEngine> engine_;
+    std::unique_ptr<OutputList> outputs_;  // once asked for
     std::string fileName_;
     bool autoStart_ = false;
     bool enabled_ = true;

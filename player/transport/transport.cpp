@@ -112,9 +112,12 @@ void Transport::setPreferences(Preferences* preferences) {
     preferences_ = preferences;
     if (!preferences_) return;
     connect(preferences_, &Preferences::changed, this, &Transport::ApplyLevelling);
-    connect(preferences_, &Preferences::changed, this,
-            [this] { media_.setEqualizer(preferences_->equalizer()); });
-    media_.setEqualizer(preferences_->equalizer());
+    auto sound = [this] {
+        media_.setEqualizer(preferences_->equalizer());
+        media_.setOutputDevice(preferences_->outputSink().toStdString());
+    };
+    connect(preferences_, &Preferences::changed, this, sound);
+    sound();
     connect(preferences_, &Preferences::changed, this, &Transport::repeatChanged);
     ApplyLevelling();
 }

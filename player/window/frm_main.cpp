@@ -367,6 +367,7 @@ void frmMain::BuildPlaybackMenu() {
     mnuEqualizer = mnuPlayback->addAction(tr("Equalizer..."));
     mnuEqualizer->setObjectName(QStringLiteral("mnuEqualizer"));
     connect(mnuEqualizer, &QAction::triggered, this, &frmMain::mnuEqualizer_Click);
+    BuildOutputMenu();
     mnuPlayback->addSeparator();
     BuildSleepTimerMenu();
     // The marks show the preferences, whoever changed them (the desktop's
@@ -728,6 +729,38 @@ void frmMain::mnuTheme_Click() {
         qCInfo(lcFiles) << "the settings were not saved:" << ErrorText(e);
         AppDialogs().MessageBox(this, tr("Cannot save the settings: ") + ErrorText(e));
     }
+}
+
+// Listed when the Playback menu opens, and kept current from then on (the
+// list follows the sound server's outputs as they come and go).
+void frmMain::BuildOutputMenu() {
+    mnuOutput = mnuPlayback->addMenu(tr("Output"));
+    mnuOutput->setObjectName(QStringLiteral("mnuOutput"));
+    connect(mnuPlayback, &QMenu::aboutToShow, this, [this] { media_.listOutputs(); });
+    connect(&media_, &MediaComponent::outputsListed, this, &frmMain::ShowOutputs);
+    connect(&preferences_, &Preferences::changed, this, [this] {
+        for (QAction* item : mnuOutput->actions())
+            item->setChecked(item->data().toString() == preferences_.outputSink());
+    });
+    ShowOutputs({}, {});
+}
+
+void frmMain::ShowOutputs(const QStringList& names, const QStringList& descriptions) {
+    mnuOutput->clear();
+    auto* group = new QActionGroup(mnuOutput);
+    const QString chosen = preferences_.outputSink();
+    auto add = [&](const QString& caption, const QString& name) {
+        QAction* item = mnuOutput->addAction(caption);
+        item->setCheckable(true);
+        item->setData(name);
+        item->setChecked(name == chosen);
+        group->addAction(item);
+        connect(item, &QAction::triggered, this, [this, name] { preferences_.setOutputSink(name); });
+    };
+    add(tr("Follow the System"), QString());
+    mnuOutput->actions().constFirst()->setObjectName(QStringLiteral("mnuFollowSystem"));
+    for (int i = 0; i < names.size() && i < descriptions.size(); ++i) add(descriptions[i], names[i]);
+    if (!chosen.isEmpty() && !names.contains(chosen)) add(tr("%1 (not there)").arg(chosen), chosen);
 }
 
 // The equalizer's window: one, beside this one, raised when asked again.

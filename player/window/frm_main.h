@@ -83,6 +83,7 @@ public:
     QAction* mnuResume = nullptr;
     QAction* mnuLevelling = nullptr;
     QAction* mnuEqualizer = nullptr;
+    QMenu* mnuOutput = nullptr;               // "Follow the System", then the outputs there are
     EqualizerWindow* frmEqualizer = nullptr;  // made when first asked for
     QMenu* mnuSleepTimer = nullptr;           // off, or the minutes, the time left in its title
     QMenu* mnuSetTheme = nullptr;
@@ -177,6 +178,10 @@ private:
     // Play Next, Add Files..., Remove Missing Entries, Remove Duplicates.
     void BuildPlaylistCommands();
     void BuildSleepTimerMenu();
+    void BuildOutputMenu();
+    // The outputs in the Output menu, "Follow the System" first, the chosen
+    // one checked (shown also while it is not there).
+    void ShowOutputs(const QStringList& names, const QStringList& descriptions);
     // The cleaning commands look at the files on a thread of their own, and
     // go on here once they were looked at.
     enum class Cleaning { Missing, Duplicates };

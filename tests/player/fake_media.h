@@ -51,6 +51,8 @@ public:
         levelling = QStringLiteral("%1,%2,%3").arg(static_cast<int>(l.mode)).arg(l.preampDb).arg(l.untaggedDb);
     }
     void setEqualizer(const EqualizerCurve& c) override { equalizer = c; }
+    void setOutputDevice(const std::string& name) override { device = QString::fromStdString(name); }
+    void listOutputs() override { ++listings; }
     void seek(double seconds) override {
         calls << QStringLiteral("seek=%1").arg(seconds);
         if (current != State::Stopped) position = seconds;
@@ -63,6 +65,8 @@ public:
     State state() const override { return current; }
     QString levelling;         // the last levelling set: mode, pre-amplification, untagged gain
     EqualizerCurve equalizer;  // the last set
+    QString device;            // the output last chosen
+    int listings = 0;
     bool startPaused = false;
     bool positionRuns() const override { return current == State::Playing || tailPlays; }
     // The file ended by itself: stopped, and the end event.

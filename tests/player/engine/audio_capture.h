@@ -22,8 +22,9 @@ public:
 
     // Records with the given latency: a short one maps samples to the clock
     // closely, but a recorder that asks for one also shrinks the sink's
-    // buffer, so what is heard is best measured with an ordinary one.
-    explicit AudioCapture(int latencyMs = 20) : latencyMs_(latencyMs) {}
+    // buffer, so what is heard is best measured with an ordinary one. What
+    // `sink` plays is recorded (the test server's own by default).
+    explicit AudioCapture(int latencyMs = 20, QString sink = Sink()) : latencyMs_(latencyMs), sink_(std::move(sink)) {}
     ~AudioCapture() {
         QObject::disconnect(&proc_, nullptr, nullptr, nullptr);
         stop();
@@ -34,7 +35,7 @@ public:
         clock_ = &clock;
         QObject::connect(&proc_, &QProcess::readyReadStandardOutput, [this] { take(); });
         proc_.start(QStringLiteral("parec"),
-                    {QStringLiteral("-d"), Sink() + QStringLiteral(".monitor"), QStringLiteral("--format=s16le"),
+                    {QStringLiteral("-d"), sink_ + QStringLiteral(".monitor"), QStringLiteral("--format=s16le"),
                      QStringLiteral("--rate=44100"), QStringLiteral("--channels=2"), QStringLiteral("--raw"),
                      QStringLiteral("--latency-msec=") + QString::number(latencyMs_)});
         if (!proc_.waitForStarted(5000)) return false;
@@ -161,4 +162,5 @@ private:
     std::vector<int16_t> samples_;
     double originMs_ = 0;
     int latencyMs_ = 20;
+    QString sink_;
 };

@@ -142,7 +142,7 @@ private slots:
         std::atomic<long long> readHere{0}, readAll{0};
         std::atomic<int> told{0};
         auto stats = std::make_shared<FakeOutputStats>();
-        PlaybackEngine engine(outputs(stats), {nullptr, [&told](uint64_t) { ++told; }, nullptr});
+        PlaybackEngine engine(outputs(stats), {nullptr, [&told](uint64_t) { ++told; }, nullptr, nullptr});
         engine.load([p, &readHere, &readAll] {
             return std::make_unique<Decoder>(std::make_unique<FailingSource>(p, 1LL << 40, &readHere, &readAll));
         });

@@ -20,6 +20,7 @@
 #include <QAbstractButton>
 #include <QDir>
 #include <QLabel>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -43,6 +44,25 @@ int SinkInputs() {
 // for, never read once.
 bool Released(int threads) {
     return QTest::qWaitFor([&] { return testsupport::ThreadCount() <= threads && SinkInputs() == 0; }, 5000);
+}
+
+QString Pactl(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral("pactl"), args);
+    if (!p.waitForFinished(5000) || p.exitCode() != 0) return QString();
+    return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
+}
+
+// The sink the one stream playing into the server is on; empty without one.
+QString SinkOfTheStream() {
+    const QStringList inputs = Pactl({QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("sink-inputs")})
+                                   .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    if (inputs.size() != 1) return QString();
+    const QString index = inputs[0].split(QLatin1Char('\t')).value(1);
+    for (const QString& sink : Pactl({QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("sinks")})
+                                   .split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        if (sink.split(QLatin1Char('\t')).value(0) == index) return sink.split(QLatin1Char('\t')).value(1);
+    return QString();
 }
 
 // Streams of the server that are not corked: playing, or waiting to.
@@ -336,6 +356,72 @@ private slots:
             at += span;
         }
         QVERIFY2(off.isEmpty(), qPrintable(off.join(QLatin1Char(' '))));
+    }
+
+    // An output chosen is played on, and not the default; it goes while
+    // playing, and the default plays on within 2 s, still Playing; it comes
+    // back, and plays again within 3 s. Following the system, a new
+    // default takes the sound within 2 s.
+    void chosenOutputGoesAndComesBack() {
+        const QString b = QStringLiteral("corvalle_b"), a = AudioCapture::Sink();
+        const QStringList load{QStringLiteral("load-module"), QStringLiteral("module-null-sink"),
+                               QStringLiteral("sink_name=") + b, QStringLiteral("rate=44100"),
+                               QStringLiteral("channels=2")};
+        QString module = Pactl(load);
+        QVERIFY(!module.isEmpty());
+        auto unload = qScopeGuard([&] {
+            Pactl({QStringLiteral("set-default-sink"), a});
+            Pactl({QStringLiteral("unload-module"), module});
+        });
+        // A stream without a sink of its own follows the default.
+        const QByteArray pinned = qgetenv("PULSE_SINK");
+        qunsetenv("PULSE_SINK");
+        auto restore = qScopeGuard([&] { qputenv("PULSE_SINK", pinned); });
+        const QString file = dir_.filePath(QStringLiteral("long.mp3"));
+        QVERIFY(testsupport::GenerateMp3(file, 30.0, 440));
+        QElapsedTimer clock;
+        clock.start();
+        AudioCapture atA, atB(20, b);
+        QVERIFY(atA.start(clock) && atB.start(clock));
+        MediaPlayer player;
+        QSignalSpy notices(&player, &MediaComponent::outputNotice);
+        // The list follows the server: b listed, gone, back.
+        QSignalSpy lists(&player, &MediaComponent::outputsListed);
+        auto listed = [&] { return lists.isEmpty() ? QStringList() : lists.constLast().constFirst().toStringList(); };
+        player.listOutputs();
+        QTRY_VERIFY(listed().contains(b) && listed().contains(a));
+        player.setOutputDevice(b.toStdString());
+        player.setFileName(Bytes(file));
+        player.play();
+        QVERIFY(QTest::qWaitFor([&] { return player.currentPosition() > 1.0; }, 5000));
+        auto loud = [&](AudioCapture& c) {
+            const qint64 now = clock.elapsed();
+            return c.rms(c.indexAt(now - 400), c.indexAt(now - 100)) > 1000;
+        };
+        QCOMPARE(SinkOfTheStream(), b);
+        QVERIFY(loud(atB) && !loud(atA));
+
+        Pactl({QStringLiteral("unload-module"), module});
+        QVERIFY(QTest::qWaitFor([&] { return SinkOfTheStream() == a; }, 2000));
+        QVERIFY(QTest::qWaitFor([&] { return loud(atA); }, 2000));
+        QTRY_VERIFY(!listed().contains(b));
+        QCOMPARE(player.state(), MediaComponent::State::Playing);
+        QTRY_COMPARE(notices.count(), 1);
+        QCOMPARE(notices[0][0].value<AudioOutput::Notice>(), AudioOutput::Notice::Gone);
+
+        module = Pactl(load);
+        AudioCapture again(20, b);
+        QVERIFY(again.start(clock));
+        QVERIFY(QTest::qWaitFor([&] { return SinkOfTheStream() == b; }, 3000));
+        QVERIFY(QTest::qWaitFor([&] { return loud(again) && !loud(atA); }, 2000));
+        QTRY_VERIFY(listed().contains(b));
+
+        player.setOutputDevice(std::string());
+        QVERIFY(QTest::qWaitFor([&] { return SinkOfTheStream() == a; }, 2000));
+        Pactl({QStringLiteral("set-default-sink"), b});
+        QVERIFY(QTest::qWaitFor([&] { return SinkOfTheStream() == b && loud(again); }, 2000));
+        QCOMPARE(player.state(), MediaComponent::State::Playing);
+        player.stop();
     }
 
     void noGapFilesJoinWithoutABreak() {

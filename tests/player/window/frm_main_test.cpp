@@ -100,7 +100,7 @@ void FrmMainTest::designedControlsAndMenus() {
     items.clear();
     for (QAction* a : w->mnuPlayback->actions()) items << a->text() + (a->isChecked() ? "*" : "");
     QCOMPARE(items, (QStringList{"Repeat List*", "Repeat Track", "No Repeat", "", "Stop After This Track",
-                                 "Resume on Start", "", "Volume Levelling...", "Equalizer...", "", "Sleep Timer"}));
+                                 "Resume on Start", "", "Volume Levelling...", "Equalizer...", "Output", "", "Sleep Timer"}));
     items.clear();
     for (QAction* a : w->mnuSleepTimer->actions()) items << a->text() + (a->isChecked() ? "*" : "");
     QCOMPARE(items, (QStringList{"Off*", "15 Minutes", "30 Minutes", "45 Minutes", "60 Minutes", "90 Minutes"}));

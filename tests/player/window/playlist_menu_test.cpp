@@ -30,6 +30,7 @@ private slots:
     void controlDropMovesIt();
     void cleaningCommandsOnRealFiles();
     void equalizerByKeysPresetsAndImport();
+    void outputsListedAndChosen();
 };
 
 void PlaylistMenuTest::contextMenuOnRightButtonOnly() {
@@ -405,6 +406,33 @@ void PlaylistMenuTest::equalizerByKeysPresetsAndImport() {
     QTest::mouseClick(eq->cmdUseBands, Qt::LeftButton);
     QVERIFY(!prefs.equalizer().parametric && eq->sldBands[0]->isEnabled());
     QCOMPARE(prefs.equalizer().bandsDb[0], 6.0);  // the bands as they were
+}
+
+// The Output menu: "Follow the System" first, then the outputs as listed
+// (asked for when the Playback menu opens), the one chosen checked and
+// kept, also while it is not there; the player is told.
+void PlaylistMenuTest::outputsListedAndChosen() {
+    Fixture f;
+    f.w->show();
+    emit f.w->mnuPlayback->aboutToShow();
+    QCOMPARE(f.media->listings, 1);
+    auto captions = [&] {
+        QStringList c;
+        for (QAction* a : f.w->mnuOutput->actions())
+            c << a->text() + (a->isChecked() ? QStringLiteral("*") : QString());
+        return c;
+    };
+    QCOMPARE(captions(), QStringList{"Follow the System*"});
+    emit f.media->outputsListed({"hdmi", "usb"}, {"HDMI Audio", "USB Headset"});
+    QCOMPARE(captions(), (QStringList{"Follow the System*", "HDMI Audio", "USB Headset"}));
+    f.w->mnuOutput->actions()[2]->trigger();
+    QCOMPARE(f.player->preferences.outputSink(), QStringLiteral("usb"));
+    QCOMPARE(f.media->device, QStringLiteral("usb"));
+    emit f.media->outputsListed({"hdmi"}, {"HDMI Audio"});  // unplugged
+    QCOMPARE(captions(), (QStringList{"Follow the System", "HDMI Audio", "usb (not there)*"}));
+    QCOMPARE(Preferences(f.path(QStringLiteral("preferences.conf"))).outputSink(), QStringLiteral("usb"));
+    f.w->mnuOutput->actions()[0]->trigger();
+    QCOMPARE(f.media->device, QString());
 }
 
 QTEST_MAIN(PlaylistMenuTest)
