@@ -19,9 +19,10 @@
 //                        threads: times it was woken from sleep; schedstat's
 //                        run count, which adds preemptions, is printed too),
 //                        its CPU and the sound server's over the same time,
-//                        for this player (window shown, and minimized under
-//                        a window manager), `mpg123 -o pulse` and Audacious
-//                        (its Qt interface); printed as a table too;
+//                        for this player (window shown, minimized under a
+//                        window manager, and with its equalizer on),
+//                        `mpg123 -o pulse` and Audacious (its Qt interface);
+//                        printed as a table too;
 //   gap_between_files    silence heard at the sound server between the files
 //                        of a three-file play-on, median and largest, against
 //                        `mpg123 a.mp3 b.mp3 c.mp3` recorded the same way.
@@ -30,7 +31,9 @@
 // loses audio at the start of each stream.
 //
 // usage: desktop_bench [runs] [seconds]   (beside a sound server and an X
-// server: tests/with-pulse.sh tests/with-xvfb.sh desktop_bench)
+// server: tests/with-pulse.sh tests/with-xvfb.sh desktop_bench, or
+// tests/with-pipewire.sh in place of with-pulse.sh, the server then being
+// its three daemons)
 #include "bench_util.h"
 
 #include <dirent.h>
@@ -38,6 +41,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <QByteArray>
+#include <QDir>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
@@ -202,12 +206,29 @@ Counters Read(pid_t pid) {
     return c;
 }
 
-// The private sound server of with-pulse.sh.
-pid_t ServerPid() {
-    const char* runtime = getenv("PULSE_RUNTIME_PATH");
+// The private sound server's daemons: with-pulse.sh's PulseAudio, or
+// with-pipewire.sh's pipewire, wireplumber and PulseAudio server.
+std::vector<pid_t> ServerPids() {
+    std::vector<pid_t> pids;
     pid_t pid = -1;
-    if (runtime) std::ifstream(std::string(runtime) + "/pid") >> pid;
-    return pid;
+    if (const char* pipewire = getenv("PIPEWIRE_RUNTIME_DIR")) {
+        std::ifstream list(std::string(pipewire) + "/pids");
+        while (list >> pid) pids.push_back(pid);
+    } else if (const char* runtime = getenv("PULSE_RUNTIME_PATH")) {
+        if (std::ifstream(std::string(runtime) + "/pid") >> pid) pids.push_back(pid);
+    }
+    return pids;
+}
+
+Counters ReadAll(const std::vector<pid_t>& pids) {
+    Counters sum;
+    for (pid_t pid : pids) {
+        const Counters c = Read(pid);
+        sum.ns += c.ns;
+        sum.voluntary += c.voluntary;
+        sum.runs += c.runs;
+    }
+    return sum;
 }
 
 struct PlayingCost {
@@ -220,17 +241,17 @@ struct PlayingCost {
 // `seconds`.
 PlayingCost MeasurePlaying(const std::vector<std::string>& args, const std::string& dir, double seconds,
                            const std::string& then = "") {
-    const pid_t server = ServerPid();
+    const std::vector<pid_t> server = ServerPids();
     const pid_t pid = Start(args, dir);
     std::this_thread::sleep_for(std::chrono::seconds(4));
     if (!then.empty()) {
         std::system((then + " " + std::to_string(pid) + " >/dev/null 2>&1").c_str());
         std::this_thread::sleep_for(std::chrono::seconds(1));
     }
-    const Counters p0 = Read(pid), s0 = server > 0 ? Read(server) : Counters{};
+    const Counters p0 = Read(pid), s0 = ReadAll(server);
     const double t0 = bench::NowMs();
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
-    const Counters p1 = Read(pid), s1 = server > 0 ? Read(server) : Counters{};
+    const Counters p1 = Read(pid), s1 = ReadAll(server);
     const double secs = (bench::NowMs() - t0) / 1000;
     PlayingCost cost;
     int status = 0;
@@ -238,7 +259,7 @@ PlayingCost MeasurePlaying(const std::vector<std::string>& args, const std::stri
         cost.playerMs = (p1.ns - p0.ns) / 1e6 / secs;
         cost.wakeups = (p1.voluntary - p0.voluntary) / secs;
         cost.runs = (p1.runs - p0.runs) / secs;
-        if (server > 0) cost.serverMs = (s1.ns - s0.ns) / 1e6 / secs;
+        if (!server.empty()) cost.serverMs = (s1.ns - s0.ns) / 1e6 / secs;
     }
     StopAfter(pid, 0);
     return cost;
@@ -348,9 +369,16 @@ int main(int argc, char** argv) {
     }
     const std::string minimize =
         "sh -c 'xdotool windowminimize $(timeout 10 xdotool search --sync --onlyvisible --pid \"$0\" | head -n 1)'";
-    std::vector<PlayingCost> oursPlaying, oursMinimized, mpg123Playing, audaciousPlaying;
+    // The player with its equalizer on, every band away from 0 dB: a
+    // configuration of its own.
+    const std::string eqConfig = dir + "/equalizer-config";
+    QDir().mkpath(QString::fromStdString(eqConfig + "/corvalle-mp3-player"));
+    std::ofstream(eqConfig + "/corvalle-mp3-player/preferences.conf")
+        << "[equalizer]\nenabled=true\npreamp_db=0\nbands_db=4,3,2,1,-1,-2,1,2,3,4\n";
+    std::vector<PlayingCost> oursPlaying, oursMinimized, oursEqualized, mpg123Playing, audaciousPlaying;
     for (int i = 0; i < runs && ok; ++i) {
         oursPlaying.push_back(MeasurePlaying({player, longFile}, dir, seconds));
+        oursEqualized.push_back(MeasurePlaying({"env", "XDG_CONFIG_HOME=" + eqConfig, player, longFile}, dir, seconds));
         if (haveWm) oursMinimized.push_back(MeasurePlaying({player, longFile}, dir, seconds, minimize));
         mpg123Playing.push_back(MeasurePlaying({"mpg123", "-q", "-o", "pulse", longFile}, dir, seconds));
         if (haveAudacious) {
@@ -395,13 +423,16 @@ int main(int argc, char** argv) {
     }
     std::printf("idle_floor  wake_floor_ms_per_s=%.2f  target_ms_per_s=0.50  ratio=%.2f\n", wf, wf / 0.5);
     const PlayingCost ours = Medians(oursPlaying), ref = Medians(mpg123Playing), aud = Medians(audaciousPlaying),
-                      hidden = Medians(oursMinimized);
+                      hidden = Medians(oursMinimized), equalized = Medians(oursEqualized);
     std::printf("playing_wakeups  ours_per_s=%.1f  mpg123_per_s=%.1f  ratio=%.2f  target_per_s=10\n", ours.wakeups,
                 ref.wakeups, ref.wakeups > 0 ? ours.wakeups / ref.wakeups : 0.0);
     std::printf("minimized_wakeups  ours_per_s=%.1f  target_per_s=4  ratio=%.2f\n", hidden.wakeups,
                 hidden.wakeups >= 0 ? hidden.wakeups / 4 : 0.0);
     std::printf("playing_cpu_with_server  ours_ms_per_s=%.2f  mpg123_ms_per_s=%.2f  ratio=%.2f  target_ratio=0.50\n",
                 ours.sum(), ref.sum(), ref.sum() > 0 ? ours.sum() / ref.sum() : 0.0);
+    std::printf(
+        "playing_cpu_with_server_equalized  ours_ms_per_s=%.2f  mpg123_ms_per_s=%.2f  ratio=%.2f  target_ratio=0.50\n",
+        equalized.sum(), ref.sum(), ref.sum() > 0 ? equalized.sum() / ref.sum() : 0.0);
     std::printf(
         "| playing (medians of %d) | wake-ups/s | runs/s | player ms/s | sound server ms/s | player + server ms/s |\n",
         runs);
@@ -416,6 +447,7 @@ int main(int argc, char** argv) {
     };
     row("this player", ours);
     row("this player, minimized", hidden);
+    row("this player, equalizer on", equalized);
     row("`mpg123 -o pulse`", ref);
     row("Audacious", aud);
 

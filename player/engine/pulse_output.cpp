@@ -21,13 +21,18 @@ constexpr int kRequestMs = 500;
 // A server that has not answered by then counts as none.
 constexpr auto kConnectWithin = std::chrono::milliseconds(2000);
 constexpr auto kTimingEvery = std::chrono::milliseconds(1000);
-// What plays within this time is never written over: PipeWire's graph takes
-// what its server holds a quantum at a time (up to 170 ms at 48 kHz). What
-// PulseAudio's sink has taken already it takes again, rewinding: there only
-// what the timing may be off by is kept, and a change is heard sooner.
-constexpr int kKeepMs = 250;
+// What plays within this time is never written over. What PulseAudio's sink
+// has taken already it takes again, rewinding: there only what the timing may
+// be off by is kept, and a change is heard sooner.
 constexpr int kKeepRewindingMs = 60;
-
+// PipeWire's graph takes what its server holds a quantum at a time, and
+// nothing taken is taken again: the stream asks for quanta of 100 ms (85 ms
+// at 48 kHz, a power of two), not the 170 ms its requests would set, and
+// keeps a quantum and what the timing may be off by. Its requests stay as
+// seldom (tlength less twice minreq sets the quantum, without early
+// requests). A server that has not told which it is counts as this one.
+constexpr int kQuantumMs = 100;
+constexpr int kKeepMs = 120;
 const char* Why(PulseOutput::Failure f, const char* otherwise) {
     return f == PulseOutput::Failure::NoAnswer      ? "the sound server did not answer"
            : f == PulseOutput::Failure::Interrupted ? "interrupted"
@@ -201,8 +206,14 @@ void PulseOutput::open(int rate, int channels) {
                                            : PA_OPERATION_CANCELLED;
     });
     if (f != Failure::None) fail(f, Why(f, "no connection"), f == Failure::NoServer ? pa_context_errno(context_) : 0);
-    keepMs_ = kKeepMs;  // until the server has told which it is
-    if (pa_operation* op = pa_context_get_server_info(context_, OnServerInfo, this)) pa_operation_unref(op);
+    // Which server it is sets how the stream is asked for.
+    rewinds_ = false;
+    if (pa_operation* op = pa_context_get_server_info(context_, OnServerInfo, this)) {
+        f = waitUntil(deadline, [op] { return pa_operation_get_state(op); });
+        pa_operation_unref(op);
+        if (f == Failure::Interrupted) fail(f, Why(f, ""), 0);
+    }
+    keepMs_ = rewinds_ ? kKeepRewindingMs : kKeepMs;
     pa_context_set_subscribe_callback(context_, OnEvent, this);
     if (pa_operation* op = pa_context_subscribe(context_, PA_SUBSCRIPTION_MASK_SINK, nullptr, nullptr))
         pa_operation_unref(op);
@@ -235,13 +246,15 @@ PulseOutput::Failure PulseOutput::makeStream(Clock::time_point deadline, bool on
     pa_buffer_attr attr{};
     attr.maxlength = static_cast<uint32_t>(-1);
     attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(kBufferMs * PA_USEC_PER_MSEC, &spec_));
-    attr.minreq = static_cast<uint32_t>(pa_usec_to_bytes(kRequestMs * PA_USEC_PER_MSEC, &spec_));
+    const int requestMs = rewinds_ ? kRequestMs : (kBufferMs - kQuantumMs) / 2;
+    attr.minreq = static_cast<uint32_t>(pa_usec_to_bytes(requestMs * PA_USEC_PER_MSEC, &spec_));
     attr.prebuf = attr.minreq;
     attr.fragsize = static_cast<uint32_t>(-1);
     // Early requests: the server asks for more as soon as half the buffer
     // is free (and sets its own latency to match), not at the last moment.
     // Between the timing updates delay() asks for, libpulse interpolates.
-    const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_EARLY_REQUESTS | PA_STREAM_INTERPOLATE_TIMING);
+    const auto flags = static_cast<pa_stream_flags_t>((rewinds_ ? PA_STREAM_EARLY_REQUESTS : PA_STREAM_NOFLAGS) |
+                                                      PA_STREAM_INTERPOLATE_TIMING);
     const char* sink = onDevice && !device_.empty() ? device_.c_str() : nullptr;
     if (pa_stream_connect_playback(stream_, sink, &attr, flags, nullptr, nullptr) < 0) return Failure::NoServer;
     const Failure f = waitUntil(deadline, [this] {
@@ -399,8 +412,8 @@ void PulseOutput::startQueued() {
 }
 
 void PulseOutput::OnServerInfo(pa_context*, const pa_server_info* info, void* self) {
-    if (info && info->server_name && !std::strstr(info->server_name, "PipeWire"))
-        static_cast<PulseOutput*>(self)->keepMs_ = kKeepRewindingMs;
+    static_cast<PulseOutput*>(self)->rewinds_ =
+        info && info->server_name && !std::strstr(info->server_name, "PipeWire");
 }
 
 long PulseOutput::takeBack(long frames) {

@@ -118,6 +118,7 @@ private:
     WakeUp wake_;
     std::string device_;        // the sink chosen; empty: the default
     int keepMs_ = 0;            // what plays within this is never written over
+    bool rewinds_ = false;      // the server takes again what its sink took (PulseAudio)
     bool interrupted_ = false;  // it woke the loop, and no wait has ended for it yet
     Failure failure_ = Failure::None;
     int rate_ = 0;
