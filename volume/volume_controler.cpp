@@ -1,6 +1,9 @@
 #include "volume/volume_controler.h"
 
 #include <alsa/asoundlib.h>
+#include <pulse/pulseaudio.h>
+
+#include <chrono>
 
 namespace VolumeControler {
 
@@ -62,6 +65,115 @@ void AlsaMixer::close() {
     }
 }
 
+PulseMixer::~PulseMixer() { close(); }
+
+template <typename Done>
+bool PulseMixer::waitFor(Done done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (!done()) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::microseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0 || !PA_CONTEXT_IS_GOOD(pa_context_get_state(context_))) return false;
+        if (pa_mainloop_prepare(loop_, static_cast<int>(left.count())) < 0 || pa_mainloop_poll(loop_) < 0 ||
+            pa_mainloop_dispatch(loop_) < 0)
+            return false;
+    }
+    return true;
+}
+
+bool PulseMixer::open(const std::string& sink) {
+    close();
+    answered_ = false;
+    asked_ = sink;
+    loop_ = pa_mainloop_new();
+    if (!loop_) return false;
+    context_ = pa_context_new(pa_mainloop_get_api(loop_), "volume");
+    if (!context_ || pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) return false;
+    answered_ = waitFor([this] { return pa_context_get_state(context_) == PA_CONTEXT_READY; });
+    return answered_;
+}
+
+bool PulseMixer::findElement() {
+    found_.clear();
+    channels_ = 0;
+    if (!context_ || pa_context_get_state(context_) != PA_CONTEXT_READY) return false;
+    struct Ask {
+        PulseMixer* self;
+        bool answered = false;
+    };
+    auto take = [](pa_context*, const pa_sink_info* info, int eol, void* data) {
+        auto* ask = static_cast<Ask*>(data);
+        if (info && info->name) {
+            ask->self->found_ = info->name;
+            ask->self->channels_ = info->volume.channels;
+        }
+        if (eol) ask->answered = true;
+    };
+    for (const char* name : {asked_.c_str(), "@DEFAULT_SINK@"}) {
+        if (!*name) continue;
+        Ask ask{this};
+        pa_operation* op = pa_context_get_sink_info_by_name(context_, name, take, &ask);
+        if (!op) return false;
+        const bool answered = waitFor([&ask] { return ask.answered; });
+        if (!answered) pa_operation_cancel(op);
+        pa_operation_unref(op);
+        if (!answered) return false;
+        if (!found_.empty()) return channels_ > 0;
+    }
+    return false;
+}
+
+bool PulseMixer::range(long& min, long& max) {
+    if (found_.empty()) return false;
+    min = PA_VOLUME_MUTED;
+    max = PA_VOLUME_NORM;
+    return true;
+}
+
+bool PulseMixer::setVolume(long value) {
+    if (found_.empty()) return false;
+    pa_cvolume volume;
+    pa_cvolume_set(&volume, static_cast<unsigned>(channels_),
+                   static_cast<pa_volume_t>(ClampToRange(value, PA_VOLUME_MUTED, PA_VOLUME_NORM)));
+    struct Ask {
+        bool answered = false;
+        bool set = false;
+    } ask;
+    auto take = [](pa_context*, int success, void* data) {
+        auto* a = static_cast<Ask*>(data);
+        a->answered = true;
+        a->set = success != 0;
+    };
+    pa_operation* op = pa_context_set_sink_volume_by_name(context_, found_.c_str(), &volume, take, &ask);
+    if (!op) return false;
+    const bool answered = waitFor([&ask] { return ask.answered; });
+    if (!answered) pa_operation_cancel(op);
+    pa_operation_unref(op);
+    return answered && ask.set;
+}
+
+void PulseMixer::close() {
+    found_.clear();
+    channels_ = 0;
+    if (context_) {
+        pa_context_disconnect(context_);
+        pa_context_unref(context_);
+        context_ = nullptr;
+    }
+    if (loop_) {
+        pa_mainloop_free(loop_);
+        loop_ = nullptr;
+    }
+}
+
+std::string CardMixerOf(const std::string& device) {
+    const size_t at = device.find("CARD=");
+    if (at == std::string::npos) return "default";
+    const size_t end = device.find(',', at);
+    const std::string card = device.substr(at + 5, end == std::string::npos ? std::string::npos : end - at - 5);
+    return card.empty() ? "default" : "hw:CARD=" + card;
+}
+
 long MapVolume(int32_t volume, long max) {
     // 128 bits hold volume x max for any long max; the quotient is floored so
     // the remainder tells the rounding.
@@ -103,6 +215,15 @@ bool SetMasterVolume(int32_t volume, Mixer& mixer, const std::string& device) {
 bool SetMasterVolume(int32_t volume, const std::string& device) {
     AlsaMixer mixer;
     return SetMasterVolume(volume, mixer, device);
+}
+
+bool SetOutputVolume(int32_t volume, const std::string& output) {
+    if (output.empty()) return SetMasterVolume(volume);
+    PulseMixer server;
+    if (SetMasterVolume(volume, server, output)) return true;
+    if (server.answered()) return false;
+    // No server: an ALSA device was chosen.
+    return SetMasterVolume(volume, CardMixerOf(output)) || SetMasterVolume(volume);
 }
 
 }  // namespace VolumeControler

@@ -1,7 +1,8 @@
 #pragma once
 // The master volume: the playback volume of the "default" sound mixer,
-// reached through the alsa-lib simple mixer. Nothing is cached or stored;
-// every call opens the mixer, sets the value and closes it again.
+// reached through the alsa-lib simple mixer, or of the sound server's output
+// the sound was sent to. Nothing is cached or stored; every call opens the
+// mixer, sets the value and closes it again.
 #include <cstdint>
 #include <string>
 
@@ -9,6 +10,8 @@
 // does not pull in <alsa/asoundlib.h>.
 struct _snd_mixer;
 struct _snd_mixer_elem;
+struct pa_mainloop;
+struct pa_context;
 
 namespace VolumeControler {
 
@@ -53,6 +56,43 @@ private:
     ::_snd_mixer_elem* elem_ = nullptr;
 };
 
+// One output of the sound server (libpulse): open() connects, findElement()
+// finds the sink named, or the server's default when that one is not there
+// (the sound went there too), and its channels; the range is the server's
+// 0 ..100 %. Each step waits at most two seconds for the server.
+class PulseMixer final : public Mixer {
+public:
+    PulseMixer() = default;
+    ~PulseMixer() override;
+    PulseMixer(const PulseMixer&) = delete;
+    PulseMixer& operator=(const PulseMixer&) = delete;
+
+    bool open(const std::string& sink) override;
+    bool findElement() override;
+    bool range(long& min, long& max) override;
+    bool setVolume(long value) override;
+    void close() override;
+    // The last open() reached a server (kept after close()).
+    bool answered() const { return answered_; }
+
+private:
+    // Runs the main loop until `done` or the deadline (false then, or when
+    // the connection failed).
+    template <typename Done>
+    bool waitFor(Done done);
+
+    ::pa_mainloop* loop_ = nullptr;
+    ::pa_context* context_ = nullptr;
+    std::string asked_;
+    std::string found_;
+    int channels_ = 0;
+    bool answered_ = false;
+};
+
+// The mixer of the card an ALSA playback device plays on ("plughw:CARD=PCH,
+// DEV=0" -> "hw:CARD=PCH"); "default" for a device of no card.
+std::string CardMixerOf(const std::string& device);
+
 // The mixer value for a volume in percent (0..100) on a range whose maximum
 // is max: volume x max / 100, an exact half rounded to the even neighbour.
 // The range's minimum is not consulted: 0 maps to 0 and 100 to max. The
@@ -69,5 +109,10 @@ long ClampToRange(long value, long min, long max);
 bool SetMasterVolume(int32_t volume, Mixer& mixer, const std::string& device = "default");
 // The same through the alsa-lib mixer of device.
 bool SetMasterVolume(int32_t volume, const std::string& device = "default");
+// The volume of the output the sound goes to: with none chosen, the
+// "default" mixer's; a sound server's sink chosen, that sink's (the default's
+// when it is not there); an ALSA device chosen where no server answers, its
+// card's mixer, else "default"'s.
+bool SetOutputVolume(int32_t volume, const std::string& output);
 
 }  // namespace VolumeControler

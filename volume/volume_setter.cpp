@@ -5,42 +5,45 @@
 
 #include <optional>
 #include <thread>
+#include <utility>
 
 struct VolumeSetter::Shared {
     Apply apply;
     Done done;
     Mutex mutex;
-    std::optional<int32_t> pending GUARDED_BY(mutex);
+    std::optional<std::pair<int32_t, std::string>> pending GUARDED_BY(mutex);
     bool working GUARDED_BY(mutex) = false;
 
     // The thread's work: the newest value until none is left.
     void work() EXCLUDES(mutex) {
         for (;;) {
-            int32_t volume = 0;
+            std::pair<int32_t, std::string> volume;
             {
                 MutexLock lock(mutex);
                 if (!pending) {
                     working = false;
                     return;
                 }
-                volume = *pending;
+                volume = std::move(*pending);
                 pending.reset();
             }
-            const bool set = apply(volume);
-            if (done) done(volume, set);
+            const bool set = apply(volume.first, volume.second);
+            if (done) done(volume.first, set);
         }
     }
 };
 
 VolumeSetter::VolumeSetter(Done done, Apply apply) : shared_(std::make_shared<Shared>()) {
-    shared_->apply = apply ? std::move(apply) : [](int32_t v) { return VolumeControler::SetMasterVolume(v); };
+    shared_->apply = apply ? std::move(apply) : [](int32_t v, const std::string& output) {
+        return VolumeControler::SetOutputVolume(v, output);
+    };
     shared_->done = std::move(done);
 }
 
-void VolumeSetter::set(int32_t volume) {
+void VolumeSetter::set(int32_t volume, const std::string& output) {
     {
         MutexLock lock(shared_->mutex);
-        shared_->pending = volume;
+        shared_->pending.emplace(volume, output);
         if (shared_->working) return;
         shared_->working = true;
     }

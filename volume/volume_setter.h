@@ -8,17 +8,18 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 class VolumeSetter {
 public:
-    // Sets one volume and tells whether the mixer took it (on the setter's
-    // thread).
-    using Apply = std::function<bool(int32_t volume)>;
+    // Sets one volume on an output (empty: the system's) and tells whether
+    // the mixer took it (on the setter's thread).
+    using Apply = std::function<bool(int32_t volume, const std::string& output)>;
     // Told on the setter's thread, with no lock held, possibly after the
     // setter is gone: it may hold nothing that goes before the program ends
     // (a log line is what it is for).
     using Done = std::function<void(int32_t volume, bool set)>;
-    // By default VolumeControler::SetMasterVolume.
+    // By default VolumeControler::SetOutputVolume.
     explicit VolumeSetter(Done done = nullptr, Apply apply = nullptr);
     // Never waits: a thread at work goes on alone.
     ~VolumeSetter() = default;
@@ -26,7 +27,7 @@ public:
     VolumeSetter& operator=(const VolumeSetter&) = delete;
 
     // Never waits.
-    void set(int32_t volume);
+    void set(int32_t volume, const std::string& output = {});
 
 private:
     struct Shared;

@@ -534,7 +534,8 @@ void frmMain::MediaPlayer1_EndReached() { transport_.EndReached(); }
 // ---- volume ------------------------------------------------------------------------
 
 void frmMain::HScroll_4_Volume_Change() {
-    Guarded(lcWindow, "HScroll_4_Volume_Change", [this] { masterVolume_.set(HScroll_4_Volume->value()); });
+    Guarded(lcWindow, "HScroll_4_Volume_Change",
+            [this] { masterVolume_.set(HScroll_4_Volume->value(), preferences_.outputSink().toStdString()); });
 }
 
 void frmMain::keyPressEvent(QKeyEvent* event) {
@@ -755,7 +756,11 @@ void frmMain::ShowOutputs(const QStringList& names, const QStringList& descripti
         item->setData(name);
         item->setChecked(name == chosen);
         group->addAction(item);
-        connect(item, &QAction::triggered, this, [this, name] { preferences_.setOutputSink(name); });
+        // The volume shown is the output's the sound goes to.
+        connect(item, &QAction::triggered, this, [this, name] {
+            preferences_.setOutputSink(name);
+            HScroll_4_Volume_Change();
+        });
     };
     add(tr("Follow the System"), QString());
     mnuOutput->actions().constFirst()->setObjectName(QStringLiteral("mnuFollowSystem"));

@@ -119,6 +119,8 @@ private slots:
     void outOfRangeOpensNothing_data();
     void outOfRangeOpensNothing();
     void realMixerSetsTheSinkVolume();
+    void outputVolumeGoesWhereTheSoundGoes();
+    void cardMixerOfADevice();
     void noSoundServerFailsAndLeavesNothingOpen();
     void missingDeviceFails();
 };
@@ -281,6 +283,43 @@ void VolumeTest::realMixerSetsTheSinkVolume() {
     QCOMPARE(OpenFdCount(), fds);
 }
 
+// A sink chosen gets the volume, the default's is left; once the sink is
+// gone, the default (where the sound went) gets it; none chosen, the default.
+void VolumeTest::outputVolumeGoesWhereTheSoundGoes() {
+    if (!qEnvironmentVariableIsSet("PULSE_SERVER")) QSKIP("no PulseAudio daemon (run under tests/with-pulse.sh)");
+    const QString sink = qEnvironmentVariable("CORVALLE_TEST_SINK", QStringLiteral("corvalle_null"));
+    const QString other = QStringLiteral("corvalle_volume_b");
+    auto pactl = [](const QStringList& args) {
+        QProcess p;
+        p.start(QStringLiteral("pactl"), args);
+        return p.waitForFinished(10000) && p.exitCode() == 0 ? QString::fromUtf8(p.readAllStandardOutput()).trimmed()
+                                                             : QString();
+    };
+    const QString module = pactl(
+        {QStringLiteral("load-module"), QStringLiteral("module-null-sink"), QStringLiteral("sink_name=") + other});
+    QVERIFY(!module.isEmpty());
+    const int fds = OpenFdCount();
+    QVERIFY(SetOutputVolume(100, std::string()));
+    QVERIFY(QTest::qWaitFor([&] { return !SinkPercentages(other).isEmpty(); }, 5000));
+    QVERIFY(SetOutputVolume(30, other.toStdString()));
+    QCOMPARE(SinkPercentages(other), QStringList(2, QStringLiteral("30")));
+    QCOMPARE(SinkPercentages(sink), QStringList(2, QStringLiteral("100")));
+    pactl({QStringLiteral("unload-module"), module});
+    QVERIFY(QTest::qWaitFor([&] { return SinkPercentages(other).isEmpty(); }, 5000));
+    QVERIFY(SetOutputVolume(40, other.toStdString()));
+    QCOMPARE(SinkPercentages(sink), QStringList(2, QStringLiteral("40")));
+    QVERIFY(SetOutputVolume(100, std::string()));
+    QCOMPARE(SinkPercentages(sink), QStringList(2, QStringLiteral("100")));
+    QCOMPARE(OpenFdCount(), fds);
+}
+
+void VolumeTest::cardMixerOfADevice() {
+    QCOMPARE(CardMixerOf("plughw:CARD=PCH,DEV=0"), std::string("hw:CARD=PCH"));
+    QCOMPARE(CardMixerOf("sysdefault:CARD=Headset"), std::string("hw:CARD=Headset"));
+    QCOMPARE(CardMixerOf("pulse"), std::string("default"));
+    QCOMPARE(CardMixerOf("hw:CARD=,DEV=0"), std::string("default"));
+}
+
 void VolumeTest::noSoundServerFailsAndLeavesNothingOpen() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
@@ -291,6 +330,8 @@ void VolumeTest::noSoundServerFailsAndLeavesNothingOpen() {
     QVERIFY(!SetMasterVolume(30, mixer));
     QVERIFY(!mixer.isOpen());
     QVERIFY(!SetMasterVolume(30));
+    // A device chosen: its card's mixer, then "default"; neither is there.
+    QVERIFY(!SetOutputVolume(30, "plughw:CARD=corvalle_none,DEV=0"));
     QCOMPARE(OpenFdCount(), fds);
 }
 
