@@ -424,6 +424,46 @@ private slots:
         player.stop();
     }
 
+    // Kept to ALSA: its devices are listed (the sound server's, through its
+    // plug-in, among them), and a chosen one that cannot be opened gives
+    // way to "default", told once, and plays on.
+    void chosenAlsaDeviceGivesWayToDefault() {
+        const QByteArray before = qgetenv("CORVALLE_SOUND_OUTPUT");
+        qputenv("CORVALLE_SOUND_OUTPUT", "alsa");
+        auto restore = qScopeGuard([&] {
+            if (before.isEmpty())
+                qunsetenv("CORVALLE_SOUND_OUTPUT");
+            else
+                qputenv("CORVALLE_SOUND_OUTPUT", before);
+        });
+        const QString file = dir_.filePath(QStringLiteral("alsa.mp3"));
+        QVERIFY(testsupport::GenerateMp3(file, 4.0, 440));
+        QElapsedTimer clock;
+        clock.start();
+        AudioCapture capture;
+        QVERIFY(capture.start(clock));
+        MediaPlayer player;
+        QSignalSpy notices(&player, &MediaComponent::outputNotice);
+        QSignalSpy lists(&player, &MediaComponent::outputsListed);
+        player.listOutputs();
+        QTRY_VERIFY(!lists.isEmpty());
+        const QStringList names = lists.constLast().constFirst().toStringList();
+        QVERIFY2(names.contains(QStringLiteral("default")) || names.contains(QStringLiteral("pulse")),
+                 qPrintable(names.join(QLatin1Char(' '))));
+        const QString missing = QStringLiteral("corvalle_no_such_pcm");
+        player.setOutputDevice(missing.toStdString());
+        player.setFileName(Bytes(file));
+        player.play();
+        QVERIFY(QTest::qWaitFor([&] { return player.currentPosition() > 1.2; }, 5000));
+        const qint64 now = clock.elapsed();
+        QVERIFY(capture.rms(capture.indexAt(now - 500), capture.indexAt(now - 200)) > 1000);
+        QCOMPARE(player.state(), MediaComponent::State::Playing);
+        QCOMPARE(notices.count(), 1);
+        QCOMPARE(notices[0][0].value<AudioOutput::Notice>(), AudioOutput::Notice::Missing);
+        QCOMPARE(notices[0][1].toString(), missing);
+        player.stop();
+    }
+
     void noGapFilesJoinWithoutABreak() {
         // One sine cut in two and encoded with lame --nogap: played on, it is
         // heard as one, without a break, and as libmpg123 decodes the two
