@@ -212,6 +212,10 @@ Nothing was changed.</source>
         <translation>%1 ist keine Datei eines parametrischen Equalizers: Zeile %2 kann nicht gelesen werden.
 Nichts wurde geändert.</translation>
     </message>
+    <message>
+        <source>Pre-amplification lowered by %1 dB while playing, so that no boost clips.</source>
+        <translation>Vorverstärkung beim Abspielen um %1 dB gesenkt, damit keine Anhebung übersteuert.</translation>
+    </message>
 </context>
 <context>
     <name>LevellingDialog</name>

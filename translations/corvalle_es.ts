@@ -212,6 +212,10 @@ Nothing was changed.</source>
         <translation>%1 no es un archivo de ecualizador paramétrico: no se puede leer la línea %2.
 No se ha cambiado nada.</translation>
     </message>
+    <message>
+        <source>Pre-amplification lowered by %1 dB while playing, so that no boost clips.</source>
+        <translation>Preamplificación reducida %1 dB al reproducir, para que ningún realce sature.</translation>
+    </message>
 </context>
 <context>
     <name>LevellingDialog</name>

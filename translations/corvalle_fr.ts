@@ -212,6 +212,10 @@ Nothing was changed.</source>
         <translation>%1 n&apos;est pas un fichier d&apos;égaliseur paramétrique : la ligne %2 est illisible.
 Rien n&apos;a été modifié.</translation>
     </message>
+    <message>
+        <source>Pre-amplification lowered by %1 dB while playing, so that no boost clips.</source>
+        <translation>Préamplification abaissée de %1 dB à la lecture, pour qu’aucune accentuation ne sature.</translation>
+    </message>
 </context>
 <context>
     <name>LevellingDialog</name>
@@ -376,7 +380,7 @@ Rien n&apos;a été modifié.</translation>
     </message>
     <message>
         <source>%1 is not there.</source>
-        <translation>%1 n'est pas là.</translation>
+        <translation>%1 n&apos;est pas là.</translation>
     </message>
 </context>
 <context>

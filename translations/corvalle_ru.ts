@@ -212,6 +212,10 @@ Nothing was changed.</source>
         <translation>%1 не является файлом параметрического эквалайзера: строку %2 не удаётся прочитать.
 Ничего не изменено.</translation>
     </message>
+    <message>
+        <source>Pre-amplification lowered by %1 dB while playing, so that no boost clips.</source>
+        <translation>Предусиление снижено на %1 дБ при воспроизведении, чтобы подъём не вызывал перегрузки.</translation>
+    </message>
 </context>
 <context>
     <name>LevellingDialog</name>

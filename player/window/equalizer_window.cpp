@@ -25,34 +25,57 @@ constexpr int kStepsPerDb = 2;  // the sliders move by half a decibel
 constexpr qint64 kLargestFile = 64 * 1024;
 constexpr int kDrawnRate = 44100;
 
+QString Decibels(double db);
+QString BandName(double hz);
+
 // What the filters that play the curve give, from 20 Hz to 20 kHz, with the
-// gain in front of them; 0 dB across while off.
+// gain in front of them; 0 dB across while off. Its own scales: decibels on
+// the left, the bands' frequencies below.
 class CurvePlot : public QWidget {
 public:
     explicit CurvePlot(QWidget* parent) : QWidget(parent) {
-        setMinimumSize(320, 110);
+        setMinimumSize(320, 130);
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     }
     void show(const EqualizerCurve& curve) {
         design_ = DesignEqualizer(curve, kDrawnRate);
         update();
     }
+    const EqualizerDesign& design() const { return design_; }
 
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
         p.fillRect(rect(), palette().base());
-        const QRectF area = QRectF(rect()).adjusted(4, 4, -4, -4);
+        QFont small = font();
+        if (font().pointSizeF() > 0) small.setPointSizeF(font().pointSizeF() * 0.85);
+        p.setFont(small);
+        const QFontMetrics fm(small);
+        const QRectF area =
+            QRectF(rect()).adjusted(fm.horizontalAdvance(QStringLiteral("+12")) + 8, fm.height() / 2 + 2,
+                                    -fm.horizontalAdvance(QStringLiteral("16k")) / 2 - 4, -fm.height() - 4);
         constexpr double kTopDb = 15;
         auto y = [&](double db) {
             return area.center().y() - std::clamp(db, -kTopDb, kTopDb) / kTopDb * area.height() / 2;
         };
         auto x = [&](double hz) { return area.left() + std::log(hz / 20) / std::log(1000.0) * area.width(); };
-        p.setPen(QPen(palette().mid().color(), 1));
-        for (double db : {-12.0, -6.0, 0.0, 6.0, 12.0})
+        const QColor grid = palette().mid().color(), text = palette().text().color();
+        for (double db : {-12.0, -6.0, 0.0, 6.0, 12.0}) {
+            p.setPen(QPen(grid, 1));
             p.drawLine(QPointF(area.left(), y(db)), QPointF(area.right(), y(db)));
-        for (double hz : EqualizerCurve::kBandHz) p.drawLine(QPointF(x(hz), area.top()), QPointF(x(hz), area.bottom()));
+            p.setPen(text);
+            const QString label = db > 0 ? QStringLiteral("+%1").arg(db) : QString::number(db);
+            p.drawText(QRectF(0, y(db) - fm.height() / 2.0, area.left() - 4, fm.height()),
+                       Qt::AlignRight | Qt::AlignVCenter, label);
+        }
+        for (double hz : EqualizerCurve::kBandHz) {
+            p.setPen(QPen(grid, 1));
+            p.drawLine(QPointF(x(hz), area.top()), QPointF(x(hz), area.bottom()));
+            p.setPen(text);
+            p.drawText(QRectF(x(hz) - 30, area.bottom() + 2, 60, fm.height()), Qt::AlignHCenter | Qt::AlignTop,
+                       BandName(hz));
+        }
         QPainterPath path;
         for (int i = 0; i <= 200; ++i) {
             const double hz = 20 * std::pow(1000.0, i / 200.0);
@@ -153,6 +176,9 @@ EqualizerWindow::EqualizerWindow(Preferences& preferences, QWidget* parent)
         column(b + 2, BandName(hz), s);
     }
 
+    lblLowered = new QLabel(this);
+    lblLowered->setObjectName(QStringLiteral("lblLowered"));
+    lblLowered->setWordWrap(true);
     lblImported = new QLabel(this);
     lblImported->setObjectName(QStringLiteral("lblImported"));
     lblImported->setWordWrap(true);
@@ -168,6 +194,7 @@ EqualizerWindow::EqualizerWindow(Preferences& preferences, QWidget* parent)
     layout->addLayout(top);
     layout->addWidget(picCurve, 1);
     layout->addLayout(sliders);
+    layout->addWidget(lblLowered);
     layout->addLayout(imported);
     layout->addWidget(buttons);
 
@@ -204,9 +231,12 @@ void EqualizerWindow::Show() {
     cboPreset->clear();
     for (const BuiltIn& p : kPresets) cboPreset->addItem(tr(p.name), QString::fromLatin1(p.name));
     for (const Preferences::Preset& p : preferences_.userPresets()) cboPreset->addItem(p.name, p.name);
-    const int preset = cboPreset->findData(preferences_.equalizerPreset());
+    // An imported correction plays instead of the bands: no preset is.
+    const int preset = eq.parametric ? -1 : cboPreset->findData(preferences_.equalizerPreset());
     cboPreset->setCurrentIndex(preset);
-    if (preset < 0) cboPreset->setEditText(typed);  // a name being typed stays
+    if (preset < 0) cboPreset->setEditText(eq.parametric ? QString() : typed);  // a name being typed stays
+    cboPreset->setEnabled(!eq.parametric);
+    cmdSavePreset->setEnabled(!eq.parametric);
     sldPreamp->setValue(static_cast<int>(std::lround(eq.preampDb * kStepsPerDb)));
     lblGains[0]->setText(Decibels(eq.preampDb));
     for (int b = 0; b < EqualizerCurve::kBands; ++b) {
@@ -221,7 +251,13 @@ void EqualizerWindow::Show() {
     lblImported->setText(tr("Imported correction. Filters: %1. Pre-amplification: %2.")
                              .arg(eq.filters.size())
                              .arg(Decibels(eq.parametricPreampDb)));
-    static_cast<CurvePlot*>(picCurve)->show(eq);
+    auto* plot = static_cast<CurvePlot*>(picCurve);
+    plot->show(eq);
+    // What the curve could add above 0 dB is taken off the pre-amplification.
+    const double lowered = eq.heardPreampDb() - plot->design().gainDb;
+    lblLowered->setVisible(eq.enabled && lowered >= 0.05);
+    lblLowered->setText(tr("Pre-amplification lowered by %1 dB while playing, so that no boost clips.")
+                            .arg(std::round(lowered * 10) / 10));
     showing_ = false;
 }
 

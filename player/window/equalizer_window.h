@@ -34,6 +34,7 @@ public:
     QPushButton* cmdImport = nullptr;
     QPushButton* cmdUseBands = nullptr;
     QLabel* lblImported = nullptr;
+    QLabel* lblLowered = nullptr;  // what the pre-amplification is lowered by
     QWidget* picCurve = nullptr;
     QSlider* sldPreamp = nullptr;
     QVector<QSlider*> sldBands;

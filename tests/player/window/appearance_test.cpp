@@ -439,14 +439,19 @@ void AppearanceTest::captionsFitInEveryLanguage() {
             }
         });
         EditLevelling(f.w, f.player->preferences);
-        // With an imported correction shown.
+        // With an imported correction shown, its boost lowering the gain.
         EqualizerCurve imported;
+        imported.enabled = true;
         imported.parametric = true;
-        imported.filters = {EqualizerFilter{}};
+        imported.filters = {EqualizerFilter{EqualizerFilter::Type::Peak, 1000, 6, 1}};
         f.player->preferences.setEqualizer(imported, QString());
         EqualizerWindow equalizer(f.player->preferences, f.w);
         equalizer.show();
         QVERIFY(QTest::qWaitForWindowExposed(&equalizer));
+        QVERIFY(equalizer.lblLowered->isVisible());
+        if (qEnvironmentVariableIsSet("CORVALLE_SHOTS"))
+            equalizer.grab().save(qEnvironmentVariable("CORVALLE_SHOTS") +
+                                  QStringLiteral("/equalizer_%1.png").arg(language));
         cut << CutCaptions(&equalizer, language);
         QCoreApplication::removeTranslator(&translator);
     }

@@ -384,6 +384,9 @@ void PlaylistMenuTest::equalizerByKeysPresetsAndImport() {
     emit eq->cboPreset->activated(1);  // Bass Boost
     QCOMPARE(prefs.equalizer().bandsDb[0], 6.0);
     QCOMPARE(prefs.equalizerPreset(), QStringLiteral("Bass Boost"));
+    // The boost is taken off the pre-amplification, and the window says so.
+    QVERIFY2(eq->lblLowered->isVisible() && eq->lblLowered->text().contains(QStringLiteral("7.1 dB")),
+             qPrintable(eq->lblLowered->text()));
     eq->cboPreset->setEditText(QStringLiteral("Flat"));
     QTest::mouseClick(eq->cmdSavePreset, Qt::LeftButton);
     QVERIFY(f.dialogs.boxes.back().text.contains(QStringLiteral("built-in")));
@@ -403,8 +406,10 @@ void PlaylistMenuTest::equalizerByKeysPresetsAndImport() {
     QTest::mouseClick(eq->cmdImport, Qt::LeftButton);
     QVERIFY(prefs.equalizer().parametric && f.media->equalizer.parametric);
     QVERIFY(eq->lblImported->isVisible() && !eq->sldBands[0]->isEnabled());
+    // No preset plays meanwhile, and its pre-amplification leaves room.
+    QVERIFY(!eq->cboPreset->isEnabled() && eq->cboPreset->currentText().isEmpty() && !eq->lblLowered->isVisible());
     QTest::mouseClick(eq->cmdUseBands, Qt::LeftButton);
-    QVERIFY(!prefs.equalizer().parametric && eq->sldBands[0]->isEnabled());
+    QVERIFY(!prefs.equalizer().parametric && eq->sldBands[0]->isEnabled() && eq->cboPreset->isEnabled());
     QCOMPARE(prefs.equalizer().bandsDb[0], 6.0);  // the bands as they were
 }
 
