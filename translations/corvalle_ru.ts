@@ -811,7 +811,7 @@ Nothing was changed.</source>
     </message>
     <message>
         <source>Output</source>
-        <translation>Выход</translation>
+        <translation>Вывод звука</translation>
     </message>
     <message>
         <source>Follow the System</source>

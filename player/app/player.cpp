@@ -4,8 +4,8 @@
 #include "media/media_component.h"
 #include "transport/resume_point.h"
 
-Player::Player(MediaComponent* component, const QString& preferencesFile)
-    : media(component), preferences(preferencesFile) {
+Player::Player(MediaComponent* component, const QString& preferencesFile, VolumeSetter::Apply mixer)
+    : media(component), preferences(preferencesFile), mixer(std::move(mixer)) {
     transport.setPreferences(&preferences);
 }
 

@@ -17,8 +17,9 @@ class MediaComponent;
 class Player {
 public:
     // Takes the media player component: MediaPlayer, or a test's double;
-    // the preferences are read from `preferencesFile`.
-    Player(MediaComponent* media, const QString& preferencesFile);
+    // the preferences are read from `preferencesFile`; the volume is set by
+    // `mixer` (none: the system's).
+    Player(MediaComponent* media, const QString& preferencesFile, VolumeSetter::Apply mixer = nullptr);
     ~Player();
     Player(const Player&) = delete;
     Player& operator=(const Player&) = delete;
@@ -30,7 +31,9 @@ public:
     VolumeLevel volume{0};  // the window sets its designed level
     Transport transport{playlist, *media};
     SleepTimer sleepTimer{*media};
-    frmMain window{{*media, playlist, stored, volume, transport, preferences, sleepTimer}};  // made last, gone first
+    const VolumeSetter::Apply mixer;
+    frmMain window{
+        {*media, playlist, stored, volume, transport, preferences, sleepTimer, mixer}};  // made last, gone first
 };
 
 // "Resume on Start": when it is on and the player started without files to

@@ -128,28 +128,35 @@ struct PlaybackEngine::Session {
     bool asked() const REQUIRES(mutex) { return cancel || pause != Pause::Off || seekTo >= 0; }
 
     // ---- the engine's thread ----
-    void askStop() EXCLUDES(mutex) {
+    // `set` (under the lock) tells whether there is anything to ask; if so
+    // the worker is woken, from its waits and from the device's.
+    template <typename Set>
+    void ask(Set set) EXCLUDES(mutex) {
         {
             MutexLock lock(mutex);
-            cancel = true;
+            if (!set()) return;
             ++requests;
             wake.notify_all();
         }
         output->interrupt();
+    }
+
+    void askStop() EXCLUDES(mutex) {
+        ask([this]() REQUIRES(mutex) {
+            cancel = true;
+            return true;
+        });
     }
     bool stopped() EXCLUDES(mutex) {
         MutexLock lock(mutex);
         return cancel;
     }
     void askPause() EXCLUDES(mutex) {
-        {
-            MutexLock lock(mutex);
-            if (accepting) return;  // ended: its end is on its way
+        ask([this]() REQUIRES(mutex) {
+            if (accepting) return false;  // ended: its end is on its way
             if (pause == Pause::Off) pause = Pause::Asked;
-            ++requests;
-            wake.notify_all();
-        }
-        output->interrupt();
+            return true;
+        });
     }
     void resume() EXCLUDES(mutex) {
         MutexLock lock(mutex);
@@ -161,52 +168,37 @@ struct PlaybackEngine::Session {
         return pause != Pause::Off;
     }
     void askSeek(uint64_t track, double seconds) EXCLUDES(mutex) {
-        {
-            MutexLock lock(mutex);
-            if (accepting) return;  // ended: its end is on its way
+        ask([&]() REQUIRES(mutex) {
+            if (accepting) return false;  // ended: its end is on its way
             seekTo = seconds;
             heard.store(Heard::Clock::now(), {track, seconds});
-            ++requests;
-            wake.notify_all();
-        }
-        output->interrupt();
+            return true;
+        });
     }
     void askFadeOut(double seconds) EXCLUDES(mutex) {
-        {
-            MutexLock lock(mutex);
-            if (accepting) return;  // ended: its end is on its way
+        ask([&]() REQUIRES(mutex) {
+            if (accepting) return false;  // ended: its end is on its way
             fadeOut = seconds;
-            ++requests;
-            wake.notify_all();
-        }
-        output->interrupt();
+            return true;
+        });
     }
     void askLevelling(const Decoder::Levelling& wanted) EXCLUDES(mutex) {
-        {
-            MutexLock lock(mutex);
+        ask([&]() REQUIRES(mutex) {
             levelling = wanted;
-            ++requests;
-            wake.notify_all();
-        }
-        output->interrupt();
+            return true;
+        });
     }
     void askEqualizer(const EqualizerCurve& curve) EXCLUDES(mutex) {
-        {
-            MutexLock lock(mutex);
+        ask([&]() REQUIRES(mutex) {
             equalizer = curve;
-            ++requests;
-            wake.notify_all();
-        }
-        output->interrupt();
+            return true;
+        });
     }
     void askDevice(const std::string& name) EXCLUDES(mutex) {
-        {
-            MutexLock lock(mutex);
+        ask([&]() REQUIRES(mutex) {
             device = name;
-            ++requests;
-            wake.notify_all();
-        }
-        output->interrupt();
+            return true;
+        });
     }
     // Takes `track` behind the tail when the device is open for its format;
     // what was asked of the track that ended goes with it.

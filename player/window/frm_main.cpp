@@ -107,9 +107,11 @@ frmMain::frmMain(const Parts& parts, QWidget* parent)
       playlist_(parts.playlist),
       stored_(parts.stored),
       volume_(parts.volume),
-      masterVolume_([](int32_t volume, bool set) {
-          if (!set) qCInfo(lcWindow) << "the master volume was not set to" << volume;
-      }),
+      masterVolume_(
+          [](int32_t volume, bool set) {
+              if (!set) qCInfo(lcWindow) << "the master volume was not set to" << volume;
+          },
+          parts.mixer),
       transport_(parts.transport),
       preferences_(parts.preferences),
       sleepTimer_(parts.sleepTimer) {
@@ -756,11 +758,7 @@ void frmMain::ShowOutputs(const QStringList& names, const QStringList& descripti
         item->setData(name);
         item->setChecked(name == chosen);
         group->addAction(item);
-        // The volume shown is the output's the sound goes to.
-        connect(item, &QAction::triggered, this, [this, name] {
-            preferences_.setOutputSink(name);
-            HScroll_4_Volume_Change();
-        });
+        connect(item, &QAction::triggered, this, [this, name] { preferences_.setOutputSink(name); });
     };
     add(tr("Follow the System"), QString());
     mnuOutput->actions().constFirst()->setObjectName(QStringLiteral("mnuFollowSystem"));

@@ -47,6 +47,9 @@ public:
         Transport& transport;
         Preferences& preferences;
         SleepTimer& sleepTimer;
+        // Sets the volume of an output (on a thread of its own); none: the
+        // system's mixer or the sound server's.
+        VolumeSetter::Apply mixer = nullptr;
     };
     explicit frmMain(const Parts& parts, QWidget* parent = nullptr);
     ~frmMain() override;

@@ -14,6 +14,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <memory>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
 #include "app/player.h"
 #include "common/file_util.h"
 #include "fake_dialogs.h"
@@ -32,6 +36,17 @@
 using namespace testsupport;
 
 namespace windowtest {
+// The volumes the window set, and on which output (set on the volume's own
+// thread, read on the test's).
+struct Volumes {
+    std::mutex mutex;
+    std::vector<std::pair<int, std::string>> set;
+    std::pair<int, std::string> last() {
+        std::lock_guard<std::mutex> lock(mutex);
+        return set.empty() ? std::pair<int, std::string>{-1, {}} : set.back();
+    }
+};
+
 struct Fixture {
     QTemporaryDir dir;
     std::unique_ptr<ScopedCurrentDir> cd;
@@ -40,11 +55,17 @@ struct Fixture {
     std::unique_ptr<Player> player;
     frmMain* w = nullptr;
     int exits = 0;
+    std::shared_ptr<Volumes> volumes = std::make_shared<Volumes>();
 
     explicit Fixture(const std::vector<std::string>& entries = {}, bool load = true) {
         cd = std::make_unique<ScopedCurrentDir>(dir.path());
         media = new FakeMediaComponent;
-        player = std::make_unique<Player>(media, dir.filePath(QStringLiteral("preferences.conf")));
+        player = std::make_unique<Player>(media, dir.filePath(QStringLiteral("preferences.conf")),
+                                          [volumes = volumes](int32_t volume, const std::string& output) {
+                                              std::lock_guard<std::mutex> lock(volumes->mutex);
+                                              volumes->set.emplace_back(volume, output);
+                                              return true;
+                                          });
         w = &player->window;
         w->ExitProgram = [this] { ++exits; };
         if (!entries.empty()) {
