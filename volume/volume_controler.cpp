@@ -87,7 +87,7 @@ bool PulseMixer::open(const std::string& sink) {
     asked_ = sink;
     loop_ = pa_mainloop_new();
     if (!loop_) return false;
-    context_ = pa_context_new(pa_mainloop_get_api(loop_), "volume");
+    context_ = pa_context_new(pa_mainloop_get_api(loop_), "Corvalle's MP3 Player (volume)");
     if (!context_ || pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) return false;
     answered_ = waitFor([this] { return pa_context_get_state(context_) == PA_CONTEXT_READY; });
     return answered_;

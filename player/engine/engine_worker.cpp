@@ -209,7 +209,7 @@ PlaybackEngine::Session::Worker::Phase PlaybackEngine::Session::Worker::restartA
     starvedSince_.reset();
     {
         MutexLock lock(s_.mutex);
-        s_.heard.store(Clock::now(), {track_->id, seconds});
+        if (s_.seekTo < 0) s_.heard.store(Clock::now(), {track_->id, seconds});  // else a newer seek is shown
     }
     if (!atEnd) return Phase::Writing;
     noteStreamEnd();
@@ -449,7 +449,8 @@ void PlaybackEngine::Session::Worker::updateHeard() {
     const Playhead::Reading r =
         playhead_.read(now, unheard ? std::optional<int64_t>(*unheard) : std::nullopt, s_.output->started());
     MutexLock lock(s_.mutex);
-    s_.heard.store(now, r.now, r.next);
+    // A seek asked since shows where it goes until it is taken.
+    if (s_.seekTo < 0) s_.heard.store(now, r.now, r.next);
 }
 
 // Held: the position rests where it was heard.

@@ -223,6 +223,8 @@ private slots:
         timed([&] { player.seek(1.0); });
         timed([&] { volume.set(40); });
         timed([&] { volume.set(45, "corvalle_null"); });
+        timed([&] { player.setOutputDevice("corvalle_null"); });
+        timed([&] { player.listOutputs(); });
         timed([&] { player.currentPosition(); });
         QVERIFY(QTest::qWaitFor([&] { return lost.count() == 1; }, 15000));
         const qint64 toldAfter = hung.elapsed();
