@@ -4,6 +4,8 @@
 #include <pulse/pulseaudio.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <cstring>
 
 namespace VolumeControler {
 
@@ -83,14 +85,16 @@ bool PulseMixer::waitFor(Done done) {
 
 bool PulseMixer::open(const std::string& sink) {
     close();
-    answered_ = false;
+    reached_ = false;
     asked_ = sink;
     loop_ = pa_mainloop_new();
     if (!loop_) return false;
     context_ = pa_context_new(pa_mainloop_get_api(loop_), "Corvalle's MP3 Player (volume)");
     if (!context_ || pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) return false;
-    answered_ = waitFor([this] { return pa_context_get_state(context_) == PA_CONTEXT_READY; });
-    return answered_;
+    const bool ready = waitFor([this] { return pa_context_get_state(context_) == PA_CONTEXT_READY; });
+    // One that took the connection and does not answer is there too (hung).
+    reached_ = PA_CONTEXT_IS_GOOD(pa_context_get_state(context_));
+    return ready;
 }
 
 bool PulseMixer::findElement() {
@@ -219,11 +223,16 @@ bool SetMasterVolume(int32_t volume, const std::string& device) {
 
 bool SetOutputVolume(int32_t volume, const std::string& output) {
     if (output.empty()) return SetMasterVolume(volume);
-    PulseMixer server;
-    if (SetMasterVolume(volume, server, output)) return true;
-    if (server.answered()) return false;
-    // No server: an ALSA device was chosen.
-    return SetMasterVolume(volume, CardMixerOf(output)) || SetMasterVolume(volume);
+    const char* kept = std::getenv("CORVALLE_SOUND_OUTPUT");
+    if (!kept || std::strcmp(kept, "alsa") != 0) {
+        PulseMixer server;
+        if (SetMasterVolume(volume, server, output)) return true;
+        if (server.reached()) return false;  // its sink's, or none: not another device's
+    }
+    // Played through ALSA: the device chosen, on its card's mixer, else
+    // the "default" one's.
+    const std::string card = CardMixerOf(output);
+    return SetMasterVolume(volume, card) || (card != "default" && SetMasterVolume(volume));
 }
 
 }  // namespace VolumeControler

@@ -72,8 +72,9 @@ public:
     bool range(long& min, long& max) override;
     bool setVolume(long value) override;
     void close() override;
-    // The last open() reached a server (kept after close()).
-    bool answered() const { return answered_; }
+    // The last open() reached a server, one that hangs too (kept after
+    // close()).
+    bool reached() const { return reached_; }
 
 private:
     // Runs the main loop until `done` or the deadline (false then, or when
@@ -86,7 +87,7 @@ private:
     std::string asked_;
     std::string found_;
     int channels_ = 0;
-    bool answered_ = false;
+    bool reached_ = false;
 };
 
 // The mixer of the card an ALSA playback device plays on ("plughw:CARD=PCH,
@@ -111,8 +112,9 @@ bool SetMasterVolume(int32_t volume, Mixer& mixer, const std::string& device = "
 bool SetMasterVolume(int32_t volume, const std::string& device = "default");
 // The volume of the output the sound goes to: with none chosen, the
 // "default" mixer's; a sound server's sink chosen, that sink's (the default's
-// when it is not there); an ALSA device chosen where no server answers, its
-// card's mixer, else "default"'s.
+// when it is not there); an ALSA device chosen where no server is there (or
+// CORVALLE_SOUND_OUTPUT=alsa keeps to ALSA), its card's mixer, else
+// "default"'s.
 bool SetOutputVolume(int32_t volume, const std::string& output);
 
 }  // namespace VolumeControler

@@ -26,13 +26,13 @@ constexpr auto kTimingEvery = std::chrono::milliseconds(1000);
 // be off by is kept, and a change is heard sooner.
 constexpr int kKeepRewindingMs = 60;
 // PipeWire's graph takes what its server holds a quantum at a time, and
-// nothing taken is taken again: the stream asks for quanta of 100 ms (85 ms
-// at 48 kHz, a power of two), not the 170 ms its requests would set, and
-// keeps a quantum and what the timing may be off by. Its requests stay as
-// seldom (tlength less twice minreq sets the quantum, without early
-// requests). A server that has not told which it is counts as this one.
-constexpr int kQuantumMs = 100;
+// nothing taken is taken again: 120 ms are kept (60 were heard as a jump now
+// and then), or what the server says its sink holds and 50 ms more (a
+// desktop's largest quantum is 42.7 ms) where that is longer (Bluetooth). Without early requests, its server was heard
+// to jump where it was written over, whatever was kept: they stay. A server that has not told which it is counts as
+// this one.
 constexpr int kKeepMs = 120;
+constexpr int kQuantumMs = 50;
 const char* Why(PulseOutput::Failure f, const char* otherwise) {
     return f == PulseOutput::Failure::NoAnswer      ? "the sound server did not answer"
            : f == PulseOutput::Failure::Interrupted ? "interrupted"
@@ -206,7 +206,7 @@ void PulseOutput::open(int rate, int channels) {
                                            : PA_OPERATION_CANCELLED;
     });
     if (f != Failure::None) fail(f, Why(f, "no connection"), f == Failure::NoServer ? pa_context_errno(context_) : 0);
-    // Which server it is sets how the stream is asked for.
+    // Which server it is sets what is kept from being written over.
     rewinds_ = false;
     if (pa_operation* op = pa_context_get_server_info(context_, OnServerInfo, this)) {
         f = waitUntil(deadline, [op] { return pa_operation_get_state(op); });
@@ -246,15 +246,13 @@ PulseOutput::Failure PulseOutput::makeStream(Clock::time_point deadline, bool on
     pa_buffer_attr attr{};
     attr.maxlength = static_cast<uint32_t>(-1);
     attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(kBufferMs * PA_USEC_PER_MSEC, &spec_));
-    const int requestMs = rewinds_ ? kRequestMs : (kBufferMs - kQuantumMs) / 2;
-    attr.minreq = static_cast<uint32_t>(pa_usec_to_bytes(requestMs * PA_USEC_PER_MSEC, &spec_));
+    attr.minreq = static_cast<uint32_t>(pa_usec_to_bytes(kRequestMs * PA_USEC_PER_MSEC, &spec_));
     attr.prebuf = attr.minreq;
     attr.fragsize = static_cast<uint32_t>(-1);
     // Early requests: the server asks for more as soon as half the buffer
     // is free (and sets its own latency to match), not at the last moment.
     // Between the timing updates delay() asks for, libpulse interpolates.
-    const auto flags = static_cast<pa_stream_flags_t>((rewinds_ ? PA_STREAM_EARLY_REQUESTS : PA_STREAM_NOFLAGS) |
-                                                      PA_STREAM_INTERPOLATE_TIMING);
+    const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_EARLY_REQUESTS | PA_STREAM_INTERPOLATE_TIMING);
     const char* sink = onDevice && !device_.empty() ? device_.c_str() : nullptr;
     if (pa_stream_connect_playback(stream_, sink, &attr, flags, nullptr, nullptr) < 0) return Failure::NoServer;
     const Failure f = waitUntil(deadline, [this] {
@@ -336,10 +334,16 @@ long PulseOutput::write(const int16_t* data, long frames) {
     return n + kept;
 }
 
+pa_usec_t PulseOutput::keepUsec() const {
+    const pa_usec_t keep = static_cast<pa_usec_t>(keepMs_) * PA_USEC_PER_MSEC;
+    const pa_timing_info* timing = rewinds_ ? nullptr : pa_stream_get_timing_info(stream_);
+    return timing ? std::max(keep, timing->sink_usec + kQuantumMs * PA_USEC_PER_MSEC) : keep;
+}
+
 long PulseOutput::tooSoonToWriteOver(long frames) {
     pa_usec_t heard = 0;
     if (pa_stream_get_time(stream_, &heard) < 0) return frames;
-    const int64_t keepFrom = static_cast<int64_t>(pa_usec_to_bytes(heard + keepMs_ * PA_USEC_PER_MSEC, &spec_));
+    const int64_t keepFrom = static_cast<int64_t>(pa_usec_to_bytes(heard + keepUsec(), &spec_));
     const int64_t soon = (keepFrom - rewriteAt_) / static_cast<int64_t>(frameBytes_);
     return static_cast<long>(std::clamp<int64_t>(soon, 0, frames));
 }
@@ -421,7 +425,8 @@ long PulseOutput::takeBack(long frames) {
     const std::optional<long> unheard = delay();
     const pa_timing_info* timing = pa_stream_get_timing_info(stream_);  // as delay() left it
     if (!unheard || !timing || timing->write_index_corrupt) return 0;
-    const long n = std::min({frames, queued_, *unheard - static_cast<long>(rate_) * keepMs_ / 1000});
+    const long keep = static_cast<long>(keepUsec() * static_cast<pa_usec_t>(rate_) / PA_USEC_PER_SEC);
+    const long n = std::min({frames, queued_, *unheard - keep});
     if (n <= 0) return 0;
     rewriteAt_ = timing->write_index - static_cast<int64_t>(n) * static_cast<int64_t>(frameBytes_);
     owed_ = n;

@@ -1,7 +1,7 @@
 #pragma once
 // AudioOutput straight to a PulseAudio server (or PipeWire's): one playback
-// stream with about a second of buffer, asking for more when half of it is
-// free, so the thread that writes wakes about twice a second and no other
+// stream with about a second of buffer, asking for more when about half of it
+// is free, so the thread that writes wakes about twice a second and no other
 // thread is started (the main loop of libpulse runs inside the writer's
 // waits and readings). The stream starts once half its buffer is queued, or on
 // startQueued; it tells when it ran dry, so that what comes after is started
@@ -106,6 +106,9 @@ private:
     // goes, that will be heard within keepMs_ (all of them when the server
     // cannot tell): those are kept as they are.
     long tooSoonToWriteOver(long frames);
+    // What plays within this is never written over (keepMs_, and under
+    // PipeWire what its sink holds and a quantum more).
+    pa_usec_t keepUsec() const;
 
     Names names_;
     pa_mainloop* loop_ = nullptr;

@@ -5,6 +5,7 @@
 #include <dirent.h>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <climits>
@@ -298,12 +299,14 @@ void VolumeTest::outputVolumeGoesWhereTheSoundGoes() {
     const QString module = pactl(
         {QStringLiteral("load-module"), QStringLiteral("module-null-sink"), QStringLiteral("sink_name=") + other});
     QVERIFY(!module.isEmpty());
+    auto unload = qScopeGuard([&] { pactl({QStringLiteral("unload-module"), module}); });
     const int fds = OpenFdCount();
     QVERIFY(SetOutputVolume(100, std::string()));
     QVERIFY(QTest::qWaitFor([&] { return !SinkPercentages(other).isEmpty(); }, 5000));
     QVERIFY(SetOutputVolume(30, other.toStdString()));
     QCOMPARE(SinkPercentages(other), QStringList(2, QStringLiteral("30")));
     QCOMPARE(SinkPercentages(sink), QStringList(2, QStringLiteral("100")));
+    unload.dismiss();
     pactl({QStringLiteral("unload-module"), module});
     QVERIFY(QTest::qWaitFor([&] { return SinkPercentages(other).isEmpty(); }, 5000));
     QVERIFY(SetOutputVolume(40, other.toStdString()));

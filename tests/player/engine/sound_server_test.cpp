@@ -222,8 +222,7 @@ private slots:
         timed([&] { player.play(); });
         timed([&] { player.seek(1.0); });
         timed([&] { volume.set(40); });
-        timed([&] { volume.set(45, "corvalle_null"); });
-        timed([&] { player.setOutputDevice("corvalle_null"); });
+        timed([&] { player.setOutputDevice(kSink); });
         timed([&] { player.listOutputs(); });
         timed([&] { player.currentPosition(); });
         QVERIFY(QTest::qWaitFor([&] { return lost.count() == 1; }, 15000));

@@ -41,9 +41,9 @@ namespace windowtest {
 struct Volumes {
     std::mutex mutex;
     std::vector<std::pair<int, std::string>> set;
-    std::pair<int, std::string> last() {
+    std::vector<std::pair<int, std::string>> all() {
         std::lock_guard<std::mutex> lock(mutex);
-        return set.empty() ? std::pair<int, std::string>{-1, {}} : set.back();
+        return set;
     }
 };
 
